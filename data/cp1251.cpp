@@ -1,0 +1,96 @@
+#include "cp1251.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <array>
+
+namespace cp1251 {
+namespace {
+
+constexpr const char *kCodec = "windows-1251";
+
+// The case table is derived once from Qt's Unicode rules rather than typed in by hand,
+// so that letters such as Ё, Ў and Ї follow the same rule as the rest of the program.
+const std::array<unsigned char, 256> &upperTable()
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            t[b] = static_cast<unsigned char>(b);
+            const char c = static_cast<char>(b);
+            QStringDecoder dec(kCodec);
+            const QString up = QString(dec(QByteArrayView(&c, 1))).toUpper();
+            QStringEncoder enc(kCodec);
+            const QByteArray back = enc(up);
+            if (!enc.hasError() && back.size() == 1)
+                t[b] = static_cast<unsigned char>(back[0]);
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+QString decode(QByteArrayView bytes)
+{
+    QStringDecoder dec(kCodec);
+    return dec(bytes);
+}
+
+std::optional<QByteArray> encode(const QString &text)
+{
+    QStringEncoder enc(kCodec);
+    QByteArray out = enc(text);
+    if (enc.hasError())
+        return std::nullopt;
+    return out;
+}
+
+unsigned char upperByte(unsigned char byte)
+{
+    return upperTable()[byte];
+}
+
+QByteArray upper(QByteArrayView bytes)
+{
+    QByteArray out(bytes.size(), Qt::Uninitialized);
+    const auto &t = upperTable();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<char>(t[static_cast<unsigned char>(bytes[i])]);
+    return out;
+}
+
+bool equalsNoCase(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto &t = upperTable();
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (t[static_cast<unsigned char>(a[i])] != t[static_cast<unsigned char>(b[i])])
+            return false;
+    }
+    return true;
+}
+
+QString firstUnencodable(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        const QString ch = text.mid(i, len);
+        if (!encode(ch))
+            return ch;
+        i += len;
+    }
+    return {};
+}
+
+} // namespace cp1251
+
+namespace cp1251 {
+QByteArray text(const char16_t *utf16)
+{
+    return encode(QString::fromUtf16(utf16)).value_or(QByteArray());
+}
+} // namespace cp1251

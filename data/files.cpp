@@ -1,0 +1,155 @@
+#include "files.h"
+
+#include "strutil.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QRegularExpression>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+QString ProgramFolder()
+{
+    QString folder = QCoreApplication::applicationDirPath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+void MakeFolderPath(const QString &path)
+{
+    QString native = path;
+    native.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QByteArray p = AddSeparator(native.toUtf8(), '/');
+    // A leading separator is skipped; a drive prefix such as C:/ is skipped by starting at 4.
+    // A relative path has neither and starts at its first character.
+    int start = 1;
+    if (p.startsWith('/'))
+        start = 2;
+    else if (p.size() >= 2 && p[1] == ':')
+        start = 4;
+    for (int i = start; i <= p.size(); ++i) {
+        if (p[i - 1] == '/') {
+            const QString folder = QString::fromUtf8(p.left(i - 1));
+            if (!folder.isEmpty())
+                QDir().mkdir(folder);
+        }
+    }
+}
+
+QStringList MatchingFiles(const QString &mask)
+{
+    const QFileInfo maskInfo(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(mask)));
+    const QDir dir(maskInfo.absolutePath());
+    // Masks match without regard to case, as on the platform the program was made for.
+    const QRegularExpression rx(QRegularExpression::wildcardToRegularExpression(maskInfo.fileName()),
+                                QRegularExpression::CaseInsensitiveOption);
+    const QStringList all = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                          QDir::Name);
+    QStringList names;
+    for (const QString &name : all) {
+        if (name.startsWith(QLatin1Char('.')) || !rx.match(name).hasMatch())
+            continue;
+        if (QFileInfo(dir.filePath(name)).isDir())
+            continue;
+        names << name;
+    }
+    return names;
+}
+
+bool CopyOneFile(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+QStringList CopyFiles(const QString &mask, const QString &target)
+{
+    const QString folder = QFileInfo(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(mask))).absolutePath()
+        + QLatin1Char('/');
+    QString to = QDir::fromNativeSeparators(target);
+    if (!to.endsWith(QLatin1Char('/')))
+        to += QLatin1Char('/');
+    QStringList copied;
+    for (const QString &name : MatchingFiles(mask)) {
+        if (CopyOneFile(folder + name, to + name))
+            copied << name;
+    }
+    return copied;
+}
+
+bool DeleteOneFile(const QString &path)
+{
+    return QFile::moveToTrash(path);
+}
+
+bool DeleteFiles(const QString &mask, const QStringList *only)
+{
+    const QString folder = QFileInfo(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(mask))).absolutePath()
+        + QLatin1Char('/');
+    const QStringList names = MatchingFiles(mask);
+    bool result = !names.isEmpty();
+    for (const QString &name : names) {
+        if (only && !only->contains(name))
+            continue;
+        result = DeleteOneFile(folder + name);
+        if (!result)
+            break;
+    }
+    return result;
+}
+
+void SelectRussianKeyboard()
+{
+#ifdef Q_OS_WIN
+    LoadKeyboardLayoutW(L"00000419", KLF_ACTIVATE);
+#endif
+}
+
+QString FindNoCase(const QString &folder, const QString &name)
+{
+    QDir dir(folder);
+    if (QFileInfo::exists(folder + name))
+        return folder + name;
+    const QStringList all = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : all) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + entry;
+    }
+    return folder + name;
+}
+
+QString SoundFolder(const QString &programFolder)
+{
+    return FindNoCase(programFolder, QStringLiteral("WAV"));
+}
+
+void MoveLooseWaves(const QString &programFolder)
+{
+    // "WAV" and "wav" must reach one folder on a case-sensitive file system: an existing
+    // folder of either spelling is used rather than a second one made beside it.
+    const QString soundFolder = SoundFolder(programFolder);
+    MakeFolderPath(soundFolder);
+    const QString mask = programFolder + QStringLiteral("*.wav");
+    const QStringList copied = CopyFiles(mask, soundFolder);
+    // Only the files that reached the sound folder are removed, so a failed copy loses nothing
+    // even where there is no trash to get a file back from.
+    DeleteFiles(mask, &copied);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// INI files in the Windows format and the Windows-1251 code page, the same on every platform.
+// Section and key names are compared without regard to letter case (Cyrillic included);
+// values are returned without surrounding blanks and tabs, without one pair of enclosing
+// quotation marks, and at most 2047 characters long. Each call opens, does one thing, closes.
+
+#include "result.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+/// The longest value a read returns, as the Windows INI service does with its usual buffer.
+constexpr int kIniValueLimit = 2047;
+
+/// The value of key in section, or nothing when the file, the section or the key is missing;
+/// an error when the file exists but cannot be read.
+Result<std::optional<QByteArray>> IniRead(const QString &path, QByteArrayView section, QByteArrayView key);
+
+/// The value, or the default when it is missing or the file cannot be read.
+QByteArray IniReadString(const QString &path, QByteArrayView section, QByteArrayView key,
+                         const QByteArray &defaultValue);
+
+/// The value as an integer (decimal, optionally signed, or hexadecimal after "$", "0x" or "0X"),
+/// or the default when it is missing or not an integer.
+int IniReadInteger(const QString &path, QByteArrayView section, QByteArrayView key, int defaultValue);
+
+/// Creates the file, the section and the key as needed; an existing value is replaced in place
+/// and every other byte of the file stays as it was. The file is replaced atomically under a lock.
+/// Fails with "Unable to write to <path>".
+Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayView key, QByteArrayView value);
+
+/// Integer text as the settings file reads it; nothing when the text is not an integer.
+/// allowHexPrefix0x: whether "0x" is accepted besides "$".
+std::optional<int> ParseIniInteger(QByteArrayView text, bool allowHexPrefix0x = true);
+
+/// The value found in the lines of an INI text; exposed for the tools and benchmarks.
+std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView section, QByteArrayView key);

@@ -1,0 +1,22 @@
+#pragma once
+// Replacing a shared file safely: the change is made under a lock file next to it and
+// the new content replaces the old in one rename, so two lab machines writing one results
+// file never lose each other's records and a crash mid-write leaves the old file whole.
+
+#include "result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
+
+/// What a change does with the current content: the new content, or nothing to leave the file alone.
+using FileChange = std::function<Result<std::optional<QByteArray>>(const std::optional<QByteArray> &current)>;
+
+/// Runs change on the current bytes of path (nothing when there is no file) while holding
+/// path + ".lock", and writes its result atomically. Fails when the file exists but
+/// cannot be read, so a file that could not be read is never replaced by a shorter one.
+Status ReplaceFileLocked(const QString &path, const FileChange &change);
+
+/// Reads a whole file: nothing when it does not exist, an error when it exists but cannot be read.
+Result<std::optional<QByteArray>> ReadWholeFile(const QString &path);

@@ -1,0 +1,32 @@
+#pragma once
+// The results file "tallory.rez": one scrambled record per graded game, under the lesson code
+// and the checksum of the player's name; the same file guards against a second attempt.
+
+#include "result.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+/// The decimal text of the sum of the byte codes of name (upper-cased by the caller).
+QByteArray checks(QByteArrayView name);
+
+/// The grade word for CurrentLevel at the end of a game.
+QByteArray GradeWord(int currentLevel);
+
+/// name + "|" + levels passed + "|" + grade word, before scrambling.
+QByteArray ResultRecord(QByteArrayView name, int currentLevel);
+
+/// The results file of a program folder.
+QString ResultsFilePath(const QString &programFolder);
+
+/// Why name cannot be stored intact in a record, or an empty text when it can: a character
+/// that scrambles to a NUL or a line break would cut or split the stored line.
+QString RecordProblem(QByteArrayView name);
+
+/// Whether a record exists for the player in the lesson. Fails when the file exists but cannot be
+/// read, so that an unreadable file never lets anyone sit a lesson twice.
+Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name);
+
+/// Writes the scrambled record of a graded game, replacing the file atomically under a lock.
+Status WriteResult(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel);

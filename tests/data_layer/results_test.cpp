@@ -1,0 +1,130 @@
+#include "faq.h"
+#include "inifile.h"
+#include "results.h"
+#include "testutil.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using testutil::readBytes;
+using testutil::w;
+using testutil::writeBytes;
+
+class ResultsFileTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString rez = dir.filePath(QStringLiteral("tallory.rez"));
+};
+
+TEST_F(ResultsFileTest, ChecksumIsTheSumOfTheUpperCaseCodes)
+{
+    EXPECT_EQ(checks(w(u"ТЕСТОВ Т.Т.")), "1770");
+    EXPECT_EQ(checks(cp1251::upper(w(u"тестов т.т."))), "1770");
+    EXPECT_EQ(checks(w(u"ТЕСТОВ   Т.Т.")), "1834");
+    EXPECT_EQ(checks(w(u"ТЕСТОВ  Т.Т.")), "1802");
+    EXPECT_EQ(checks(w(u"АБ")), "385");
+    EXPECT_EQ(checks(w(u"БА")), "385");
+    EXPECT_EQ(checks("    "), "128");
+    EXPECT_EQ(checks(""), "0");
+}
+
+TEST_F(ResultsFileTest, GradeWordsFollowTheLevelReached)
+{
+    EXPECT_EQ(GradeWord(16), w(u"Отлично"));
+    EXPECT_EQ(GradeWord(15), w(u"Хорошо"));
+    EXPECT_EQ(GradeWord(11), w(u"Хорошо"));
+    EXPECT_EQ(GradeWord(10), w(u"Удовлетворительно"));
+    EXPECT_EQ(GradeWord(6), w(u"Удовлетворительно"));
+    EXPECT_EQ(GradeWord(5), w(u"Неудовлетворительно"));
+    EXPECT_EQ(GradeWord(1), w(u"Неудовлетворительно"));
+    EXPECT_EQ(ResultRecord(w(u"ТЕСТОВ Т.Т."), 8), w(u"ТЕСТОВ Т.Т.|7|Удовлетворительно"));
+    EXPECT_EQ(ResultRecord(w(u"ИВАНОВ"), 1), w(u"ИВАНОВ|0|Неудовлетворительно"));
+    EXPECT_EQ(ResultRecord(w(u"ИВАНОВ"), 16), w(u"ИВАНОВ|15|Отлично"));
+}
+
+TEST_F(ResultsFileTest, RecordIsStoredScrambledUnderLessonAndChecksum)
+{
+    ASSERT_TRUE(WriteResult(rez, w(u"АЛГЕБРА-1"), w(u"ТЕСТОВ Т.Т."), 8).ok());
+    const QByteArray expected = w(u"[АЛГЕБРА-1]\r\n1770=") + ScrambleText(w(u"ТЕСТОВ Т.Т.|7|Удовлетворительно")) + "\r\n";
+    EXPECT_EQ(readBytes(rez), expected);
+}
+
+TEST_F(ResultsFileTest, GuardRefusesTheSameChecksumInTheSameLessonOnly)
+{
+    EXPECT_FALSE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБ")).value); // no file: everyone is let in
+    ASSERT_TRUE(WriteResult(rez, w(u"ДЕМО"), w(u"АБ"), 3).ok());
+    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБ")).value);
+    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"БА")).value);
+    EXPECT_TRUE(AttemptRecorded(rez, w(u"демо"), w(u"АБ")).value);
+    EXPECT_FALSE(AttemptRecorded(rez, w(u"ФИЗИКА"), w(u"АБ")).value);
+    EXPECT_FALSE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБВ")).value);
+}
+
+TEST_F(ResultsFileTest, UnreadableFileRefusesTheGuardAndLosesNothingOnWrite)
+{
+    QDir().mkpath(rez); // a folder where the file should be cannot be read
+    EXPECT_FALSE(AttemptRecorded(rez, "L", "N").ok());
+    EXPECT_FALSE(WriteResult(rez, "L", "N", 5).ok());
+    QDir().rmdir(rez);
+
+    writeBytes(rez, "[L]\r\n1=x\r\n");
+    QFile::setPermissions(rez, QFileDevice::WriteOwner);
+    if (!QFile(rez).open(QIODevice::ReadOnly)) { // root may read it anyway
+        EXPECT_FALSE(AttemptRecorded(rez, "L", "N").ok());
+        EXPECT_FALSE(WriteResult(rez, "L", "N", 5).ok());
+    }
+    QFile::setPermissions(rez, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(readBytes(rez), "[L]\r\n1=x\r\n");
+}
+
+TEST_F(ResultsFileTest, NameThatScramblesToALineBreakIsRefusedBeforeWriting)
+{
+    writeBytes(rez, "[L]\r\n1=x\r\n");
+    EXPECT_FALSE(RecordProblem(w(u"ПЕТРОВ § 1")).isEmpty());         // § scrambles to LF
+    EXPECT_FALSE(RecordProblem(QByteArray("A\xA0" "B")).isEmpty());  // no-break space to CR
+    EXPECT_FALSE(RecordProblem(QByteArray("A\xAD" "B")).isEmpty());  // soft hyphen to NUL
+    EXPECT_TRUE(RecordProblem(w(u"ПЕТРОВ П.П.")).isEmpty());
+    EXPECT_FALSE(WriteResult(rez, "L", w(u"ПЕТРОВ § 1"), 5).ok());
+    EXPECT_EQ(readBytes(rez), "[L]\r\n1=x\r\n");
+}
+
+TEST_F(ResultsFileTest, ReplacingARecordKeepsEveryOtherRecord)
+{
+    ASSERT_TRUE(WriteResult(rez, "A", w(u"ИВАНОВ"), 3).ok());
+    ASSERT_TRUE(WriteResult(rez, "B", w(u"ИВАНОВ"), 16).ok());
+    ASSERT_TRUE(WriteResult(rez, "A", w(u"ПЕТРОВ"), 12).ok());
+    ASSERT_TRUE(WriteResult(rez, "A", w(u"ИВАНОВ"), 7).ok());
+    EXPECT_EQ(ScrambleText(IniReadString(rez, "A", checks(w(u"ИВАНОВ")), "")), w(u"ИВАНОВ|6|Удовлетворительно"));
+    EXPECT_EQ(ScrambleText(IniReadString(rez, "B", checks(w(u"ИВАНОВ")), "")), w(u"ИВАНОВ|15|Отлично"));
+    EXPECT_EQ(ScrambleText(IniReadString(rez, "A", checks(w(u"ПЕТРОВ")), "")), w(u"ПЕТРОВ|11|Хорошо"));
+}
+
+TEST_F(ResultsFileTest, ManyProgramsWritingAtOnceLoseNoRecord)
+{
+    constexpr int kWriters = 6;
+    constexpr int kRecords = 40;
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int p = 0; p < kWriters; ++p) {
+        auto proc = std::make_unique<QProcess>();
+        proc->start(QStringLiteral(RESULTS_WRITER),
+                    {rez, QStringLiteral("LAB%1").arg(p), QStringLiteral("P"), QString::number(kRecords)});
+        writers.push_back(std::move(proc));
+    }
+    for (auto &proc : writers) {
+        ASSERT_TRUE(proc->waitForFinished(120000));
+        EXPECT_EQ(proc->exitCode(), 0) << proc->readAllStandardError().toStdString();
+    }
+    for (int p = 0; p < kWriters; ++p) {
+        for (int i = 0; i < kRecords; ++i) {
+            const QByteArray name = "P" + QByteArray::number(i) + QByteArray(i, 'A');
+            const QByteArray lesson = "LAB" + QByteArray::number(p);
+            EXPECT_EQ(ScrambleText(IniReadString(rez, lesson, checks(name), "")), ResultRecord(name, 1 + i % 16))
+                << "lost record " << p << "/" << i;
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(rez + QStringLiteral(".lock")));
+}
