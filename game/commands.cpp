@@ -1,0 +1,154 @@
+// The commands of the main window that are not the game itself: keys, status bar, exit, the
+// idle timer, the sound switch, pictures, help and links.
+
+#include "tform1.h"
+
+#include "counters.h"
+#include "cp1251.h"
+#include "dialogs.h"
+#include "files.h"
+#include "gradbtn.h"
+#include "helpwindow.h"
+#include "pacer.h"
+#include "pictures.h"
+#include "sound.h"
+#include "soundbackend.h"
+#include "stringres.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+constexpr int kSilentClipMs = 2000;
+} // namespace
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window sees the keys 1 to 4 before any of its controls does.
+    if (event->type() == QEvent::KeyPress) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && answerKey(static_cast<QKeyEvent *>(event)->text()))
+            return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget == StatusBar1 || widget->parentWidget() == StatusBar1) {
+            StatusBar1Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::answerKey(const QString &text)
+{
+    if (text.size() != 1 || text[0] < QLatin1Char('1') || text[0] > QLatin1Char('4'))
+        return false;
+    const int tag = text[0].digitValue();
+    TGradBtn *button = FaqBtn[static_cast<size_t>(tag)];
+    if (button->isVisible())
+        button->Click();
+    return true;
+}
+
+void TForm1::StatusBar1Click()
+{
+    showMinimized();
+    Wave("pause", false, false);
+}
+
+void TForm1::SpeedItem1Click()
+{
+    // Exit at once: no question, no record for a running game, no counters stored.
+    m_services.terminate();
+}
+
+void TForm1::Timer2Timer()
+{
+    Game.PhaseTicks += 1;
+    if (Game.PhaseTicks == Game.PhaseLength) {
+        Panel2->hide();
+        Game.PhaseTicks = 0;
+        if (!Game.MusicName.isEmpty())
+            Wave(Game.MusicName, false, false);
+    }
+    if (Game.CurrentLevel == 0)
+        m_services.terminate();
+}
+
+bool TForm1::SoundSwitch() const
+{
+    return MMZwuk->isChecked();
+}
+
+void TForm1::Wave(const QByteArray &name, bool pauseIfSilent, bool wait)
+{
+    const QString path = ClipPath(m_services.programFolder, QString::fromLatin1(name));
+    const bool played = PlaySoundFile(*m_services.sound, path, SoundSwitch(), wait);
+    if (!played && pauseIfSilent)
+        m_services.pacer->wait(kSilentClipMs);
+}
+
+void TForm1::MMZwukClick()
+{
+    // The click is heard when sound goes off and is silent when it comes on.
+    Wave("btnCLICK", false, false);
+    const bool on = !SoundSwitch();
+    MMZwuk->setChecked(on);
+    const Status stored = RegWriteBool(kCounterSection, cp1251::text(u"Звук вкл."), on);
+    if (!stored.ok())
+        failure(stored.error);
+    setSoundHint();
+}
+
+void TForm1::ResImage(const QString &name, const QString &fileName)
+{
+    QPixmap picture;
+    if (!fileName.isEmpty()) {
+        const QString file = FindNoCase(FindNoCase(m_services.programFolder, QStringLiteral("FOTO")) + QLatin1Char('/'),
+                                        fileName);
+        // A replacement that cannot be read is passed over like a missing one.
+        if (QFileInfo(file).isFile())
+            picture = LoadPictureFile(file);
+    }
+    if (picture.isNull())
+        picture = BuiltinPicture(name);
+    Image1->setPixmap(picture);
+    Image1->resize(picture.size());
+    Image1->move((m_services.screen.width() - picture.width()) / 2, 55);
+    // Shown now: the caller may hold the thread with a clip next.
+    Image1->repaint();
+}
+
+void TForm1::N10Click()
+{
+    QMessageBox::about(this, QStringLiteral("О программе"),
+                       QStringLiteral("<h2>Таллори!</h2><p>Игра-экзамен, версия %1</p>")
+                           .arg(QApplication::applicationVersion()));
+}
+
+void TForm1::N18Click()
+{
+    m_services.openLink(LoadStr(StringId::HomePageLink));
+}
+
+void TForm1::N19Click()
+{
+    m_services.openLink(LoadStr(StringId::MailLink));
+}
+
+void TForm1::HelpClick()
+{
+    if (!m_help)
+        m_help = new HelpWindow(this);
+    m_help->show();
+    m_help->raise();
+}

@@ -1,0 +1,29 @@
+#pragma once
+// What the main window is handed when it is built: time, sound, dialogs, banners, chance and
+// the few platform actions, so that tests can drive whole games without a screen or a clock.
+
+#include <QSize>
+#include <QString>
+#include <functional>
+
+class Banners;
+class Dialogs;
+class Pacer;
+class RandomSource;
+class SoundBackend;
+
+struct FormServices {
+    Pacer *pacer = nullptr;
+    SoundBackend *sound = nullptr;
+    Dialogs *dialogs = nullptr;
+    Banners *banners = nullptr;
+    RandomSource *random = nullptr;
+    /// Ends the program at once.
+    std::function<void()> terminate;
+    /// Hands a web address or a mail link to the desktop.
+    std::function<void(const QString &)> openLink;
+    /// The program folder, ending in "/".
+    QString programFolder;
+    /// The screen the window is laid out for.
+    QSize screen;
+};

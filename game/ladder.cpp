@@ -1,0 +1,64 @@
+// The ladder, the board and the switch of the game controls.
+
+#include "tform1.h"
+
+#include "gradbtn.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QToolButton>
+
+namespace {
+const QColor kRestingText(0xFF, 0x9D, 0x6F);
+const QColor kRestingMilestoneText(0xFF, 0xFF, 0x97);
+const QColor kCurrentText(0xFF, 0xFF, 0xAA);
+const QColor kCurrentBackground(0xFF, 0x68, 0x20);
+const QColor kCurrentMilestoneBackground(0xFF, 0x00, 0x00);
+} // namespace
+
+void TForm1::PaintRow(int level, const QColor &text, const QColor &background, char marker)
+{
+    QLineEdit *row = Edit[static_cast<size_t>(level)];
+    QPalette pal = row->palette();
+    pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::Base, background);
+    pal.setColor(QPalette::Window, background);
+    row->setPalette(pal);
+    // Only the marker, character 5, changes.
+    const QString old = row->text();
+    row->setText(old.left(4) + QLatin1Char(marker) + old.mid(5, 15));
+}
+
+void TForm1::New(int n)
+{
+    const int below = n >= 2 ? n - 1 : (n == 1 ? kLevels : 1);
+    PaintRow(below, IsMilestone(below) ? kRestingMilestoneText : kRestingText, Qt::black, '-');
+    if (n >= 1 && n <= kLevels)
+        PaintRow(n, kCurrentText, IsMilestone(n) ? kCurrentMilestoneBackground : kCurrentBackground, '>');
+}
+
+void TForm1::TabloV(int level, bool show)
+{
+    for (int tag = 1; tag <= 4; ++tag)
+        FaqBtn[static_cast<size_t>(tag)]->setVisible(!show);
+    Memo1->setVisible(!show);
+    Label1->setText(QStringLiteral("* %1 *").arg(PointsTable(level)));
+    Tablo->setVisible(show);
+    repaint();
+}
+
+void TForm1::GameEnable(bool on)
+{
+    for (QAction *item : {N50501, N4, N5, N6})
+        item->setEnabled(on);
+    for (QToolButton *item : {SL1, SL2, SL3, SL4})
+        item->setEnabled(on);
+    Panel3->setVisible(on);
+    Memo1->setVisible(on);
+    for (int tag = 1; tag <= 4; ++tag)
+        FaqBtn[static_cast<size_t>(tag)]->setVisible(on);
+}

@@ -1,0 +1,211 @@
+#include "tform1.h"
+
+#include "dialogs.h"
+#include "gradbtn.h"
+#include "pictures.h"
+#include "zelgradient.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+const QColor kFormColour(0x00, 0x28, 0x51);
+constexpr int kSpeedBarHeight = 38;
+constexpr int kStatusBarHeight = 19;
+constexpr int kRowHeight = 15;
+
+QFont makeFont(const QString &family, int pixelSize, bool bold)
+{
+    QFont f(family);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    f.setStyleHint(family == QLatin1String("Times New Roman") ? QFont::Serif : QFont::TypeWriter);
+    return f;
+}
+
+void paintSolid(QWidget *w, const QColor &background, const QColor &text = Qt::white)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::Base, background);
+    pal.setColor(QPalette::WindowText, text);
+    pal.setColor(QPalette::Text, text);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+} // namespace
+
+TForm1::TForm1(const FormServices &services, QWidget *parent)
+    : QMainWindow(parent, Qt::FramelessWindowHint), m_services(services)
+{
+    setWindowTitle(QStringLiteral("Таллори!"));
+    setFont(makeFont(QStringLiteral("Times New Roman"), 16, true));
+    buildControls();
+    buildMenu();
+    resize(m_services.screen);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls()
+{
+    Client = new QWidget(this);
+    Client->setObjectName(QStringLiteral("Client"));
+    QPalette pal = Client->palette();
+    pal.setColor(QPalette::Window, kFormColour);
+    Client->setPalette(pal);
+    setCentralWidget(Client);
+    ZelGradient1 = new TZelGradient(Client);
+    ZelGradient1->setColorTop(Qt::black);
+    ZelGradient1->setColorBottom(QColor(0x00, 0x00, 0x80));
+
+    buildToolbar();
+    WebBrowser1 = new QWidget(Client);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setFixedHeight(1);
+    Image1 = new QLabel(Client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    buildLadder();
+    buildQuestion();
+    Panel2 = new QFrame(Client);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->hide();
+    buildBoard();
+
+    StatusBar1 = new QStatusBar(Client);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFont(QApplication::font());
+    StatusBar1->setPalette(QApplication::palette());
+    StatusBar1->setAutoFillBackground(true);
+    auto *minimise = new QLabel(QStringLiteral("Свернуть!"), StatusBar1);
+    minimise->setAlignment(Qt::AlignCenter);
+    minimise->setFixedWidth(50);
+    QFont small = QApplication::font();
+    small.setPixelSize(11);
+    minimise->setFont(small);
+    StatusBar1->addWidget(minimise);
+    StatusBar1->installEventFilter(this);
+    minimise->installEventFilter(this);
+
+    Timer2 = new QTimer(this);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    qApp->installEventFilter(this);
+}
+
+void TForm1::buildLadder()
+{
+    Panel3 = new QFrame(Client);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Panel3->setLineWidth(1);
+    paintSolid(Panel3, Qt::black);
+    Panel3->setGeometry(635, 45, 160, 229);
+    Panel3->hide();
+    for (int level = 1; level <= kLevels; ++level) {
+        auto *row = new QLineEdit(QString::fromLatin1(LadderRowText(level)), Panel3);
+        row->setObjectName(QStringLiteral("Edit%1").arg(level));
+        row->setReadOnly(true);
+        row->setFrame(false);
+        row->setFocusPolicy(Qt::NoFocus);
+        row->setTextMargins(0, 0, 0, 0);
+        row->setFont(makeFont(QStringLiteral("Terminal"), 12, true));
+        paintSolid(row, Qt::black, Qt::white);
+        row->setGeometry(26, (kLevels - level) * kRowHeight, 100, kRowHeight);
+        Edit[static_cast<size_t>(level)] = row;
+    }
+}
+
+void TForm1::buildQuestion()
+{
+    Memo1 = new QTextEdit(Client);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setFrameStyle(QFrame::NoFrame);
+    Memo1->setFocusPolicy(Qt::NoFocus);
+    Memo1->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
+    QFont memoFont(QStringLiteral("Courier New"));
+    memoFont.setStyleHint(QFont::TypeWriter);
+    memoFont.setPixelSize(16);
+    Memo1->setFont(memoFont);
+    paintSolid(Memo1, Qt::black, Qt::white);
+    Memo1->setFixedHeight(70);
+    Memo1->hide();
+
+    for (int tag = 1; tag <= 4; ++tag) {
+        auto *button = new TGradBtn(Client);
+        button->setObjectName(QStringLiteral("FaqBtn%1").arg(tag));
+        button->setTag(tag);
+        button->setBeginColor(QColor(0x00, 0x00, 0xFF));
+        button->setEndColor(Qt::black);
+        button->setGradientStyle(TGradBtn::gsRectangle);
+        button->setBtnFrameSize(0);
+        QFont f(QStringLiteral("Courier New"));
+        f.setStyleHint(QFont::TypeWriter);
+        f.setPixelSize(11);
+        button->setFont(f);
+        button->setFontColor(Qt::white);
+        button->resize(button->width(), 28);
+        button->hide();
+        connect(button, &TGradBtn::clicked, this, [this, tag] { FaqBtn1Click(tag); });
+        FaqBtn[static_cast<size_t>(tag)] = button;
+    }
+}
+
+void TForm1::buildBoard()
+{
+    Tablo = new QFrame(Client);
+    Tablo->setObjectName(QStringLiteral("Tablo"));
+    Tablo->setFrameStyle(QFrame::NoFrame);
+    Tablo->setFont(makeFont(QStringLiteral("Times New Roman"), 32, true));
+    Tablo->hide();
+    Image5 = new QLabel(Tablo);
+    Image5->setObjectName(QStringLiteral("Image5"));
+    Image5->setScaledContents(true);
+    Image5->setPixmap(BuiltinPicture(QStringLiteral("BOARD")));
+    Label1 = new QLabel(Tablo);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette pal = Label1->palette();
+    pal.setColor(QPalette::WindowText, QColor(0x00, 0xFF, 0x00));
+    Label1->setPalette(pal);
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutDocked();
+}
+
+void TForm1::layoutDocked()
+{
+    if (!Client)
+        return;
+    const int w = Client->width();
+    const int h = Client->height();
+    SpeedBar1->setGeometry(0, 0, w, kSpeedBarHeight);
+    WebBrowser1->setGeometry(0, kSpeedBarHeight, w, WebBrowser1->height());
+    StatusBar1->setGeometry(0, h - kStatusBarHeight, w, kStatusBarHeight);
+    Tablo->move(Tablo->x(), h - kStatusBarHeight - Tablo->height());
+    Image5->setGeometry(0, 0, Tablo->width(), Tablo->height());
+    Label1->setGeometry(0, 0, Tablo->width(), Tablo->height());
+}
+
+void TForm1::failure(const QString &message)
+{
+    QString text = message;
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    m_services.dialogs->showFailure(text);
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The game window: full screen and borderless, with the menu, the toolbar, the ladder, the
+// question, the four answer buttons, the board and the status bar. Controls keep their design
+// names; the handlers are split into files by concern (start-up, commands, ladder and board,
+// sound and pictures, and the game flow).
+
+#include "formservices.h"
+#include "gamestate.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QMainWindow>
+#include <array>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QStatusBar;
+class QTextEdit;
+class QTimer;
+class QToolButton;
+class TGradBtn;
+class TZelGradient;
+class HelpWindow;
+
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// Builds the window and runs its start-up.
+    explicit TForm1(const FormServices &services, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Controls, by their design names.
+    QWidget *Client = nullptr; ///< the client area under the menu
+    TZelGradient *ZelGradient1 = nullptr;
+    QWidget *SpeedBar1 = nullptr;
+    QToolButton *SL1 = nullptr, *SL2 = nullptr, *SL3 = nullptr, *SL4 = nullptr;
+    QToolButton *SL6 = nullptr, *SL7 = nullptr, *SL8 = nullptr;
+    QWidget *WebBrowser1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QFrame *Panel3 = nullptr;
+    std::array<QLineEdit *, kLevels + 1> Edit{}; ///< Edit[1]..Edit[15], the ladder rows
+    QTextEdit *Memo1 = nullptr;
+    std::array<TGradBtn *, 5> FaqBtn{}; ///< FaqBtn[1]..FaqBtn[4], the answers A..D
+    QFrame *Panel2 = nullptr;
+    QFrame *Tablo = nullptr;
+    QLabel *Image5 = nullptr;
+    QLabel *Label1 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QMenu *N1 = nullptr, *N11 = nullptr, *N9 = nullptr;
+    QAction *N2 = nullptr, *N4 = nullptr, *N5 = nullptr, *N50501 = nullptr, *N6 = nullptr, *N8 = nullptr;
+    QAction *MMZwuk = nullptr, *N10 = nullptr, *N18 = nullptr, *N19 = nullptr;
+    QTimer *Timer2 = nullptr;
+
+    GameState Game;
+    /// The question bank text: every raw line of the bank found last.
+    std::vector<QByteArray> FaqGlobal;
+
+    // Start-up and commands.
+    void FormCreate();
+    void NewGame();
+    void N4Click();
+    void N5Click();
+    void N50501Click();
+    void N6Click();
+    void SpeedItem1Click();
+    void MMZwukClick();
+    void N10Click();
+    void N18Click();
+    void N19Click();
+    void HelpClick();
+    void StatusBar1Click();
+    void Timer2Timer();
+    void FaqBtn1Click(int tag);
+
+    // Ladder and board.
+    void PaintRow(int level, const QColor &text, const QColor &background, char marker);
+    void New(int n);
+    void TabloV(int level, bool show);
+    void GameEnable(bool on);
+
+    // Sound and pictures.
+    void Wave(const QByteArray &name, bool pauseIfSilent, bool wait);
+    void ResImage(const QString &name, const QString &fileName);
+    bool SoundSwitch() const;
+
+    const FormServices &services() const { return m_services; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void buildToolbar();
+    void buildLadder();
+    void buildQuestion();
+    void buildBoard();
+    void layoutDocked();
+    void applyLayoutProfile();
+    void layoutFromScreen();
+    void restoreSoundSwitch();
+    void setSoundHint();
+    QToolButton *toolItem(const QString &name, const QString &hint, int left);
+    bool answerKey(const QString &text);
+    /// Reports a failure of a platform service in the application's error box.
+    void failure(const QString &message);
+
+    FormServices m_services;
+    HelpWindow *m_help = nullptr;
+};

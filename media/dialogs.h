@@ -1,0 +1,19 @@
+#pragma once
+// The input box and the error box, behind an interface so that tests can answer them.
+
+#include <QString>
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    /// An input box with OK and Cancel; false when cancelled. value holds the initial text and
+    /// receives the text typed.
+    virtual bool inputText(const QString &caption, const QString &prompt, QString &value) = 0;
+    /// The error box: caption "Ошибка", error icon, OK, modal to the whole program.
+    virtual void showError(const QString &message) = 0;
+    /// The application's general error box for a failure of a platform service (a file or the
+    /// counters store): the failure's text ending in a full stop, the program's title as
+    /// caption, error icon, OK. The program keeps running.
+    virtual void showFailure(const QString &message) { showError(message); }
+};

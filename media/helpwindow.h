@@ -1,0 +1,20 @@
+#pragma once
+// The rules of the game, shown by F1.
+
+#include <QDialog>
+
+class QTextBrowser;
+
+class HelpWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    /// The rules window, not modal; close it with its button or the window's own.
+    explicit HelpWindow(QWidget *parent = nullptr);
+
+    /// The rules as shown, for tests.
+    QString rulesText() const;
+
+private:
+    QTextBrowser *m_browser = nullptr;
+};

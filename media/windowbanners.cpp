@@ -1,0 +1,117 @@
+#include "windowbanners.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+// A window without caption buttons: the banner stays up until the game takes it down.
+class BannerWidget final : public QWidget
+{
+public:
+    BannerWidget(const QString &caption, const QString &text, const QColor &background,
+                 const QColor &textColour)
+        : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+        , m_text(text)
+        , m_geometry(bannerGeometry(bannerFont(), text))
+    {
+        setWindowTitle(caption);
+        setFont(bannerFont());
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, background);
+        colours.setColor(QPalette::WindowText, textColour);
+        setPalette(colours);
+        setAutoFillBackground(true);
+        setFixedSize(m_geometry.width, m_geometry.height);
+        const QIcon icon = QApplication::windowIcon();
+        if (!icon.isNull())
+            m_icon = icon.pixmap(32, 32);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QFontMetrics metrics(font());
+        painter.drawText(m_geometry.textX, m_geometry.textY + metrics.ascent(), m_text);
+        if (!m_icon.isNull())
+            painter.drawPixmap(10, 10, m_icon);
+    }
+
+private:
+    QString m_text;
+    BannerGeometry m_geometry;
+    QPixmap m_icon;
+};
+
+// Before the window is shown its frame is unknown, so the client is centred; once shown the
+// whole frame is centred again (a move of a pixel or two, made before the banner is painted).
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->isVisible() ? window->frameGeometry() : QRect(QPoint(), window->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+} // namespace
+
+BannerGeometry bannerGeometry(int textWidth, int textHeight)
+{
+    BannerGeometry g;
+    g.height = 5 * textHeight;
+    g.width = std::max(128, textWidth + textWidth / 2) + 40;
+    g.textX = (g.width - textWidth) / 2 + 5;
+    g.textY = textHeight;
+    return g;
+}
+
+BannerGeometry bannerGeometry(const QFont &font, const QString &text)
+{
+    const QFontMetrics metrics(font);
+    return bannerGeometry(metrics.horizontalAdvance(text), metrics.height());
+}
+
+QFont bannerFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(11);
+    return font;
+}
+
+WindowBanners::~WindowBanners()
+{
+    closeBanner();
+}
+
+void WindowBanners::showBanner(const QString &caption, const QString &text,
+                               const QColor &background, const QColor &textColour)
+{
+    closeBanner();
+    m_banner = new BannerWidget(caption, text, background, textColour);
+    centreOnScreen(m_banner);
+    m_banner->show();
+    // The game's next step holds the thread; let the window reach the screen and paint it now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (m_banner)
+        centreOnScreen(m_banner);
+    if (m_banner && m_banner->windowHandle() && m_banner->windowHandle()->isExposed())
+        m_banner->repaint();
+}
+
+void WindowBanners::closeBanner()
+{
+    delete m_banner.data();
+    m_banner.clear();
+}

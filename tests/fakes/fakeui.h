@@ -1,0 +1,71 @@
+#pragma once
+// Fakes of the dialogs and banners for tests of whole games. They write into the same timeline
+// as the sound and pacer fakes, so one list tells everything the player saw and heard in order.
+
+#include "banners.h"
+#include "dialogs.h"
+#include "fakesound.h"
+
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+/// Answers the input boxes from a script: an entry that is nullopt presses Cancel.
+class FakeDialogs : public Dialogs
+{
+public:
+    explicit FakeDialogs(Timeline &timeline) : m_timeline(timeline) {}
+
+    void answer(const std::optional<QString> &text) { m_answers.push_back(text); }
+
+    bool inputText(const QString &caption, const QString &prompt, QString &value) override
+    {
+        m_timeline.events << QStringLiteral("input %1: %2").arg(caption, prompt);
+        if (m_answers.empty() || !m_answers.front()) {
+            if (!m_answers.empty())
+                m_answers.pop_front();
+            return false;
+        }
+        value = *m_answers.front();
+        m_answers.pop_front();
+        return true;
+    }
+    void showError(const QString &message) override { m_timeline.events << QStringLiteral("error: ") + message; }
+    void showFailure(const QString &message) override
+    {
+        m_timeline.events << QStringLiteral("failure: ") + message;
+    }
+
+private:
+    Timeline &m_timeline;
+    std::deque<std::optional<QString>> m_answers;
+};
+
+/// Writes "banner: <text> [<background> on <text colour>]" and "banner closed".
+class FakeBanners : public Banners
+{
+public:
+    explicit FakeBanners(Timeline &timeline) : m_timeline(timeline) {}
+
+    void showBanner(const QString &caption, const QString &text, const QColor &background,
+                    const QColor &textColour) override
+    {
+        lastCaption = caption;
+        m_timeline.events << QStringLiteral("banner: %1 [%2 on %3]")
+                                 .arg(text, textColour.name(), background.name());
+        ++open;
+    }
+    void closeBanner() override
+    {
+        if (open > 0) {
+            --open;
+            m_timeline.events << QStringLiteral("banner closed");
+        }
+    }
+
+    int open = 0;
+    QString lastCaption;
+
+private:
+    Timeline &m_timeline;
+};

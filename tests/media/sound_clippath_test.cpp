@@ -1,0 +1,102 @@
+// Clip paths whatever the letter case, the sound switch, and the fakes' timeline.
+
+#include "sound.h"
+
+#include "fakes/fakesound.h"
+#include "testutil.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString folderOf(const QTemporaryDir &dir)
+{
+    return dir.path() + QLatin1Char('/');
+}
+
+} // namespace
+
+TEST(ClipPath, FindsFolderAndFileWhateverTheirCase)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("WAV/BtnClick.wav"), "x");
+    const QString expected = dir.filePath("WAV/BtnClick.wav");
+    EXPECT_EQ(ClipPath(folderOf(dir), "btnclick"), expected);
+    EXPECT_EQ(ClipPath(folderOf(dir), "btnCLICK"), expected);
+    EXPECT_EQ(ClipPath(folderOf(dir), "BtnClick"), expected);
+}
+
+TEST(ClipPath, MissingClipIsNamedInsideTheExistingFolder)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("WAV/BtnClick.wav"), "x");
+    EXPECT_EQ(ClipPath(folderOf(dir), "zal"), dir.filePath("WAV/zal.wav"));
+}
+
+TEST(ClipPath, WithoutSoundFolderIsThePathAsAsked)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(ClipPath(folderOf(dir), "MILLION"), dir.filePath("wav/MILLION.wav"));
+}
+
+TEST(PlaySoundFile, DisabledSoundPlaysNothing)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("yes.wav"), "x");
+    Timeline timeline;
+    FakeSound sound(timeline);
+    EXPECT_FALSE(PlaySoundFile(sound, dir.filePath("yes.wav"), false, true));
+    EXPECT_FALSE(PlaySoundFile(sound, dir.filePath("yes.wav"), false, false));
+    EXPECT_TRUE(timeline.events.isEmpty());
+}
+
+TEST(PlaySoundFile, EnabledSoundPassesPathAndWaitToTheBackend)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("yes.wav"), "x");
+    Timeline timeline;
+    FakeSound sound(timeline);
+    sound.setDuration("yes", 1200);
+    EXPECT_TRUE(PlaySoundFile(sound, dir.filePath("yes.wav"), true, true));
+    EXPECT_TRUE(PlaySoundFile(sound, dir.filePath("yes.wav"), true, false));
+    EXPECT_FALSE(PlaySoundFile(sound, dir.filePath("no.wav"), true, true));
+    EXPECT_EQ(timeline.events, QStringList({"clip yes to end", "wait 1200", "clip yes background",
+                                            "clip no silent"}));
+}
+
+TEST(FakeSound, TimelineInterleavesClipsAndPacerWaits)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("wav/false.wav"), "x");
+    testutil::writeBytes(dir.filePath("wav/fon1.wav"), "x");
+    testutil::writeBytes(dir.filePath("wav/gong.wav"), "x");
+    Timeline timeline;
+    FakeSound sound(timeline);
+    FakePacer pacer(timeline);
+    sound.setDuration("false", 1500);
+    sound.markUnplayable("gong");
+    sound.markPlayable("/nowhere/MILLION.wav");
+    EXPECT_TRUE(sound.play(dir.filePath("wav/false.wav"), true));
+    pacer.wait(300);
+    EXPECT_TRUE(sound.play(dir.filePath("wav/fon1.wav"), false));
+    EXPECT_FALSE(sound.play(dir.filePath("wav/gong.wav"), true));
+    EXPECT_TRUE(sound.play("/nowhere/MILLION.wav", true));
+    EXPECT_EQ(timeline.events, QStringList({"clip false to end", "wait 1500", "wait 300",
+                                            "clip fon1 background", "clip gong silent",
+                                            "clip MILLION to end"}));
+}
+
+TEST(FakeSound, UnplayablePathSilencesOnlyThatFile)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("a/zal.wav"), "x");
+    testutil::writeBytes(dir.filePath("b/zal.wav"), "x");
+    Timeline timeline;
+    FakeSound sound(timeline);
+    sound.markUnplayable(dir.filePath("a/zal.wav"));
+    EXPECT_FALSE(sound.play(dir.filePath("a/zal.wav"), false));
+    EXPECT_TRUE(sound.play(dir.filePath("b/zal.wav"), false));
+    EXPECT_EQ(timeline.events, QStringList({"clip zal silent", "clip zal background"}));
+}

@@ -1,0 +1,207 @@
+#include "resultslist.h"
+
+#include "cp1251.h"
+#include "faq.h"
+#include "inifile.h"
+#include "linescan.h"
+#include "results.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int kMaxLevelsPassed = 15;
+
+QByteArrayView trimmed(QByteArrayView v)
+{
+    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t'))
+        v = v.sliced(1);
+    while (!v.isEmpty() && (v.back() == ' ' || v.back() == '\t'))
+        v.chop(1);
+    return v;
+}
+
+// A value as the INI reader returns it: one pair of enclosing quotes removed, at most the limit.
+QByteArray unquoted(QByteArrayView v)
+{
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.sliced(1, v.size() - 2);
+    return v.first(std::min<qsizetype>(v.size(), kIniValueLimit)).toByteArray();
+}
+
+std::optional<int> levelsPassed(QByteArrayView digits)
+{
+    if (digits.isEmpty() || digits.size() > 2)
+        return std::nullopt;
+    int n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n <= kMaxLevelsPassed ? std::optional<int>(n) : std::nullopt;
+}
+
+bool isGradeWord(QByteArrayView word)
+{
+    for (int level : {16, 11, 6, 1}) {
+        if (word == GradeWord(level))
+            return true;
+    }
+    return false;
+}
+
+ResultEntry entry(int line, const QByteArray &lesson, QByteArrayView key)
+{
+    ResultEntry e;
+    e.line = line;
+    e.lesson = lesson;
+    e.key = key.toByteArray();
+    return e;
+}
+
+void damage(ResultEntry &e, const QString &reason)
+{
+    if (e.state != ResultEntry::State::Damaged) {
+        e.state = ResultEntry::State::Damaged;
+        e.reason = reason;
+    }
+}
+
+// Fills name, levels and grade from the scrambled value and marks what is wrong with it.
+void readRecord(ResultEntry &e, QByteArrayView value)
+{
+    if (value.isEmpty())
+        return damage(e, QStringLiteral("пустое значение"));
+    const QByteArray plain = ScrambleText(value);
+    const qsizetype gradeBar = plain.lastIndexOf('|');
+    const qsizetype levelsBar = gradeBar > 0 ? plain.lastIndexOf('|', gradeBar - 1) : -1;
+    if (levelsBar < 0)
+        return damage(e, QStringLiteral("запись не разбирается"));
+    e.name = plain.first(levelsBar);
+    e.grade = plain.sliced(gradeBar + 1);
+    const auto levels = levelsPassed(QByteArrayView(plain).sliced(levelsBar + 1, gradeBar - levelsBar - 1));
+    e.levels = levels.value_or(-1);
+    if (e.name.isEmpty())
+        damage(e, QStringLiteral("нет фамилии"));
+    if (!levels)
+        damage(e, QStringLiteral("число уровней — не число от 0 до 15"));
+    if (!isGradeWord(e.grade))
+        damage(e, QStringLiteral("неизвестная оценка"));
+    if (!e.name.isEmpty() && checks(e.name) != e.key)
+        damage(e, QStringLiteral("контрольная сумма фамилии %1 не равна ключу")
+                      .arg(QString::fromLatin1(checks(e.name))));
+    if (e.state == ResultEntry::State::Intact && e.grade != GradeWord(e.levels + 1)) {
+        e.state = ResultEntry::State::Mismatch;
+        e.reason = QStringLiteral("оценка не соответствует числу пройденных уровней");
+    }
+}
+
+class ResultsReader
+{
+public:
+    std::vector<ResultEntry> run(const QByteArray &text);
+
+private:
+    void take(QByteArrayView line, int number);
+    void section(QByteArrayView trimmedLine, int number);
+    void record(QByteArrayView line, qsizetype eq, int number);
+    void hide(ResultEntry &e, const QString &reason);
+
+    std::vector<ResultEntry> m_entries;
+    bool m_inSection = false;
+    QByteArray m_lesson;
+    int m_hiddenBy = 0; // line of the earlier section of the same lesson, 0 when this one is read
+    QHash<QByteArray, int> m_lessonLines; // upper-case lesson → line of its first section
+    QHash<QByteArray, int> m_keyLines;    // upper-case key → line, in the current section
+};
+
+std::vector<ResultEntry> ResultsReader::run(const QByteArray &text)
+{
+    LineScanner scan(text.constData(), text.constData() + text.size());
+    LineSpan span;
+    int number = 0;
+    while (scan.next(span))
+        take(QByteArrayView(span.begin, span.length), ++number);
+    return std::move(m_entries);
+}
+
+void ResultsReader::take(QByteArrayView line, int number)
+{
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty())
+        return;
+    if (t.front() == '[')
+        return section(t, number);
+    if (t.front() == ';')
+        return;
+    const qsizetype eq = line.indexOf('=');
+    if (eq >= 0)
+        return record(line, eq, number);
+    ResultEntry e = entry(number, m_lesson, t);
+    damage(e, QStringLiteral("строка без «=»"));
+    m_entries.push_back(std::move(e));
+}
+
+void ResultsReader::section(QByteArrayView t, int number)
+{
+    // As the game's reader: the name runs to the last "]".
+    const qsizetype close = t.lastIndexOf(']');
+    m_lesson = trimmed(close > 0 ? t.sliced(1, close - 1) : t.sliced(1)).toByteArray();
+    m_inSection = true;
+    m_keyLines.clear();
+    const QByteArray upper = cp1251::upper(m_lesson);
+    m_hiddenBy = m_lessonLines.value(upper, 0);
+    if (m_hiddenBy == 0)
+        m_lessonLines.insert(upper, number);
+}
+
+void ResultsReader::record(QByteArrayView line, qsizetype eq, int number)
+{
+    ResultEntry e = entry(number, m_lesson, trimmed(line.first(eq)));
+    readRecord(e, unquoted(trimmed(line.sliced(eq + 1))));
+    const QByteArray upperKey = cp1251::upper(e.key);
+    if (!m_inSection) {
+        hide(e, QStringLiteral("запись стоит до первого занятия"));
+    } else if (m_hiddenBy != 0) {
+        hide(e, QStringLiteral("занятие уже было в строке %1, этот раздел игра не читает").arg(m_hiddenBy));
+    } else if (m_keyLines.contains(upperKey)) {
+        hide(e, QStringLiteral("этот ключ уже есть в строке %1, игра читает ту запись").arg(m_keyLines.value(upperKey)));
+    } else {
+        m_keyLines.insert(upperKey, number);
+    }
+    m_entries.push_back(std::move(e));
+}
+
+void ResultsReader::hide(ResultEntry &e, const QString &reason)
+{
+    if (e.state == ResultEntry::State::Damaged)
+        return;
+    e.state = ResultEntry::State::Hidden;
+    e.reason = reason;
+}
+
+} // namespace
+
+std::vector<ResultEntry> ReadResultEntries(const QByteArray &text)
+{
+    return ResultsReader().run(text);
+}
+
+QString StateText(const ResultEntry &entry)
+{
+    switch (entry.state) {
+    case ResultEntry::State::Intact:
+        return QStringLiteral("в порядке");
+    case ResultEntry::State::Damaged:
+        return QStringLiteral("повреждена: ") + entry.reason;
+    case ResultEntry::State::Hidden:
+        return QStringLiteral("не читается игрой: ") + entry.reason;
+    case ResultEntry::State::Mismatch:
+        return QStringLiteral("под сомнением: ") + entry.reason;
+    }
+    return {};
+}
