@@ -2,6 +2,7 @@
 
 #include "errorbox.h"
 #include "files.h"
+#include "illustrationpane.h"
 #include "pacer.h"
 #include "qtsoundbackend.h"
 #include "randomsource.h"
@@ -36,6 +37,7 @@ int main(int argc, char **argv)
     services.random = &random;
     services.terminate = [] { QCoreApplication::exit(0); };
     services.openLink = &OpenLink;
+    services.browse = &BrowseIllustration;
     services.programFolder = ProgramFolder();
     services.screen = QGuiApplication::primaryScreen()->size();
 

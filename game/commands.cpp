@@ -73,6 +73,9 @@ void TForm1::SpeedItem1Click()
 
 void TForm1::Timer2Timer()
 {
+    // A tick that falls due while an answer sequence holds the game is not handled inside it.
+    if (m_busy)
+        return;
     Game.PhaseTicks += 1;
     if (Game.PhaseTicks == Game.PhaseLength) {
         Panel2->hide();

@@ -2,6 +2,7 @@
 
 #include "tform1.h"
 
+#include "balloonhint.h"
 #include "counters.h"
 #include "cp1251.h"
 #include "files.h"
@@ -166,7 +167,9 @@ void TForm1::FormCreate()
     layoutFromScreen();
     // 8. Loose clips next to the program move into its sound folder.
     MoveLooseWaves(m_services.programFolder);
-    // 9. Yellow balloon hints are installed by the program entry for the whole application.
+    // 9. Hints are yellow balloons.
+    if (!m_hints)
+        m_hints = new BalloonHints(this);
     // 10. The sound switch as the player left it, and the start clip.
     restoreSoundSwitch();
     Wave("begin", false, false);

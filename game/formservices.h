@@ -11,6 +11,7 @@ class Dialogs;
 class Pacer;
 class RandomSource;
 class SoundBackend;
+class QWidget;
 
 struct FormServices {
     Pacer *pacer = nullptr;
@@ -22,6 +23,8 @@ struct FormServices {
     std::function<void()> terminate;
     /// Hands a web address or a mail link to the desktop.
     std::function<void(const QString &)> openLink;
+    /// Sends the illustration pane to an address; the program creates its browser on first use.
+    std::function<void(QWidget *pane, const QString &address)> browse;
     /// The program folder, ending in "/".
     QString programFolder;
     /// The screen the window is laid out for.

@@ -1,18 +1,159 @@
-// The game itself: starting a game, the questions, the answers and the end of a game.
+// Starting a game and ending it: NewGame, CloseGame and the stop command.
 
 #include "tform1.h"
 
-void TForm1::NewGame() {}
+#include "banners.h"
+#include "counters.h"
+#include "cp1251.h"
+#include "dialogs.h"
+#include "files.h"
+#include "inifile.h"
+#include "pacer.h"
+#include "results.h"
 
-void TForm1::FaqBtn1Click(int tag)
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+constexpr int kTickMs = 1000;
+constexpr int kIdleExitMs = 300000;
+constexpr int kBoardMs = 3000;
+} // namespace
+
+bool TForm1::askUpper(const QString &caption, const QString &prompt, QByteArray &result)
 {
-    Q_UNUSED(tag);
+    QString typed;
+    if (!m_services.dialogs->inputText(caption, prompt, typed))
+        typed.clear();
+    // Text the stored files cannot hold is refused, never altered or dropped.
+    const QString bad = cp1251::firstUnencodable(typed);
+    if (!bad.isEmpty()) {
+        m_services.dialogs->showError(
+            QStringLiteral("Символ «%1» нельзя использовать: его нельзя сохранить в файлах программы.").arg(bad));
+        return false;
+    }
+    result = cp1251::upper(*cp1251::encode(typed));
+    return true;
 }
 
-void TForm1::N6Click() {}
+void TForm1::NewGame()
+{
+    if (m_busy)
+        return;
+    Panel2->hide();
+    CloseGame(false);
+    Timer2->stop();
+    Timer2->setInterval(kTickMs);
+    SelectRussianKeyboard();
 
-void TForm1::N4Click() {}
+    if (!askUpper(QStringLiteral("Тест-игра"), QStringLiteral("Введите код занятия:"), Game.LessonCode))
+        return;
+    const QString settings = m_services.programFolder + QStringLiteral("tallory.ini");
+    const QByteArray configured = IniReadString(settings, Game.LessonCode, cp1251::text(u"Вопросник"), {});
+    const QString bank = FindBankFile(configured, m_services.programFolder);
+    if (bank.isEmpty()) {
+        m_services.dialogs->showError(QStringLiteral("Код занятия не содержит вопросов!"));
+        return;
+    }
+    auto loaded = LoadBankFile(bank);
+    if (!loaded.ok()) {
+        failure(loaded.error);
+        return;
+    }
+    FaqGlobal = std::move(loaded.value);
+    m_bankName = QFileInfo(bank).fileName();
 
-void TForm1::N5Click() {}
+    if (!askUpper(QStringLiteral("Представьтесь"), QStringLiteral("Фамилия и инициалы студента:"), Game.PlayerName))
+        return;
+    if (Game.PlayerName.isEmpty()) {
+        m_services.dialogs->showError(QStringLiteral("Фамилия и инициалы студента обязательны для заполнения!"));
+        return;
+    }
+    // A name whose record would be cut or split in the results file is refused before the game.
+    const QString problem = RecordProblem(Game.PlayerName);
+    if (!problem.isEmpty()) {
+        m_services.dialogs->showError(problem);
+        return;
+    }
+    const auto seen = AttemptRecorded(ResultsFilePath(m_services.programFolder), Game.LessonCode, Game.PlayerName);
+    if (!seen.ok()) {
+        failure(seen.error);
+        return;
+    }
+    if (seen.value) {
+        m_services.dialogs->showError(QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
+        return;
+    }
 
-void TForm1::N50501Click() {}
+    ResImage(QStringLiteral("game"), QString());
+    Game.CurrentLevel = 1;
+    Game.SecuredPoints = 0;
+    for (int n = 1; n <= kLevels; ++n)
+        New(n);
+    New(0);
+    const auto remark = RegReadInteger(kCounterSection, cp1251::text(u"Ответ"), 0);
+    const auto sound = RegReadInteger(kCounterSection, cp1251::text(u"Звук"), 0);
+    if (!remark.ok() || !sound.ok()) {
+        failure(remark.ok() ? sound.error : remark.error);
+        return;
+    }
+    Game.RemarkIndex = remark.value;
+    Game.SoundIndex = sound.value;
+    Wave("gong", false, true);
+    GameEnable(true);
+    SetGame(Game.CurrentLevel);
+    repaint();
+}
+
+void TForm1::CloseGame(bool finished)
+{
+    ResImage(QStringLiteral("ways"), QString());
+    GameEnable(false);
+    repaint();
+    Status stored = RegWriteInteger(kCounterSection, cp1251::text(u"Ответ"), Game.RemarkIndex);
+    if (stored.ok())
+        stored = RegWriteInteger(kCounterSection, cp1251::text(u"Звук"), Game.SoundIndex);
+    if (!stored.ok())
+        failure(stored.error);
+    if (!finished)
+        return;
+
+    const Status written = WriteResult(ResultsFilePath(m_services.programFolder), Game.LessonCode, Game.PlayerName,
+                                       Game.CurrentLevel);
+    if (written.ok()) {
+        Label1->setText(QStringLiteral("Оценка: ") + cp1251::decode(GradeWord(Game.CurrentLevel)));
+        Tablo->show();
+        repaint();
+        Wave("begin", false, false);
+        m_services.pacer->wait(kBoardMs);
+        Tablo->hide();
+    } else {
+        // No grade is shown that was not recorded; the window still returns to idle.
+        failure(written.error);
+    }
+    Timer2->setInterval(kIdleExitMs);
+    Game.CurrentLevel = 0;
+    Timer2->start();
+}
+
+void TForm1::N6Click()
+{
+    if (m_busy || Game.SecuredPoints == 0 || Game.CurrentLevel == 0)
+        return;
+    m_busy = true;
+    Wave("final", false, true);
+    CloseGame(true);
+    m_busy = false;
+}
+
+void TForm1::endWithoutQuestion(const QString &message)
+{
+    m_services.dialogs->showError(message);
+    // No grade and no record: the student may sit the lesson once the bank is mended.
+    CloseGame(false);
+    Timer2->setInterval(kIdleExitMs);
+    Game.CurrentLevel = 0;
+    Timer2->start();
+}

@@ -4,6 +4,7 @@
 // names; the handlers are split into files by concern (start-up, commands, ladder and board,
 // sound and pictures, and the game flow).
 
+#include "faq.h"
 #include "formservices.h"
 #include "gamestate.h"
 
@@ -25,6 +26,7 @@ class QToolButton;
 class TGradBtn;
 class TZelGradient;
 class HelpWindow;
+class BalloonHints;
 
 class TForm1 : public QMainWindow
 {
@@ -59,7 +61,11 @@ public:
 
     GameState Game;
     /// The question bank text: every raw line of the bank found last.
-    std::vector<QByteArray> FaqGlobal;
+    FaqText FaqGlobal;
+    /// The raw question lines of the level asked last.
+    std::vector<QByteArrayView> FaqStr;
+    /// The address the illustration pane was sent to last, empty before the first.
+    QString IllustrationAddress;
 
     // Start-up and commands.
     void FormCreate();
@@ -77,6 +83,13 @@ public:
     void StatusBar1Click();
     void Timer2Timer();
     void FaqBtn1Click(int tag);
+
+    // The game flow.
+    void SetGame(int level);
+    void CloseGame(bool finished);
+    void MarkButton(int n, const QColor &colour);
+    /// Whether an answer sequence holds the game at the moment.
+    bool Busy() const { return m_busy; }
 
     // Ladder and board.
     void PaintRow(int level, const QColor &text, const QColor &background, char marker);
@@ -109,9 +122,19 @@ private:
     void setSoundHint();
     QToolButton *toolItem(const QString &name, const QString &hint, int left);
     bool answerKey(const QString &text);
+    bool askUpper(const QString &caption, const QString &prompt, QByteArray &result);
+    void judge(int tag);
+    void wrongAnswer();
+    void correctAnswer();
+    void showIllustration(const QByteArray &reference);
+    void banner(const QByteArray &text, const QColor &background, const QColor &textColour);
+    void endWithoutQuestion(const QString &message);
     /// Reports a failure of a platform service in the application's error box.
     void failure(const QString &message);
 
     FormServices m_services;
     HelpWindow *m_help = nullptr;
+    BalloonHints *m_hints = nullptr;
+    QString m_bankName;
+    bool m_busy = false;
 };

@@ -1,0 +1,197 @@
+// Setting up a question and judging an answer.
+
+#include "tform1.h"
+
+#include "banners.h"
+#include "cp1251.h"
+#include "gradbtn.h"
+#include "inifile.h"
+#include "pacer.h"
+#include "phrases.h"
+#include "randomsource.h"
+#include "stringres.h"
+
+#include <QFrame>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace {
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kLime(0x00, 0xFF, 0x00);
+const QColor kYellow(0xFF, 0xFF, 0x00);
+const QColor kWrongBanner(0x80, 0x80, 0xFF);
+const QColor kMaroon(0x80, 0x00, 0x00);
+constexpr int kIllustrationHeight = 240;
+
+/// Cuts the next field from the remainder; without a "|" the whole remainder is the field
+/// and stays, so a short line repeats its last field.
+QByteArray NextField(QByteArray &remainder)
+{
+    const qsizetype bar = remainder.indexOf('|');
+    if (bar < 0)
+        return remainder;
+    QByteArray field = remainder.left(bar);
+    remainder = remainder.mid(bar + 1);
+    return field;
+}
+} // namespace
+
+void TForm1::SetGame(int level)
+{
+    Memo1->clear();
+    const auto line = LoadFaq(FaqGlobal, level, FaqStr, *m_services.random, m_bankName);
+    if (!line.ok()) {
+        endWithoutQuestion(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(Game.LessonCode), line.error));
+        return;
+    }
+    QByteArray remainder = line.value;
+    Memo1->setPlainText(cp1251::decode(NextField(remainder)));
+    for (int i = 1; i <= 4; ++i)
+        Game.AnswerTexts[static_cast<size_t>(i)] = NextField(remainder);
+    const QByteArray illustration = NextField(remainder);
+    if (!illustration.isEmpty())
+        showIllustration(illustration);
+    for (int tag = 1; tag <= 4; ++tag)
+        FaqBtn[static_cast<size_t>(tag)]->setBeginColor(kBlue);
+
+    QByteArray order;
+    while (order.size() < 4) {
+        const int r = m_services.random->below(5);
+        if (r >= 1 && !order.contains(static_cast<char>('0' + r)))
+            order.append(static_cast<char>('0' + r));
+    }
+    for (int p = 1; p <= 4; ++p) {
+        const int d = order[p - 1] - '0';
+        FaqBtn[static_cast<size_t>(p)]->setCaption(QString(QLatin1Char(static_cast<char>('A' + p - 1)))
+                                                   + QStringLiteral(". ")
+                                                   + cp1251::decode(Game.AnswerTexts[static_cast<size_t>(d)]));
+    }
+    Game.CorrectButton = static_cast<int>(order.indexOf('1')) + 1;
+    New(level);
+    TabloV(level, false);
+    ResImage(QStringLiteral("game"), QString());
+    repaint();
+    Game.PhaseTicks = 0;
+    if (level <= 5) {
+        Game.MusicName = "fon1";
+        Game.PhaseLength = 13;
+    } else if (level <= 10) {
+        Game.MusicName = "fon2";
+        Game.PhaseLength = 16;
+    } else {
+        Game.MusicName = "fon3";
+        Game.PhaseLength = 7;
+    }
+    Wave(Game.MusicName, false, false);
+    Timer2->start();
+}
+
+void TForm1::showIllustration(const QByteArray &reference)
+{
+    QString address = cp1251::decode(reference);
+    // A drive path ("C:...") or a four-letter scheme ("http:", "file:") is used as it is;
+    // anything else names a file beside the program.
+    const bool asIs = (address.size() >= 2 && address[1] == QLatin1Char(':'))
+        || (address.size() >= 5 && address[4] == QLatin1Char(':'));
+    if (!asIs) {
+        address.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        address = m_services.programFolder + address;
+    }
+    IllustrationAddress = address;
+    WebBrowser1->setFixedHeight(kIllustrationHeight);
+    if (m_services.browse)
+        m_services.browse(WebBrowser1, address);
+}
+
+void TForm1::MarkButton(int n, const QColor &colour)
+{
+    for (int tag = 1; tag <= 4; ++tag)
+        FaqBtn[static_cast<size_t>(tag)]->setEndColor(Qt::black);
+    if (n < 1 || n > 4)
+        return;
+    FaqBtn[static_cast<size_t>(n)]->setBeginColor(colour);
+    FaqBtn[static_cast<size_t>(n)]->repaint();
+}
+
+void TForm1::banner(const QByteArray &text, const QColor &background, const QColor &textColour)
+{
+    m_services.banners->showBanner(LoadStr(StringId::Title), cp1251::decode(text), background, textColour);
+}
+
+void TForm1::FaqBtn1Click(int tag)
+{
+    // One evaluation at a time: a click that arrives while one runs is not judged.
+    if (m_busy || Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
+        return;
+    m_busy = true;
+    if (Panel2->isVisible()) {
+        Timer2->stop();
+        Panel2->hide();
+    }
+    Wave("btnclick", false, false);
+    const QByteArray host = IniReadString(m_services.programFolder + QStringLiteral("tallory.ini"),
+                                          cp1251::text(u"настройки"), cp1251::text(u"Ведущий"), {});
+    ResImage(QStringLiteral("vedok"), cp1251::decode(host));
+    AdvanceCounters(Game);
+    if (Game.RemarkIndex == 3 && Game.CurrentLevel > 5) {
+        banner(DoubtPhrases(Game.CurrentLevel), kBlue, kYellow);
+        Wave("pause", true, true);
+        m_services.banners->closeBanner();
+    } else {
+        judge(tag);
+    }
+    m_busy = false;
+}
+
+void TForm1::judge(int tag)
+{
+    MarkButton(tag, kRed);
+    Wave("pause", false, false);
+    m_services.pacer->wait(300);
+    WebBrowser1->setFixedHeight(1);
+    New(Game.CurrentLevel);
+    MarkButton(Game.CorrectButton, kLime);
+    m_services.pacer->wait(250);
+    if (tag != Game.CorrectButton)
+        wrongAnswer();
+    else
+        correctAnswer();
+}
+
+void TForm1::wrongAnswer()
+{
+    banner(WrongPhrases(Game.SoundIndex), kWrongBanner, Qt::white);
+    Wave("false", true, true);
+    m_services.banners->closeBanner();
+    Wave("final", true, true);
+    CloseGame(true);
+}
+
+void TForm1::correctAnswer()
+{
+    const int level = Game.CurrentLevel;
+    TabloV(level, true);
+    if (level == 5 || level == 10) {
+        banner(level == 5 ? cp1251::text(u" ВАШИ ЗНАНИЯ ОЦЕНЕНЫ НА УДОВЛЕТВОРИТЕЛЬНО!")
+                          : cp1251::text(u" ВЫ ЗАРАБОТАЛИ ОЦЕНКУ ХОРОШО!"),
+               kLime, Qt::black);
+        Wave("summa", true, true);
+    } else {
+        banner(CorrectPhrases(Game.RemarkIndex), kRed, Qt::white);
+        Wave(CorrectSounds(Game.SoundIndex), true, true);
+    }
+    Wave("change", false, true);
+    m_services.banners->closeBanner();
+    Game.SecuredPoints = PointsTable(level);
+    if (level == kLevels) {
+        Game.CurrentLevel = kLevels + 1;
+        banner(cp1251::encode(LoadStr(StringId::WinMessage)).value_or(QByteArray()), kMaroon, Qt::white);
+        Wave("MILLION", true, true);
+        m_services.banners->closeBanner();
+        CloseGame(true);
+        return;
+    }
+    Game.CurrentLevel = level + 1;
+    SetGame(Game.CurrentLevel);
+}
