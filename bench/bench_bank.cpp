@@ -125,7 +125,7 @@ bool measure(const QString &path, const QByteArray &bank, bench::Buffers buffers
     }, {}, {}};
 
     const QString probe = QFileInfo(path).dir().filePath(QStringLiteral("sync.probe"));
-    bench::Measure sync{"    1 x fdatasync of a small file (2 a counter)", [&] { bench::syncSmallFile(probe); }, {}, {}};
+    bench::Measure sync{"    1 x fdatasync, small file (2 per counter)", [&] { bench::syncSmallFile(probe); }, {}, {}};
 
     bench::runSideBySide({&readBytes, &total, &loadOnly, &splitOnly, &sections, &counters, &sync});
 

@@ -174,7 +174,7 @@ bool measure(const Setup &s, bench::Buffers buffers)
     }, {}, {}};
 
     const QString probe = s.outPath + QStringLiteral(".probe");
-    bench::Measure sync{"    1 x fdatasync of a small file", [&] { bench::syncSmallFile(probe); }, {}, {}};
+    bench::Measure sync{"    1 x fdatasync, small file (2 per write)", [&] { bench::syncSmallFile(probe); }, {}, {}};
 
     bench::runSideBySide({&readAll, &present, &missing, &copy, &added, &replaced, &readWhole, &scanPresent,
                           &scanMissing, &lockOnly, &saveFile, &plainWrite, &sync});

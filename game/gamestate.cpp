@@ -1,5 +1,7 @@
 #include "gamestate.h"
 
+#include "randomsource.h"
+
 namespace {
 constexpr std::array<int, kLevels + 1> kPoints = {0,     100,    200,    300,    500,    1000,   2000,   4000,
                                                   8000,  16000,  32000,  64000,  125000, 250000, 500000, 1000000};
@@ -44,4 +46,25 @@ void AdvanceCounters(GameState &state)
     state.SoundIndex += 1;
     if (state.SoundIndex >= 5 || state.SoundIndex < 1)
         state.SoundIndex = 1;
+}
+
+QByteArray NextField(QByteArray &remainder)
+{
+    const qsizetype bar = remainder.indexOf('|');
+    if (bar < 0)
+        return remainder;
+    QByteArray field = remainder.left(bar);
+    remainder = remainder.mid(bar + 1);
+    return field;
+}
+
+QByteArray ShuffleAnswers(RandomSource &random)
+{
+    QByteArray order;
+    while (order.size() < 4) {
+        const int r = random.below(5);
+        if (r >= 1 && !order.contains(static_cast<char>('0' + r)))
+            order.append(static_cast<char>('0' + r));
+    }
+    return order;
 }

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <array>
 
+class RandomSource;
+
 /// The state of the game the main window holds for the whole run.
 struct GameState {
     int CurrentLevel = 0;  ///< 0 no game; 1..15 the question on screen; 16 the last question won
@@ -35,3 +37,11 @@ bool IsMilestone(int level);
 /// 1..9 and SoundIndex 1..4. Values outside their rows (from a store edited by hand) start
 /// the cycle again rather than index the phrase tables out of range.
 void AdvanceCounters(GameState &state);
+
+/// Cuts the next "|"-separated field from the remainder of a question line; without a "|" the
+/// whole remainder is the field and stays, so a short line repeats its last field.
+QByteArray NextField(QByteArray &remainder);
+
+/// The four digits "1".."4" in a random order: position p names the answer button p shows.
+/// Digits are drawn from 0..4 and a 0 or a repeat is drawn again, so every order is equally likely.
+QByteArray ShuffleAnswers(RandomSource &random);

@@ -31,6 +31,7 @@ void TForm1::PaintRow(int level, const QColor &text, const QColor &background, c
     // Only the marker, character 5, changes.
     const QString old = row->text();
     row->setText(old.left(4) + QLatin1Char(marker) + old.mid(5, 15));
+    row->setCursorPosition(0);
 }
 
 void TForm1::New(int n)

@@ -24,17 +24,6 @@ const QColor kWrongBanner(0x80, 0x80, 0xFF);
 const QColor kMaroon(0x80, 0x00, 0x00);
 constexpr int kIllustrationHeight = 240;
 
-/// Cuts the next field from the remainder; without a "|" the whole remainder is the field
-/// and stays, so a short line repeats its last field.
-QByteArray NextField(QByteArray &remainder)
-{
-    const qsizetype bar = remainder.indexOf('|');
-    if (bar < 0)
-        return remainder;
-    QByteArray field = remainder.left(bar);
-    remainder = remainder.mid(bar + 1);
-    return field;
-}
 } // namespace
 
 void TForm1::SetGame(int level)
@@ -55,12 +44,7 @@ void TForm1::SetGame(int level)
     for (int tag = 1; tag <= 4; ++tag)
         FaqBtn[static_cast<size_t>(tag)]->setBeginColor(kBlue);
 
-    QByteArray order;
-    while (order.size() < 4) {
-        const int r = m_services.random->below(5);
-        if (r >= 1 && !order.contains(static_cast<char>('0' + r)))
-            order.append(static_cast<char>('0' + r));
-    }
+    const QByteArray order = ShuffleAnswers(*m_services.random);
     for (int p = 1; p <= 4; ++p) {
         const int d = order[p - 1] - '0';
         FaqBtn[static_cast<size_t>(p)]->setCaption(QString(QLatin1Char(static_cast<char>('A' + p - 1)))
@@ -100,6 +84,9 @@ void TForm1::showIllustration(const QByteArray &reference)
     }
     IllustrationAddress = address;
     WebBrowser1->setFixedHeight(kIllustrationHeight);
+    // The pane lies over the pictures, the ladder over the pane.
+    WebBrowser1->raise();
+    Panel3->raise();
     if (m_services.browse)
         m_services.browse(WebBrowser1, address);
 }

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <algorithm>
 #include <QToolButton>
 
 namespace {
@@ -30,6 +33,23 @@ QFont makeFont(const QString &family, int pixelSize, bool bold)
     f.setBold(bold);
     f.setStyleHint(family == QLatin1String("Times New Roman") ? QFont::Serif : QFont::TypeWriter);
     return f;
+}
+
+// The ladder's terminal face. Where the bitmap "Terminal" font is missing, a monospaced
+// face at 11 px keeps the widest row ("1.000.000 - 5") inside the ladder panel.
+QFont rowFont()
+{
+    QFont f(QStringLiteral("Terminal"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setBold(true);
+    f.setPixelSize(QFontInfo(f).family() == QLatin1String("Terminal") ? 12 : 11);
+    return f;
+}
+
+// A row is 100 px wide, or as wide as its longest text needs in the font at hand.
+int rowWidth(const QLineEdit *row)
+{
+    return std::max(100, row->fontMetrics().horizontalAdvance(QString::fromLatin1(LadderRowText(15))) + 4);
 }
 
 void paintSolid(QWidget *w, const QColor &background, const QColor &text = Qt::white)
@@ -85,15 +105,15 @@ void TForm1::buildControls()
     StatusBar1 = new QStatusBar(Client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setFont(QApplication::font());
-    StatusBar1->setPalette(QApplication::palette());
-    StatusBar1->setAutoFillBackground(true);
-    auto *minimise = new QLabel(QStringLiteral("Свернуть!"), StatusBar1);
-    minimise->setAlignment(Qt::AlignCenter);
-    minimise->setFixedWidth(50);
     QFont small = QApplication::font();
     small.setPixelSize(11);
+    StatusBar1->setFont(small);
+    paintSolid(StatusBar1, QColor(0xF0, 0xF0, 0xF0), Qt::black);
+    auto *minimise = new QLabel(QStringLiteral("Свернуть!"), StatusBar1);
+    minimise->setAlignment(Qt::AlignCenter);
     minimise->setFont(small);
+    // The panel is 50 px wide, or as wide as its caption needs in the font at hand.
+    minimise->setFixedWidth(std::max(50, minimise->fontMetrics().horizontalAdvance(minimise->text()) + 8));
     StatusBar1->addWidget(minimise);
     StatusBar1->installEventFilter(this);
     minimise->installEventFilter(this);
@@ -119,9 +139,10 @@ void TForm1::buildLadder()
         row->setFrame(false);
         row->setFocusPolicy(Qt::NoFocus);
         row->setTextMargins(0, 0, 0, 0);
-        row->setFont(makeFont(QStringLiteral("Terminal"), 12, true));
+        row->setFont(rowFont());
         paintSolid(row, Qt::black, Qt::white);
-        row->setGeometry(26, (kLevels - level) * kRowHeight, 100, kRowHeight);
+        row->setGeometry(26, (kLevels - level) * kRowHeight, rowWidth(row), kRowHeight);
+        row->setCursorPosition(0);
         Edit[static_cast<size_t>(level)] = row;
     }
 }

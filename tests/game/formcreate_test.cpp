@@ -54,8 +54,15 @@ TEST_F(MainWindow, ScreenWithoutAProfileGetsEveryDefault)
     EXPECT_EQ(f.Memo1->font().pointSize(), 16);
     EXPECT_EQ(f.FaqBtn[1]->font().pointSize(), 13);
     EXPECT_EQ(f.Tablo->height(), 50);
-    EXPECT_EQ(f.Edit[15]->geometry(), QRect(26, 0, 100, 15));
-    EXPECT_EQ(f.Edit[1]->geometry(), QRect(26, 210, 100, 15));
+    EXPECT_EQ(f.Edit[15]->pos(), QPoint(26, 0));
+    EXPECT_EQ(f.Edit[1]->pos(), QPoint(26, 210));
+    for (int level = 1; level <= kLevels; ++level) {
+        EXPECT_EQ(f.Edit[level]->height(), 15);
+        // Every row shows its whole text inside the panel.
+        EXPECT_GE(f.Edit[level]->width(), 100);
+        EXPECT_GE(f.Edit[level]->width(), f.Edit[level]->fontMetrics().horizontalAdvance(f.Edit[level]->text()));
+        EXPECT_LE(f.Edit[level]->x() + f.Edit[level]->width(), f.Panel3->width());
+    }
 }
 
 TEST_F(MainWindow, LayoutProfileOfTheScreenSizeIsApplied)
