@@ -26,10 +26,15 @@ class HousekeepingTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // The trash of the test's own home must exist for files to go there rather than elsewhere.
+        // A trash of the test's own, which must exist for files to go there rather than elsewhere.
+        savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
         QDir().mkpath(trashFiles());
         folder = dir.path() + QLatin1Char('/');
     }
+    void TearDown() override { qputenv("XDG_DATA_HOME", savedData); }
+    QTemporaryDir data;
+    QByteArray savedData;
     QTemporaryDir dir;
     QString folder;
 };
