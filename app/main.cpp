@@ -9,9 +9,11 @@
 #include "tform1.h"
 #include "windowbanners.h"
 #include "links.h"
+#include "pictures.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QIcon>
 #include <QScreen>
 
 int main(int argc, char **argv)
@@ -22,6 +24,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Таллори!"));
     QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
     QApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
+
+    // The emblem is the program's icon, drawn in the corner of every banner as well.
+    QApplication::setWindowIcon(QIcon(BuiltinPicture(QStringLiteral("WAYS"))));
 
     EventLoopPacer pacer;
     QtSoundBackend sound(pacer);

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 const QColor kFormColour(0x00, 0x28, 0x51);
@@ -132,8 +133,14 @@ void TForm1::buildLadder()
     paintSolid(Panel3, Qt::black);
     Panel3->setGeometry(635, 45, 160, 229);
     Panel3->hide();
+    // The rows sit in the panel's client area, inside its border.
+    auto *rows = new QWidget(Panel3);
+    rows->setObjectName(QStringLiteral("Panel3Client"));
+    auto *fill = new QVBoxLayout(Panel3);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(rows);
     for (int level = 1; level <= kLevels; ++level) {
-        auto *row = new QLineEdit(QString::fromLatin1(LadderRowText(level)), Panel3);
+        auto *row = new QLineEdit(QString::fromLatin1(LadderRowText(level)), rows);
         row->setObjectName(QStringLiteral("Edit%1").arg(level));
         row->setReadOnly(true);
         row->setFrame(false);

@@ -61,7 +61,7 @@ TEST_F(MainWindow, ScreenWithoutAProfileGetsEveryDefault)
         // Every row shows its whole text inside the panel.
         EXPECT_GE(f.Edit[level]->width(), 100);
         EXPECT_GE(f.Edit[level]->width(), f.Edit[level]->fontMetrics().horizontalAdvance(f.Edit[level]->text()));
-        EXPECT_LE(f.Edit[level]->x() + f.Edit[level]->width(), f.Panel3->width());
+        EXPECT_LE(f.Edit[level]->x() + f.Edit[level]->width(), f.Panel3->contentsRect().width());
     }
 }
 
