@@ -126,7 +126,7 @@ class FirstPaint final : public QObject
 {
 public:
     FirstPaint(QWidget *window, std::function<void()> report)
-        : QObject(window), m_window(window), m_report(std::move(report))
+        : m_window(window), m_report(std::move(report))
     {
         window->installEventFilter(this);
     }

@@ -37,20 +37,27 @@ protected:
         qputenv("XDG_CONFIG_HOME", savedConfig);
     }
 
-    /// Builds the window for a screen, as the program entry does.
-    TForm1 &start(QSize screen = QSize(1024, 768))
+    /// The services of a window on this fixture's folder, with every fake and the given pacer.
+    FormServices services(Pacer &withPacer, QSize screen = QSize(1024, 768))
     {
         FormServices s;
-        s.pacer = &pacer;
+        s.pacer = &withPacer;
         s.sound = &sound;
         s.dialogs = &dialogs;
         s.banners = &banners;
         s.random = &random;
         s.terminate = [this] { ++terminated; };
         s.openLink = [this](const QString &link) { links << link; };
+        s.browse = [this](QWidget *, const QString &address) { browsed << address; };
         s.programFolder = folder;
         s.screen = screen;
-        form = std::make_unique<TForm1>(s);
+        return s;
+    }
+
+    /// Builds the window for a screen, as the program entry does.
+    TForm1 &start(QSize screen = QSize(1024, 768))
+    {
+        form = std::make_unique<TForm1>(services(pacer, screen));
         return *form;
     }
 
@@ -68,5 +75,6 @@ protected:
     SeededRandom random{12345};
     int terminated = 0;
     QStringList links;
+    QStringList browsed;
     std::unique_ptr<TForm1> form;
 };

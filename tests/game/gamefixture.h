@@ -58,18 +58,7 @@ protected:
 
     TForm1 &startWatched()
     {
-        FormServices s;
-        s.pacer = &watching;
-        s.sound = &sound;
-        s.dialogs = &dialogs;
-        s.banners = &banners;
-        s.random = &random;
-        s.terminate = [this] { ++terminated; };
-        s.openLink = [](const QString &) {};
-        s.browse = [this](QWidget *, const QString &address) { browsed << address; };
-        s.programFolder = folder;
-        s.screen = QSize(1024, 768);
-        form = std::make_unique<TForm1>(s);
+        form = std::make_unique<TForm1>(services(watching));
         return *form;
     }
 
@@ -107,5 +96,4 @@ protected:
     bool resultsFileExists() const { return QFileInfo::exists(ResultsFilePath(folder)); }
 
     WatchingPacer watching{timeline};
-    QStringList browsed;
 };

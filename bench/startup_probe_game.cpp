@@ -1,0 +1,61 @@
+// The game's side of the start-up benchmark: the main window built and shown the way the
+// program entry does it, with the real services, on the program folder given as the only
+// argument (a copy the driver made, since the window tidies that folder as it starts).
+
+#include "startupprobe.h"
+
+#include "errorbox.h"
+#include "illustrationpane.h"
+#include "links.h"
+#include "pacer.h"
+#include "qtsoundbackend.h"
+#include "randomsource.h"
+#include "tform1.h"
+#include "windowbanners.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QWebEngineView>
+
+int main(int argc, char **argv)
+{
+    const double atMain = startup::msSinceLaunch();
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: startup_probe_game PROGRAM-FOLDER\n");
+        return 2;
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Таллори!"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
+
+    EventLoopPacer pacer;
+    QtSoundBackend sound(pacer);
+    QtDialogs dialogs;
+    WindowBanners banners;
+    SeededRandom random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
+
+    FormServices services;
+    services.pacer = &pacer;
+    services.sound = &sound;
+    services.dialogs = &dialogs;
+    services.banners = &banners;
+    services.random = &random;
+    services.terminate = [] { QCoreApplication::exit(0); };
+    services.openLink = &OpenLink;
+    services.browse = &BrowseIllustration;
+    services.programFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
+    services.screen = QSize(1024, 768);
+
+    TForm1 form(services);
+    // The browser pane is made on the first illustration only: a window that has just started
+    // must have no view, and the engine must not have started its threads or helpers.
+    startup::FirstPaint watch(&form, [&form] {
+        startup::say("webviews", QByteArray::number(form.findChildren<QWebEngineView *>().size()));
+    });
+    form.showFullScreen();
+
+    startup::sayMs("main", atMain);
+    startup::sayMs("shown", startup::msSinceLaunch());
+    return QApplication::exec();
+}
