@@ -146,6 +146,7 @@ private:
     void painted()
     {
         sayMs("painted", msSinceLaunch());
+        say("window", QByteArray::number(m_window->width()) + 'x' + QByteArray::number(m_window->height()));
         QTimer::singleShot(kIdleMs, this, [this] { idled(); });
     }
 

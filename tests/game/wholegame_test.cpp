@@ -306,3 +306,19 @@ TEST_F(WholeGame, KeysPlayAWholeGame)
     QTest::keyClick(&f, Qt::Key_F6);
     EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Клавишин")), QStringLiteral("КЛАВИШИН|1|Неудовлетворительно"));
 }
+
+TEST_F(WholeGame, EachRunStartsTheRemarkCyclesAfresh)
+{
+    testutil::writeBytes(CounterStoreLocation(), testutil::w(u"[OTallory]\r\nОтвет=5\r\nЗвук=3\r\n"));
+    TForm1 &f = startWatched();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Свежев"));
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Ответ"), -1).value, 0);
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Звук"), -1).value, 0);
+    timeline.events.clear();
+    answerWrong();
+    // The first click of the run takes remark 1 and sound 1: the first wrong-answer phrase.
+    EXPECT_TRUE(timeline.events.contains(
+        QStringLiteral("banner: Нужно ходить на лекции, вундеркинд! [#ffffff on #8080ff]")));
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Ответ"), -1).value, 1);
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Звук"), -1).value, 1);
+}

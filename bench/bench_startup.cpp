@@ -1,0 +1,305 @@
+// How long the game takes from launch to its first painted main window, and how much memory it
+// has held at its peak once it idles, against a minimal Qt Widgets window of this project.
+//
+// Every probe is a program of its own, launched here the same way, in turns, so that a slow
+// spell of the machine falls on all of them alike; one untimed round first fills the disk
+// cache. The time runs from the launch to the probe's "painted" line; the memory is the
+// probe's VmHWM after 300 ms of idling. A third probe, the minimal window with the browser
+// engine linked in but unused, tells what loading the engine's libraries alone costs.
+// Everything a probe writes lands in a temporary folder: HOME and XDG_* point there.
+
+#include "startupprobe.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#endif
+
+namespace {
+
+constexpr int kRuns = 9;
+constexpr double kTarget = 1.5;
+constexpr int kTimeoutMs = 60000;
+
+/// What one launch of a probe said, and when "painted" arrived here.
+struct Run {
+    double paintedMs = -1;
+    QMap<QByteArray, QByteArray> said;
+    double figure(const char *key) const { return said.value(key).toDouble(); }
+};
+
+struct Probe {
+    const char *label;
+    QString program;
+    bool game = false;
+    std::vector<Run> runs;
+};
+
+struct Stats {
+    double median = 0, lowest = 0, highest = 0;
+};
+
+Stats stats(std::vector<double> v)
+{
+    if (v.empty())
+        return {};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.front(), v.back()};
+}
+
+Stats stats(const Probe &p, const std::function<double(const Run &)> &of)
+{
+    std::vector<double> v;
+    for (const Run &r : p.runs)
+        v.push_back(of(r));
+    return stats(std::move(v));
+}
+
+double paintedMs(const Run &r) { return r.paintedMs; }
+double peakMb(const Run &r) { return r.figure("VmHWM") / 1024.0; }
+
+// A 1024 x 768 screen, the size the game is laid out for, for both windows alike.
+QString writeScreen(const QTemporaryDir &tmp)
+{
+    const QString path = tmp.filePath(QStringLiteral("screen.json"));
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1024, "height": 768,)"
+                R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    return path;
+}
+
+QProcessEnvironment probeEnvironment(const QTemporaryDir &tmp)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + writeScreen(tmp));
+    env.insert(QStringLiteral("HOME"), tmp.filePath(QStringLiteral("home")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), tmp.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), tmp.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), tmp.filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    env.remove(QStringLiteral("LD_DEBUG"));
+    for (const char *dir : {"home", "config", "data", "cache"})
+        QDir(tmp.path()).mkpath(QString::fromLatin1(dir));
+    return env;
+}
+
+// A fresh copy of the built program folder for every launch: the window tidies its folder as
+// it starts, and each launch should find what a player's first start finds.
+bool copyProgramFolder(const QString &to)
+{
+    const QDir from(QStringLiteral(TALLORY_BIN_DIR));
+    QDir(to).removeRecursively();
+    if (!QDir().mkpath(to + QStringLiteral("/wav")))
+        return false;
+    bool ok = true;
+    for (const QString &name : {QStringLiteral("tallory.ini"), QStringLiteral("demo.faq")})
+        ok = ok && QFile::copy(from.filePath(name), to + QLatin1Char('/') + name);
+    const QDir wav(from.filePath(QStringLiteral("wav")));
+    const QStringList clips = wav.entryList(QDir::Files);
+    for (const QString &clip : clips)
+        ok = ok && QFile::copy(wav.filePath(clip), to + QStringLiteral("/wav/") + clip);
+    return ok && !clips.isEmpty();
+}
+
+/// Launches the probe once and reads its lines as they come; nothing when it failed.
+std::optional<Run> launch(const Probe &probe, QProcessEnvironment env, const QStringList &args)
+{
+    QProcess p;
+    p.setProgram(probe.program);
+    p.setArguments(args);
+    Run run;
+    const qint64 start = startup::monotonicNs();
+    env.insert(QStringLiteral("TALLORY_LAUNCH_NS"), QString::number(start));
+    p.setProcessEnvironment(env);
+    p.start();
+    for (;;) {
+        while (p.canReadLine()) {
+            const QByteArray line = p.readLine().trimmed();
+            const qsizetype blank = line.indexOf(' ');
+            const QByteArray key = line.left(blank);
+            if (key == "painted" && run.paintedMs < 0)
+                run.paintedMs = double(startup::monotonicNs() - start) / 1e6;
+            run.said.insert(key, blank < 0 ? QByteArray() : line.mid(blank + 1));
+        }
+        if (p.state() == QProcess::NotRunning)
+            break;
+        if (double(startup::monotonicNs() - start) / 1e6 > kTimeoutMs)
+            p.kill();
+        p.waitForReadyRead(1000);
+    }
+    p.waitForFinished();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || run.paintedMs < 0 || !run.said.contains("VmHWM")) {
+        std::fprintf(stderr, "bench_startup: %s failed (exit %d)\n%s\n", probe.label, p.exitCode(),
+                     p.readAllStandardError().constData());
+        return std::nullopt;
+    }
+    return run;
+}
+
+QStringList argumentsFor(const Probe &probe, const QTemporaryDir &tmp)
+{
+    return probe.game ? QStringList{tmp.filePath(QStringLiteral("program"))} : QStringList{};
+}
+
+bool launchAndKeep(Probe &probe, const QTemporaryDir &tmp, const QProcessEnvironment &env, bool keep)
+{
+    if (probe.game && !copyProgramFolder(tmp.filePath(QStringLiteral("program")))) {
+        std::fprintf(stderr, "bench_startup: cannot copy the program folder %s\n", TALLORY_BIN_DIR);
+        return false;
+    }
+    const std::optional<Run> run = launch(probe, env, argumentsFor(probe, tmp));
+    if (run && keep)
+        probe.runs.push_back(*run);
+    return run.has_value();
+}
+
+void printProbe(const Probe &p)
+{
+    const Stats ms = stats(p, paintedMs);
+    const Stats mb = stats(p, peakMb);
+    const Stats atMain = stats(p, [](const Run &r) { return r.figure("main"); });
+    const Stats shown = stats(p, [](const Run &r) { return r.figure("shown"); });
+    const Stats rss = stats(p, [](const Run &r) { return r.figure("VmRSS") / 1024.0; });
+    std::printf("%s\n", p.label);
+    std::printf("  start-up to first paint  %8.1f ms   (min %.1f, max %.1f)\n", ms.median, ms.lowest, ms.highest);
+    std::printf("  peak memory (VmHWM)      %8.1f MB   (min %.1f, max %.1f)\n", mb.median, mb.lowest, mb.highest);
+    std::printf("    of which: main() reached at %.1f ms, window built and shown at %.1f ms\n", atMain.median,
+                shown.median);
+    std::printf("    at idle: VmRSS %.1f MB, %s shared libraries mapped, libQt6WebEngineCore mapped: %s\n",
+                rss.median, p.runs.back().said.value("libraries").constData(),
+                p.runs.back().said.value("webengine-mapped").constData());
+}
+
+/// Prints probe / baseline of one figure, against the target when it has one; true when met.
+bool printRatio(const char *what, double probe, double baseline, bool target = true)
+{
+    const double ratio = baseline > 0 ? probe / baseline : 0.0;
+    const bool met = ratio <= kTarget;
+    if (!target) {
+        std::printf("  ratio %-40s %6.2f   (no target: tells where the cost lies)\n", what, ratio);
+        return true;
+    }
+    std::printf("  ratio %-40s %6.2f   target <= %.1f%s\n", what, ratio, kTarget, met ? "" : "   OVER TARGET");
+    return met;
+}
+
+/// The browser pane must not exist after start-up, nor the engine have started.
+bool printBrowserCheck(const Probe &game)
+{
+    bool absent = true;
+    for (const Run &r : game.runs) {
+        absent = absent && r.said.value("webviews") == "0" && r.said.value("engine-threads") == "0"
+            && r.said.value("child-processes") == "0";
+    }
+    const Run &last = game.runs.back();
+    std::printf("browser pane after start-up: %s QWebEngineView, %s engine threads, %s child processes%s\n",
+                last.said.value("webviews").constData(), last.said.value("engine-threads").constData(),
+                last.said.value("child-processes").constData(),
+                absent ? "   (not created: good)" : "   CREATED AT START-UP");
+    return absent;
+}
+
+/// Cycles of the time-stamp counter in a millisecond: the dynamic loader counts in them.
+double cyclesPerMs()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    const quint64 c0 = __rdtsc();
+    const qint64 t0 = startup::monotonicNs();
+    QThread::msleep(50);
+    return double(__rdtsc() - c0) / (double(startup::monotonicNs() - t0) / 1e6);
+#else
+    return 0.0;
+#endif
+}
+
+// One more launch with the dynamic loader's statistics: the relocations and their time.
+void printLoaderStatistics(const Probe &probe, const QTemporaryDir &tmp, QProcessEnvironment env, double perMs)
+{
+    if (probe.game)
+        copyProgramFolder(tmp.filePath(QStringLiteral("program")));
+    env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("statistics"));
+    env.insert(QStringLiteral("TALLORY_LAUNCH_NS"), QString::number(startup::monotonicNs()));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(probe.program, argumentsFor(probe, tmp));
+    p.waitForFinished(kTimeoutMs);
+    // The first block is the program's own start; later ones come from helpers it runs.
+    const QList<QByteArray> lines = p.readAllStandardError().split('\n');
+    std::printf("  %s\n", probe.label);
+    int blocks = 0;
+    for (const QByteArray &raw : lines) {
+        const QByteArray line = raw.mid(raw.indexOf(':') + 1).trimmed();
+        blocks += line.startsWith("runtime linker statistics") ? 1 : 0;
+        if (blocks != 1 || !line.contains(':'))
+            continue;
+        const QByteArray value = line.mid(line.indexOf(':') + 1).trimmed();
+        const bool cycles = value.contains("cycles");
+        const double ms = perMs > 0 ? value.split(' ').value(0).toDouble() / perMs : 0.0;
+        std::printf("    %-40s %s", line.left(line.indexOf(':')).constData(), value.constData());
+        std::printf(cycles && perMs > 0 ? "  = %.1f ms\n" : "\n", ms);
+    }
+}
+
+int run(const QTemporaryDir &tmp, int runs)
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    Probe game{"game window (TForm1, real services)", dir + QStringLiteral("/startup_probe_game"), true, {}};
+    Probe minimal{"minimal window (QMainWindow + QLabel)", dir + QStringLiteral("/startup_probe_minimal"), false, {}};
+    Probe linked{"minimal window, browser engine linked but unused",
+                 dir + QStringLiteral("/startup_probe_minimal_webengine"), false, {}};
+    const std::vector<Probe *> probes = {&game, &minimal, &linked};
+    const QProcessEnvironment env = probeEnvironment(tmp);
+
+    for (int round = -1; round < runs; ++round) {
+        for (Probe *p : probes) {
+            if (!launchAndKeep(*p, tmp, env, round >= 0))
+                return 2;
+        }
+    }
+
+    std::printf("bench_startup: launch to first painted main window, then %d ms idle; QT_QPA_PLATFORM=offscreen,\n"
+                "1024 x 768 screen; median of %d launches each, in turns, after one untimed round\n\n",
+                startup::kIdleMs, runs);
+    for (const Probe *p : probes)
+        printProbe(*p);
+    std::printf("\n");
+    const bool fast = printRatio("start-up, game / minimal", stats(game, paintedMs).median, stats(minimal, paintedMs).median);
+    const bool small = printRatio("peak memory, game / minimal", stats(game, peakMb).median, stats(minimal, peakMb).median);
+    printRatio("start-up, engine linked / minimal", stats(linked, paintedMs).median, stats(minimal, paintedMs).median,
+               false);
+    printRatio("peak memory, engine linked / minimal", stats(linked, peakMb).median, stats(minimal, peakMb).median,
+               false);
+    std::printf("\n");
+    const bool noBrowser = printBrowserCheck(game);
+
+    std::printf("\ndynamic loader, one launch each (LD_DEBUG=statistics):\n");
+    const double perMs = cyclesPerMs();
+    for (const Probe *p : probes)
+        printLoaderStatistics(*p, tmp, env, perMs);
+    return fast && small && noBrowser ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : kRuns;
+    QTemporaryDir tmp;
+    if (!tmp.isValid())
+        return 2;
+    return run(tmp, runs);
+}
