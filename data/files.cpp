@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QRegularExpression>
 
 #ifdef Q_OS_WIN
@@ -97,6 +98,13 @@ QStringList CopyFiles(const QString &mask, const QString &target)
 
 bool DeleteOneFile(const QString &path)
 {
+#ifndef Q_OS_WIN
+    // Qt falls back to the current folder when the user's trash folder does not exist yet and
+    // would leave "files" and "info" folders there; a fresh account gets its trash made first.
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    if (!QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info")))
+        return false;
+#endif
     return QFile::moveToTrash(path);
 }
 

@@ -1,21 +1,31 @@
 #include "illustrationpane.h"
 
-#include <QFileInfo>
-#include <QUrl>
-#include <QVBoxLayout>
-#include <QWebEngineView>
+#include <QCoreApplication>
+#include <QLibrary>
+#include <QString>
+#include <QWidget>
+
+namespace {
+
+using Browse = void (*)(QWidget *, const QString &);
+
+// The browser engine is some 150 MB of libraries: linked into the program, loading them would
+// double its start-up time and memory even in a game without a single picture. So the
+// browser lives in a module next to the program, loaded the first time it is needed.
+Browse loadBrowser()
+{
+    QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/tallory_browser"));
+    const auto browse = reinterpret_cast<Browse>(module.resolve("tallory_browse"));
+    if (!browse)
+        qWarning("The illustration browser is not available: %s", qPrintable(module.errorString()));
+    return browse;
+}
+
+} // namespace
 
 void BrowseIllustration(QWidget *pane, const QString &address)
 {
-    auto *view = pane->findChild<QWebEngineView *>();
-    if (!view) {
-        auto *layout = new QVBoxLayout(pane);
-        layout->setContentsMargins(0, 0, 0, 0);
-        view = new QWebEngineView(pane);
-        layout->addWidget(view);
-    }
-    // A web address has a scheme of its own; anything else is a file on this machine.
-    const QUrl url = QUrl(address);
-    const bool web = url.scheme().size() > 1 && !QFileInfo(address).isAbsolute();
-    view->setUrl(web ? url : QUrl::fromLocalFile(address));
+    static const Browse browse = loadBrowser();
+    if (browse)
+        browse(pane, address);
 }

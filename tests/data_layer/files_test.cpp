@@ -128,3 +128,17 @@ TEST_F(HousekeepingTest, MakeFolderPathCreatesEveryLevel)
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("rel/one")).isDir());
     QDir::setCurrent(saved);
 }
+
+TEST_F(HousekeepingTest, FreshAccountGetsItsTrashMadeAndTheCurrentFolderStaysClean)
+{
+    QTemporaryDir fresh;
+    QTemporaryDir cwd;
+    qputenv("XDG_DATA_HOME", fresh.filePath(QStringLiteral("not-yet")).toUtf8());
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    writeBytes(folder + QStringLiteral("gong.wav"), "gong");
+    MoveLooseWaves(folder);
+    QDir::setCurrent(saved);
+    EXPECT_EQ(readBytes(fresh.filePath(QStringLiteral("not-yet/Trash/files/gong.wav"))), "gong");
+    EXPECT_TRUE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
