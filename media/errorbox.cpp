@@ -2,12 +2,30 @@
 
 #include "stringres.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QWindow>
+
+namespace {
+
+// Runs a box and gives the keyboard back to the window that owns it, also where no window
+// manager does so.
+int runOwned(QDialog &box)
+{
+    const QPointer<QWidget> owner = box.parentWidget();
+    const int result = box.exec();
+    if (owner && owner->isVisible() && owner->window()->windowHandle())
+        owner->window()->windowHandle()->requestActivate();
+    return result;
+}
+
+} // namespace
 
 bool QtDialogs::inputText(const QString &caption, const QString &prompt, QString &value)
 {
     const std::unique_ptr<QInputDialog> box = makeInputBox(caption, prompt, value);
-    if (box->exec() != QDialog::Accepted)
+    if (runOwned(*box) != QDialog::Accepted)
         return false;
     value = box->textValue();
     return true;
@@ -18,7 +36,7 @@ void QtDialogs::showError(const QString &message)
     // An error may come in the middle of a long job with the hourglass up; the player must see
     // an ordinary pointer to press OK.
     restoreAllOverrideCursors();
-    makeErrorBox(message)->exec();
+    runOwned(*makeErrorBox(message));
 }
 
 void QtDialogs::showFailure(const QString &message)
@@ -26,13 +44,13 @@ void QtDialogs::showFailure(const QString &message)
     restoreAllOverrideCursors();
     auto box = makeErrorBox(message);
     box->setWindowTitle(LoadStr(StringId::Title));
-    box->exec();
+    runOwned(*box);
 }
 
 std::unique_ptr<QMessageBox> QtDialogs::makeErrorBox(const QString &message)
 {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QStringLiteral("Ошибка"),
-                                             message, QMessageBox::Ok);
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QStringLiteral("Ошибка"), message,
+                                             QMessageBox::Ok, QApplication::activeWindow());
     box->setWindowModality(Qt::ApplicationModal);
     return box;
 }
@@ -41,7 +59,8 @@ std::unique_ptr<QInputDialog> QtDialogs::makeInputBox(const QString &caption,
                                                       const QString &prompt,
                                                       const QString &value)
 {
-    auto box = std::make_unique<QInputDialog>();
+    // Owned by the window at work, so that the keyboard goes back to it when the box closes.
+    auto box = std::make_unique<QInputDialog>(QApplication::activeWindow());
     box->setInputMode(QInputDialog::TextInput);
     box->setWindowTitle(caption);
     box->setLabelText(prompt);

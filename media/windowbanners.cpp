@@ -18,10 +18,13 @@ class BannerWidget final : public QWidget
 public:
     BannerWidget(const QString &caption, const QString &text, const QColor &background,
                  const QColor &textColour)
-        : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+        : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus)
         , m_text(text)
         , m_geometry(bannerGeometry(bannerFont(), text))
     {
+        // The player cannot act on a banner: it never takes the keyboard from the game window,
+        // which would otherwise be left without it when the banner goes.
+        setAttribute(Qt::WA_ShowWithoutActivating);
         setWindowTitle(caption);
         setFont(bannerFont());
         QPalette colours = palette();
@@ -99,6 +102,7 @@ void WindowBanners::showBanner(const QString &caption, const QString &text,
                                const QColor &background, const QColor &textColour)
 {
     closeBanner();
+    m_returnTo = QApplication::activeWindow();
     m_banner = new BannerWidget(caption, text, background, textColour);
     centreOnScreen(m_banner);
     m_banner->show();
@@ -112,6 +116,12 @@ void WindowBanners::showBanner(const QString &caption, const QString &text,
 
 void WindowBanners::closeBanner()
 {
+    if (!m_banner)
+        return;
     delete m_banner.data();
     m_banner.clear();
+    // The window that had the keyboard keeps it, also where no window manager hands it back.
+    if (m_returnTo && m_returnTo->isVisible() && m_returnTo->windowHandle())
+        m_returnTo->windowHandle()->requestActivate();
+    m_returnTo.clear();
 }

@@ -43,4 +43,5 @@ public:
 
 private:
     QPointer<QWidget> m_banner;
+    QPointer<QWidget> m_returnTo;
 };

@@ -100,6 +100,9 @@ TEST(Banner, IsCentredAndHasNoCaptionButtons)
     EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    // It never takes the keyboard from the game window.
+    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(banner->testAttribute(Qt::WA_ShowWithoutActivating));
 
     const BannerGeometry g = bannerGeometry(bannerFont(), text);
     EXPECT_EQ(banner->size(), QSize(g.width, g.height));
