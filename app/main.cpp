@@ -3,6 +3,7 @@
 #include "errorbox.h"
 #include "files.h"
 #include "illustrationpane.h"
+#include "lazyiconstyle.h"
 #include "pacer.h"
 #include "qtsoundbackend.h"
 #include "randomsource.h"
@@ -21,6 +22,8 @@ int main(int argc, char **argv)
     // The illustration pane shares its rendering context with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The standard style, but the menu bar's overflow icon is read the first time it is shown.
+    QApplication::setStyle(new LazyIconStyle);
     QApplication::setApplicationName(QStringLiteral("Таллори!"));
     QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
     QApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));

@@ -16,15 +16,21 @@ const std::array<unsigned char, 256> &upperTable()
 {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
+        // All 256 bytes are decoded at once, and a letter's capital is looked up among the
+        // decoded ones: opening a converter for each byte took longer than all the rest of
+        // reading the settings as the program starts. A byte whose capital is not among them
+        // stays as it is.
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = static_cast<char>(b);
+        QStringDecoder dec(kCodec);
+        const QString letters = dec(bytes);
         for (int b = 0; b < 256; ++b) {
             t[b] = static_cast<unsigned char>(b);
-            const char c = static_cast<char>(b);
-            QStringDecoder dec(kCodec);
-            const QString up = QString(dec(QByteArrayView(&c, 1))).toUpper();
-            QStringEncoder enc(kCodec);
-            const QByteArray back = enc(up);
-            if (!enc.hasError() && back.size() == 1)
-                t[b] = static_cast<unsigned char>(back[0]);
+            const QString up = letters.size() == 256 ? QString(letters[b]).toUpper() : QString();
+            const qsizetype at = up.size() == 1 && up[0] != QChar::ReplacementCharacter ? letters.indexOf(up[0]) : -1;
+            if (at >= 0)
+                t[b] = static_cast<unsigned char>(at);
         }
         return t;
     }();

@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "inifile.h"
+#include "lockedfile.h"
 
 QByteArray LayoutProfileName(int screenWidth, int screenHeight)
 {
@@ -12,8 +13,13 @@ LayoutProfile ReadLayoutProfile(const QString &settingsPath, int screenWidth, in
 {
     const QByteArray section = LayoutProfileName(screenWidth, screenHeight);
     LayoutProfile p;
+    // The file is read once for all seven keys: the window reads its profile as it starts.
+    const auto file = ReadWholeFile(settingsPath);
+    if (!file.ok() || !file.value)
+        return p;
     auto read = [&](const char16_t *key, int &field) {
-        field = IniReadInteger(settingsPath, section, cp1251::text(key), field);
+        if (const auto value = IniFindValue(*file.value, section, cp1251::text(key)))
+            field = ParseIniInteger(*value).value_or(field);
     };
     read(u"Ответ", p.answerFont);
     read(u"Уровень-Ширина", p.ladderWidth);

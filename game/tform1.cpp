@@ -139,16 +139,22 @@ void TForm1::buildLadder()
     auto *fill = new QVBoxLayout(Panel3);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(rows);
+    // Every row has the same face and width. A row is given its face before its text: a text
+    // laid out in the face inherited from the window would be shaped twice.
+    const QFont face = rowFont();
+    int width = 0;
     for (int level = 1; level <= kLevels; ++level) {
-        auto *row = new QLineEdit(QString::fromLatin1(LadderRowText(level)), rows);
+        auto *row = new QLineEdit(rows);
         row->setObjectName(QStringLiteral("Edit%1").arg(level));
         row->setReadOnly(true);
         row->setFrame(false);
         row->setFocusPolicy(Qt::NoFocus);
         row->setTextMargins(0, 0, 0, 0);
-        row->setFont(rowFont());
+        row->setFont(face);
+        row->setText(QString::fromLatin1(LadderRowText(level)));
         paintSolid(row, Qt::black, Qt::white);
-        row->setGeometry(26, (kLevels - level) * kRowHeight, rowWidth(row), kRowHeight);
+        width = width > 0 ? width : rowWidth(row);
+        row->setGeometry(26, (kLevels - level) * kRowHeight, width, kRowHeight);
         row->setCursorPosition(0);
         Edit[static_cast<size_t>(level)] = row;
     }

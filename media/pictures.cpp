@@ -6,21 +6,20 @@
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QResource>
 
 namespace {
 
 struct Picture
 {
     const char *name;   // upper-case name the program asks for
-    const char *file;   // SVG file under :/pictures/
+    const char *file;   // file under :/pictures/, rendered by the build from the SVG art
     int width;
     int height;
 };
 
 // Nominal sizes come from the screen layouts, not from the SVG files, so that the art can be
-// redrawn without moving anything on screen.
+// redrawn without moving anything on screen. media/CMakeLists.txt renders each at this size.
 constexpr Picture kPictures[] = {
     {"WAYS", "ways", 127, 130},  {"GAME", "game", 252, 189}, {"VEDOK", "vedok", 101, 100},
     {"DR1", "dr1", 50, 72},      {"DR2", "dr2", 50, 72},     {"DR3", "dr3", 50, 72},
@@ -47,20 +46,23 @@ const Picture *find(const Picture (&table)[N], const QString &name)
     return nullptr;
 }
 
-QPixmap render(const QString &resource, QSize size)
+// The build leaves each picture as bare pixels at its nominal size, premultiplied ARGB words
+// in this machine's byte order, stored uncompressed: a pixmap's own layout. Decoding the same
+// pictures from PNG took longer than building all the rest of the toolbar and the board.
+QPixmap load(const QString &resource, QSize size)
 {
-    QSvgRenderer renderer(resource);
-    if (!renderer.isValid())
+    const QResource stored(resource);
+    // Shares the stored bytes when they are kept as they are; a copy when compressed.
+    const QByteArray pixels = stored.uncompressedData();
+    if (size.isEmpty() || pixels.size() != qsizetype(size.width()) * size.height() * 4)
         return {};
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
+    const QImage borrowed(reinterpret_cast<const uchar *>(pixels.constData()), size.width(), size.height(),
+                          size.width() * 4, QImage::Format_ARGB32_Premultiplied);
+    // The pixmap gets pixels of its own: the borrowed ones may go with the array.
+    return QPixmap::fromImage(borrowed.copy());
 }
 
-// Rendering an SVG costs far more than handing out a shared pixmap: each file is drawn once.
+// Making a pixmap costs more than handing out a shared one: each picture is made once.
 QPixmap cached(const Picture &picture, const char *suffix = "")
 {
     static QHash<QString, QPixmap> cache;
@@ -68,8 +70,7 @@ QPixmap cached(const Picture &picture, const char *suffix = "")
     const auto it = cache.constFind(file);
     if (it != cache.constEnd())
         return *it;
-    const QPixmap pixmap = render(QStringLiteral(":/pictures/%1.svg").arg(file),
-                                  QSize(picture.width, picture.height));
+    const QPixmap pixmap = load(QStringLiteral(":/pictures/%1.pixels").arg(file), QSize(picture.width, picture.height));
     cache.insert(file, pixmap);
     return pixmap;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The program's own pictures and cursors, kept as vector art in the resources and rendered at the
-// sizes the screens were laid out for. Use from the GUI thread only.
+// The program's own pictures and cursors: vector art that the build renders at the sizes the
+// screens were laid out for and keeps in the resources as ready pixels. Use from the GUI
+// thread only.
 
 #include <QCursor>
 #include <QPixmap>
@@ -8,7 +9,7 @@
 #include <QString>
 
 /// A built-in picture at its nominal size: "WAYS", "GAME", "VEDOK", "DR1".."DR14", "BOARD",
-/// "MYHAND" or "NORM", in any letter case; a null pixmap for any other name. Rendered once.
+/// "MYHAND" or "NORM", in any letter case; a null pixmap for any other name. Made once.
 QPixmap BuiltinPicture(const QString &name);
 
 /// The nominal size of a built-in picture, or an invalid size for an unknown name.

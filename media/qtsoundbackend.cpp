@@ -1,14 +1,12 @@
 #include "qtsoundbackend.h"
 
 #include "pacer.h"
+#include "soundoutput.h"
 #include "wavreader.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
-#include <QMediaDevices>
+#include <QLibrary>
 
 #include <climits>
 
@@ -26,26 +24,7 @@ QByteArray widen24(const QByteArray &samples)
     return wide;
 }
 
-QAudioFormat audioFormat(const WavHeader &header)
-{
-    QAudioFormat format;
-    format.setSampleRate(header.sampleRate);
-    format.setChannelCount(header.channels);
-    switch (header.bitsPerSample) {
-    case 8:
-        format.setSampleFormat(QAudioFormat::UInt8);
-        break;
-    case 16:
-        format.setSampleFormat(QAudioFormat::Int16);
-        break;
-    default:
-        format.setSampleFormat(QAudioFormat::Int32);
-        break;
-    }
-    return format;
-}
-
-// The sample bytes of the file's data chunk, as the sink takes them; empty when unreadable.
+// The sample bytes of the file's data chunk, as the output takes them; empty when unreadable.
 QByteArray readSamples(QFile &file, const WavHeader &header)
 {
     if (!file.seek(header.dataOffset))
@@ -58,9 +37,22 @@ QByteArray readSamples(QFile &file, const WavHeader &header)
 
 } // namespace
 
-QtSoundBackend::QtSoundBackend(Pacer &pacer)
-    : m_pacer(pacer)
+/// A clip read whole: clips are short, and the output must not run on into whatever chunks
+/// follow the data in the file.
+struct QtSoundBackend::Clip
 {
+    WavHeader header;
+    QByteArray samples;
+};
+
+QtSoundBackend::QtSoundBackend(Pacer &pacer, const QString &modulePath)
+    : m_pacer(pacer),
+      m_modulePath(modulePath.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/tallory_sound")
+                                        : modulePath)
+{
+    m_openTimer.setSingleShot(true);
+    m_openTimer.setInterval(kOpenDelayMs);
+    m_openTimer.callOnTimeout([this] { startWaiting(); });
 }
 
 QtSoundBackend::~QtSoundBackend()
@@ -77,38 +69,53 @@ bool QtSoundBackend::play(const QString &path, bool toEnd)
     const std::optional<WavHeader> header = ReadWavHeader(file);
     if (!header)
         return false;
-    // The samples are held in memory: clips are short, and the sink must not run on into
-    // whatever chunks follow the data in the file.
-    QByteArray samples = readSamples(file, *header);
-    if (samples.isEmpty() || !start(*header, std::move(samples)))
+    auto clip = std::make_unique<Clip>(Clip{*header, readSamples(file, *header)});
+    if (clip->samples.isEmpty())
+        return false;
+    if (!toEnd && !m_opened) {
+        m_waiting = std::move(clip);
+        m_openTimer.start();
+        return true;
+    }
+    if (!start(*clip))
         return false;
     if (toEnd)
         m_pacer.wait(int(qMin<qint64>(header->durationMs, INT_MAX)));
     return true;
 }
 
-bool QtSoundBackend::start(const WavHeader &header, QByteArray samples)
+bool QtSoundBackend::start(const Clip &clip)
 {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    const QAudioFormat format = audioFormat(header);
-    if (device.isNull() || !device.isFormatSupported(format))
-        return false;
-    m_buffer = std::make_unique<QBuffer>();
-    m_buffer->setData(samples);
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink = std::make_unique<QAudioSink>(device, format);
-    m_sink->start(m_buffer.get());
-    if (m_sink->error() == QAudio::NoError)
-        return true;
-    stop();
-    return false;
+    SoundOutput *device = output();
+    return device && device->start(clip.header, clip.samples);
+}
+
+void QtSoundBackend::startWaiting()
+{
+    const std::unique_ptr<Clip> clip = std::move(m_waiting);
+    if (clip)
+        start(*clip);
+}
+
+SoundOutput *QtSoundBackend::output()
+{
+    // Opened once: where there is no output, later clips find none either.
+    if (!m_opened) {
+        m_opened = true;
+        QLibrary module(m_modulePath);
+        const auto entry = reinterpret_cast<SoundOutputEntry>(module.resolve(kSoundOutputEntry));
+        if (entry)
+            m_output.reset(entry());
+        else
+            qWarning("The sound output is not available: %s", qPrintable(module.errorString()));
+    }
+    return m_output.get();
 }
 
 void QtSoundBackend::stop()
 {
-    // The sink reads from the buffer until stopped, so it goes first.
-    if (m_sink)
-        m_sink->stop();
-    m_sink.reset();
-    m_buffer.reset();
+    m_openTimer.stop();
+    m_waiting.reset();
+    if (m_output)
+        m_output->stop();
 }

@@ -1,37 +1,61 @@
 #pragma once
-// The program's sound: wave clips played on the default audio output through Qt Multimedia.
+// The program's sound: wave clips played on the default audio output through Qt Multimedia,
+// which lives in the module "tallory_sound" (see soundoutput.h).
 
 #include "soundbackend.h"
 
-#include <QByteArray>
+#include <QString>
+#include <QTimer>
 
 #include <memory>
 
 class Pacer;
-class QAudioSink;
-class QBuffer;
+class SoundOutput;
 struct WavHeader;
 
 /// Plays PCM wave files on the default output, one clip at a time. A clip played to its end
 /// holds the caller for the duration its header gives, through the pacer.
+///
+/// The output is opened with the first clip, and opening it loads Qt Multimedia with two dozen
+/// libraries and asks the sound server for its devices: longer than the program takes to
+/// build its window. A clip played in the background before the output is open, such as the
+/// one the window starts with, therefore starts kOpenDelayMs later, once the window is up;
+/// play() says true for it as soon as the file is a playable wave, and should no device take
+/// it then, it is not heard. Nothing ever waits on a background clip, so nothing is misled.
 class QtSoundBackend final : public SoundBackend
 {
 public:
-    explicit QtSoundBackend(Pacer &pacer);
+    /// How long a background clip waits for the output to be opened.
+    static constexpr int kOpenDelayMs = 100;
+
+    /// Loads the output from the module at modulePath ("…/tallory_sound", the suffix left to
+    /// the system); without one, from the module next to the program.
+    explicit QtSoundBackend(Pacer &pacer, const QString &modulePath = QString());
     ~QtSoundBackend() override;
     QtSoundBackend(const QtSoundBackend &) = delete;
     QtSoundBackend &operator=(const QtSoundBackend &) = delete;
 
-    /// Stops the clip playing, then plays the one at path. False, with nothing played and
-    /// nothing waited, when the file is not a PCM wave or no output device takes it.
+    /// Stops the clip playing or waiting, then plays the one at path. False, with nothing
+    /// played and nothing waited, when the file is not a PCM wave or no output device takes
+    /// it (but see the class for a background clip played before the output is open).
     bool play(const QString &path, bool toEnd) override;
-    /// Stops the clip playing; nothing when none is.
+    /// Stops the clip playing or waiting; nothing when there is none.
     void stop();
+    /// Whether a background clip waits for the output to be opened.
+    bool waiting() const { return m_waiting != nullptr; }
+    /// Whether the output has been opened, be there a device or not.
+    bool opened() const { return m_opened; }
 
 private:
-    bool start(const WavHeader &header, QByteArray samples);
+    struct Clip;
+    bool start(const Clip &clip);
+    void startWaiting();
+    SoundOutput *output();
 
     Pacer &m_pacer;
-    std::unique_ptr<QBuffer> m_buffer;
-    std::unique_ptr<QAudioSink> m_sink;
+    QString m_modulePath;
+    std::unique_ptr<SoundOutput> m_output;
+    bool m_opened = false;
+    std::unique_ptr<Clip> m_waiting;
+    QTimer m_openTimer;
 };

@@ -150,7 +150,7 @@ TEST(BuiltinPicture, FourteenFriendPortraitsArePairwiseDifferent)
                 << "DR" << i + 1 << " and DR" << j + 1;
 }
 
-TEST(BuiltinPicture, IsRenderedOnceAndSharedAfterwards)
+TEST(BuiltinPicture, IsLoadedOnceAndSharedAfterwards)
 {
     const QPixmap first = BuiltinPicture("GAME");
     const QPixmap again = BuiltinPicture("game");

@@ -1,5 +1,6 @@
 // The Qt player refuses what is not a PCM wave without holding the game, and plays a good clip
-// only when a device takes it; the event-loop pacer waits, keeping timers and paints alive.
+// only when a device takes it; a background clip played before the output is open waits for
+// it a moment; the event-loop pacer waits, keeping timers and paints alive.
 
 #include "pacer.h"
 #include "qtsoundbackend.h"
@@ -20,6 +21,21 @@
 namespace {
 
 const QString kClipFolder = QStringLiteral(TALLORY_BIN_DIR "/wav/");
+// The output module where the build puts it, next to the program.
+const QString kModule = QStringLiteral(TALLORY_BIN_DIR "/tallory_sound");
+
+// Whether the machine has an audio output at all: without one, no clip can play.
+bool hasDevice()
+{
+    return !QMediaDevices::defaultAudioOutput().isNull();
+}
+
+// Runs the event loop until the backend's wait for the output is over.
+void letTheOutputOpen()
+{
+    EventLoopPacer pacer;
+    pacer.wait(QtSoundBackend::kOpenDelayMs + 50);
+}
 
 class PaintCounter : public QWidget
 {
@@ -43,25 +59,89 @@ TEST(QtSoundBackend, DamagedFileGivesFalseWithoutWaiting)
     testutil::writeBytes(dir.filePath("cut.wav"), damaged.left(30));
     Timeline timeline;
     FakePacer pacer(timeline);
-    QtSoundBackend backend(pacer);
+    QtSoundBackend backend(pacer, kModule);
     for (const char *name : {"damaged.wav", "garbage.wav", "cut.wav", "missing.wav"}) {
         EXPECT_FALSE(backend.play(dir.filePath(name), true)) << name;
         EXPECT_FALSE(backend.play(dir.filePath(name), false)) << name;
     }
     EXPECT_TRUE(timeline.events.isEmpty());
+    EXPECT_FALSE(backend.waiting());
 }
 
 TEST(QtSoundBackend, GoodClipPlaysOnlyWhenADeviceTakesItAndWaitsItsDuration)
 {
     Timeline timeline;
     FakePacer pacer(timeline);
-    QtSoundBackend backend(pacer);
+    QtSoundBackend backend(pacer, kModule);
     const bool played = backend.play(kClipFolder + "btnclick.wav", true);
-    if (QMediaDevices::defaultAudioOutput().isNull())
+    if (!hasDevice())
         EXPECT_FALSE(played);
+    EXPECT_TRUE(backend.opened());
     // The clip is 80 ms long; a clip that did not play holds nothing.
     EXPECT_EQ(timeline.events, played ? QStringList{"wait 80"} : QStringList{});
     backend.stop();
+}
+
+TEST(QtSoundBackend, FirstBackgroundClipWaitsForTheOutputWithoutHoldingTheCaller)
+{
+    Timeline timeline;
+    FakePacer pacer(timeline);
+    QtSoundBackend backend(pacer, kModule);
+    EXPECT_TRUE(backend.play(kClipFolder + "begin.wav", false));
+    EXPECT_TRUE(backend.waiting());
+    EXPECT_FALSE(backend.opened());
+    letTheOutputOpen();
+    EXPECT_FALSE(backend.waiting());
+    EXPECT_TRUE(backend.opened());
+    EXPECT_TRUE(timeline.events.isEmpty());
+    // Once the output is open, a background clip starts at once and says whether it did.
+    const bool played = backend.play(kClipFolder + "btnclick.wav", false);
+    if (!hasDevice())
+        EXPECT_FALSE(played);
+    EXPECT_FALSE(backend.waiting());
+    backend.stop();
+}
+
+TEST(QtSoundBackend, ClipToItsEndOpensTheOutputAtOnceInPlaceOfTheWaitingOne)
+{
+    Timeline timeline;
+    FakePacer pacer(timeline);
+    QtSoundBackend backend(pacer, kModule);
+    ASSERT_TRUE(backend.play(kClipFolder + "begin.wav", false));
+    const bool played = backend.play(kClipFolder + "btnclick.wav", true);
+    EXPECT_FALSE(backend.waiting());
+    EXPECT_TRUE(backend.opened());
+    if (!hasDevice())
+        EXPECT_FALSE(played);
+    EXPECT_EQ(timeline.events, played ? QStringList{"wait 80"} : QStringList{});
+    backend.stop();
+}
+
+TEST(QtSoundBackend, StoppedOrDamagedClipLeavesTheOutputClosed)
+{
+    Timeline timeline;
+    FakePacer pacer(timeline);
+    QtSoundBackend backend(pacer, kModule);
+    ASSERT_TRUE(backend.play(kClipFolder + "begin.wav", false));
+    backend.stop();
+    EXPECT_FALSE(backend.waiting());
+    // A damaged clip in place of a waiting one: nothing waits, nothing is opened.
+    ASSERT_TRUE(backend.play(kClipFolder + "begin.wav", false));
+    EXPECT_FALSE(backend.play(kClipFolder + "missing.wav", false));
+    EXPECT_FALSE(backend.waiting());
+    letTheOutputOpen();
+    EXPECT_FALSE(backend.opened());
+}
+
+TEST(QtSoundBackend, WithoutTheModuleEveryClipIsSilent)
+{
+    Timeline timeline;
+    FakePacer pacer(timeline);
+    QtSoundBackend backend(pacer, QStringLiteral(TALLORY_BIN_DIR "/no_such_module"));
+    EXPECT_FALSE(backend.play(kClipFolder + "btnclick.wav", true));
+    EXPECT_TRUE(backend.opened());
+    EXPECT_FALSE(backend.play(kClipFolder + "btnclick.wav", false));
+    EXPECT_TRUE(timeline.events.isEmpty());
 }
 
 TEST(EventLoopPacer, ZeroOrNegativeReturnsWithoutRunningTheLoop)
