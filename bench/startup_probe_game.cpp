@@ -30,7 +30,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // The standard style, but the menu bar's overflow icon is read the first time it is shown.
     QApplication::setStyle(new LazyIconStyle);
-    const double atApp = startup::msSinceLaunch();
     QApplication::setApplicationName(QStringLiteral("Таллори!"));
     QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
 
@@ -53,9 +52,7 @@ int main(int argc, char **argv)
     services.programFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
     services.screen = QSize(1024, 768);
 
-    const double atForm = startup::msSinceLaunch();
     TForm1 form(services);
-    const double atBuilt = startup::msSinceLaunch();
     // The browser pane is made on the first illustration only: a window that has just started
     // must have no view, and the engine must not have started its threads or helpers. Views
     // are found by class name, so that the probe itself needs nothing of the engine.
@@ -67,9 +64,6 @@ int main(int argc, char **argv)
     form.showFullScreen();
 
     startup::sayMs("main", atMain);
-    startup::sayMs("app", atApp);
-    startup::sayMs("form", atForm);
-    startup::sayMs("built", atBuilt);
     startup::sayMs("shown", startup::msSinceLaunch());
     return QApplication::exec();
 }

@@ -139,19 +139,18 @@ void TForm1::buildLadder()
     auto *fill = new QVBoxLayout(Panel3);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(rows);
-    // Every row has the same face and width. A row is given its face before its text: a text
-    // laid out in the face inherited from the window would be shaped twice.
-    const QFont face = rowFont();
+    // Every row has the same face and width. The face is the client area's, for the rows to
+    // take as they are made: a row laid out in the window's face first would have its text
+    // shaped twice, and that face looked up for nothing.
+    rows->setFont(rowFont());
     int width = 0;
     for (int level = 1; level <= kLevels; ++level) {
-        auto *row = new QLineEdit(rows);
+        auto *row = new QLineEdit(QString::fromLatin1(LadderRowText(level)), rows);
         row->setObjectName(QStringLiteral("Edit%1").arg(level));
         row->setReadOnly(true);
         row->setFrame(false);
         row->setFocusPolicy(Qt::NoFocus);
         row->setTextMargins(0, 0, 0, 0);
-        row->setFont(face);
-        row->setText(QString::fromLatin1(LadderRowText(level)));
         paintSolid(row, Qt::black, Qt::white);
         width = width > 0 ? width : rowWidth(row);
         row->setGeometry(26, (kLevels - level) * kRowHeight, width, kRowHeight);

@@ -16,12 +16,14 @@ struct WavHeader;
 /// Plays PCM wave files on the default output, one clip at a time. A clip played to its end
 /// holds the caller for the duration its header gives, through the pacer.
 ///
-/// The output is opened with the first clip, and opening it loads Qt Multimedia with two dozen
-/// libraries and asks the sound server for its devices: longer than the program takes to
-/// build its window. A clip played in the background before the output is open, such as the
-/// one the window starts with, therefore starts kOpenDelayMs later, once the window is up;
-/// play() says true for it as soon as the file is a playable wave, and should no device take
-/// it then, it is not heard. Nothing ever waits on a background clip, so nothing is misled.
+/// The output is opened with the first clip, and opening it loads Qt Multimedia with some
+/// twenty libraries and asks the sound server for its devices: about as long as the program
+/// takes to build its window. A clip played in the background before the output is open, such
+/// as the one the window starts with, therefore starts kOpenDelayMs later, once the window is
+/// up (a timer of no delay would fire before the window's first paint: the event loop serves
+/// timers before the window system's events). play() says true for such a clip as soon as
+/// the file is a playable wave; should no device take it when it starts, it is not heard.
+/// Nothing ever waits on a background clip, so no one is misled by that answer.
 class QtSoundBackend final : public SoundBackend
 {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // The device side of the program's sound: a clip's samples handed to the default audio
 // output. It is built as the module "tallory_sound" next to the program, so that Qt Multimedia
-// and the sound server's libraries, two dozen of them, are loaded when the first clip is
+// and the sound server's libraries, some twenty of them, are loaded when the first clip is
 // heard and not before the program's window can show.
 
 #include <QByteArray>
