@@ -238,14 +238,5 @@ int run(const QTemporaryDir &tmp)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir tmp;
-    if (!tmp.isValid())
-        return 2;
-    bench::useConfigFolder(tmp.filePath(QStringLiteral("config")));
-    QCoreApplication app(argc, argv);
-    try {
-        return run(tmp);
-    } catch (const bench::Failure &) {
-        return 2;
-    }
+    return bench::runInTemporaryFolder(argc, argv, run);
 }

@@ -5,10 +5,12 @@
 #include "cp1251.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,6 +66,22 @@ inline void useBuffers(Buffers b)
 /// worth printing. main catches it, so the temporary folder is still removed.
 struct Failure {
 };
+
+/// The whole main() of a data benchmark: a temporary folder that holds every file, the
+/// counters store among them, then run(folder). A failed check ends with status 2.
+inline int runInTemporaryFolder(int argc, char **argv, const std::function<int(QTemporaryDir &)> &run)
+{
+    QTemporaryDir tmp;
+    if (!tmp.isValid())
+        return 2;
+    useConfigFolder(tmp.filePath(QStringLiteral("config")));
+    QCoreApplication app(argc, argv);
+    try {
+        return run(tmp);
+    } catch (const Failure &) {
+        return 2;
+    }
+}
 
 inline void require(bool ok, const char *what, const QString &detail = {})
 {

@@ -4,18 +4,11 @@
 
 #include "startupprobe.h"
 
-#include "errorbox.h"
-#include "illustrationpane.h"
-#include "lazyiconstyle.h"
-#include "links.h"
-#include "pacer.h"
-#include "qtsoundbackend.h"
-#include "randomsource.h"
+#include "programservices.h"
 #include "tform1.h"
-#include "windowbanners.h"
 
 #include <QApplication>
-#include <QDateTime>
+#include <QDir>
 
 #include <algorithm>
 
@@ -28,31 +21,12 @@ int main(int argc, char **argv)
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    // The standard style, but the menu bar's overflow icon is read the first time it is shown.
-    QApplication::setStyle(new LazyIconStyle);
-    QApplication::setApplicationName(QStringLiteral("Таллори!"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
+    PrepareApplication(QStringLiteral("probe"));
 
-    EventLoopPacer pacer;
-    // The program's sound module, in the program folder as built.
-    QtSoundBackend sound(pacer, QStringLiteral(TALLORY_BIN_DIR "/tallory_sound"));
-    QtDialogs dialogs;
-    WindowBanners banners;
-    SeededRandom random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
-
-    FormServices services;
-    services.pacer = &pacer;
-    services.sound = &sound;
-    services.dialogs = &dialogs;
-    services.banners = &banners;
-    services.random = &random;
-    services.terminate = [] { QCoreApplication::exit(0); };
-    services.openLink = &OpenLink;
-    services.browse = &BrowseIllustration;
-    services.programFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
-    services.screen = QSize(1024, 768);
-
-    TForm1 form(services);
+    // The program's sound module, in the program folder as built: the probe lives elsewhere.
+    ProgramServices services(QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/'),
+                             QSize(1024, 768), QStringLiteral(TALLORY_BIN_DIR "/tallory_sound"));
+    TForm1 form(services.services());
     // The browser pane is made on the first illustration only: a window that has just started
     // must have no view, and the engine must not have started its threads or helpers. Views
     // are found by class name, so that the probe itself needs nothing of the engine.

@@ -23,7 +23,6 @@
 #include <QToolButton>
 
 namespace {
-constexpr int kIdleExitMs = 300000;
 constexpr int kItemWidth = 58;
 constexpr int kItemHeight = 32;
 } // namespace
@@ -174,9 +173,7 @@ void TForm1::FormCreate()
     restoreSoundSwitch();
     Wave("begin", false, false);
     // 11. Five idle minutes end the program.
-    Timer2->setInterval(kIdleExitMs);
-    Game.CurrentLevel = 0;
-    Timer2->start();
+    EnterIdle();
     // 12. The emblem.
     ResImage(QStringLiteral("ways"), QString());
 }

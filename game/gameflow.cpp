@@ -18,7 +18,6 @@
 
 namespace {
 constexpr int kTickMs = 1000;
-constexpr int kIdleExitMs = 300000;
 constexpr int kBoardMs = 3000;
 } // namespace
 
@@ -133,9 +132,7 @@ void TForm1::CloseGame(bool finished)
         // No grade is shown that was not recorded; the window still returns to idle.
         failure(written.error);
     }
-    Timer2->setInterval(kIdleExitMs);
-    Game.CurrentLevel = 0;
-    Timer2->start();
+    EnterIdle();
 }
 
 void TForm1::N6Click()
@@ -153,6 +150,11 @@ void TForm1::endWithoutQuestion(const QString &message)
     m_services.dialogs->showError(message);
     // No grade and no record: the student may sit the lesson once the bank is mended.
     CloseGame(false);
+    EnterIdle();
+}
+
+void TForm1::EnterIdle()
+{
     Timer2->setInterval(kIdleExitMs);
     Game.CurrentLevel = 0;
     Timer2->start();

@@ -1,7 +1,7 @@
 #include "illustrationpane.h"
 
-#include <QCoreApplication>
-#include <QLibrary>
+#include "module.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -14,11 +14,8 @@ using Browse = void (*)(QWidget *, const QString &);
 // browser lives in a module next to the program, loaded the first time it is needed.
 Browse loadBrowser()
 {
-    QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/tallory_browser"));
-    const auto browse = reinterpret_cast<Browse>(module.resolve("tallory_browse"));
-    if (!browse)
-        qWarning("The illustration browser is not available: %s", qPrintable(module.errorString()));
-    return browse;
+    return reinterpret_cast<Browse>(
+        ModuleEntry(ModulePath(QStringLiteral("tallory_browser")), "tallory_browse", "The illustration browser"));
 }
 
 } // namespace

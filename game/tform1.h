@@ -88,6 +88,9 @@ public:
     void SetGame(int level);
     void CloseGame(bool finished);
     void MarkButton(int n, const QColor &colour);
+    /// No game: CurrentLevel 0 and the idle timer set to end the program after five minutes.
+    void EnterIdle();
+    static constexpr int kIdleExitMs = 300000;
     /// Whether an answer sequence holds the game at the moment.
     bool Busy() const { return m_busy; }
 

@@ -1,12 +1,12 @@
 #include "qtsoundbackend.h"
 
+#include "module.h"
 #include "pacer.h"
 #include "soundoutput.h"
 #include "wavreader.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLibrary>
 
 #include <climits>
 
@@ -47,8 +47,7 @@ struct QtSoundBackend::Clip
 
 QtSoundBackend::QtSoundBackend(Pacer &pacer, const QString &modulePath)
     : m_pacer(pacer),
-      m_modulePath(modulePath.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/tallory_sound")
-                                        : modulePath)
+      m_modulePath(modulePath.isEmpty() ? ModulePath(QStringLiteral("tallory_sound")) : modulePath)
 {
     m_openTimer.setSingleShot(true);
     m_openTimer.setInterval(kOpenDelayMs);
@@ -102,12 +101,10 @@ SoundOutput *QtSoundBackend::output()
     // Opened once: where there is no output, later clips find none either.
     if (!m_opened) {
         m_opened = true;
-        QLibrary module(m_modulePath);
-        const auto entry = reinterpret_cast<SoundOutputEntry>(module.resolve(kSoundOutputEntry));
+        const auto entry =
+            reinterpret_cast<SoundOutputEntry>(ModuleEntry(m_modulePath, kSoundOutputEntry, "The sound output"));
         if (entry)
             m_output.reset(entry());
-        else
-            qWarning("The sound output is not available: %s", qPrintable(module.errorString()));
     }
     return m_output.get();
 }

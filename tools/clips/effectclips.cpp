@@ -17,9 +17,9 @@ void ComposeBtnClick(Track &track)
 void ComposeChange(Track &track)
 {
     const double length = track.seconds();
-    NoiseSpec whoosh{FilterKind::BandPass, 300, 3000, 2.0, {0.35, 0.15, 0.3}};
+    NoiseColour whoosh{FilterKind::BandPass, 300, 3000, 2.0, {0.35, 0.15, 0.3}};
     track.noise(0, length, 1.0, whoosh);
-    NoiseSpec air{FilterKind::LowPass, 800, 0, 0.7, {0.3, 0.2, 0.3}};
+    NoiseColour air{FilterKind::LowPass, 800, 0, 0.7, {0.3, 0.2, 0.3}};
     track.noise(0, length, 0.3, air);
     Voice glide = Sine(200);
     glide.glideTo = 800;
@@ -38,7 +38,7 @@ void ComposeAppl(Track &track)
         const double amp = random.between(0.4, 1.0) * crowd.at(at, length);
         Clap(track, at, amp);
     }
-    NoiseSpec bed{FilterKind::BandPass, 1500, 0, 0.5, crowd};
+    NoiseColour bed{FilterKind::BandPass, 1500, 0, 0.5, crowd};
     track.noise(0, length, 0.25, bed);
 }
 
@@ -52,7 +52,7 @@ void ComposeFiftyFifty(Track &track)
         swoosh.partials = {{1, 1, 1}, {2, 0.25, 1}};
         swoosh.envelope = {0.02, 0.12, 0.08};
         track.tone(starts[i], 0.3, 0.4, swoosh);
-        NoiseSpec air{FilterKind::BandPass, 800, 5000, 1.5, {0.05, 0.08, 0.1}};
+        NoiseColour air{FilterKind::BandPass, 800, 5000, 1.5, {0.05, 0.08, 0.1}};
         track.noise(starts[i], 0.3, 0.5, air);
     }
 }
@@ -64,7 +64,7 @@ void ComposeZal(Track &track)
     const double length = track.seconds();
     Random &random = track.random();
     for (int i = 0; i < 14; ++i) {
-        NoiseSpec vowel{FilterKind::BandPass, random.between(250, 750), random.between(250, 750),
+        NoiseColour vowel{FilterKind::BandPass, random.between(250, 750), random.between(250, 750),
                         5.0, {0.3, 0, 0.4}, random.between(2.5, 6), 0.9};
         track.noise(random.between(0, 0.2), length, random.between(0.5, 1.0), vowel);
     }
@@ -78,7 +78,7 @@ void ComposeZal(Track &track)
         hum.tremoloDepth = 0.95;
         track.tone(random.between(0, 0.3), length, 0.03, hum);
     }
-    NoiseSpec rumble{FilterKind::LowPass, 400, 0, 0.7, {0.3, 0, 0.4}};
+    NoiseColour rumble{FilterKind::LowPass, 400, 0, 0.7, {0.3, 0, 0.4}};
     track.noise(0, length, 0.3, rumble);
 }
 

@@ -83,13 +83,13 @@ void Drum(Track &track, double start, double freq, double amp)
     body.partials = {{1, 1, 1}, {1.5, 0.3, 2}};
     body.envelope = {0.002, 0.18, 0.05};
     track.tone(start, 0.6, amp, body);
-    NoiseSpec skin{FilterKind::LowPass, 900, 0, 0.7, {0.001, 0.03, 0.01}};
+    NoiseColour skin{FilterKind::LowPass, 900, 0, 0.7, {0.001, 0.03, 0.01}};
     track.noise(start, 0.12, amp * 0.6, skin);
 }
 
 void Tick(Track &track, double start, double freq, double amp)
 {
-    NoiseSpec snap{FilterKind::HighPass, 3000, 0, 0.7, {0.0005, 0.004, 0.005}};
+    NoiseColour snap{FilterKind::HighPass, 3000, 0, 0.7, {0.0005, 0.004, 0.005}};
     track.noise(start, 0.03, amp, snap);
     Voice body = Sine(freq);
     body.partials = {{1, 1, 1}, {2.3, 0.4, 2}};
@@ -99,9 +99,9 @@ void Tick(Track &track, double start, double freq, double amp)
 
 void Cymbal(Track &track, double start, double length, double amp)
 {
-    NoiseSpec crash{FilterKind::HighPass, 4500, 0, 0.6, {0.002, length / 3, length / 3}};
+    NoiseColour crash{FilterKind::HighPass, 4500, 0, 0.6, {0.002, length / 3, length / 3}};
     track.noise(start, length, amp, crash);
-    NoiseSpec body{FilterKind::BandPass, 7000, 5000, 1.2, {0.002, length / 5, length / 4}};
+    NoiseColour body{FilterKind::BandPass, 7000, 5000, 1.2, {0.002, length / 5, length / 4}};
     track.noise(start, length, amp * 0.6, body);
 }
 
@@ -109,14 +109,14 @@ void Clap(Track &track, double start, double amp)
 {
     Random &random = track.random();
     const double centre = random.between(900, 2200);
-    NoiseSpec clap{FilterKind::BandPass, centre, 0, random.between(1.0, 2.0),
+    NoiseColour clap{FilterKind::BandPass, centre, 0, random.between(1.0, 2.0),
                    {0.001, random.between(0.008, 0.016), 0.01}};
     track.noise(start, 0.05, amp, clap);
 }
 
 void Click(Track &track, double start, double amp)
 {
-    NoiseSpec snap{FilterKind::BandPass, 2500, 0, 1.2, {0.0005, 0.005, 0.005}};
+    NoiseColour snap{FilterKind::BandPass, 2500, 0, 1.2, {0.0005, 0.005, 0.005}};
     track.noise(start, 0.03, amp, snap);
     Voice thump = Sine(180);
     thump.envelope = {0.001, 0.015, 0.01};

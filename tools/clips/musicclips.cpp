@@ -93,9 +93,9 @@ void ComposeGong(Track &track)
     track.tone(0, length, 0.5, gong);
     gong.freq = 62 * 1.012;  // a second body, slightly apart, makes the slow beating
     track.tone(0, length, 0.3, gong);
-    NoiseSpec strike{FilterKind::LowPass, 500, 0, 0.7, {0.002, 0.08, 0.05}};
+    NoiseColour strike{FilterKind::LowPass, 500, 0, 0.7, {0.002, 0.08, 0.05}};
     track.noise(0, 0.4, 0.6, strike);
-    NoiseSpec shimmer{FilterKind::BandPass, 2400, 1600, 2.5, {0.05, 0.6, 0.5}};
+    NoiseColour shimmer{FilterKind::BandPass, 2400, 1600, 2.5, {0.05, 0.6, 0.5}};
     track.noise(0, length, 0.12, shimmer);
 }
 
@@ -130,13 +130,13 @@ void ComposePause(Track &track)
         voice.envelope.release = 0.12;
         track.tone(0.05, length - 0.05, 0.2, voice);
     }
-    NoiseSpec riser{FilterKind::BandPass, 400, 4000, 2.0, {1.3, 0, 0.15}};
+    NoiseColour riser{FilterKind::BandPass, 400, 4000, 2.0, {1.3, 0, 0.15}};
     track.noise(0.05, length - 0.05, 0.6, riser);
 }
 
 void ComposeSumma(Track &track)
 {
-    NoiseSpec ching{FilterKind::BandPass, 4200, 0, 1.5, {0.001, 0.06, 0.05}};
+    NoiseColour ching{FilterKind::BandPass, 4200, 0, 1.5, {0.001, 0.06, 0.05}};
     track.noise(0, 0.3, 0.5, ching);
     const double notes[] = {88, 91, 96};
     for (int i = 0; i < 3; ++i)
@@ -168,7 +168,7 @@ void ComposeUgadal(Track &track)
     track.tone(0, length, 0.3, Bell(Note(88), 0.4));
     track.tone(0.07, length - 0.07, 0.3, Bell(Note(93), 0.4));
     track.tone(0.07, length - 0.07, 0.15, Bell(Note(100), 0.3));
-    NoiseSpec sparkle{FilterKind::HighPass, 6000, 0, 0.7, {0.002, 0.1, 0.05}};
+    NoiseColour sparkle{FilterKind::HighPass, 6000, 0, 0.7, {0.002, 0.1, 0.05}};
     track.noise(0.07, 0.4, 0.1, sparkle);
 }
 

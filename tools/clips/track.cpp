@@ -85,19 +85,19 @@ void Track::tone(double start, double length, double amp, const Voice &voice)
     }
 }
 
-void Track::noise(double start, double length, double amp, const NoiseSpec &spec)
+void Track::noise(double start, double length, double amp, const NoiseColour &colour)
 {
     const int first = frameAt(start);
     const int count = std::min(frameAt(length), int(m_samples.size()) - first);
-    Biquad filter(spec.kind);
+    Biquad filter(colour.kind);
     for (int i = 0; i < count; ++i) {
         const double t = double(i) / kSampleRate;
         // Retuning every few samples keeps a sweep smooth at a fraction of the cost.
         if (i % 16 == 0)
-            filter.tune(sweep(spec.freq, spec.freqTo, t, length), spec.q, kSampleRate);
+            filter.tune(sweep(colour.freq, colour.freqTo, t, length), colour.q, kSampleRate);
         const double white = 2 * m_random.uniform() - 1;
-        const double level = amp * spec.envelope.at(t, length)
-                           * tremolo(spec.tremoloHz, spec.tremoloDepth, t);
+        const double level = amp * colour.envelope.at(t, length)
+                           * tremolo(colour.tremoloHz, colour.tremoloDepth, t);
         m_samples[std::size_t(first + i)] += float(level * filter.process(white));
     }
 }

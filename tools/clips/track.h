@@ -43,7 +43,7 @@ struct Voice
 };
 
 /// White noise through a filter whose frequency may sweep.
-struct NoiseSpec
+struct NoiseColour
 {
     FilterKind kind = FilterKind::BandPass;
     double freq = 1000;
@@ -77,7 +77,7 @@ public:
     /// Adds voice from start for length seconds, scaled by amp; cut at the track's end.
     void tone(double start, double length, double amp, const Voice &voice);
     /// Adds filtered noise from start for length seconds, scaled by amp.
-    void noise(double start, double length, double amp, const NoiseSpec &spec);
+    void noise(double start, double length, double amp, const NoiseColour &colour);
     /// Scales the peak to -3 dBFS and fades the first and last 5 ms so the clip starts and
     /// ends without a click.
     void master();

@@ -1,0 +1,45 @@
+#include "programservices.h"
+
+#include "illustrationpane.h"
+#include "lazyiconstyle.h"
+#include "links.h"
+#include "pictures.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QIcon>
+
+void PrepareApplication(const QString &version)
+{
+    // The standard style, but the menu bar's overflow icon is read the first time it is shown.
+    QApplication::setStyle(new LazyIconStyle);
+    QApplication::setApplicationName(QStringLiteral("Таллори!"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
+    QApplication::setApplicationVersion(version);
+    // The emblem is the program's icon, drawn in the corner of every banner as well.
+    QApplication::setWindowIcon(QIcon(BuiltinPicture(QStringLiteral("WAYS"))));
+}
+
+ProgramServices::ProgramServices(const QString &programFolder, QSize screen, const QString &soundModule)
+    : m_programFolder(programFolder)
+    , m_screen(screen)
+    , m_sound(m_pacer, soundModule)
+    , m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
+{
+}
+
+FormServices ProgramServices::services()
+{
+    FormServices s;
+    s.pacer = &m_pacer;
+    s.sound = &m_sound;
+    s.dialogs = &m_dialogs;
+    s.banners = &m_banners;
+    s.random = &m_random;
+    s.terminate = [] { QCoreApplication::exit(0); };
+    s.openLink = &OpenLink;
+    s.browse = &BrowseIllustration;
+    s.programFolder = m_programFolder;
+    s.screen = m_screen;
+    return s;
+}

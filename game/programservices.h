@@ -1,0 +1,35 @@
+#pragma once
+// The real services of the game window and the application's look, made in one place so that
+// the program and the start-up benchmark run exactly the same start.
+
+#include "errorbox.h"
+#include "formservices.h"
+#include "pacer.h"
+#include "qtsoundbackend.h"
+#include "randomsource.h"
+#include "windowbanners.h"
+
+/// Application-wide settings made once, right after the application object: title, version,
+/// icon and style.
+void PrepareApplication(const QString &version);
+
+/// The pacer, the sound, the boxes, the banners and the clock-seeded chance of a running
+/// program. Lives as long as the window it serves.
+class ProgramServices
+{
+public:
+    /// soundModule: where the sound output module lies; empty for next to the executable.
+    ProgramServices(const QString &programFolder, QSize screen, const QString &soundModule = QString());
+
+    /// The services to hand to the window.
+    FormServices services();
+
+private:
+    QString m_programFolder;
+    QSize m_screen;
+    EventLoopPacer m_pacer;
+    QtSoundBackend m_sound;
+    QtDialogs m_dialogs;
+    WindowBanners m_banners;
+    SeededRandom m_random;
+};
