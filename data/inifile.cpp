@@ -101,38 +101,54 @@ struct WritePlace {
     bool insertNeedsBreak = false; // that line had no line end (it was the file's last)
 };
 
+// The first section named section: its header line, and a scanner standing just after it.
+// Only headers are looked at on the way, one memchr at a time.
+struct FoundSection {
+    LineSpan header;
+    LineScanner rest;
+};
+
+std::optional<FoundSection> firstSection(const QByteArray &text, QByteArrayView section)
+{
+    const char *begin = text.constData();
+    const char *end = begin + text.size();
+    for (const char *pos = nextHeaderLine(begin, begin, end); pos < end; pos = nextHeaderLine(pos, begin, end)) {
+        LineScanner scan(pos, end);
+        LineSpan header;
+        scan.next(header);
+        pos = scan.position();
+        if (cp1251::equalsNoCase(classify(QByteArrayView(header.begin, header.length)).name, section))
+            return FoundSection{header, scan};
+    }
+    return std::nullopt;
+}
+
 WritePlace locate(const QByteArray &text, QByteArrayView section, QByteArrayView key)
 {
     WritePlace place;
+    std::optional<FoundSection> found = firstSection(text, section);
+    if (!found)
+        return place;
     const char *begin = text.constData();
-    const char *end = begin + text.size();
+    place.sectionFound = true;
+    place.insertAt = found->rest.position() - begin;
+    place.insertNeedsBreak = found->header.terminator == 0;
     LineSpan span;
-    for (const char *pos = nextHeaderLine(begin, begin, end); pos < end; pos = nextHeaderLine(pos, begin, end)) {
-        LineScanner scan(pos, end);
-        scan.next(span);
-        pos = scan.position();
-        if (!cp1251::equalsNoCase(classify(QByteArrayView(span.begin, span.length)).name, section))
-            continue;
-        place.sectionFound = true;
-        place.insertAt = pos - begin;
-        place.insertNeedsBreak = span.terminator == 0;
-        while (scan.next(span)) {
-            const QByteArrayView line(span.begin, span.length);
-            const IniLine l = classify(line);
-            const qsizetype lineStart = span.begin - begin;
-            if (l.kind == IniLine::Section)
-                break;
-            if (l.kind == IniLine::Key && cp1251::equalsNoCase(l.name, key)) {
-                place.keyValueStart = lineStart + l.valueStart;
-                place.keyValueEnd = lineStart + span.length;
-                return place;
-            }
-            if (!trimmed(line).isEmpty()) {
-                place.insertAt = lineStart + span.length + span.terminator;
-                place.insertNeedsBreak = span.terminator == 0;
-            }
+    while (found->rest.next(span)) {
+        const QByteArrayView line(span.begin, span.length);
+        const IniLine l = classify(line);
+        const qsizetype lineStart = span.begin - begin;
+        if (l.kind == IniLine::Section)
+            break;
+        if (l.kind == IniLine::Key && cp1251::equalsNoCase(l.name, key)) {
+            place.keyValueStart = lineStart + l.valueStart;
+            place.keyValueEnd = lineStart + span.length;
+            return place;
         }
-        break;
+        if (!trimmed(line).isEmpty()) {
+            place.insertAt = lineStart + span.length + span.terminator;
+            place.insertNeedsBreak = span.terminator == 0;
+        }
     }
     return place;
 }
@@ -141,24 +157,17 @@ WritePlace locate(const QByteArray &text, QByteArrayView section, QByteArrayView
 
 std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView section, QByteArrayView key)
 {
-    const char *begin = text.constData();
-    const char *end = begin + text.size();
-    LineSpan span;
-    for (const char *pos = nextHeaderLine(begin, begin, end); pos < end; pos = nextHeaderLine(pos, begin, end)) {
-        LineScanner scan(pos, end);
-        scan.next(span);
-        pos = scan.position();
-        if (!cp1251::equalsNoCase(classify(QByteArrayView(span.begin, span.length)).name, section))
-            continue;
-        // Only the first section of that name counts: the search ends at the next header.
-        while (scan.next(span)) {
-            const IniLine l = classify(QByteArrayView(span.begin, span.length));
-            if (l.kind == IniLine::Section)
-                return std::nullopt;
-            if (l.kind == IniLine::Key && cp1251::equalsNoCase(l.name, key))
-                return unquoted(l.value);
-        }
+    std::optional<FoundSection> found = firstSection(text, section);
+    if (!found)
         return std::nullopt;
+    // Only the first section of that name counts: the search ends at the next header.
+    LineSpan span;
+    while (found->rest.next(span)) {
+        const IniLine l = classify(QByteArrayView(span.begin, span.length));
+        if (l.kind == IniLine::Section)
+            return std::nullopt;
+        if (l.kind == IniLine::Key && cp1251::equalsNoCase(l.name, key))
+            return unquoted(l.value);
     }
     return std::nullopt;
 }
