@@ -25,39 +25,6 @@ QByteArrayView trimmed(QByteArrayView v)
     return v.sliced(b, e - b);
 }
 
-// One line of an INI text as the reader and the writer see it.
-struct IniLine {
-    enum Kind { Other, Section, Key } kind = Other;
-    QByteArrayView name;  // section or key name, trimmed
-    QByteArrayView value; // value as stored, trimmed (keys only)
-    qsizetype valueStart = 0; // offset in the line just after "=" (keys only)
-};
-
-IniLine classify(QByteArrayView line)
-{
-    IniLine out;
-    const QByteArrayView t = trimmed(line);
-    if (t.isEmpty())
-        return out;
-    if (t[0] == '[') {
-        // The name runs to the last "]", so a lesson code holding "]" still finds its section.
-        const qsizetype close = t.lastIndexOf(']');
-        out.kind = IniLine::Section;
-        out.name = trimmed(close > 0 ? t.sliced(1, close - 1) : t.sliced(1));
-        return out;
-    }
-    if (t[0] == ';')
-        return out;
-    const qsizetype eq = line.indexOf('=');
-    if (eq < 0)
-        return out;
-    out.kind = IniLine::Key;
-    out.name = trimmed(line.first(eq));
-    out.valueStart = eq + 1;
-    out.value = trimmed(line.sliced(eq + 1));
-    return out;
-}
-
 // The start of the first line at or after from (itself a line start) whose first non-blank
 // byte is "[", or end. Outside the section sought only headers matter, and one memchr over the
 // text finds them many times faster than going line by line through every record.
@@ -78,14 +45,6 @@ const char *nextHeaderLine(const char *from, const char *begin, const char *end)
     return end;
 }
 
-QByteArray unquoted(QByteArrayView v)
-{
-    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v[v.size() - 1] == v[0])
-        v = v.sliced(1, v.size() - 2);
-    if (v.size() > kIniValueLimit)
-        v = v.first(kIniValueLimit);
-    return v.toByteArray();
-}
 
 bool holdsLineBreak(QByteArrayView v)
 {
@@ -117,7 +76,7 @@ std::optional<FoundSection> firstSection(const QByteArray &text, QByteArrayView 
         LineSpan header;
         scan.next(header);
         pos = scan.position();
-        if (cp1251::equalsNoCase(classify(QByteArrayView(header.begin, header.length)).name, section))
+        if (cp1251::equalsNoCase(ClassifyIniLine(QByteArrayView(header.begin, header.length)).name, section))
             return FoundSection{header, scan};
     }
     return std::nullopt;
@@ -136,7 +95,7 @@ WritePlace locate(const QByteArray &text, QByteArrayView section, QByteArrayView
     LineSpan span;
     while (found->rest.next(span)) {
         const QByteArrayView line(span.begin, span.length);
-        const IniLine l = classify(line);
+        const IniLine l = ClassifyIniLine(line);
         const qsizetype lineStart = span.begin - begin;
         if (l.kind == IniLine::Section)
             break;
@@ -155,6 +114,46 @@ WritePlace locate(const QByteArray &text, QByteArrayView section, QByteArrayView
 
 } // namespace
 
+IniLine ClassifyIniLine(QByteArrayView line)
+{
+    IniLine out;
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty())
+        return out;
+    if (t[0] == '[') {
+        // The name runs to the last "]", so a lesson code holding "]" still finds its section.
+        const qsizetype close = t.lastIndexOf(']');
+        out.kind = IniLine::Section;
+        out.name = trimmed(close > 0 ? t.sliced(1, close - 1) : t.sliced(1));
+        return out;
+    }
+    if (t[0] == ';') {
+        out.kind = IniLine::Comment;
+        return out;
+    }
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0) {
+        out.kind = IniLine::Other;
+        out.name = t;
+        return out;
+    }
+    out.kind = IniLine::Key;
+    out.name = trimmed(line.first(eq));
+    out.valueStart = eq + 1;
+    out.value = trimmed(line.sliced(eq + 1));
+    return out;
+}
+
+QByteArray IniValueText(QByteArrayView value)
+{
+    QByteArrayView v = value;
+    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v[v.size() - 1] == v[0])
+        v = v.sliced(1, v.size() - 2);
+    if (v.size() > kIniValueLimit)
+        v = v.first(kIniValueLimit);
+    return v.toByteArray();
+}
+
 std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView section, QByteArrayView key)
 {
     std::optional<FoundSection> found = firstSection(text, section);
@@ -163,11 +162,11 @@ std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView se
     // Only the first section of that name counts: the search ends at the next header.
     LineSpan span;
     while (found->rest.next(span)) {
-        const IniLine l = classify(QByteArrayView(span.begin, span.length));
+        const IniLine l = ClassifyIniLine(QByteArrayView(span.begin, span.length));
         if (l.kind == IniLine::Section)
             return std::nullopt;
         if (l.kind == IniLine::Key && cp1251::equalsNoCase(l.name, key))
-            return unquoted(l.value);
+            return IniValueText(l.value);
     }
     return std::nullopt;
 }

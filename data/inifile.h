@@ -35,5 +35,20 @@ Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayVie
 /// allowHexPrefix0x: whether "0x" is accepted besides "$".
 std::optional<int> ParseIniInteger(QByteArrayView text, bool allowHexPrefix0x = true);
 
+/// One line of an INI text as the reader and the writer see it; views into the line.
+struct IniLine {
+    enum Kind { Blank, Comment, Section, Key, Other } kind = Blank;
+    QByteArrayView name;      ///< section or key name, trimmed; for Other the trimmed line
+    QByteArrayView value;     ///< the value as stored, trimmed (keys only)
+    qsizetype valueStart = 0; ///< offset in the line just after "=" (keys only)
+};
+
+/// What one line is: a section header (its name runs to the last "]"), a key, a comment (";"),
+/// a blank line, or anything else.
+IniLine ClassifyIniLine(QByteArrayView line);
+
+/// A stored value as a read returns it: one pair of enclosing quotes removed, at most 2047 characters.
+QByteArray IniValueText(QByteArrayView value);
+
 /// The value found in the lines of an INI text; exposed for the tools and benchmarks.
 std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView section, QByteArrayView key);

@@ -15,23 +15,6 @@ namespace {
 
 constexpr int kMaxLevelsPassed = 15;
 
-QByteArrayView trimmed(QByteArrayView v)
-{
-    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t'))
-        v = v.sliced(1);
-    while (!v.isEmpty() && (v.back() == ' ' || v.back() == '\t'))
-        v.chop(1);
-    return v;
-}
-
-// A value as the INI reader returns it: one pair of enclosing quotes removed, at most the limit.
-QByteArray unquoted(QByteArrayView v)
-{
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        v = v.sliced(1, v.size() - 2);
-    return v.first(std::min<qsizetype>(v.size(), kIniValueLimit)).toByteArray();
-}
-
 std::optional<int> levelsPassed(QByteArrayView digits)
 {
     if (digits.isEmpty() || digits.size() > 2)
@@ -107,8 +90,8 @@ public:
 
 private:
     void take(QByteArrayView line, int number);
-    void section(QByteArrayView trimmedLine, int number);
-    void record(QByteArrayView line, qsizetype eq, int number);
+    void section(QByteArrayView name, int number);
+    void record(const IniLine &line, int number);
     void hide(ResultEntry &e, const QString &reason);
 
     std::vector<ResultEntry> m_entries;
@@ -131,26 +114,28 @@ std::vector<ResultEntry> ResultsReader::run(const QByteArray &text)
 
 void ResultsReader::take(QByteArrayView line, int number)
 {
-    const QByteArrayView t = trimmed(line);
-    if (t.isEmpty())
+    // The game's own rules say what a line is, so the listing sees the file as the game does.
+    const IniLine l = ClassifyIniLine(line);
+    switch (l.kind) {
+    case IniLine::Blank:
+    case IniLine::Comment:
         return;
-    if (t.front() == '[')
-        return section(t, number);
-    if (t.front() == ';')
+    case IniLine::Section:
+        return section(l.name, number);
+    case IniLine::Key:
+        return record(l, number);
+    case IniLine::Other: {
+        ResultEntry e = entry(number, m_lesson, l.name);
+        damage(e, QStringLiteral("строка без «=»"));
+        m_entries.push_back(std::move(e));
         return;
-    const qsizetype eq = line.indexOf('=');
-    if (eq >= 0)
-        return record(line, eq, number);
-    ResultEntry e = entry(number, m_lesson, t);
-    damage(e, QStringLiteral("строка без «=»"));
-    m_entries.push_back(std::move(e));
+    }
+    }
 }
 
-void ResultsReader::section(QByteArrayView t, int number)
+void ResultsReader::section(QByteArrayView name, int number)
 {
-    // As the game's reader: the name runs to the last "]".
-    const qsizetype close = t.lastIndexOf(']');
-    m_lesson = trimmed(close > 0 ? t.sliced(1, close - 1) : t.sliced(1)).toByteArray();
+    m_lesson = name.toByteArray();
     m_inSection = true;
     m_keyLines.clear();
     const QByteArray upper = cp1251::upper(m_lesson);
@@ -159,10 +144,10 @@ void ResultsReader::section(QByteArrayView t, int number)
         m_lessonLines.insert(upper, number);
 }
 
-void ResultsReader::record(QByteArrayView line, qsizetype eq, int number)
+void ResultsReader::record(const IniLine &line, int number)
 {
-    ResultEntry e = entry(number, m_lesson, trimmed(line.first(eq)));
-    readRecord(e, unquoted(trimmed(line.sliced(eq + 1))));
+    ResultEntry e = entry(number, m_lesson, line.name);
+    readRecord(e, IniValueText(line.value));
     const QByteArray upperKey = cp1251::upper(e.key);
     if (!m_inSection) {
         hide(e, QStringLiteral("запись стоит до первого занятия"));
