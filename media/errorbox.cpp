@@ -1,6 +1,7 @@
 #include "errorbox.h"
 
 #include "stringres.h"
+#include "windowbanners.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -15,8 +16,8 @@ int runOwned(QDialog &box)
 {
     const QPointer<QWidget> owner = box.parentWidget();
     const int result = box.exec();
-    if (owner && owner->isVisible() && owner->window()->windowHandle())
-        owner->window()->windowHandle()->requestActivate();
+    if (owner && owner->isVisible())
+        ActivateAgain(owner->window());
     return result;
 }
 

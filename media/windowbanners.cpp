@@ -121,7 +121,16 @@ void WindowBanners::closeBanner()
     delete m_banner.data();
     m_banner.clear();
     // The window that had the keyboard keeps it, also where no window manager hands it back.
-    if (m_returnTo && m_returnTo->isVisible() && m_returnTo->windowHandle())
-        m_returnTo->windowHandle()->requestActivate();
+    if (m_returnTo && m_returnTo->isVisible())
+        ActivateAgain(m_returnTo);
     m_returnTo.clear();
+}
+
+void ActivateAgain(QWidget *window)
+{
+    if (window->windowHandle())
+        window->windowHandle()->requestActivate();
+    // Without a window manager nobody answers the request, and the keys that reach the window
+    // under the pointer would find no active window for the menu's shortcuts.
+    QApplication::setActiveWindow(window);
 }

@@ -45,3 +45,7 @@ private:
     QPointer<QWidget> m_banner;
     QPointer<QWidget> m_returnTo;
 };
+
+/// Gives the keyboard back to a window after a box or a banner above it has gone: a request to
+/// the window manager, and the window made the application's active one in any case.
+void ActivateAgain(QWidget *window);
