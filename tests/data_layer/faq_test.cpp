@@ -61,7 +61,9 @@ TEST(ScrambleText, XorsEveryByteWithTheKeyAndUndoesItself)
 
 TEST(BankLines, LineEndsOfEveryKindAndNulEndsTheText)
 {
-    const FaqText faq = FaqText::fromBytes(QByteArray("a\rb\nc\r\nd\n\re  \r\n\0f\r\n", 22));
+    // The length comes from the literal itself, so the bytes after the NUL are really there.
+    static const char bytes[] = "a\rb\nc\r\nd\n\re  \r\n\0f\r\n";
+    const FaqText faq = FaqText::fromBytes(QByteArray(bytes, sizeof bytes - 1));
     ASSERT_EQ(faq.lineCount(), 6);
     EXPECT_EQ(faq.line(0), "a");
     EXPECT_EQ(faq.line(1), "b");
