@@ -46,6 +46,17 @@ const char *nextHeaderLine(const char *from, const char *begin, const char *end)
 }
 
 
+// Section and key names asked for lose their blanks at both ends, as with the Windows INI
+// service, so a lesson code typed with a blank after it still finds its section. Tabs stay.
+QByteArrayView withoutBlanks(QByteArrayView v)
+{
+    while (!v.isEmpty() && v.front() == ' ')
+        v = v.sliced(1);
+    while (!v.isEmpty() && v.back() == ' ')
+        v.chop(1);
+    return v;
+}
+
 bool holdsLineBreak(QByteArrayView v)
 {
     return v.contains('\r') || v.contains('\n') || v.contains('\0');
@@ -156,6 +167,8 @@ QByteArray IniValueText(QByteArrayView value)
 
 std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView section, QByteArrayView key)
 {
+    section = withoutBlanks(section);
+    key = withoutBlanks(key);
     std::optional<FoundSection> found = firstSection(text, section);
     if (!found)
         return std::nullopt;
@@ -225,9 +238,11 @@ std::optional<int> ParseIniInteger(QByteArrayView text, bool allowHexPrefix0x)
             return std::nullopt;
     }
     if (base == 16) {
-        // Hexadecimal text names the 32 bits themselves: $FFFFFFFF is -1.
-        auto bits = static_cast<qint32>(static_cast<quint32>(value));
-        return negative ? -bits : bits;
+        // Hexadecimal text names the 32 bits themselves: $FFFFFFFF is -1. A minus sign negates
+        // those bits modulo 2^32, as the Windows INI service does, so -$80000000 stays the
+        // smallest integer instead of overflowing.
+        const auto bits = static_cast<quint32>(value);
+        return static_cast<qint32>(negative ? 0u - bits : bits);
     }
     if (negative)
         value = -value;
@@ -244,17 +259,41 @@ int IniReadInteger(const QString &path, QByteArrayView section, QByteArrayView k
     return ParseIniInteger(*r.value).value_or(defaultValue);
 }
 
+namespace {
+
+// Why a write could not be read back as it was asked for, or an empty text when it can. A line
+// break would split the line and could forge other entries; a key that reads as a header or a
+// comment ("[", ";"), or a name whose ends a read would trim differently (a tab), would be
+// written where no read ever finds it again.
+QString unreadableWrite(QByteArrayView section, QByteArrayView key, QByteArrayView value)
+{
+    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
+        return QStringLiteral("the name or the value holds a line break");
+    const QByteArray header = '[' + section.toByteArray() + ']';
+    const IniLine sectionLine = ClassifyIniLine(header);
+    if (sectionLine.kind != IniLine::Section || sectionLine.name != section)
+        return QStringLiteral("the section name cannot be read back");
+    const QByteArray keyLine = key.toByteArray() + '=';
+    const IniLine keyRead = ClassifyIniLine(keyLine);
+    if (key.isEmpty() || key.contains('=') || keyRead.kind != IniLine::Key || keyRead.name != key)
+        return QStringLiteral("the key name cannot be read back");
+    return {};
+}
+
+} // namespace
+
 Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
     const QString failure = QStringLiteral("Unable to write to %1").arg(path);
-    // A value is stored as text up to its first NUL; a line break inside a name or a value
-    // would split the line and could forge other entries, so such a write is refused.
+    section = withoutBlanks(section);
+    key = withoutBlanks(key);
+    // A value is stored as text up to its first NUL.
     const qsizetype nul = value.indexOf('\0');
     if (nul >= 0)
         value = value.first(nul);
-    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || key.contains('=')
-        || trimmed(key).isEmpty())
-        return Status::failure(failure + QStringLiteral(": the name or the value holds a line break"));
+    const QString refused = unreadableWrite(section, key, value);
+    if (!refused.isEmpty())
+        return Status::failure(failure + QStringLiteral(": ") + refused);
 
     const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &current)
                                                  -> Result<std::optional<QByteArray>> {

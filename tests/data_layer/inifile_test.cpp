@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using testutil::readBytes;
 using testutil::w;
 using testutil::writeBytes;
@@ -164,4 +166,47 @@ TEST_F(IniFileTest, LayoutProfileReadsTheSevenKeysOfTheScreenSize)
     EXPECT_EQ(other.rowIndent, 26);
     EXPECT_EQ(other.boardHeight, 50);
     EXPECT_EQ(LayoutProfileName(1366, 768), "1366x768");
+}
+
+TEST_F(IniFileTest, BlanksAroundTheNamesAskedForAreDropped)
+{
+    writeBytes(path, w(u"[АЛГЕБРА-1]\r\nВопросник=algebra1.faq\r\n"));
+    EXPECT_EQ(IniReadString(path, w(u"алгебра-1 "), w(u" Вопросник  "), "none"), "algebra1.faq");
+    EXPECT_EQ(IniReadString(path, w(u"  АЛГЕБРА-1"), w(u"Вопросник"), "none"), "algebra1.faq");
+    // Tabs are part of the name asked for.
+    EXPECT_EQ(IniReadString(path, w(u"АЛГЕБРА-1\t"), w(u"Вопросник"), "none"), "none");
+}
+
+TEST_F(IniFileTest, WriteDropsBlanksAroundTheNamesSoAReadFindsThemAgain)
+{
+    ASSERT_TRUE(IniWriteString(path, " L ", " k", "1").ok());
+    EXPECT_EQ(readBytes(path), "[L]\r\nk=1\r\n");
+    ASSERT_TRUE(IniWriteString(path, "L", "k ", "2").ok());
+    EXPECT_EQ(readBytes(path), "[L]\r\nk=2\r\n");
+    EXPECT_EQ(IniReadString(path, " L", "k", ""), "2");
+}
+
+TEST_F(IniFileTest, KeysThatCouldNeverBeReadBackAreRefused)
+{
+    writeBytes(path, "[s]\r\nk=1\r\n");
+    for (const QByteArray &key : {QByteArray("[k"), QByteArray(";k"), QByteArray(" ;k"), QByteArray("\tk"),
+                                  QByteArray("k\t"), QByteArray("a=b"), QByteArray("  ")}) {
+        const Status s = IniWriteString(path, "s", key, "v");
+        EXPECT_FALSE(s.ok()) << key.constData();
+        EXPECT_TRUE(s.error.startsWith(QStringLiteral("Unable to write to ") + path)) << key.constData();
+    }
+    EXPECT_FALSE(IniWriteString(path, "s\t", "k", "v").ok());
+    EXPECT_EQ(readBytes(path), "[s]\r\nk=1\r\n");
+}
+
+TEST_F(IniFileTest, NegatedHexadecimalWrapsAround32Bits)
+{
+    EXPECT_EQ(ParseIniInteger("-$80000000"), std::numeric_limits<int>::min());
+    EXPECT_EQ(ParseIniInteger("-0x80000000"), std::numeric_limits<int>::min());
+    EXPECT_EQ(ParseIniInteger("-$FFFFFFFF"), 1);
+    EXPECT_EQ(ParseIniInteger("-$1"), -1);
+    EXPECT_EQ(ParseIniInteger("$7FFFFFFF"), std::numeric_limits<int>::max());
+    EXPECT_EQ(ParseIniInteger("-2147483648"), std::numeric_limits<int>::min());
+    EXPECT_EQ(ParseIniInteger("2147483648"), std::nullopt);
+    EXPECT_EQ(ParseIniInteger("-$100000000"), std::nullopt);
 }
