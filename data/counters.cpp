@@ -131,7 +131,8 @@ Result<int> RegReadInteger(QByteArrayView section, QByteArrayView name, int defa
         return Result<int>::failure(text.error);
     if (!text.value)
         return Result<int>::success(defaultValue);
-    // The store takes hexadecimal after "$" only, as the Delphi conversion it was made for.
+    // The counters store takes hexadecimal after "$" but not after "0x", unlike the settings
+    // file: a counter reading "0x10" counts as not a number and gives the default.
     return Result<int>::success(ParseIniInteger(*text.value, false).value_or(defaultValue));
 }
 
