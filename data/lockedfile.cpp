@@ -4,10 +4,73 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <sys/file.h>
+#endif
 
 namespace {
 // Generous: a copy of the program on a slow network folder may hold the lock for a while.
 constexpr int kLockWaitMs = 15000;
+constexpr int kLockRetryMs = 50;
+
+// Takes an exclusive lock on the open file itself, waiting up to kLockWaitMs. Copies of the
+// program that cannot make a lock file beside the file meet here instead.
+bool lockOpenFile(QFile &file)
+{
+    const QDeadlineTimer deadline(kLockWaitMs);
+    for (;;) {
+#ifdef Q_OS_WIN
+        // Windows locks forbid other handles to read the bytes they cover: lock one byte far
+        // beyond any real end of file, so the attempt guard of another copy still reads.
+        const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+        OVERLAPPED where{};
+        where.OffsetHigh = 0x7FFFFFFF;
+        if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where))
+            return true;
+#else
+        if (::flock(file.handle(), LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+#endif
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(kLockRetryMs);
+    }
+}
+
+// The write for a file that may be changed but whose folder may not (a protected lab install):
+// neither a lock file nor a temporary file can be made beside it, so the file is locked itself
+// and rewritten in place through the same handle. A crash mid-write can leave it cut short,
+// the price of a folder that allows nothing else.
+Status replaceInPlace(const QString &path, const FileChange &change)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, file.errorString()));
+    if (!lockOpenFile(file))
+        return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
+    const QByteArray current = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Status::failure(QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(path, file.errorString()));
+    const auto next = change(current);
+    if (!next.ok())
+        return Status::failure(next.error);
+    if (!next.value)
+        return Status::success();
+    if (!file.seek(0) || file.write(*next.value) != next.value->size() || !file.resize(next.value->size())
+        || !file.flush())
+        return Status::failure(file.errorString());
+    return Status::success(); // closing the file releases its lock
+}
+
 } // namespace
 
 Result<std::optional<QByteArray>> ReadWholeFile(const QString &path)
@@ -30,8 +93,13 @@ Result<std::optional<QByteArray>> ReadWholeFile(const QString &path)
 Status ReplaceFileLocked(const QString &path, const FileChange &change)
 {
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockWaitMs))
+    if (!lock.tryLock(kLockWaitMs)) {
+        // No lock file can be made: the folder is closed to us. An existing file may still be
+        // open for writing, and then it is changed in place.
+        if (lock.error() == QLockFile::PermissionError && QFileInfo(path).isFile())
+            return replaceInPlace(path, change);
         return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
+    }
 
     const auto current = ReadWholeFile(path);
     if (!current.ok())

@@ -16,6 +16,8 @@ using FileChange = std::function<Result<std::optional<QByteArray>>(const std::op
 /// Runs change on the current bytes of path (nothing when there is no file) while holding
 /// path + ".lock", and writes its result atomically. Fails when the file exists but
 /// cannot be read, so a file that could not be read is never replaced by a shorter one.
+/// Where the folder allows no lock file but the file itself may be written, the file is
+/// locked itself and rewritten in place instead.
 Status ReplaceFileLocked(const QString &path, const FileChange &change);
 
 /// Reads a whole file: nothing when it does not exist, an error when it exists but cannot be read.

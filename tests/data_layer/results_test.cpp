@@ -9,9 +9,53 @@
 
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 using testutil::readBytes;
 using testutil::w;
 using testutil::writeBytes;
+
+namespace {
+
+// While alive, this thread works without the capabilities that let root ignore file
+// permissions, so a read-only folder is read-only to the test even when it runs as root.
+// Capabilities belong to the thread, and the file routines run on it.
+class WithoutPermissionOverride
+{
+public:
+    WithoutPermissionOverride()
+    {
+#ifdef Q_OS_LINUX
+        if (geteuid() != 0 || syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_active = syscall(SYS_capset, &m_header, reduced) == 0;
+#endif
+    }
+    ~WithoutPermissionOverride()
+    {
+#ifdef Q_OS_LINUX
+        if (m_active)
+            syscall(SYS_capset, &m_header, m_saved);
+#endif
+    }
+    WithoutPermissionOverride(const WithoutPermissionOverride &) = delete;
+    WithoutPermissionOverride &operator=(const WithoutPermissionOverride &) = delete;
+
+private:
+#ifdef Q_OS_LINUX
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_active = false;
+#endif
+};
+
+} // namespace
 
 class ResultsFileTest : public ::testing::Test
 {
@@ -127,4 +171,51 @@ TEST_F(ResultsFileTest, ManyProgramsWritingAtOnceLoseNoRecord)
         }
     }
     EXPECT_FALSE(QFileInfo::exists(rez + QStringLiteral(".lock")));
+}
+
+TEST_F(ResultsFileTest, WritableFileInAReadOnlyFolderIsWrittenInPlace)
+{
+    const QString folder = dir.filePath(QStringLiteral("lab"));
+    const QString file = folder + QStringLiteral("/tallory.rez");
+    writeBytes(file, "[L]\r\n1=x\r\n");
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                          | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(folder, readOnly));
+    {
+        const WithoutPermissionOverride asAnyUser;
+        QFile probe(folder + QStringLiteral("/probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+            GTEST_SKIP() << "the folder's permissions do not apply to this user";
+        }
+        EXPECT_TRUE(WriteResult(file, w(u"ДЕМО"), w(u"АБ"), 6).ok());
+        EXPECT_TRUE(AttemptRecorded(file, w(u"ДЕМО"), w(u"БА")).value);
+        EXPECT_TRUE(WriteResult(file, "L", "N", 2).ok());
+    }
+    QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+    EXPECT_EQ(readBytes(file), w(u"[L]\r\n1=x\r\n") + "78=" + ScrambleText("N|1|" + GradeWord(2)) + "\r\n"
+                                   + w(u"[ДЕМО]\r\n385=") + ScrambleText(w(u"АБ|5|Удовлетворительно")) + "\r\n");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
+}
+
+TEST_F(ResultsFileTest, NoFileInAReadOnlyFolderStillFailsWithTheFileName)
+{
+    const QString folder = dir.filePath(QStringLiteral("lab"));
+    QDir().mkpath(folder);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(folder, readOnly));
+    Status s;
+    {
+        const WithoutPermissionOverride asAnyUser;
+        QFile probe(folder + QStringLiteral("/probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+            GTEST_SKIP() << "the folder's permissions do not apply to this user";
+        }
+        s = WriteResult(folder + QStringLiteral("/tallory.rez"), "L", "N", 2);
+    }
+    QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+    EXPECT_EQ(s.error, QStringLiteral("Unable to write to ") + folder + QStringLiteral("/tallory.rez"));
 }
