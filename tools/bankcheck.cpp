@@ -16,6 +16,7 @@ public:
 private:
     void checkNul();
     void checkLooseLines();
+    void checkNote(qsizetype index);
     void checkHeaders();
     void checkSection(int level);
     void checkQuestion(int level, qsizetype index);
@@ -60,14 +61,26 @@ void Checker::checkLooseLines()
         if (IsHeaderLike(line)) {
             m_firstHeader = std::min(m_firstHeader, i);
         } else if (i < m_firstHeader) {
-            if (!line.isEmpty())
-                problem(i, QStringLiteral("строка стоит до первого заголовка: игра её не читает"));
+            checkNote(i);
         } else if (IsSkippedLine(line)) {
             problem(i, line.front() == '['
                            ? QStringLiteral("строка начинается с «[»: игра её пропускает")
                            : QStringLiteral("строка кончается на «]»: игра её пропускает"));
         }
     }
+}
+
+// A line before the first header: a title or notes, which the packer stores plain, unless it
+// unscrambles to a question that has lost its level.
+void Checker::checkNote(qsizetype index)
+{
+    const QByteArrayView line = m_faq.line(index);
+    if (line.isEmpty())
+        return;
+    if (SeparatorCount(ScrambleText(line)) >= kQuestionSeparators)
+        problem(index, QStringLiteral("вопрос стоит до первого заголовка: игра его не читает"));
+    else
+        m_out.notes.push_back({Diagnostic::Severity::Note, static_cast<int>(index + 1), cp1251::decode(line)});
 }
 
 void Checker::checkHeaders()

@@ -14,6 +14,7 @@ struct CheckOutcome {
     std::array<int, kBankLevels + 1> usable{};      ///< usable questions of levels 1 … 15
     std::array<int, kBankLevels + 1> headerLine{};  ///< line of the level's header, 0 when absent
     Diagnostics problems;
+    Diagnostics notes; ///< the title and notes before the first header, each line as it stands
 
     /// Whether every level has at least one usable question.
     bool playable() const;

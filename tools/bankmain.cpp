@@ -23,7 +23,8 @@ QString usage()
         "  tallory-bank check ВОПРОСНИК.faq        проверить вопросник так, как его читает игра\n"
         "\n"
         "Текст: UTF-8 или Windows-1251; заголовки уровней [1] … [15], под каждым строки\n"
-        "вопрос|верный ответ|неверный|неверный|неверный|рисунок (рисунок можно не указывать).\n");
+        "вопрос|верный ответ|неверный|неверный|неверный|рисунок (рисунок можно не указывать).\n"
+        "Строки до первого заголовка (название, заметки) хранятся незашифрованными; игра их не читает.\n");
 }
 
 int usageError(const QString &why)
@@ -98,7 +99,10 @@ int check(const QString &bankPath)
         return 1;
     }
     const CheckOutcome checked = CheckBank(input.value);
-    QString report = FormatDiagnostics(bankPath, checked.problems);
+    QString report;
+    for (const Diagnostic &note : checked.notes)
+        report += QStringLiteral("%1:%2: заметка: %3\n").arg(bankPath).arg(note.line).arg(note.text);
+    report += FormatDiagnostics(bankPath, checked.problems);
     for (int level = 1; level <= kBankLevels; ++level)
         report += levelLine(level, checkLevelText(checked, level));
     QStringList empty;

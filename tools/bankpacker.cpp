@@ -16,9 +16,11 @@ struct EncodedLine {
     QByteArray bytes;
     QStringList outside;  // not in the code page
     QStringList breaking; // scramble to a NUL or a line break
+    bool nul = false;     // a NUL, which ends a bank's text and a question's alike
 };
 
-EncodedLine encodeLine(const QString &text)
+// scrambled: whether the line is stored scrambled, where some plain characters break it.
+EncodedLine encodeLine(const QString &text, bool scrambled)
 {
     EncodedLine out;
     for (qsizetype i = 0; i < text.size();) {
@@ -29,7 +31,9 @@ EncodedLine encodeLine(const QString &text)
         if (!byte || byte->size() != 1) {
             if (!out.outside.contains(ch))
                 out.outside.append(ch);
-        } else if (ScramblesToBreak(static_cast<unsigned char>(byte->at(0)))) {
+        } else if (byte->at(0) == '\0') {
+            out.nul = true;
+        } else if (scrambled && ScramblesToBreak(static_cast<unsigned char>(byte->at(0)))) {
             if (!out.breaking.contains(ch))
                 out.breaking.append(ch);
         } else {
@@ -54,6 +58,7 @@ private:
     void take(const PlainLine &line);
     void header(const PlainLine &line, const QString &trimmed);
     void question(const PlainLine &line);
+    void note(const PlainLine &line);
     bool checkSeparators(const PlainLine &line);
     bool checkCharacters(const PlainLine &line, const EncodedLine &encoded);
     bool checkEnds(const PlainLine &line, const QByteArray &bytes);
@@ -85,6 +90,8 @@ void Packer::take(const PlainLine &line)
     const QString trimmed = line.text.trimmed();
     if (looksLikeHeader(trimmed))
         header(line, trimmed);
+    else if (m_level < 0)
+        note(line);
     else
         question(line);
 }
@@ -112,15 +119,12 @@ void Packer::header(const PlainLine &line, const QString &trimmed)
 
 void Packer::question(const PlainLine &line)
 {
-    if (m_level < 0)
-        error(line.number, QStringLiteral("строка стоит до первого заголовка уровня: вопросы пишутся "
-                                          "после заголовков [1] … [15]"));
     if (m_level > 0)
         ++m_lines[static_cast<size_t>(m_level)];
-    const EncodedLine encoded = encodeLine(line.text);
+    const EncodedLine encoded = encodeLine(line.text, true);
     bool storable = checkSeparators(line);
     storable = checkCharacters(line, encoded) && storable;
-    if (encoded.outside.isEmpty() && encoded.breaking.isEmpty())
+    if (encoded.outside.isEmpty() && encoded.breaking.isEmpty() && !encoded.nul)
         storable = checkEnds(line, encoded.bytes) && storable;
     if (!storable)
         return;
@@ -128,6 +132,26 @@ void Packer::question(const PlainLine &line)
     m_out.bank.append(ScrambleText(encoded.bytes)).append("\r\n");
     if (m_level > 0)
         ++m_out.counts[static_cast<size_t>(m_level)];
+}
+
+// A title or notes before the first header: the game never reads them, so they are stored plain
+// and come back on unpacking. Only a line the game would take for a header cannot be one.
+void Packer::note(const PlainLine &line)
+{
+    const EncodedLine encoded = encodeLine(line.text, false);
+    bool storable = checkCharacters(line, encoded);
+    if (line.text.count(QLatin1Char('|')) == kQuestionSeparators) {
+        error(line.number, QStringLiteral("вопрос стоит до первого заголовка уровня: вопросы пишутся "
+                                          "после заголовков [1] … [15]"));
+        storable = false;
+    }
+    if (IsHeaderLike(encoded.bytes)) {
+        error(line.number, QStringLiteral("строка до первого заголовка начинается с «[» и кончается на «]»: "
+                                          "игра примет её за заголовок"));
+        storable = false;
+    }
+    if (storable)
+        m_out.bank.append(encoded.bytes).append("\r\n");
 }
 
 bool Packer::checkSeparators(const PlainLine &line)
@@ -153,7 +177,9 @@ bool Packer::checkCharacters(const PlainLine &line, const EncodedLine &encoded)
     for (const QString &ch : encoded.breaking)
         error(line.number, QStringLiteral("символ %1 нельзя сохранить в вопроснике: зашифрованный, "
                                           "он обрывает строку").arg(DescribeCharacter(ch)));
-    return encoded.outside.isEmpty() && encoded.breaking.isEmpty();
+    if (encoded.nul)
+        error(line.number, QStringLiteral("символ U+0000 (NUL) недопустим: игра обрывает на нём текст"));
+    return encoded.outside.isEmpty() && encoded.breaking.isEmpty() && !encoded.nul;
 }
 
 bool Packer::checkEnds(const PlainLine &line, const QByteArray &bytes)

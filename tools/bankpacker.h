@@ -19,6 +19,7 @@ struct PackOutcome {
     int total() const;
 };
 
-/// Packs the lines of a plain text. Blank lines are left out; a text without any question
-/// still gives a (useless) bank, with a warning for each empty level.
+/// Packs the lines of a plain text. Blank lines are left out; lines before the first header
+/// (a title, notes) are stored plain, where the game never reads them; a text without any
+/// question still gives a (useless) bank, with a warning for each empty level.
 PackOutcome PackBank(const PlainText &text);

@@ -49,9 +49,10 @@ UnpackOutcome UnpackBank(const QByteArray &fileBytes)
             headerSeen = true;
             text += cp1251::decode(line);
         } else if (!headerSeen) {
-            if (!line.isEmpty())
-                note(out.diagnostics, number, QStringLiteral("строка до первого заголовка не выведена: игра её не читает"));
-            continue;
+            // A title or notes, stored plain by the packer: given back as they stand.
+            if (line.isEmpty())
+                continue;
+            text += cp1251::decode(line);
         } else if (IsSkippedLine(line)) {
             note(out.diagnostics, number, QStringLiteral("строка не выведена: игра пропускает строки, которые "
                                                          "начинаются с «[» или кончаются на «]»"));

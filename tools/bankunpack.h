@@ -1,7 +1,8 @@
 #pragma once
-// Unpacking a bank file back into the plain text it was packed from: headers as they stand,
-// question lines unscrambled, UTF-8 with LF line ends. Packing the result again gives the same
-// bank. Lines the game never reads are left out and named in the diagnostics.
+// Unpacking a bank file back into the plain text it was packed from: the title and notes before
+// the first header and the headers as they stand, question lines unscrambled, UTF-8 with LF line
+// ends. Packing the result again gives the same bank. Lines the game skips inside the sections
+// are left out and named in the diagnostics.
 
 #include "diagnostic.h"
 

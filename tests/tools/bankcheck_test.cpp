@@ -51,7 +51,7 @@ TEST(CheckBank, CountsUsableQuestionsAsTheGameReadsThem)
     EXPECT_EQ(out.headerLine[1], 2);
     EXPECT_EQ(out.headerLine[4], 0);
     EXPECT_EQ(problemLines(out), QStringList({
-        QStringLiteral("1: строка стоит до первого заголовка: игра её не читает"),
+        QStringLiteral("1: вопрос стоит до первого заголовка: игра его не читает"),
         QStringLiteral("4: вопрос уровня 1: 3 знака «|» вместо пяти, игра не сможет его показать"),
         QStringLiteral("5: пустая строка в уровне 1: игра может выбрать её вместо вопроса"),
         QStringLiteral("6: строка начинается с «[»: игра её пропускает"),
@@ -92,12 +92,42 @@ TEST(BankTool, CheckFailsForAMissingLevel)
 
 TEST(UnpackBank, GivesThePlainTextAndNamesWhatItLeavesOut)
 {
-    const QByteArray bank = "junk\r\n[1]\r\n" + xorAd(w(u"Вопрос|Да|Нет|a|b|")) + "\r\n[x\r\n[02]\r\n";
+    const QByteArray bank = w(u"Заметка\r\n\r\n[1]\r\n") + xorAd(w(u"Вопрос|Да|Нет|a|b|")) + "\r\n[x\r\n[02]\r\n";
     const UnpackOutcome out = UnpackBank(bank);
-    EXPECT_EQ(out.text, u8(QStringLiteral("[1]\nВопрос|Да|Нет|a|b|\n[02]\n")));
-    ASSERT_EQ(out.diagnostics.size(), 2u);
-    EXPECT_EQ(out.diagnostics[0].line, 1);
-    EXPECT_EQ(out.diagnostics[1].line, 4);
+    EXPECT_EQ(out.text, u8(QStringLiteral("Заметка\n[1]\nВопрос|Да|Нет|a|b|\n[02]\n")));
+    ASSERT_EQ(out.diagnostics.size(), 1u);
+    EXPECT_EQ(out.diagnostics[0].line, 5);
+}
+
+TEST(CheckBank, TitleAndNotesAreListedAsNotesNotProblems)
+{
+    const QByteArray bank = w(u"Химия, 8 класс\r\n[только начало\r\n") + xorAd("lost|a|b|c|d|") + "\r\n"
+                            + bankWithout(0);
+    const CheckOutcome out = CheckBank(bank);
+    ASSERT_EQ(out.notes.size(), 2u);
+    EXPECT_EQ(out.notes[0].line, 1);
+    EXPECT_EQ(out.notes[0].text, QStringLiteral("Химия, 8 класс"));
+    EXPECT_EQ(out.notes[1].line, 2);
+    EXPECT_EQ(out.notes[1].text, QStringLiteral("[только начало"));
+    EXPECT_EQ(problemLines(out), QStringList({QStringLiteral("3: вопрос стоит до первого заголовка: игра его не читает")}));
+    EXPECT_TRUE(out.playable());
+}
+
+TEST(BankTool, TitleSurvivesPackUnpackAndCheckListsIt)
+{
+    QTemporaryDir dir;
+    const QString text = QStringLiteral("Химия, 8 класс, четверть 2\n[1]\nQ|a|b|c|d|\n");
+    writeBytes(dir.filePath("plain.txt"), text.toUtf8());
+    ASSERT_EQ(runTool("tallory-bank", {"pack", "plain.txt", "b.faq"}, dir.path()).exitCode, 0);
+    const ToolRun unpacked = runTool("tallory-bank", {"unpack", "b.faq"}, dir.path());
+    EXPECT_EQ(unpacked.exitCode, 0);
+    EXPECT_EQ(unpacked.out, text.toUtf8());
+    EXPECT_EQ(unpacked.err, "");
+    const ToolRun checked = runTool("tallory-bank", {"check", "b.faq"}, dir.path());
+    EXPECT_TRUE(checked.out.startsWith(u8(QStringLiteral("b.faq:1: заметка: Химия, 8 класс, четверть 2\n"
+                                                         "Уровень  1: 1 вопрос\n"))))
+        << checked.out.toStdString();
+    EXPECT_EQ(checked.exitCode, 1); // levels 2 to 15 are missing
 }
 
 TEST(BankTool, UnpackThenPackGivesTheSameBank)

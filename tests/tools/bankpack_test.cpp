@@ -75,7 +75,7 @@ TEST(PackBank, Utf8WithBomAndWindows1251GiveTheSameBank)
 
 TEST(PackBank, EveryRefusalNamesItsLineAndNothingIsPacked)
 {
-    const PackOutcome out = pack("Q|a|b|c|d|\n"               // 1: before any header
+    const PackOutcome out = pack("Q|a|b|c|d|\n"               // 1: a question before any header
                                  "[1]\n"
                                  "Q|a|b|c|d\n"                 // 3: four separators
                                  "Q|a|b|c|d|e|f\n"             // 4: a field holding "|"
@@ -90,7 +90,7 @@ TEST(PackBank, EveryRefusalNamesItsLineAndNothingIsPacked)
     EXPECT_TRUE(out.bank.isEmpty());
     const QStringList lines = errors(out);
     ASSERT_EQ(lines.size(), 12) << lines.join('\n').toStdString();
-    const char *const starts[] = {"1: строка стоит до первого", "3: в строке 4 знака", "4: в строке 6 знаков",
+    const char *const starts[] = {"1: вопрос стоит до первого", "3: в строке 4 знака", "4: в строке 6 знаков",
                                   "5: символ «§» (U+00A7) нельзя", "6: символ U+00AD (мягкий перенос)",
                                   "6: символ U+00A0 (неразрывный пробел)", "7: символ «☺» (U+263A) не входит",
                                   "8: строка начинается с «ц»", "9: строка кончается на «р»",
@@ -173,4 +173,38 @@ TEST(BankTool, UsageErrorsAndMissingFiles)
     const ToolRun missing = runTool("tallory-bank", {"check", "none.faq"}, dir.path());
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, u8(QStringLiteral("Нет файла «none.faq»\n")));
+}
+
+TEST(PackBank, TitleAndNotesBeforeTheFirstHeaderAreStoredPlain)
+{
+    const PackOutcome out = pack("Химия, 8 класс, четверть 2\n\n  [не заголовок: только начало\n"
+                                 "Рубрика | раздел § 3]\n[1]\nQ|a|b|c|d|\n");
+    ASSERT_TRUE(out.ok()) << FormatDiagnostics("t", out.diagnostics).toStdString();
+    EXPECT_EQ(out.bank, w(u"Химия, 8 класс, четверть 2\r\n  [не заголовок: только начало\r\n"
+                          u"Рубрика | раздел § 3]\r\n[1]\r\n") + xorAd("Q|a|b|c|d|") + "\r\n");
+    EXPECT_EQ(out.counts[1], 1);
+    EXPECT_EQ(out.total(), 1);
+}
+
+TEST(PackBank, NoteThatTheGameWouldTakeForAHeaderIsRefusedWithItsLine)
+{
+    const PackOutcome out = pack("Title\n[a|b]\nQ\u263A\n[1]\nQ|a|b|c|d|\n");
+    EXPECT_TRUE(out.bank.isEmpty());
+    const QStringList lines = errors(out);
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2: строка до первого заголовка начинается с «[»")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("3: символ «☺» (U+263A) не входит")));
+}
+
+TEST(PackBank, NulIsRefusedWithItsLineInQuestionsAndNotes)
+{
+    static const char bytes[] = "Title\0x\n[1]\nQ|a|b\0|c|d|\nQ|a|b|c|d|\n";
+    const QByteArray text(bytes, sizeof bytes - 1);
+    const PackOutcome out = pack(text);
+    EXPECT_TRUE(out.bank.isEmpty());
+    EXPECT_EQ(errors(out), QStringList({QStringLiteral("1: символ U+0000 (NUL) недопустим: игра обрывает на нём текст"),
+                                        QStringLiteral("3: символ U+0000 (NUL) недопустим: игра обрывает на нём текст")}));
+    QByteArray windows = cp1251::encode(QStringLiteral("[1]\nВопрос|a|b|c|d|\n")).value();
+    windows.insert(10, '\0');
+    EXPECT_EQ(errors(pack(windows)), QStringList({QStringLiteral("2: символ U+0000 (NUL) недопустим: игра обрывает на нём текст")}));
 }
