@@ -20,15 +20,12 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
-
-namespace {
-constexpr int kSilentClipMs = 2000;
-} // namespace
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
@@ -38,7 +35,9 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         if (widget && widget->window() == this && answerKey(static_cast<QKeyEvent *>(event)->text()))
             return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
+    // A click on the status bar is a left click, as everywhere on the desktop.
+    if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         auto *widget = static_cast<QWidget *>(watched);
         if (widget == StatusBar1 || widget->parentWidget() == StatusBar1) {
             StatusBar1Click();
@@ -62,7 +61,7 @@ bool TForm1::answerKey(const QString &text)
 void TForm1::StatusBar1Click()
 {
     showMinimized();
-    Wave("pause", false, false);
+    Wave("pause");
 }
 
 void TForm1::SpeedItem1Click()
@@ -81,7 +80,7 @@ void TForm1::Timer2Timer()
         Panel2->hide();
         Game.PhaseTicks = 0;
         if (!Game.MusicName.isEmpty())
-            Wave(Game.MusicName, false, false);
+            Wave(Game.MusicName);
     }
     if (Game.CurrentLevel == 0)
         m_services.terminate();
@@ -89,22 +88,22 @@ void TForm1::Timer2Timer()
 
 bool TForm1::SoundSwitch() const
 {
-    return MMZwuk->isChecked();
+    return m_clips.soundSwitch();
 }
 
-void TForm1::Wave(const QByteArray &name, bool pauseIfSilent, bool wait)
+void TForm1::Wave(const QByteArray &name, ClipPlay how)
 {
-    const QString path = ClipPath(m_services.programFolder, QString::fromLatin1(name));
-    const bool played = PlaySoundFile(*m_services.sound, path, SoundSwitch(), wait);
-    if (!played && pauseIfSilent)
-        m_services.pacer->wait(kSilentClipMs);
+    m_clips.play(name, how);
 }
 
 void TForm1::MMZwukClick()
 {
-    // The click is heard when sound goes off and is silent when it comes on.
-    Wave("btnCLICK", false, false);
+    // The click is heard when sound goes off and is silent when it comes on. The switch itself
+    // lives with the clips: the menu item has already flipped its own mark by the time it
+    // reports the click, so the mark only shows the switch and is never read back.
+    Wave("btnCLICK");
     const bool on = !SoundSwitch();
+    m_clips.setSoundSwitch(on);
     MMZwuk->setChecked(on);
     const Status stored = RegWriteBool(kCounterSection, cp1251::text(u"Звук вкл."), on);
     if (!stored.ok())
@@ -133,9 +132,9 @@ void TForm1::ResImage(const QString &name, const QString &fileName)
 
 void TForm1::N10Click()
 {
-    QMessageBox::about(this, QStringLiteral("О программе"),
-                       QStringLiteral("<h2>Таллори!</h2><p>Игра-экзамен, версия %1</p>")
-                           .arg(QApplication::applicationVersion()));
+    m_services.dialogs->showAbout(QStringLiteral("О программе"),
+                                  QStringLiteral("<h2>Таллори!</h2><p>Игра-экзамен, версия %1</p>")
+                                      .arg(QApplication::applicationVersion()));
 }
 
 void TForm1::N18Click()

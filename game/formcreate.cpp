@@ -2,6 +2,7 @@
 
 #include "tform1.h"
 
+#include "arrowcursor.h"
 #include "balloonhint.h"
 #include "counters.h"
 #include "cp1251.h"
@@ -157,7 +158,10 @@ void TForm1::FormCreate()
     Game.PhaseTicks = 0;
     Game.PhaseLength = 0;
     Game.MusicName.clear();
-    // 3. The hand and the arrow are the game's own cursors.
+    // 3. The hand and the arrow are the game's own cursors; the arrow is the whole program's.
+    if (!m_arrow)
+        m_arrow = new ArrowCursor(BuiltinCursor(QStringLiteral("norm")), this);
+    m_arrow->apply(this);
     Client->setCursor(BuiltinCursor(QStringLiteral("norm")));
     Image1->setCursor(BuiltinCursor(QStringLiteral("myhand")));
     StatusBar1->setCursor(BuiltinCursor(QStringLiteral("myhand")));
@@ -171,7 +175,7 @@ void TForm1::FormCreate()
         m_hints = new BalloonHints(this);
     // 10. The sound switch as the player left it, and the start clip.
     restoreSoundSwitch();
-    Wave("begin", false, false);
+    Wave("begin");
     // 11. Five idle minutes end the program.
     EnterIdle();
     // 12. The emblem.
@@ -183,7 +187,8 @@ void TForm1::restoreSoundSwitch()
     const auto on = RegReadBool(kCounterSection, cp1251::text(u"Звук вкл."), true);
     if (!on.ok())
         failure(on.error);
-    MMZwuk->setChecked(on.ok() ? on.value : true);
+    m_clips.setSoundSwitch(on.ok() ? on.value : true);
+    MMZwuk->setChecked(SoundSwitch());
     setSoundHint();
 }
 

@@ -2,6 +2,8 @@
 // What the main window is handed when it is built: time, sound, dialogs, banners, chance and
 // the few platform actions, so that tests can drive whole games without a screen or a clock.
 
+#include "audiencepane.h"
+
 #include <QSize>
 #include <QString>
 #include <functional>
@@ -25,6 +27,8 @@ struct FormServices {
     std::function<void(const QString &)> openLink;
     /// Sends the illustration pane to an address; the program creates its browser on first use.
     std::function<void(QWidget *pane, const QString &address)> browse;
+    /// Fills the audience panel with the poll chart; the program creates its chart on first use.
+    std::function<void(QWidget *panel, const QList<AudienceBar> &bars)> audience;
     /// The program folder, ending in "/".
     QString programFolder;
     /// The screen the window is laid out for.

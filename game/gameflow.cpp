@@ -62,6 +62,8 @@ void TForm1::NewGame()
         return;
     }
     FaqGlobal = std::move(loaded.value);
+    // The level's lines were views into the bank just replaced.
+    FaqStr.clear();
     m_bankName = QFileInfo(bank).fileName();
 
     if (!askUpper(QStringLiteral("Представьтесь"), QStringLiteral("Фамилия и инициалы студента:"), Game.PlayerName))
@@ -100,7 +102,7 @@ void TForm1::NewGame()
     }
     Game.RemarkIndex = remark.value;
     Game.SoundIndex = sound.value;
-    Wave("gong", false, true);
+    Wave("gong", ClipPlay::ToEnd);
     GameEnable(true);
     SetGame(Game.CurrentLevel);
     repaint();
@@ -108,6 +110,8 @@ void TForm1::NewGame()
 
 void TForm1::CloseGame(bool finished)
 {
+    // An illustration belongs to its question: the pane folds away with the game.
+    WebBrowser1->setFixedHeight(1);
     ResImage(QStringLiteral("ways"), QString());
     GameEnable(false);
     repaint();
@@ -125,7 +129,7 @@ void TForm1::CloseGame(bool finished)
         Label1->setText(QStringLiteral("Оценка: ") + cp1251::decode(GradeWord(Game.CurrentLevel)));
         Tablo->show();
         repaint();
-        Wave("begin", false, false);
+        Wave("begin");
         m_services.pacer->wait(kBoardMs);
         Tablo->hide();
     } else {
@@ -140,7 +144,7 @@ void TForm1::N6Click()
     if (m_busy || Game.SecuredPoints == 0 || Game.CurrentLevel == 0)
         return;
     m_busy = true;
-    Wave("final", false, true);
+    Wave("final", ClipPlay::ToEnd);
     CloseGame(true);
     m_busy = false;
 }
@@ -155,6 +159,8 @@ void TForm1::endWithoutQuestion(const QString &message)
 
 void TForm1::EnterIdle()
 {
+    // Whatever way the game ended, the idle screen shows the emblem alone.
+    Tablo->hide();
     Timer2->setInterval(kIdleExitMs);
     Game.CurrentLevel = 0;
     Timer2->start();

@@ -2,8 +2,92 @@
 
 #include "tform1.h"
 
-void TForm1::N4Click() {}
+#include "audience.h"
+#include "counters.h"
+#include "cp1251.h"
+#include "dialogs.h"
+#include "fiftyfifty.h"
+#include "friendcall.h"
+#include "gradbtn.h"
+#include "telform.h"
 
-void TForm1::N5Click() {}
+#include <QAction>
+#include <QFrame>
+#include <QTimer>
+#include <QToolButton>
 
-void TForm1::N50501Click() {}
+namespace {
+constexpr int kAudienceTicks = 10;
+const QSize kAudiencePanel(242, 186);
+constexpr int kAudiencePanelTop = 56;
+} // namespace
+
+bool TForm1::questionOnScreen() const
+{
+    return !m_busy && Game.CurrentLevel >= 1 && Game.CurrentLevel <= kLevels;
+}
+
+void TForm1::N50501Click()
+{
+    if (!questionOnScreen() || !N50501->isEnabled())
+        return;
+    Panel2->hide();
+    Wave("50x50");
+    for (const int k : FiftyFiftyBlanks(Game.CorrectButton, *m_services.random))
+        FaqBtn[static_cast<size_t>(k)]->setCaption(QString());
+    N50501->setEnabled(false);
+    SL1->setEnabled(false);
+}
+
+void TForm1::N4Click()
+{
+    if (!questionOnScreen() || !N4->isEnabled())
+        return;
+    Game.PhaseTicks = 0;
+    Game.PhaseLength = kAudienceTicks;
+    Panel2->setGeometry(QRect(QPoint((m_services.screen.width() - kAudiencePanel.width()) / 2, kAudiencePanelTop),
+                              kAudiencePanel));
+    Panel2->raise();
+    Panel2->show();
+    const std::array<int, 5> votes = AudienceVotes(Game.CorrectButton, *m_services.random);
+    N4->setEnabled(false);
+    SL3->setEnabled(false);
+    std::array<QString, 5> captions;
+    for (size_t tag = 1; tag <= 4; ++tag)
+        captions[tag] = FaqBtn[tag]->Caption();
+    if (m_services.audience)
+        m_services.audience(Panel2, AudienceBars(votes, captions));
+    Wave("zal");
+    if (!Timer2->isActive())
+        Timer2->start();
+}
+
+void TForm1::N5Click()
+{
+    if (!questionOnScreen() || !N5->isEnabled())
+        return;
+    Panel2->hide();
+    ResImage(QStringLiteral("ways"), QString());
+    Wave("btnclick");
+    const auto storedFriend = RegReadInteger(kCounterSection, cp1251::text(u"Друг"), 0);
+    const auto storedPhrase = RegReadInteger(kCounterSection, cp1251::text(u"Фраза"), 0);
+    if (!storedFriend.ok() || !storedPhrase.ok())
+        return failure(storedFriend.ok() ? storedPhrase.error : storedFriend.error);
+    FriendCounters call = NextFriendCounters(storedFriend.value, storedPhrase.value);
+    Status stored = RegWriteInteger(kCounterSection, cp1251::text(u"Друг"), call.friendIndex);
+    if (stored.ok())
+        stored = RegWriteInteger(kCounterSection, cp1251::text(u"Фраза"), call.phraseIndex);
+    if (!stored.ok())
+        return failure(stored.error);
+
+    const QByteArray correctCaption =
+        cp1251::encode(FaqBtn[static_cast<size_t>(Game.CorrectButton)]->Caption()).value_or(QByteArray());
+    const QByteArray reply =
+        FriendReply(call.friendIndex, call.phraseIndex, Game.CorrectButton, correctCaption, Game.AnswerTexts);
+    const QByteArray number =
+        DialNumber(call.friendIndex, call.phraseIndex, Game.CorrectButton, Game.CurrentLevel, Game.SecuredPoints);
+    Telform->PrepareCall(call.friendIndex, QString::fromLatin1(number), cp1251::decode(reply), m_services.screen);
+    m_services.dialogs->showModal(*Telform);
+    N5->setEnabled(false);
+    SL2->setEnabled(false);
+}

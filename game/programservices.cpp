@@ -39,6 +39,7 @@ FormServices ProgramServices::services()
     s.terminate = [] { QCoreApplication::exit(0); };
     s.openLink = &OpenLink;
     s.browse = &BrowseIllustration;
+    s.audience = &ShowAudienceChart;
     s.programFolder = m_programFolder;
     s.screen = m_screen;
     return s;

@@ -67,7 +67,7 @@ void TForm1::SetGame(int level)
         Game.MusicName = "fon3";
         Game.PhaseLength = 7;
     }
-    Wave(Game.MusicName, false, false);
+    Wave(Game.MusicName);
     Timer2->start();
 }
 
@@ -116,14 +116,14 @@ void TForm1::FaqBtn1Click(int tag)
         Timer2->stop();
         Panel2->hide();
     }
-    Wave("btnclick", false, false);
+    Wave("btnclick");
     const QByteArray host = IniReadString(m_services.programFolder + QStringLiteral("tallory.ini"),
                                           cp1251::text(u"настройки"), cp1251::text(u"Ведущий"), {});
     ResImage(QStringLiteral("vedok"), cp1251::decode(host));
     AdvanceCounters(Game);
     if (Game.RemarkIndex == 3 && Game.CurrentLevel > 5) {
         banner(DoubtPhrases(Game.CurrentLevel), kBlue, kYellow);
-        Wave("pause", true, true);
+        Wave("pause", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
     } else {
         judge(tag);
@@ -134,7 +134,7 @@ void TForm1::FaqBtn1Click(int tag)
 void TForm1::judge(int tag)
 {
     MarkButton(tag, kRed);
-    Wave("pause", false, false);
+    Wave("pause");
     m_services.pacer->wait(300);
     WebBrowser1->setFixedHeight(1);
     New(Game.CurrentLevel);
@@ -149,9 +149,9 @@ void TForm1::judge(int tag)
 void TForm1::wrongAnswer()
 {
     banner(WrongPhrases(Game.SoundIndex), kWrongBanner, Qt::white);
-    Wave("false", true, true);
+    Wave("false", ClipPlay::ToEndOrPause);
     m_services.banners->closeBanner();
-    Wave("final", true, true);
+    Wave("final", ClipPlay::ToEndOrPause);
     CloseGame(true);
 }
 
@@ -163,18 +163,18 @@ void TForm1::correctAnswer()
         banner(level == 5 ? cp1251::text(u" ВАШИ ЗНАНИЯ ОЦЕНЕНЫ НА УДОВЛЕТВОРИТЕЛЬНО!")
                           : cp1251::text(u" ВЫ ЗАРАБОТАЛИ ОЦЕНКУ ХОРОШО!"),
                kLime, Qt::black);
-        Wave("summa", true, true);
+        Wave("summa", ClipPlay::ToEndOrPause);
     } else {
         banner(CorrectPhrases(Game.RemarkIndex), kRed, Qt::white);
-        Wave(CorrectSounds(Game.SoundIndex), true, true);
+        Wave(CorrectSounds(Game.SoundIndex), ClipPlay::ToEndOrPause);
     }
-    Wave("change", false, true);
+    Wave("change", ClipPlay::ToEnd);
     m_services.banners->closeBanner();
     Game.SecuredPoints = PointsTable(level);
     if (level == kLevels) {
         Game.CurrentLevel = kLevels + 1;
         banner(cp1251::encode(LoadStr(StringId::WinMessage)).value_or(QByteArray()), kMaroon, Qt::white);
-        Wave("MILLION", true, true);
+        Wave("MILLION", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
         CloseGame(true);
         return;

@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "gradbtn.h"
 #include "pictures.h"
+#include "telform.h"
 #include "zelgradient.h"
 
 #include <QAction>
@@ -66,7 +67,9 @@ void paintSolid(QWidget *w, const QColor &background, const QColor &text = Qt::w
 } // namespace
 
 TForm1::TForm1(const FormServices &services, QWidget *parent)
-    : QMainWindow(parent, Qt::FramelessWindowHint), m_services(services)
+    : QMainWindow(parent, Qt::FramelessWindowHint)
+    , m_services(services)
+    , m_clips(*services.sound, *services.pacer, services.programFolder)
 {
     setWindowTitle(QStringLiteral("Таллори!"));
     setFont(makeFont(QStringLiteral("Times New Roman"), 16, true));
@@ -74,6 +77,7 @@ TForm1::TForm1(const FormServices &services, QWidget *parent)
     buildMenu();
     resize(m_services.screen);
     FormCreate();
+    Telform = new TTelform(m_clips, *m_services.pacer, this);
 }
 
 TForm1::~TForm1() = default;
@@ -183,6 +187,7 @@ void TForm1::buildQuestion()
         button->setEndColor(Qt::black);
         button->setGradientStyle(TGradBtn::gsRectangle);
         button->setBtnFrameSize(0);
+        button->setTextStyle(TGradBtn::tsNormal);
         QFont f(QStringLiteral("Courier New"));
         f.setStyleHint(QFont::TypeWriter);
         f.setPixelSize(11);

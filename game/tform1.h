@@ -4,6 +4,7 @@
 // names; the handlers are split into files by concern (start-up, commands, ladder and board,
 // sound and pictures, and the game flow).
 
+#include "clips.h"
 #include "faq.h"
 #include "formservices.h"
 #include "gamestate.h"
@@ -24,9 +25,11 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class TGradBtn;
+class TTelform;
 class TZelGradient;
 class HelpWindow;
 class BalloonHints;
+class ArrowCursor;
 
 class TForm1 : public QMainWindow
 {
@@ -58,6 +61,8 @@ public:
     QAction *N2 = nullptr, *N4 = nullptr, *N5 = nullptr, *N50501 = nullptr, *N6 = nullptr, *N8 = nullptr;
     QAction *MMZwuk = nullptr, *N10 = nullptr, *N18 = nullptr, *N19 = nullptr;
     QTimer *Timer2 = nullptr;
+    /// The call window of phone a friend, made with this window and hidden between calls.
+    TTelform *Telform = nullptr;
 
     GameState Game;
     /// The question bank text: every raw line of the bank found last.
@@ -101,11 +106,14 @@ public:
     void GameEnable(bool on);
 
     // Sound and pictures.
-    void Wave(const QByteArray &name, bool pauseIfSilent, bool wait);
+    /// Plays a clip of the program folder under the sound switch.
+    void Wave(const QByteArray &name, ClipPlay how = ClipPlay::Background);
     void ResImage(const QString &name, const QString &fileName);
     bool SoundSwitch() const;
 
     const FormServices &services() const { return m_services; }
+    /// The clips both windows play through.
+    Clips &clips() { return m_clips; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -125,6 +133,8 @@ private:
     void setSoundHint();
     QToolButton *toolItem(const QString &name, const QString &hint, int left);
     bool answerKey(const QString &text);
+    /// Whether a question waits for its answer, so that a lifeline may be used.
+    bool questionOnScreen() const;
     bool askUpper(const QString &caption, const QString &prompt, QByteArray &result);
     void judge(int tag);
     void wrongAnswer();
@@ -136,8 +146,10 @@ private:
     void failure(const QString &message);
 
     FormServices m_services;
+    Clips m_clips;
     HelpWindow *m_help = nullptr;
     BalloonHints *m_hints = nullptr;
+    ArrowCursor *m_arrow = nullptr;
     QString m_bankName;
     bool m_busy = false;
 };

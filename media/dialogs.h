@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QDialog;
+
 class Dialogs
 {
 public:
@@ -16,4 +18,8 @@ public:
     /// counters store): the failure's text ending in a full stop, the program's title as
     /// caption, error icon, OK. The program keeps running.
     virtual void showFailure(const QString &message) { showError(message); }
+    /// Shows a window of the program modally and returns when it has closed.
+    virtual void showModal(QDialog &window) = 0;
+    /// The About box: a caption and a rich text, OK.
+    virtual void showAbout(const QString &caption, const QString &text) = 0;
 };

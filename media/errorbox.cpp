@@ -48,6 +48,18 @@ void QtDialogs::showFailure(const QString &message)
     runOwned(*box);
 }
 
+void QtDialogs::showModal(QDialog &window)
+{
+    runOwned(window);
+}
+
+void QtDialogs::showAbout(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
+    runOwned(box);
+}
+
 std::unique_ptr<QMessageBox> QtDialogs::makeErrorBox(const QString &message)
 {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QStringLiteral("Ошибка"), message,

@@ -14,6 +14,8 @@ public:
     bool inputText(const QString &caption, const QString &prompt, QString &value) override;
     void showError(const QString &message) override;
     void showFailure(const QString &message) override;
+    void showModal(QDialog &window) override;
+    void showAbout(const QString &caption, const QString &text) override;
 
     /// The error box showError runs, made but not shown.
     static std::unique_ptr<QMessageBox> makeErrorBox(const QString &message);

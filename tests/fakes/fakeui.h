@@ -6,8 +6,10 @@
 #include "dialogs.h"
 #include "fakesound.h"
 
+#include <QDialog>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 
 /// Answers the input boxes from a script: an entry that is nullopt presses Cancel.
@@ -35,6 +37,28 @@ public:
     {
         m_timeline.events << QStringLiteral("failure: ") + message;
     }
+    /// Shows the window, runs the test's script on it as the player would act in it (keys,
+    /// clicks, timer ticks), and returns. A window the script left open is closed here,
+    /// as the modal show cannot return before that.
+    void showModal(QDialog &window) override
+    {
+        m_timeline.events << QStringLiteral("modal: ") + window.windowTitle();
+        window.show();
+        if (onModal)
+            onModal(window);
+        stillOpenAfterScript = window.isVisible();
+        if (window.isVisible())
+            window.close();
+        m_timeline.events << QStringLiteral("modal closed");
+    }
+    void showAbout(const QString &caption, const QString &text) override
+    {
+        m_timeline.events << QStringLiteral("about %1: %2").arg(caption, text);
+    }
+
+    /// What the player does in the next modal window.
+    std::function<void(QDialog &)> onModal;
+    bool stillOpenAfterScript = false;
 
 private:
     Timeline &m_timeline;

@@ -141,9 +141,10 @@ TEST_F(MainWindow, SoundSwitchPersistsAcrossARestart)
     EXPECT_TRUE(f.MMZwuk->isChecked());
     EXPECT_EQ(f.SL6->toolTip(), QStringLiteral("Выключить звук!"));
     timeline.events.clear();
-    f.MMZwukClick();
+    f.MMZwuk->trigger(); // the menu item "Настройка → Звук"
     EXPECT_EQ(timeline.events, QStringList{QStringLiteral("clip btnclick background")});
     EXPECT_FALSE(f.MMZwuk->isChecked());
+    EXPECT_FALSE(f.SoundSwitch());
     EXPECT_EQ(f.SL6->toolTip(), QStringLiteral("Включить звук!"));
     EXPECT_EQ(RegReadInteger(kCounterSection, w(u"Звук вкл."), 7).value, 0);
 
@@ -152,25 +153,48 @@ TEST_F(MainWindow, SoundSwitchPersistsAcrossARestart)
     EXPECT_FALSE(again.MMZwuk->isChecked());
     EXPECT_EQ(again.SL6->toolTip(), QStringLiteral("Включить звук!"));
     EXPECT_TRUE(timeline.events.isEmpty()); // the start clip is not heard with sound off
-    again.MMZwukClick();                    // switching on is silent
+    again.MMZwuk->trigger();                // switching on is silent
     EXPECT_TRUE(timeline.events.isEmpty());
     EXPECT_TRUE(again.MMZwuk->isChecked());
+    EXPECT_EQ(again.SL6->toolTip(), QStringLiteral("Выключить звук!"));
     EXPECT_EQ(RegReadInteger(kCounterSection, w(u"Звук вкл."), 7).value, 1);
+}
+
+TEST_F(MainWindow, MenuItemAndToolbarButtonFlipOneSwitch)
+{
+    TForm1 &f = start();
+    f.SL6->click(); // off, through the toolbar
+    EXPECT_FALSE(f.MMZwuk->isChecked());
+    EXPECT_EQ(RegReadInteger(kCounterSection, w(u"Звук вкл."), 7).value, 0);
+    timeline.events.clear();
+    f.MMZwuk->trigger(); // on again, through the menu: silent
+    EXPECT_TRUE(timeline.events.isEmpty());
+    EXPECT_TRUE(f.MMZwuk->isChecked());
+    EXPECT_EQ(f.SL6->toolTip(), QStringLiteral("Выключить звук!"));
+    f.MMZwuk->trigger(); // and off through the menu, heard
+    EXPECT_EQ(timeline.events, QStringList{QStringLiteral("clip btnclick background")});
+    EXPECT_FALSE(f.MMZwuk->isChecked());
+    EXPECT_EQ(f.SL6->toolTip(), QStringLiteral("Включить звук!"));
+    EXPECT_EQ(RegReadInteger(kCounterSection, w(u"Звук вкл."), 7).value, 0);
+    // With sound off, a clip played to its end costs nothing and a banner's clip its pause.
+    timeline.events.clear();
+    f.Wave("gong", ClipPlay::ToEnd);
+    EXPECT_TRUE(timeline.events.isEmpty());
 }
 
 TEST_F(MainWindow, SilentClipsPauseOnlyWhereAsked)
 {
     TForm1 &f = start();
     timeline.events.clear();
-    f.Wave("nothing", true, true);
-    f.Wave("nothing", false, true);
-    f.Wave("FALSE", true, true);
+    f.Wave("nothing", ClipPlay::ToEndOrPause);
+    f.Wave("nothing", ClipPlay::ToEnd);
+    f.Wave("FALSE", ClipPlay::ToEndOrPause);
     EXPECT_EQ(timeline.events, (QStringList{QStringLiteral("clip nothing silent"), QStringLiteral("wait 2000"),
                                             QStringLiteral("clip nothing silent"), QStringLiteral("clip false to end")}));
-    f.MMZwukClick();
+    f.MMZwuk->trigger();
     timeline.events.clear();
-    f.Wave("false", true, true);
-    f.Wave("fon1", false, false);
+    f.Wave("false", ClipPlay::ToEndOrPause);
+    f.Wave("fon1");
     EXPECT_EQ(timeline.events, QStringList{QStringLiteral("wait 2000")});
 }
 
@@ -181,7 +205,7 @@ TEST_F(MainWindow, DamagedOrMissingSoundFolderIsSilent)
     EXPECT_EQ(timeline.events, QStringList{QStringLiteral("clip begin silent")});
     timeline.events.clear();
     sound.markUnplayable(QStringLiteral("pause"));
-    f.Wave("pause", true, true);
+    f.Wave("pause", ClipPlay::ToEndOrPause);
     EXPECT_EQ(timeline.events, (QStringList{QStringLiteral("clip pause silent"), QStringLiteral("wait 2000")}));
 }
 

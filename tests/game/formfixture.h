@@ -49,6 +49,13 @@ protected:
         s.terminate = [this] { ++terminated; };
         s.openLink = [this](const QString &link) { links << link; };
         s.browse = [this](QWidget *, const QString &address) { browsed << address; };
+        s.audience = [this](QWidget *, const QList<AudienceBar> &bars) {
+            chart = bars;
+            QStringList shown;
+            for (const AudienceBar &bar : bars)
+                shown << QStringLiteral("%1 %2 %3").arg(bar.label).arg(bar.votes).arg(bar.colour.name());
+            timeline.events << QStringLiteral("chart: ") + shown.join(QStringLiteral(", "));
+        };
         s.programFolder = folder;
         s.screen = screen;
         return s;
@@ -76,5 +83,6 @@ protected:
     int terminated = 0;
     QStringList links;
     QStringList browsed;
+    QList<AudienceBar> chart;
     std::unique_ptr<TForm1> form;
 };

@@ -212,7 +212,7 @@ TEST_F(WholeGame, LevelWithoutQuestionsEndsWithoutARecord)
 TEST_F(WholeGame, WithSoundOffAWrongAnswerTakesItsPauses)
 {
     TForm1 &f = startWatched();
-    f.MMZwukClick();
+    f.MMZwuk->trigger();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Тихонов"));
     timeline.events.clear();
     answerWrong();
@@ -287,12 +287,17 @@ TEST_F(WholeGame, NoSecondEvaluationWhileOneRuns)
         f.N6Click();
         f.NewGame();
         f.Timer2Timer();
+        f.N4->trigger();
+        f.N5->trigger();
+        f.N50501->trigger();
     };
     answerRight();
     EXPECT_GT(reentered, 0);
     EXPECT_EQ(f.Game.CurrentLevel, 2);
     EXPECT_EQ(timeline.events.count(QStringLiteral("clip btnclick background")), 1);
     EXPECT_EQ(terminated, 0);
+    // No lifeline was spent while the answer was being judged.
+    EXPECT_TRUE(f.N4->isEnabled() && f.N5->isEnabled() && f.N50501->isEnabled());
 }
 
 TEST_F(WholeGame, KeysPlayAWholeGame)

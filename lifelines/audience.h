@@ -1,0 +1,21 @@
+#pragma once
+// Ask the audience: the 50 votes and the bars that show them.
+
+#include "audiencepane.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+class RandomSource;
+
+/// The number of audience members who vote.
+inline constexpr int kAudienceVoters = 50;
+
+/// Votes per answer button 1..4 (row 0 unused). Each vote is drawn from 0..4, a 0 counting for
+/// the correct button: the correct answer gets each vote with chance 2/5, every other 1/5.
+std::array<int, 5> AudienceVotes(int correctButton, RandomSource &random);
+
+/// The bars of the buttons A..D whose captions (row 0 unused) are not empty, in that order:
+/// label "A".."D", the button's votes, red, lime, blue and yellow.
+QList<AudienceBar> AudienceBars(const std::array<int, 5> &votes, const std::array<QString, 5> &captions);

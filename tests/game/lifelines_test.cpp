@@ -1,0 +1,335 @@
+// The three lifelines played through the game window as a student uses them: the F-keys, the
+// toolbar, the call window's keypad and keyboard, with the timeline of clips and waits.
+
+#include "gamefixture.h"
+
+#include "alphabar.h"
+#include "counters.h"
+#include "cp1251.h"
+#include "lcd99.h"
+#include "phrases.h"
+#include "pictures.h"
+#include "telform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QToolButton>
+
+namespace {
+
+// One tick of a running timer, delivered the way the timer itself delivers it.
+void tick(QTimer *timer)
+{
+    ASSERT_TRUE(timer->isActive());
+    QTimerEvent event(timer->timerId());
+    QCoreApplication::sendEvent(timer, &event);
+}
+
+TTelform &callWindow(QDialog &d)
+{
+    return static_cast<TTelform &>(d);
+}
+
+} // namespace
+
+class Lifelines : public GameFixture
+{
+protected:
+    TForm1 &startShown()
+    {
+        TForm1 &f = startWatched();
+        f.show();
+        QApplication::setActiveWindow(&f);
+        return f;
+    }
+    QStringList captions() const
+    {
+        QStringList c;
+        for (int tag = 1; tag <= 4; ++tag)
+            c << form->FaqBtn[static_cast<size_t>(tag)]->Caption();
+        return c;
+    }
+    /// The number the first call of a fresh store asks for: friend 1 and phrase 1, then the
+    /// correct button, the level and the points secured, cut to six digits and ended by a 9.
+    QString firstNumber() const
+    {
+        const GameState &g = form->Game;
+        return QStringLiteral("11%1%2%3").arg(g.CorrectButton).arg(g.CurrentLevel).arg(g.SecuredPoints).left(6)
+            .leftJustified(7, QLatin1Char('9'));
+    }
+};
+
+TEST_F(Lifelines, FiftyFiftyByF5BlanksTwoWrongAnswersOnce)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Половинкин"));
+    const QStringList before = captions();
+    const int right = rightButton();
+    timeline.events.clear();
+    QTest::keyClick(&f, Qt::Key_F5);
+    const QStringList after = captions();
+    EXPECT_EQ(after.count(QString()), 2);
+    EXPECT_EQ(after[right - 1], before[right - 1]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(after[i].isEmpty() || after[i] == before[i]) << i; // letters do not move
+    EXPECT_EQ(timeline.events, QStringList{QStringLiteral("clip 50x50 background")});
+    EXPECT_FALSE(f.N50501->isEnabled());
+    EXPECT_FALSE(f.SL1->isEnabled());
+
+    timeline.events.clear();
+    QTest::keyClick(&f, Qt::Key_F5); // spent until the next game
+    EXPECT_TRUE(timeline.events.isEmpty());
+    // A blanked button is still an answer, and a wrong one.
+    const int blank = static_cast<int>(after.indexOf(QString())) + 1;
+    f.FaqBtn[static_cast<size_t>(blank)]->Click();
+    EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Половинкин")), QStringLiteral("ПОЛОВИНКИН|0|Неудовлетворительно"));
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Следующий"));
+    EXPECT_TRUE(f.N50501->isEnabled());
+    EXPECT_TRUE(f.SL1->isEnabled());
+}
+
+TEST_F(Lifelines, AudienceByF3ShowsFourBarsOfFiftyVotesCentred)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Зрителев"));
+    timeline.events.clear();
+    QTest::keyClick(&f, Qt::Key_F3);
+    EXPECT_TRUE(f.Panel2->isVisibleTo(&f));
+    EXPECT_EQ(f.Panel2->geometry(), QRect(391, 56, 242, 186));
+    ASSERT_EQ(chart.size(), 4);
+    int total = 0;
+    QStringList labels;
+    for (const AudienceBar &bar : chart) {
+        total += bar.votes;
+        labels << bar.label;
+    }
+    EXPECT_EQ(total, 50);
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")}));
+    ASSERT_EQ(timeline.events.size(), 2);
+    EXPECT_TRUE(timeline.events[0].startsWith(QStringLiteral("chart: A ")));
+    EXPECT_EQ(timeline.events[1], QStringLiteral("clip zal background"));
+    EXPECT_FALSE(f.N4->isEnabled());
+    EXPECT_FALSE(f.SL3->isEnabled());
+}
+
+TEST_F(Lifelines, AudiencePanelSitsInTheMiddleOfAnyScreen)
+{
+    form = std::make_unique<TForm1>(services(watching, QSize(800, 600)));
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Узкий"));
+    form->SL3->click();
+    EXPECT_EQ(form->Panel2->geometry(), QRect(279, 56, 242, 186));
+}
+
+TEST_F(Lifelines, AudiencePanelGoesAtTheTenthTickAndTheMusicComesBackEveryTen)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Тикалов"));
+    tick(f.Timer2);
+    tick(f.Timer2);
+    QTest::keyClick(&f, Qt::Key_F3);
+    timeline.events.clear();
+    for (int t = 1; t <= 9; ++t)
+        tick(f.Timer2);
+    EXPECT_TRUE(f.Panel2->isVisibleTo(&f));
+    EXPECT_TRUE(timeline.events.isEmpty());
+    tick(f.Timer2);
+    EXPECT_FALSE(f.Panel2->isVisibleTo(&f));
+    EXPECT_EQ(timeline.events, QStringList{QStringLiteral("clip fon1 background")});
+    for (int t = 1; t <= 10; ++t)
+        tick(f.Timer2);
+    EXPECT_EQ(timeline.events.count(QStringLiteral("clip fon1 background")), 2);
+}
+
+TEST_F(Lifelines, AfterFiftyFiftyTheAudienceShowsTwoBars)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Двоев"));
+    QTest::keyClick(&f, Qt::Key_F3);
+    EXPECT_TRUE(f.Panel2->isVisibleTo(&f));
+    QTest::keyClick(&f, Qt::Key_F5);
+    EXPECT_FALSE(f.Panel2->isVisibleTo(&f)); // fifty-fifty takes the chart away at once
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Троев"));
+    QTest::keyClick(&f, Qt::Key_F5);
+    QTest::keyClick(&f, Qt::Key_F3);
+    ASSERT_EQ(chart.size(), 2);
+    const QStringList shown = captions();
+    for (const AudienceBar &bar : chart) {
+        const int tag = bar.label[0].unicode() - 'A' + 1;
+        EXPECT_FALSE(shown[tag - 1].isEmpty()) << bar.label.toStdString();
+    }
+    EXPECT_TRUE(chart[0].label < chart[1].label);
+}
+
+TEST_F(Lifelines, AnAnswerClickTakesTheChartAway)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Кликов"));
+    QTest::keyClick(&f, Qt::Key_F3);
+    answerRight();
+    EXPECT_FALSE(f.Panel2->isVisibleTo(&f));
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
+}
+
+TEST_F(Lifelines, DiallingTheNumberByKeyboardShowsTheReplyAfterTheSeventhDigit)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Звонарёв"));
+    const QString number = firstNumber();
+    const QString rightCaption = f.FaqBtn[static_cast<size_t>(rightButton())]->Caption();
+    QStringList seen;
+    dialogs.onModal = [&](QDialog &d) {
+        TTelform &t = callWindow(d);
+        seen << t.windowTitle() << t.TimeBtn->Caption();
+        EXPECT_TRUE(t.Label1->text().endsWith(number)) << t.Label1->text().toStdString();
+        EXPECT_TRUE(t.AlphaPanel1->isVisible());
+        EXPECT_TRUE(t.LCD991->isVisible());
+        EXPECT_FALSE(t.Image1->isVisible());
+        EXPECT_TRUE(t.testAttribute(Qt::WA_WState_Visible));
+        QTest::keyClicks(&t, number.left(6));
+        EXPECT_EQ(t.LCD991->Value(), number.left(6));
+        EXPECT_FALSE(timeline.events.contains(QStringLiteral("clip ringon background")));
+        QTest::keyClick(&t, number[6].toLatin1());
+        EXPECT_TRUE(timeline.events.contains(QStringLiteral("clip ringon background")));
+        EXPECT_FALSE(t.AlphaPanel1->isVisible());
+        EXPECT_FALSE(t.LCD991->isVisible());
+        EXPECT_TRUE(t.Image1->isVisible());
+        EXPECT_EQ(t.Image1->pixmap().toImage(), BuiltinPicture(QStringLiteral("dr1")).toImage());
+        EXPECT_EQ(t.Label1->x(), 70);
+        EXPECT_EQ(t.Label1->palette().color(QPalette::WindowText), QColor(0x00, 0xFF, 0xFF));
+        seen << t.Label1->text();
+        QTest::keyClick(&t, Qt::Key_Return); // hang up
+        EXPECT_FALSE(t.isVisible());
+    };
+    timeline.events.clear();
+    QTest::keyClick(&f, Qt::Key_F4);
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0], QStringLiteral("Звонок другу!"));
+    EXPECT_EQ(seen[1], QStringLiteral("30"));
+    EXPECT_TRUE(seen[2].startsWith(cp1251::decode(FriendNames(1)) + QLatin1Char('\n')));
+    EXPECT_TRUE(seen[2].contains(QStringLiteral("\"") + rightCaption + QStringLiteral("\""))) << seen[2].toStdString();
+    EXPECT_EQ(timeline.events,
+              (QStringList{QStringLiteral("clip btnclick background"), QStringLiteral("modal: Звонок другу!"),
+                           QStringLiteral("clip ringon background"), QStringLiteral("clip ringoff background"),
+                           QStringLiteral("modal closed")}));
+    EXPECT_FALSE(dialogs.stillOpenAfterScript);
+    EXPECT_FALSE(f.N5->isEnabled());
+    EXPECT_FALSE(f.SL2->isEnabled());
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Друг"), -1).value, 1);
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Фраза"), -1).value, 1);
+}
+
+TEST_F(Lifelines, AWrongDigitNeedsBackspaceAndTheKeypadStarClears)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Ошибкин"));
+    const QString number = firstNumber();
+    dialogs.onModal = [&](QDialog &d) {
+        TTelform &t = callWindow(d);
+        QTest::keyClicks(&t, number.left(6) + QStringLiteral("8"));
+        EXPECT_FALSE(t.Image1->isVisible());
+        QTest::keyClick(&t, Qt::Key_Backspace);
+        EXPECT_EQ(t.LCD991->Value(), number.left(6));
+        QTest::mouseClick(t.AlphaPanel1->FindButton(QLatin1Char('*')), Qt::LeftButton);
+        EXPECT_EQ(t.LCD991->Value(), QString());
+        QTest::keyClicks(&t, QStringLiteral("12"));
+        QTest::keyClick(&t, Qt::Key_Escape); // clears, and the window stays
+        EXPECT_EQ(t.LCD991->Value(), QString());
+        EXPECT_TRUE(t.isVisible());
+        for (const QChar digit : number)
+            QTest::mouseClick(t.AlphaPanel1->FindButton(digit), Qt::LeftButton);
+        EXPECT_TRUE(t.Image1->isVisible());
+        // Keys after the answer change the hidden display but never ring again.
+        QTest::keyClicks(&t, number);
+        EXPECT_EQ(timeline.events.count(QStringLiteral("clip ringon background")), 1);
+        t.TimeBtn->Click();
+    };
+    QTest::keyClick(&f, Qt::Key_F4);
+    EXPECT_EQ(timeline.events.count(QStringLiteral("clip ringoff background")), 1);
+}
+
+TEST_F(Lifelines, TheCallEndsByItselfAfterThirtyTicksWithoutASound)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Молчунов"));
+    QStringList countdown;
+    dialogs.onModal = [&](QDialog &d) {
+        TTelform &t = callWindow(d);
+        for (int s = 1; s <= 30 && t.isVisible(); ++s) {
+            tick(t.Timer1);
+            countdown << t.TimeBtn->Caption();
+        }
+    };
+    timeline.events.clear();
+    f.SL2->click();
+    ASSERT_EQ(countdown.size(), 30);
+    EXPECT_EQ(countdown.first(), QStringLiteral("29"));
+    EXPECT_EQ(countdown[28], QStringLiteral("1"));
+    EXPECT_FALSE(dialogs.stillOpenAfterScript);
+    EXPECT_FALSE(timeline.events.contains(QStringLiteral("clip ringoff background")));
+    EXPECT_FALSE(f.N5->isEnabled()); // spent all the same
+    // The next call starts from 30 again.
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Другой"));
+    QString opening;
+    dialogs.onModal = [&](QDialog &d) { opening = callWindow(d).TimeBtn->Caption(); };
+    f.N5->trigger();
+    EXPECT_EQ(opening, QStringLiteral("30"));
+}
+
+TEST_F(Lifelines, ClosingTheCallWindowEndsTheCall)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Закрывайкин"));
+    dialogs.onModal = [&](QDialog &d) { d.close(); };
+    f.N5->trigger();
+    EXPECT_FALSE(dialogs.stillOpenAfterScript);
+    EXPECT_FALSE(f.N5->isEnabled());
+    EXPECT_FALSE(f.Telform->isVisible());
+}
+
+TEST_F(Lifelines, FriendsAndPhrasesCycleAcrossGamesFromTheStore)
+{
+    testutil::writeBytes(CounterStoreLocation(), testutil::w(u"[OTallory]\r\nДруг=14\r\nФраза=9\r\n"));
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Круговой"));
+    QPixmap photo;
+    dialogs.onModal = [&](QDialog &d) { photo = callWindow(d).Image1->pixmap(); };
+    f.N5->trigger();
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Друг"), -1).value, 1);
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Фраза"), -1).value, 1);
+    EXPECT_EQ(photo.toImage(), BuiltinPicture(QStringLiteral("dr1")).toImage());
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Второй круг"));
+    f.N5->trigger();
+    EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Друг"), -1).value, 2);
+    EXPECT_EQ(photo.toImage(), BuiltinPicture(QStringLiteral("dr2")).toImage());
+}
+
+TEST_F(Lifelines, AWholeGameWithAllThreeLifelines)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Помощников"));
+    answerRight();
+    QTest::keyClick(&f, Qt::Key_F5);
+    answerRight();
+    QTest::keyClick(&f, Qt::Key_F3);
+    answerRight();
+    dialogs.onModal = [&](QDialog &d) {
+        QTest::keyClicks(&callWindow(d), firstNumber());
+        QTest::keyClick(&callWindow(d), Qt::Key_Enter);
+    };
+    timeline.events.clear();
+    QTest::keyClick(&f, Qt::Key_F4);
+    EXPECT_EQ(timeline.events,
+              (QStringList{QStringLiteral("clip btnclick background"), QStringLiteral("modal: Звонок другу!"),
+                           QStringLiteral("clip ringon background"), QStringLiteral("clip ringoff background"),
+                           QStringLiteral("modal closed")}));
+    for (QAction *item : {f.N4, f.N5, f.N50501})
+        EXPECT_FALSE(item->isEnabled());
+    answerRight();
+    QTest::keyClick(&f, Qt::Key_F6);
+    EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Помощников")), QStringLiteral("ПОМОЩНИКОВ|4|Неудовлетворительно"));
+    for (QToolButton *item : {f.SL1, f.SL2, f.SL3})
+        EXPECT_FALSE(item->isEnabled());
+}
