@@ -70,16 +70,12 @@ void Checker::checkLooseLines()
     }
 }
 
-// A line before the first header: a title or notes, which the packer stores plain, unless it
-// unscrambles to a question that has lost its level.
+// A line before the first header: a title or notes, which the packer stores plain. The game
+// never reads it, so it is listed for the reader and is no problem.
 void Checker::checkNote(qsizetype index)
 {
     const QByteArrayView line = m_faq.line(index);
-    if (line.isEmpty())
-        return;
-    if (SeparatorCount(ScrambleText(line)) >= kQuestionSeparators)
-        problem(index, QStringLiteral("вопрос стоит до первого заголовка: игра его не читает"));
-    else
+    if (!line.isEmpty())
         m_out.notes.push_back({Diagnostic::Severity::Note, static_cast<int>(index + 1), cp1251::decode(line)});
 }
 

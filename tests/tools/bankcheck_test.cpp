@@ -50,8 +50,9 @@ TEST(CheckBank, CountsUsableQuestionsAsTheGameReadsThem)
     EXPECT_EQ(out.usable[4], 0);
     EXPECT_EQ(out.headerLine[1], 2);
     EXPECT_EQ(out.headerLine[4], 0);
+    ASSERT_EQ(out.notes.size(), 1u);
+    EXPECT_EQ(out.notes[0].line, 1);
     EXPECT_EQ(problemLines(out), QStringList({
-        QStringLiteral("1: вопрос стоит до первого заголовка: игра его не читает"),
         QStringLiteral("4: вопрос уровня 1: 3 знака «|» вместо пяти, игра не сможет его показать"),
         QStringLiteral("5: пустая строка в уровне 1: игра может выбрать её вместо вопроса"),
         QStringLiteral("6: строка начинается с «[»: игра её пропускает"),
@@ -104,12 +105,13 @@ TEST(CheckBank, TitleAndNotesAreListedAsNotesNotProblems)
     const QByteArray bank = w(u"Химия, 8 класс\r\n[только начало\r\n") + xorAd("lost|a|b|c|d|") + "\r\n"
                             + bankWithout(0);
     const CheckOutcome out = CheckBank(bank);
-    ASSERT_EQ(out.notes.size(), 2u);
+    ASSERT_EQ(out.notes.size(), 3u);
     EXPECT_EQ(out.notes[0].line, 1);
     EXPECT_EQ(out.notes[0].text, QStringLiteral("Химия, 8 класс"));
     EXPECT_EQ(out.notes[1].line, 2);
     EXPECT_EQ(out.notes[1].text, QStringLiteral("[только начало"));
-    EXPECT_EQ(problemLines(out), QStringList({QStringLiteral("3: вопрос стоит до первого заголовка: игра его не читает")}));
+    EXPECT_EQ(out.notes[2].line, 3);
+    EXPECT_TRUE(out.problems.empty());
     EXPECT_TRUE(out.playable());
 }
 
