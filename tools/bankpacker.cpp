@@ -19,26 +19,44 @@ struct EncodedLine {
     bool nul = false;     // a NUL, which ends a bank's text and a question's alike
 };
 
+// Sorts the encoded byte of the character at text[at] into the line or into what keeps it from
+// being stored.
+void takeByte(EncodedLine &out, char byte, const QString &text, qsizetype at, bool scrambled)
+{
+    if (byte == '\0') {
+        out.nul = true;
+    } else if (scrambled && ScramblesToBreak(static_cast<unsigned char>(byte))) {
+        const QString ch = text.sliced(at, 1);
+        if (!out.breaking.contains(ch))
+            out.breaking.append(ch);
+    } else {
+        out.bytes.append(byte);
+    }
+}
+
 // scrambled: whether the line is stored scrambled, where some plain characters break it.
 EncodedLine encodeLine(const QString &text, bool scrambled)
 {
     EncodedLine out;
+    // One converter for the whole line: opening one for every character made packing a large
+    // bank slow. Only a line that does not fit the code page is gone through character by character.
+    const auto whole = cp1251::encode(text);
+    if (whole && whole->size() == text.size()) {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            takeByte(out, whole->at(i), text, i, scrambled);
+        return out;
+    }
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
         const QString ch = text.mid(i, len);
-        i += len;
         const auto byte = cp1251::encode(ch);
         if (!byte || byte->size() != 1) {
             if (!out.outside.contains(ch))
                 out.outside.append(ch);
-        } else if (byte->at(0) == '\0') {
-            out.nul = true;
-        } else if (scrambled && ScramblesToBreak(static_cast<unsigned char>(byte->at(0)))) {
-            if (!out.breaking.contains(ch))
-                out.breaking.append(ch);
         } else {
-            out.bytes.append(*byte);
+            takeByte(out, byte->at(0), text, i, scrambled);
         }
+        i += len;
     }
     return out;
 }
