@@ -324,3 +324,80 @@ Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayVie
         return Status::failure(failure);
     return s;
 }
+
+namespace {
+
+// Where the first section of that name lies: from its header line to the next header line.
+struct SectionSpan {
+    qsizetype start = -1;
+    qsizetype headerLength = 0; // the header line without its line end
+    qsizetype end = -1;
+};
+
+SectionSpan sectionSpan(const QByteArray &text, QByteArrayView section)
+{
+    SectionSpan span;
+    std::optional<FoundSection> found = firstSection(text, section);
+    if (!found)
+        return span;
+    span.start = found->header.begin - text.constData();
+    span.headerLength = found->header.length;
+    span.end = text.size();
+    LineSpan line;
+    while (found->rest.next(line)) {
+        if (ClassifyIniLine(QByteArrayView(line.begin, line.length)).kind == IniLine::Section) {
+            span.end = line.begin - text.constData();
+            break;
+        }
+    }
+    return span;
+}
+
+} // namespace
+
+Status IniDeleteSection(const QString &path, QByteArrayView section)
+{
+    section = withoutBlanks(section);
+    const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &current)
+                                                 -> Result<std::optional<QByteArray>> {
+        QByteArray text = current.value_or(QByteArray());
+        bool changed = false;
+        for (SectionSpan span = sectionSpan(text, section); span.start >= 0; span = sectionSpan(text, section)) {
+            text.remove(span.start, span.end - span.start);
+            changed = true;
+        }
+        if (!changed)
+            return Result<std::optional<QByteArray>>::success(std::nullopt);
+        return Result<std::optional<QByteArray>>::success(std::move(text));
+    });
+    if (!s.ok())
+        return Status::failure(QStringLiteral("Unable to write to %1").arg(path));
+    return s;
+}
+
+Status IniRenameSection(const QString &path, QByteArrayView section, QByteArrayView newName)
+{
+    section = withoutBlanks(section);
+    newName = withoutBlanks(newName);
+    const QString refused = unreadableWrite(newName, "key", "");
+    if (!refused.isEmpty())
+        return Status::failure(QStringLiteral("Unable to write to %1: %2").arg(path, refused));
+    QString why;
+    const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &current)
+                                                 -> Result<std::optional<QByteArray>> {
+        using R = Result<std::optional<QByteArray>>;
+        QByteArray text = current.value_or(QByteArray());
+        const SectionSpan span = sectionSpan(text, section);
+        if (span.start < 0)
+            why = QStringLiteral("no section %1").arg(cp1251::decode(section));
+        else if (!cp1251::equalsNoCase(section, newName) && firstSection(text, newName))
+            why = QStringLiteral("a section %1 exists already").arg(cp1251::decode(newName));
+        if (!why.isEmpty())
+            return R::failure(why);
+        text.replace(span.start, span.headerLength, '[' + newName.toByteArray() + ']');
+        return R::success(std::move(text));
+    });
+    if (!s.ok())
+        return Status::failure(QStringLiteral("Unable to write to %1: %2").arg(path, why.isEmpty() ? s.error : why));
+    return s;
+}

@@ -31,6 +31,16 @@ int IniReadInteger(const QString &path, QByteArrayView section, QByteArrayView k
 /// Fails with "Unable to write to <path>".
 Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayView key, QByteArrayView value);
 
+/// Removes the section named section with all its lines, up to the next section header; a later
+/// section of the same name, which no read reaches while the first stands, goes as well. Every
+/// other byte stays. Nothing to do when there is no such section. Fails with "Unable to write to <path>".
+Status IniDeleteSection(const QString &path, QByteArrayView section);
+
+/// Gives the first section named section the name newName, changing its header line alone.
+/// Fails when there is no such section, when newName names another section already, or with
+/// "Unable to write to <path>".
+Status IniRenameSection(const QString &path, QByteArrayView section, QByteArrayView newName);
+
 /// Integer text as the settings file reads it; nothing when the text is not an integer.
 /// allowHexPrefix0x: whether "0x" is accepted besides "$".
 std::optional<int> ParseIniInteger(QByteArrayView text, bool allowHexPrefix0x = true);

@@ -210,3 +210,57 @@ TEST_F(IniFileTest, NegatedHexadecimalWrapsAround32Bits)
     EXPECT_EQ(ParseIniInteger("2147483648"), std::nullopt);
     EXPECT_EQ(ParseIniInteger("-$100000000"), std::nullopt);
 }
+
+TEST_F(IniFileTest, DeletingASectionRemovesItsLinesAndLeavesEveryOtherByte)
+{
+    const QByteArray before = w(u"; уроки\r\n[АЛГЕБРА]\r\nВопросник=a.faq\r\n\r\n");
+    const QByteArray after = w(u"[ГЕОМЕТРИЯ]\r\nВопросник=g.faq\n[настройки]\r\nВедущий=host.bmp");
+    writeBytes(path, before + w(u"[физика]\r\nВопросник=f.faq\r\nx = 1\r\n") + after);
+    ASSERT_TRUE(IniDeleteSection(path, w(u"ФИЗИКА")).ok());
+    EXPECT_EQ(readBytes(path), before + after);
+    EXPECT_EQ(IniReadString(path, w(u"физика"), w(u"Вопросник"), "none"), "none");
+}
+
+TEST_F(IniFileTest, DeletingTheLastSectionKeepsTheLinesBeforeIt)
+{
+    writeBytes(path, "[a]\r\nk=1\r\n[b]\r\nk=2");
+    ASSERT_TRUE(IniDeleteSection(path, "B").ok());
+    EXPECT_EQ(readBytes(path), "[a]\r\nk=1\r\n");
+}
+
+TEST_F(IniFileTest, DeletingASectionTakesItsHiddenRepeatsToo)
+{
+    writeBytes(path, "[a]\r\nk=1\r\n[b]\r\nk=2\r\n[A]\r\nk=3\r\n");
+    ASSERT_TRUE(IniDeleteSection(path, "a").ok());
+    EXPECT_EQ(readBytes(path), "[b]\r\nk=2\r\n");
+    EXPECT_EQ(IniReadString(path, "a", "k", "none"), "none");
+}
+
+TEST_F(IniFileTest, DeletingAMissingSectionLeavesTheFileAlone)
+{
+    writeBytes(path, "[a]\r\nk=1\r\n");
+    EXPECT_TRUE(IniDeleteSection(path, "b").ok());
+    EXPECT_EQ(readBytes(path), "[a]\r\nk=1\r\n");
+    EXPECT_TRUE(IniDeleteSection(dir.filePath(QStringLiteral("none.ini")), "b").ok());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none.ini"))));
+}
+
+TEST_F(IniFileTest, RenamingASectionChangesItsHeaderLineAlone)
+{
+    writeBytes(path, w(u"[ДЕМО]\r\nВопросник=demo.faq\r\n  [алгебра]  \nВопросник=a.faq\r\n[x]\r\n"));
+    ASSERT_TRUE(IniRenameSection(path, w(u"АЛГЕБРА"), w(u"АЛГЕБРА-2")).ok());
+    EXPECT_EQ(readBytes(path), w(u"[ДЕМО]\r\nВопросник=demo.faq\r\n[АЛГЕБРА-2]\nВопросник=a.faq\r\n[x]\r\n"));
+    EXPECT_EQ(IniReadString(path, w(u"алгебра-2"), w(u"Вопросник"), ""), "a.faq");
+}
+
+TEST_F(IniFileTest, RenamingIsRefusedOntoAnotherSectionOrFromAMissingOne)
+{
+    const QByteArray text = "[a]\r\nk=1\r\n[b]\r\nk=2\r\n";
+    writeBytes(path, text);
+    EXPECT_FALSE(IniRenameSection(path, "a", "B").ok());
+    EXPECT_FALSE(IniRenameSection(path, "c", "d").ok());
+    EXPECT_FALSE(IniRenameSection(path, "a", "x\r\n[b").ok());
+    EXPECT_EQ(readBytes(path), text);
+    EXPECT_TRUE(IniRenameSection(path, "a", "A").ok());
+    EXPECT_EQ(readBytes(path), "[A]\r\nk=1\r\n[b]\r\nk=2\r\n");
+}
