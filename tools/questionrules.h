@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 /// The six fields of a question line, as the teacher typed them.
 struct QuestionFields {
@@ -18,10 +19,28 @@ struct QuestionFields {
 /// The field a problem is about.
 enum class QuestionField { Question, Right, Wrong1, Wrong2, Wrong3, Illustration, Line };
 
+/// The rule a problem breaks.
+enum class QuestionRule {
+    Separator,      ///< a "|" inside a field
+    Character,      ///< a character Windows-1251 cannot hold
+    ScrambleBreak,  ///< §, soft hyphen or no-break space: scrambled, it breaks the stored line
+    Nul,            ///< a NUL, which ends the game's text
+    LineBreak,      ///< a line break inside a field
+    BeginsAsHeader, ///< the stored line would begin with "[" («ц» first)
+    EndsAsHeader,   ///< the stored line would end with "]" («р» last)
+    Empty,          ///< an empty question or answer
+    EqualAnswers,   ///< two answers alike
+};
+
 /// Why a question cannot go into a bank as it stands.
 struct QuestionProblem {
     QuestionField field = QuestionField::Line;
     QString reason; ///< in Russian, for the teacher
+    QuestionRule rule = QuestionRule::Character;
+
+    /// Whether the bank could still store the line (an empty or repeated answer): the game shows
+    /// it, though no teacher means it that way.
+    bool storable() const { return rule == QuestionRule::Empty || rule == QuestionRule::EqualAnswers; }
 };
 
 /// Every problem of the question, in field order: a "|", a character Windows-1251 cannot hold,
@@ -29,3 +48,21 @@ struct QuestionProblem {
 /// answers, and a stored line that would begin with «ц» or end with «р» (it would scramble into
 /// a section header). Empty when the bank can hold the question.
 QList<QuestionProblem> CheckQuestion(const QuestionFields &fields);
+
+/// The question line as a bank stores it before scrambling: the six fields joined by "|".
+QString QuestionLine(const QuestionFields &fields);
+
+/// The fields of a plain question line: missing fields are empty; a line with more than five "|"
+/// keeps the rest, "|" and all, in the illustration.
+QuestionFields SplitQuestionLine(const QString &line);
+
+/// How a text is stored in a bank: scrambled (a question line) or plain (a title or note).
+enum class StoredAs { Scrambled, Plain };
+
+/// The reasons, in Russian, why the characters of a text cannot be stored as given: characters
+/// outside Windows-1251, a NUL, a line break, and for a scrambled text §, soft hyphen and
+/// no-break space. Each character is named once.
+QStringList TextProblems(const QString &text, StoredAs storedAs);
+
+/// The name of a field for a teacher: "вопрос", "верный ответ", "первый неверный ответ", …
+QString QuestionFieldName(QuestionField field);
