@@ -32,8 +32,9 @@ TEST(PointsLadder, PointsDoubleExceptAtThreeFourAndTwelve)
     EXPECT_EQ(PointsTable(12), 125000);
     EXPECT_EQ(PointsTable(15), 1000000);
     for (int level = 5; level <= kLevels; ++level) {
-        if (level != 12)
+        if (level != 12) {
             EXPECT_EQ(PointsTable(level), 2 * PointsTable(level - 1)) << level;
+        }
     }
     EXPECT_TRUE(IsMilestone(5));
     EXPECT_TRUE(IsMilestone(10));

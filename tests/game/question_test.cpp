@@ -88,8 +88,9 @@ TEST_F(QuestionSetUp, IllustrationAddresses)
                                  QStringLiteral("Д")};
     for (const QString &player : players) {
         newGame(QStringLiteral("ТЕСТ"), player);
-        if (player != players.last())
+        if (player != players.last()) {
             EXPECT_EQ(f.WebBrowser1->height(), 240) << player.toStdString();
+        }
         f.FaqBtn[static_cast<size_t>(f.Game.CorrectButton % 4 + 1)]->Click();
         EXPECT_EQ(f.WebBrowser1->height(), 1);
     }

@@ -315,7 +315,7 @@ TEST_F(WholeGame, KeysPlayAWholeGame)
 TEST_F(WholeGame, EachRunStartsTheRemarkCyclesAfresh)
 {
     testutil::writeBytes(CounterStoreLocation(), testutil::w(u"[OTallory]\r\nОтвет=5\r\nЗвук=3\r\n"));
-    TForm1 &f = startWatched();
+    startWatched();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Свежев"));
     EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Ответ"), -1).value, 0);
     EXPECT_EQ(RegReadInteger(kCounterSection, testutil::w(u"Звук"), -1).value, 0);

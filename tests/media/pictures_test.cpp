@@ -105,7 +105,7 @@ TEST(BuiltinPicture, EveryNameLoadsAtItsNominalSizeInAnyLetterCase)
 
 TEST(BuiltinPicture, UnknownNameGivesNull)
 {
-    for (const QString &name : {"", "DR0", "DR15", "WAY", "SL1", "ways.svg", "ГЕЙМ"}) {
+    for (const QString name : {"", "DR0", "DR15", "WAY", "SL1", "ways.svg", "ГЕЙМ"}) {
         EXPECT_TRUE(BuiltinPicture(name).isNull()) << name.toStdString();
         EXPECT_FALSE(BuiltinPictureSize(name).isValid()) << name.toStdString();
     }
@@ -127,8 +127,9 @@ TEST(BuiltinPicture, FramedPicturesAreOpaqueToTheEdgesAndTheEmblemIsRound)
         const int r = image.width() - 1, b = image.height() - 1;
         const QList<QPoint> corners = {{0, 0}, {r, 0}, {0, b}, {r, b}};
         for (const QPoint &c : corners) {
-            if (e.fillsFrame)
+            if (e.fillsFrame) {
                 EXPECT_EQ(qAlpha(image.pixel(c)), 255) << e.name.toStdString();
+            }
         }
     }
     // The emblem lies on the window's own gradient: its corners let it show through.
@@ -193,7 +194,7 @@ TEST(ToolbarPicture, EachItemLooksDifferent)
 
 TEST(ToolbarPicture, UnknownItemGivesNull)
 {
-    for (const QString &item : {"", "SL5", "SL9", "SL0", "WAYS"}) {
+    for (const QString item : {"", "SL5", "SL9", "SL0", "WAYS"}) {
         EXPECT_TRUE(ToolbarPicture(item, true).isNull()) << item.toStdString();
         EXPECT_TRUE(ToolbarPicture(item, false).isNull()) << item.toStdString();
     }

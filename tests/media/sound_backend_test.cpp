@@ -74,8 +74,9 @@ TEST(QtSoundBackend, GoodClipPlaysOnlyWhenADeviceTakesItAndWaitsItsDuration)
     FakePacer pacer(timeline);
     QtSoundBackend backend(pacer, kModule);
     const bool played = backend.play(kClipFolder + "btnclick.wav", true);
-    if (!hasDevice())
+    if (!hasDevice()) {
         EXPECT_FALSE(played);
+    }
     EXPECT_TRUE(backend.opened());
     // The clip is 80 ms long; a clip that did not play holds nothing.
     EXPECT_EQ(timeline.events, played ? QStringList{"wait 80"} : QStringList{});
@@ -96,8 +97,9 @@ TEST(QtSoundBackend, FirstBackgroundClipWaitsForTheOutputWithoutHoldingTheCaller
     EXPECT_TRUE(timeline.events.isEmpty());
     // Once the output is open, a background clip starts at once and says whether it did.
     const bool played = backend.play(kClipFolder + "btnclick.wav", false);
-    if (!hasDevice())
+    if (!hasDevice()) {
         EXPECT_FALSE(played);
+    }
     EXPECT_FALSE(backend.waiting());
     backend.stop();
 }
@@ -111,8 +113,9 @@ TEST(QtSoundBackend, ClipToItsEndOpensTheOutputAtOnceInPlaceOfTheWaitingOne)
     const bool played = backend.play(kClipFolder + "btnclick.wav", true);
     EXPECT_FALSE(backend.waiting());
     EXPECT_TRUE(backend.opened());
-    if (!hasDevice())
+    if (!hasDevice()) {
         EXPECT_FALSE(played);
+    }
     EXPECT_EQ(timeline.events, played ? QStringList{"wait 80"} : QStringList{});
     backend.stop();
 }
