@@ -1,9 +1,12 @@
 // tallory-bank: packs a teacher's plain text into a question bank, unpacks a bank back into
-// plain text, and checks a bank the way the game reads it.
+// plain text, checks a bank the way the game reads it, and imports questions from other quiz
+// systems.
 
 #include "bankcheck.h"
 #include "bankpacker.h"
 #include "bankunpack.h"
+#include "cmdline.h"
+#include "importcommand.h"
 #include "plaintext.h"
 #include "toolio.h"
 
@@ -12,8 +15,6 @@
 
 namespace {
 
-constexpr int kUsageStatus = 2;
-
 QString usage()
 {
     return QStringLiteral(
@@ -21,16 +22,24 @@ QString usage()
         "  tallory-bank pack ТЕКСТ ВОПРОСНИК.faq   упаковать текст вопросов в вопросник\n"
         "  tallory-bank unpack ВОПРОСНИК.faq       вывести текст вопросника (UTF-8)\n"
         "  tallory-bank check ВОПРОСНИК.faq        проверить вопросник так, как его читает игра\n"
+        "  tallory-bank import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|aiken|csv]\n"
+        "                                          взять вопросы из файла другой системы тестов\n"
         "\n"
         "Текст: UTF-8 или Windows-1251; заголовки уровней [1] … [15], под каждым строки\n"
         "вопрос|верный ответ|неверный|неверный|неверный|рисунок (рисунок можно не указывать).\n"
-        "Строки до первого заголовка (название, заметки) хранятся незашифрованными; игра их не читает.\n");
-}
-
-int usageError(const QString &why)
-{
-    PrintError(QStringLiteral("tallory-bank: ") + why + QStringLiteral("\n\n") + usage());
-    return kUsageStatus;
+        "Строки до первого заголовка (название, заметки) хранятся незашифрованными; игра их не читает.\n"
+        "\n"
+        "Импорт берёт вопросы с одним верным и тремя неверными ответами и перечисляет каждый\n"
+        "невзятый вопрос с причиной. Форматы: GIFT (уровень задаёт категория, оканчивающаяся\n"
+        "числом 1–15: $CATEGORY: Химия/Уровень 3), Aiken (ровно четыре варианта A–D и ANSWER:),\n"
+        "CSV из электронной таблицы (UTF-8 или Windows-1251, «;» или «,»; столбцы: уровень;\n"
+        "вопрос; верный; неверный; неверный; неверный; рисунок). Без --format формат узнаётся\n"
+        "по содержимому файла.\n"
+        "  --level N       уровень (1–15) для вопросов, у которых в файле нет своего; без него — 1\n"
+        "  --format ФОРМАТ gift, aiken или csv\n"
+        "\n"
+        "  -h, --help      эта справка\n"
+        "  -v, --version   версия программы\n");
 }
 
 QString questions(int n)
@@ -116,22 +125,64 @@ int check(const QString &bankPath)
     return empty.isEmpty() ? 0 : 1;
 }
 
-int run(const QStringList &args)
+// The level given by --level, or 0 when it is not a level.
+int levelArgument(const QString &text)
 {
-    if (args.size() == 1 && (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help"))) {
-        PrintOut(usage());
-        return 0;
-    }
+    bool number = false;
+    const int level = text.toInt(&number);
+    return number && level >= 1 && level <= kBankLevels ? level : 0;
+}
+
+std::optional<ImportFormat> formatArgument(const QString &text)
+{
+    const QString name = text.toLower();
+    if (name == QLatin1String("gift"))
+        return ImportFormat::Gift;
+    if (name == QLatin1String("aiken"))
+        return ImportFormat::Aiken;
+    if (name == QLatin1String("csv"))
+        return ImportFormat::Csv;
+    return std::nullopt;
+}
+
+int runImport(const ToolCommandLine &line, const QStringList &args, const QCommandLineOption &levelOption,
+              const QCommandLineOption &formatOption)
+{
+    if (args.size() != 3)
+        return line.usageError(QStringLiteral("import: нужны два имени файлов"));
+    const int level = line.parser.isSet(levelOption) ? levelArgument(line.parser.value(levelOption)) : kDefaultImportLevel;
+    if (level == 0)
+        return line.usageError(QStringLiteral("--level: нужно число от 1 до 15, а не «%1»").arg(line.parser.value(levelOption)));
+    const auto format = line.parser.isSet(formatOption) ? formatArgument(line.parser.value(formatOption)) : ImportFormat::Auto;
+    if (!format)
+        return line.usageError(QStringLiteral("--format: нужно gift, aiken или csv, а не «%1»").arg(line.parser.value(formatOption)));
+    return ImportCommand(args[1], args[2], level, *format);
+}
+
+int run(const QStringList &arguments)
+{
+    ToolCommandLine line(QStringLiteral("tallory-bank"), usage());
+    const QCommandLineOption levelOption(QStringLiteral("level"), QString(), QStringLiteral("N"));
+    const QCommandLineOption formatOption(QStringLiteral("format"), QString(), QStringLiteral("ФОРМАТ"));
+    line.parser.addOption(levelOption);
+    line.parser.addOption(formatOption);
+    if (const auto status = line.read(arguments))
+        return *status;
+    const QStringList args = line.parser.positionalArguments();
     if (args.isEmpty())
-        return usageError(QStringLiteral("не указана команда"));
+        return line.usageError(QStringLiteral("не указана команда"));
     const QString &command = args[0];
+    if (command == QLatin1String("import"))
+        return runImport(line, args, levelOption, formatOption);
+    if (line.parser.isSet(levelOption) || line.parser.isSet(formatOption))
+        return line.usageError(QStringLiteral("--level и --format бывают только у команды import"));
     if (command == QLatin1String("pack"))
-        return args.size() == 3 ? pack(args[1], args[2]) : usageError(QStringLiteral("pack: нужны два имени файлов"));
+        return args.size() == 3 ? pack(args[1], args[2]) : line.usageError(QStringLiteral("pack: нужны два имени файлов"));
     if (command == QLatin1String("unpack"))
-        return args.size() == 2 ? unpack(args[1]) : usageError(QStringLiteral("unpack: нужно одно имя файла"));
+        return args.size() == 2 ? unpack(args[1]) : line.usageError(QStringLiteral("unpack: нужно одно имя файла"));
     if (command == QLatin1String("check"))
-        return args.size() == 2 ? check(args[1]) : usageError(QStringLiteral("check: нужно одно имя файла"));
-    return usageError(QStringLiteral("неизвестная команда «%1»").arg(command));
+        return args.size() == 2 ? check(args[1]) : line.usageError(QStringLiteral("check: нужно одно имя файла"));
+    return line.usageError(QStringLiteral("неизвестная команда «%1»").arg(command));
 }
 
 } // namespace
@@ -139,5 +190,5 @@ int run(const QStringList &args)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return run(QCoreApplication::arguments().mid(1));
+    return run(QCoreApplication::arguments());
 }

@@ -2,6 +2,7 @@
 
 #include "resultslist.h"
 #include "resultstable.h"
+#include "cmdline.h"
 #include "toolio.h"
 
 #include <QCoreApplication>
@@ -9,20 +10,15 @@
 
 namespace {
 
-constexpr int kUsageStatus = 2;
-
 QString usage()
 {
     return QStringLiteral(
         "Использование:\n"
         "  tallory-results list tallory.rez          таблица результатов\n"
-        "  tallory-results list tallory.rez --csv    то же в CSV для электронной таблицы\n");
-}
-
-int usageError(const QString &why)
-{
-    PrintError(QStringLiteral("tallory-results: ") + why + QStringLiteral("\n\n") + usage());
-    return kUsageStatus;
+        "  tallory-results list tallory.rez --csv    то же в CSV для электронной таблицы\n"
+        "\n"
+        "  -h, --help      эта справка\n"
+        "  -v, --version   версия программы\n");
 }
 
 int list(const QString &path, bool csv)
@@ -37,20 +33,21 @@ int list(const QString &path, bool csv)
     return 0;
 }
 
-int run(QStringList args)
+int run(const QStringList &arguments)
 {
-    if (args.size() == 1 && (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help"))) {
-        PrintOut(usage());
-        return 0;
-    }
+    ToolCommandLine line(QStringLiteral("tallory-results"), usage());
+    const QCommandLineOption csvOption(QStringLiteral("csv"));
+    line.parser.addOption(csvOption);
+    if (const auto status = line.read(arguments))
+        return *status;
+    const QStringList args = line.parser.positionalArguments();
     if (args.isEmpty())
-        return usageError(QStringLiteral("не указана команда"));
-    if (args.takeFirst() != QLatin1String("list"))
-        return usageError(QStringLiteral("неизвестная команда"));
-    const bool csv = args.removeAll(QStringLiteral("--csv")) > 0;
-    if (args.size() != 1 || args[0].startsWith(QLatin1Char('-')))
-        return usageError(QStringLiteral("list: нужно одно имя файла результатов"));
-    return list(args[0], csv);
+        return line.usageError(QStringLiteral("не указана команда"));
+    if (args[0] != QLatin1String("list"))
+        return line.usageError(QStringLiteral("неизвестная команда «%1»").arg(args[0]));
+    if (args.size() != 2)
+        return line.usageError(QStringLiteral("list: нужно одно имя файла результатов"));
+    return list(args[1], line.parser.isSet(csvOption));
 }
 
 } // namespace
@@ -58,5 +55,5 @@ int run(QStringList args)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return run(QCoreApplication::arguments().mid(1));
+    return run(QCoreApplication::arguments());
 }

@@ -1,0 +1,142 @@
+#include "importer.h"
+
+#include "bankformat.h"
+#include "cp1251.h"
+#include "importparts.h"
+#include "plaintext.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+constexpr qsizetype kExcerptLength = 60;
+
+// A problem's reason as a teacher reads it in a list of questions: which field, and why.
+QString describe(const QuestionProblem &problem)
+{
+    switch (problem.rule) {
+    case QuestionRule::Empty:
+    case QuestionRule::EqualAnswers:
+    case QuestionRule::BeginsAsHeader:
+    case QuestionRule::EndsAsHeader:
+        return problem.reason; // these name their fields already
+    default:
+        return QuestionFieldName(problem.field) + QStringLiteral(": ") + problem.reason;
+    }
+}
+
+QString excerpt(const QString &text)
+{
+    const QString line = JoinWrappedLines(text).trimmed();
+    return line.size() <= kExcerptLength ? line : line.first(kExcerptLength - 1) + QStringLiteral("…");
+}
+
+bool isAnyOf(const QString &text, const QRegularExpression &pattern)
+{
+    return pattern.match(text).hasMatch();
+}
+
+} // namespace
+
+QString DecodeSource(const QByteArray &bytes)
+{
+    if (IsValidUtf8(bytes))
+        return QString::fromUtf8(WithoutBom(bytes));
+    return cp1251::decode(bytes);
+}
+
+QList<SourceLine> SourceLines(const QString &text)
+{
+    QList<SourceLine> lines;
+    qsizetype start = 0;
+    int number = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines.append({++number, text.sliced(start, i - start)});
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append({++number, text.sliced(start)});
+    return lines;
+}
+
+QString JoinWrappedLines(const QString &text)
+{
+    static const QRegularExpression wrap(QStringLiteral("[ \\t]*(\\r\\n|\\r|\\n)[ \\t]*"));
+    QString joined = text;
+    return joined.replace(wrap, QStringLiteral(" "));
+}
+
+void TakeQuestion(ImportOutcome &out, ImportedQuestion question)
+{
+    QuestionFields &f = question.fields;
+    for (QString *field : {&f.question, &f.right, &f.wrong1, &f.wrong2, &f.wrong3, &f.illustration})
+        *field = field->trimmed();
+    const QList<QuestionProblem> problems = CheckQuestion(f);
+    if (problems.isEmpty()) {
+        out.taken.append(question);
+        return;
+    }
+    QStringList reasons;
+    for (const QuestionProblem &problem : problems)
+        reasons.append(describe(problem));
+    RejectQuestion(out, question.line, f.question, reasons.join(QStringLiteral("; ")));
+}
+
+void RejectQuestion(ImportOutcome &out, int line, const QString &text, const QString &reason)
+{
+    out.rejected.append({line, excerpt(text), reason});
+}
+
+// A note sits before the first header, stored plain: it must fit the code page, must not look
+// like a header to the game or the packer, and must not look like a misplaced question.
+void KeepNote(ImportOutcome &out, const QString &text)
+{
+    const QString note = JoinWrappedLines(text).trimmed();
+    if (note.isEmpty() || out.notes.contains(note) || !TextProblems(note, StoredAs::Plain).isEmpty())
+        return;
+    if (note.startsWith(QLatin1Char('[')) && note.endsWith(QLatin1Char(']')))
+        return;
+    if (note.count(QLatin1Char('|')) == kQuestionSeparators)
+        return;
+    out.notes.append(note);
+}
+
+ImportFormat RecogniseFormat(const QString &text)
+{
+    static const QRegularExpression aikenAnswer(QStringLiteral("^[ \\t]*ANSWER:[ \\t]*[A-Za-z][ \\t]*$"),
+                                                QRegularExpression::MultilineOption
+                                                    | QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression aikenOption(QStringLiteral("^[ \\t]*[A-Z][).][ \\t]"),
+                                                QRegularExpression::MultilineOption);
+    static const QRegularExpression giftBlock(QStringLiteral("(?<!\\\\)\\{[^}]*(?<!\\\\)[=~#][^}]*\\}|"
+                                                             "(?<!\\\\)\\{\\s*(T|F|TRUE|FALSE)?\\s*\\}"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression giftSign(QStringLiteral("^[ \\t]*(::|\\$CATEGORY:)"),
+                                             QRegularExpression::MultilineOption);
+    if (isAnyOf(text, aikenAnswer) && isAnyOf(text, aikenOption))
+        return ImportFormat::Aiken;
+    if (isAnyOf(text, giftBlock) || isAnyOf(text, giftSign))
+        return ImportFormat::Gift;
+    return ImportFormat::Csv;
+}
+
+ImportOutcome ImportQuestions(const QByteArray &bytes, ImportFormat format)
+{
+    const QString text = DecodeSource(bytes);
+    if (format == ImportFormat::Auto)
+        format = RecogniseFormat(text);
+    ImportOutcome out;
+    switch (format) {
+    case ImportFormat::Gift: out = ImportGift(text); break;
+    case ImportFormat::Aiken: out = ImportAiken(text); break;
+    case ImportFormat::Csv:
+    case ImportFormat::Auto: out = ImportCsv(text); break;
+    }
+    out.format = format == ImportFormat::Auto ? ImportFormat::Csv : format;
+    return out;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// What the importers share: the source's text and lines, and taking a question through the
+// question rules. Each format reads its own file; this is the only place that decides what a
+// bank can hold.
+
+#include "importer.h"
+
+#include <QList>
+#include <QString>
+
+/// One line of a source, numbered from 1.
+struct SourceLine {
+    int number = 0;
+    QString text;
+};
+
+/// The text of a source: UTF-8 (a byte order mark dropped) when the bytes are valid UTF-8,
+/// Windows-1251 otherwise.
+QString DecodeSource(const QByteArray &bytes);
+
+/// The lines of a text, split at CR, LF or CR LF as the game splits a bank.
+QList<SourceLine> SourceLines(const QString &text);
+
+/// The question with its fields trimmed, taken when the question rules let a bank hold it and
+/// rejected with their reasons otherwise.
+void TakeQuestion(ImportOutcome &out, ImportedQuestion question);
+
+/// A question left out, with why; text is the source's wording, shortened for a list.
+void RejectQuestion(ImportOutcome &out, int line, const QString &text, const QString &reason);
+
+/// Keeps a title or header of the source as a note before "[1]" when a bank can hold it there;
+/// anything else is dropped, since a note is never a question.
+void KeepNote(ImportOutcome &out, const QString &text);
+
+/// The characters of a text with every line break, and the blanks around it, made one blank:
+/// a source wraps long questions, and the game lays them out itself.
+QString JoinWrappedLines(const QString &text);
+
+ImportOutcome ImportGift(const QString &text);
+ImportOutcome ImportAiken(const QString &text);
+ImportOutcome ImportCsv(const QString &text);
+
+/// The format a text is written in, judged from its content: Aiken by its "ANSWER:" lines, GIFT
+/// by an answer block in braces, a category or a title, CSV otherwise.
+ImportFormat RecogniseFormat(const QString &text);
