@@ -22,9 +22,13 @@ public:
     /// The pause that takes the place of a clip that cannot be heard.
     static constexpr int kSilentClipMs = 2000;
 
-    Clips(SoundBackend &backend, Pacer &pacer, const QString &programFolder);
+    /// installFolder: where the installed clips lie when the program folder has none; empty
+    /// for the folder of the executable.
+    Clips(SoundBackend &backend, Pacer &pacer, const QString &programFolder,
+          const QString &installFolder = QString());
 
-    /// Plays programFolder + "wav/" + name + ".wav" under the switch.
+    /// Plays programFolder + "wav/" + name + ".wav" under the switch, or the installed clip of
+    /// that name when the program folder has none.
     void play(const QByteArray &name, ClipPlay how = ClipPlay::Background);
 
     /// True while sounds are on.
@@ -35,5 +39,6 @@ private:
     SoundBackend &m_backend;
     Pacer &m_pacer;
     QString m_programFolder;
+    QString m_installFolder;
     bool m_on = true;
 };

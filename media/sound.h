@@ -10,6 +10,11 @@ class SoundBackend;
 /// Where no such file exists, the path as asked.
 QString ClipPath(const QString &programFolder, const QString &name);
 
+/// The clip to play: the program folder's own (ClipPath) when it is there, otherwise the one in
+/// installFolder, where an installed program keeps its clips while its data lie in another
+/// folder. Where neither exists, the program folder's path as asked.
+QString FindClip(const QString &programFolder, const QString &installFolder, const QString &name);
+
 /// Plays the wave file at path through backend, to its end when wait is set. False without
 /// playing anything when sound is not enabled; otherwise what backend.play says.
 bool PlaySoundFile(SoundBackend &backend, const QString &path, bool enabled, bool wait);

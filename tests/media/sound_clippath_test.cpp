@@ -1,5 +1,6 @@
 // Clip paths whatever the letter case, the sound switch, and the fakes' timeline.
 
+#include "clips.h"
 #include "sound.h"
 
 #include "fakes/fakesound.h"
@@ -39,6 +40,44 @@ TEST(ClipPath, WithoutSoundFolderIsThePathAsAsked)
 {
     QTemporaryDir dir;
     EXPECT_EQ(ClipPath(folderOf(dir), "MILLION"), dir.filePath("wav/MILLION.wav"));
+}
+
+// An installed program: its clips lie beside it, its data in a folder of the school's.
+TEST(FindClip, ProgramFoldersOwnClipComesFirst)
+{
+    QTemporaryDir data, install;
+    testutil::writeBytes(data.filePath("wav/yes.wav"), "own");
+    testutil::writeBytes(install.filePath("wav/yes.wav"), "installed");
+    EXPECT_EQ(FindClip(folderOf(data), folderOf(install), "yes"), data.filePath("wav/yes.wav"));
+}
+
+TEST(FindClip, ClipMissingFromTheProgramFolderComesFromTheInstallFolder)
+{
+    QTemporaryDir data, install;
+    testutil::writeBytes(data.filePath("WAV/yes.wav"), "own");
+    testutil::writeBytes(install.filePath("wav/gong.wav"), "installed");
+    EXPECT_EQ(FindClip(folderOf(data), folderOf(install), "GONG"), install.filePath("wav/gong.wav"));
+    EXPECT_EQ(FindClip(folderOf(data), folderOf(install), "yes"), data.filePath("WAV/yes.wav"));
+}
+
+TEST(FindClip, ClipMissingEverywhereIsNamedInTheProgramFolder)
+{
+    QTemporaryDir data, install;
+    EXPECT_EQ(FindClip(folderOf(data), folderOf(install), "zal"), data.filePath("wav/zal.wav"));
+}
+
+TEST(Clips, PlayTheInstalledClipWhenTheProgramFolderHasNone)
+{
+    QTemporaryDir data, install;
+    testutil::writeBytes(install.filePath("wav/gong.wav"), "x");
+    Timeline timeline;
+    FakeSound sound(timeline);
+    FakePacer pacer(timeline);
+    Clips installed(sound, pacer, folderOf(data), folderOf(install));
+    Clips alone(sound, pacer, folderOf(data), folderOf(data));
+    installed.play("gong", ClipPlay::ToEndOrPause);
+    alone.play("gong", ClipPlay::ToEndOrPause);
+    EXPECT_EQ(timeline.events, QStringList({"clip gong to end", "clip gong silent", "wait 2000"}));
 }
 
 TEST(PlaySoundFile, DisabledSoundPlaysNothing)
