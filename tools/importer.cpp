@@ -118,9 +118,11 @@ ImportFormat RecogniseFormat(const QString &text)
                                               QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression giftSign(QStringLiteral("^[ \\t]*(::|\\$CATEGORY:)"),
                                              QRegularExpression::MultilineOption);
-    if (isAnyOf(text, aikenAnswer) && isAnyOf(text, aikenOption))
+    // The patterns know LF alone as a line end.
+    const QString lines = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (isAnyOf(lines, aikenAnswer) && isAnyOf(lines, aikenOption))
         return ImportFormat::Aiken;
-    if (isAnyOf(text, giftBlock) || isAnyOf(text, giftSign))
+    if (isAnyOf(lines, giftBlock) || isAnyOf(lines, giftSign))
         return ImportFormat::Gift;
     return ImportFormat::Csv;
 }

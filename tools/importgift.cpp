@@ -229,7 +229,7 @@ void GiftReader::question(const QString &text, int line)
     // A block inside the sentence ("missing word") leaves a gap where it stood.
     QString asked = unescape(body.first(open)).trimmed();
     if (!after.isEmpty())
-        asked += QStringLiteral(" _____ ") + unescape(after);
+        asked += QStringLiteral(" _____") + (after[0].isLetterOrNumber() ? QStringLiteral(" ") : QString()) + unescape(after);
     const auto answers = splitAnswers(inner);
     if (const auto why = shapeProblem(inner, answers)) {
         RejectQuestion(m_out, line, asked, *why);
