@@ -1,0 +1,116 @@
+# Installation and the Debian package "tallory" (scripts/package makes it).
+#
+#   lib/tallory/      the game, its modules (loaded from beside the executable), the workbench
+#                     and the launcher; "wav" there leads to the installed clips
+#   bin/              tallory and tallory-teacher (the launcher), the teacher's tools
+#   share/tallory/    the clips and the demo lesson that a new data folder is given
+#   share/applications, share/icons/hicolor   menu entries and the emblem as an icon
+#   <sysconfdir>/tallory/folder.conf           the data folder: the machine's or a lab share
+#   <localstatedir>/lib/tallory                the machine's data folder, writable by all
+#
+# The data folder holds nothing of the package's own: what the launcher copies there and what
+# the teacher and the students write stay when the package is removed.
+include(GNUInstallDirs)
+
+set(TALLORY_INSTALL_LIB lib/tallory)
+set(TALLORY_INSTALL_SHARE ${CMAKE_INSTALL_DATADIR}/tallory)
+set(TALLORY_FOLDER_CONF ${CMAKE_INSTALL_FULL_SYSCONFDIR}/tallory/folder.conf)
+set(TALLORY_MACHINE_FOLDER ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib/tallory)
+set(TALLORY_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
+
+configure_file(${CMAKE_SOURCE_DIR}/packaging/tallory-launch.in ${TALLORY_PACKAGING_DIR}/tallory-launch @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/folder.conf.in ${TALLORY_PACKAGING_DIR}/folder.conf @ONLY)
+
+# The programs.
+install(TARGETS tallory RUNTIME DESTINATION ${TALLORY_INSTALL_LIB})
+install(TARGETS tallory_browser tallory_sound tallory_chart LIBRARY DESTINATION ${TALLORY_INSTALL_LIB})
+install(PROGRAMS ${TALLORY_PACKAGING_DIR}/tallory-launch DESTINATION ${TALLORY_INSTALL_LIB})
+install(TARGETS tallory-bank tallory-results RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(TALLORY_LAUNCHERS tallory)
+if(TARGET tallory-teacher)
+    install(TARGETS tallory-teacher RUNTIME DESTINATION ${TALLORY_INSTALL_LIB})
+    list(APPEND TALLORY_LAUNCHERS tallory-teacher)
+endif()
+
+# The clips and the demo lesson as the build laid them out in the program folder.
+install(DIRECTORY ${TALLORY_BIN_DIR}/wav/ DESTINATION ${TALLORY_INSTALL_SHARE}/wav FILES_MATCHING PATTERN "*.wav")
+install(FILES ${TALLORY_BIN_DIR}/tallory.ini ${TALLORY_BIN_DIR}/demo.faq DESTINATION ${TALLORY_INSTALL_SHARE}/demo)
+
+# Relative links, so that a package unpacked anywhere finds its own files: the launcher under
+# the programs' names, and the clips where the game looks for them, beside the executable.
+set(TALLORY_LINKS "wav=../../${TALLORY_INSTALL_SHARE}/wav@${TALLORY_INSTALL_LIB}")
+foreach(launcher IN LISTS TALLORY_LAUNCHERS)
+    list(APPEND TALLORY_LINKS "${launcher}=../${TALLORY_INSTALL_LIB}/tallory-launch@${CMAKE_INSTALL_BINDIR}")
+endforeach()
+install(CODE "
+    foreach(link IN ITEMS ${TALLORY_LINKS})
+        string(REGEX MATCH \"^([^=]+)=([^@]+)@(.+)$\" _ \"\${link}\")
+        set(_dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${CMAKE_MATCH_3}\")
+        file(MAKE_DIRECTORY \"\${_dir}\")
+        message(STATUS \"Linking: \${_dir}/\${CMAKE_MATCH_1} -> \${CMAKE_MATCH_2}\")
+        file(CREATE_LINK \"\${CMAKE_MATCH_2}\" \"\${_dir}/\${CMAKE_MATCH_1}\" SYMBOLIC)
+    endforeach()
+")
+
+# Menu entries, and the emblem as the icon at the usual sizes of the hicolor theme.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/tallory.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+if(TARGET tallory-teacher)
+    install(FILES ${CMAKE_SOURCE_DIR}/packaging/tallory-teacher.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endif()
+set(TALLORY_EMBLEM ${CMAKE_SOURCE_DIR}/resources/pictures/ways.svg)
+set(TALLORY_ICON_FILES)
+foreach(size IN ITEMS 16 22 24 32 48 64 128 256)
+    set(icon ${TALLORY_PACKAGING_DIR}/icons/${size}x${size}/tallory.png)
+    add_custom_command(OUTPUT ${icon}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${TALLORY_PACKAGING_DIR}/icons/${size}x${size}
+        COMMAND tallory-render ${TALLORY_EMBLEM} ${icon} ${size} ${size}
+        DEPENDS tallory-render ${TALLORY_EMBLEM}
+        COMMENT "Rendering the ${size} px icon"
+        VERBATIM)
+    list(APPEND TALLORY_ICON_FILES ${icon})
+    install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(icons ALL DEPENDS ${TALLORY_ICON_FILES})
+install(FILES ${TALLORY_EMBLEM} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME tallory.svg)
+
+# The data folder's setting, and the machine's data folder. Every user of the machine writes
+# there and replaces the results file atomically (a new file renamed over the old one), so the
+# folder is open to all and without the sticky bit, which would forbid renaming over a file
+# another student's game wrote.
+install(FILES ${TALLORY_PACKAGING_DIR}/folder.conf DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/tallory)
+file(MAKE_DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory)
+install(DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory
+    DESTINATION ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib
+    DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_WRITE GROUP_EXECUTE
+                          WORLD_READ WORLD_WRITE WORLD_EXECUTE)
+
+# The package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tallory)
+set(CPACK_PACKAGE_VENDOR "Tallory")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "quiz examination game in a TV quiz-show format")
+# CPack puts the summary first and indents every line of this text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Таллори! turns a lesson's test into a quiz show with a host: a student climbs
+a ladder of 15 multiple-choice questions, with three lifelines, and earns a
+school grade. Each student may sit each lesson once; every graded game leaves a
+record in the results file.
+
+The package holds the game, the teacher's workbench and tools, the clips and a
+demo lesson. The data folder (settings, question banks, results) is
+${TALLORY_MACHINE_FOLDER} on the machine, or a share named in
+${TALLORY_FOLDER_CONF} for a whole lab.")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tallory developers <tallory@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# The dependencies are read from the libraries the programs and modules link: Qt's runtime
+# packages (the platform, image and multimedia plugins come with them) and the C++ runtime.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The fonts the windows name (Times New Roman, Courier New) have metric twins there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+set(CPACK_STRIP_FILES ON)
+file(WRITE ${TALLORY_PACKAGING_DIR}/conffiles "${TALLORY_FOLDER_CONF}\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TALLORY_PACKAGING_DIR}/conffiles)
+include(CPack)
