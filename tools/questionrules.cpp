@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -16,74 +17,90 @@ struct Problem {
     QString reason;
 };
 
-// A text with the Windows-1251 byte of each character. One converter serves the whole text;
-// only a text that does not fit is gone through character by character, because opening a
-// converter for every character made checking a large bank slow.
-class EncodedText
+// What a byte of the code page does to a stored line.
+enum class ByteClass : unsigned char { Fine, Nul, LineBreak, ScrambleBreak, Outside };
+
+// The code page as tables from character to byte and from byte to what it does, made once from
+// the converter itself. The workbench checks every question of a bank as it opens it; opening a
+// converter for each question made that many times slower than reading the bank.
+class CodePage
 {
 public:
-    explicit EncodedText(const QString &text) : m_text(text)
+    static const CodePage &instance()
     {
-        const auto whole = cp1251::encode(text);
-        m_oneByteEach = whole && whole->size() == text.size();
-        if (m_oneByteEach)
-            m_bytes = *whole;
+        static const CodePage page;
+        return page;
     }
 
-    const QString &text() const { return m_text; }
+    // The byte of a UTF-16 code unit; 0 for a character outside the code page too, told apart by
+    // the class.
+    unsigned char byteOf(char16_t c) const { return c < 0x80 ? static_cast<unsigned char>(c) : m_bytes[c]; }
 
-    // The length of the character at i: two for a surrogate pair.
-    qsizetype charLength(qsizetype i) const
+    ByteClass classOf(char16_t c, StoredAs storedAs) const
     {
-        return (m_text[i].isHighSurrogate() && i + 1 < m_text.size()) ? 2 : 1;
-    }
-
-    // The byte of the character at i, or nothing when the code page has no place for it.
-    std::optional<unsigned char> byteAt(qsizetype i) const
-    {
-        if (m_oneByteEach)
-            return static_cast<unsigned char>(m_bytes[i]);
-        const auto byte = cp1251::encode(m_text.mid(i, charLength(i)));
-        if (!byte || byte->size() != 1)
-            return std::nullopt;
-        return static_cast<unsigned char>(byte->at(0));
+        if (c >= 0x80 && m_bytes[c] == 0)
+            return ByteClass::Outside;
+        const ByteClass cls = m_classes[byteOf(c)];
+        return cls == ByteClass::ScrambleBreak && storedAs == StoredAs::Plain ? ByteClass::Fine : cls;
     }
 
 private:
-    QString m_text;
-    QByteArray m_bytes;
-    bool m_oneByteEach = false;
+    CodePage() : m_bytes(0x10000, 0)
+    {
+        for (int b = 0x80; b < 0x100; ++b) {
+            const QByteArray byte(1, static_cast<char>(b));
+            const QString ch = cp1251::decode(byte);
+            // Only a character that encodes back to its byte is in the code page (0x98 is not).
+            if (ch.size() == 1 && ch[0].unicode() >= 0x80 && cp1251::encode(ch) == std::optional<QByteArray>(byte))
+                m_bytes[ch[0].unicode()] = static_cast<unsigned char>(b);
+        }
+        for (int b = 0; b < 0x100; ++b) {
+            m_classes[b] = b == 0 ? ByteClass::Nul
+                           : b == '\n' || b == '\r' ? ByteClass::LineBreak
+                           : ScramblesToBreak(static_cast<unsigned char>(b)) ? ByteClass::ScrambleBreak
+                                                                             : ByteClass::Fine;
+        }
+    }
+
+    std::vector<unsigned char> m_bytes; // 0 for "none": below 0x80 every character is its own byte
+    std::array<ByteClass, 256> m_classes{};
 };
 
-std::optional<Problem> characterProblem(std::optional<unsigned char> byte, const QString &ch, StoredAs storedAs)
+std::optional<Problem> characterProblem(ByteClass cls, QStringView ch)
 {
-    if (!byte)
-        return Problem{QuestionRule::Character,
-                       QStringLiteral("символ %1 не входит в кодировку Windows-1251").arg(DescribeCharacter(ch))};
-    if (*byte == 0)
+    switch (cls) {
+    case ByteClass::Fine:
+        return std::nullopt;
+    case ByteClass::Outside:
+        return Problem{QuestionRule::Character, QStringLiteral("символ %1 не входит в кодировку Windows-1251")
+                                                    .arg(DescribeCharacter(ch.toString()))};
+    case ByteClass::Nul:
         return Problem{QuestionRule::Nul, QStringLiteral("символ U+0000 (NUL) недопустим: игра обрывает на нём текст")};
-    if (*byte == '\n' || *byte == '\r')
+    case ByteClass::LineBreak:
         return Problem{QuestionRule::LineBreak,
                        QStringLiteral("перевод строки недопустим: в вопроснике каждая запись занимает одну строку")};
-    if (storedAs == StoredAs::Scrambled && ScramblesToBreak(*byte))
-        return Problem{QuestionRule::ScrambleBreak,
-                       QStringLiteral("символ %1 нельзя сохранить в вопроснике: зашифрованный, он обрывает строку")
-                           .arg(DescribeCharacter(ch))};
-    return std::nullopt;
+    case ByteClass::ScrambleBreak:
+        break;
+    }
+    return Problem{QuestionRule::ScrambleBreak, QStringLiteral("символ %1 нельзя сохранить в вопроснике: зашифрованный, "
+                                                               "он обрывает строку").arg(DescribeCharacter(ch.toString()))};
 }
 
-// The character problems of text[from, to), each reason once, in order of appearance.
-QList<Problem> characterProblems(const EncodedText &text, qsizetype from, qsizetype to, StoredAs storedAs)
+// The character problems of a text, each reason once, in order of appearance.
+QList<Problem> characterProblems(QStringView text, StoredAs storedAs)
 {
+    const CodePage &page = CodePage::instance();
     QList<Problem> found;
-    for (qsizetype i = from; i < to;) {
-        const qsizetype len = text.charLength(i);
-        const auto problem = characterProblem(text.byteAt(i), text.text().mid(i, len), storedAs);
-        const bool named = problem && std::any_of(found.cbegin(), found.cend(), [&](const Problem &p) {
-                               return p.reason == problem->reason;
-                           });
-        if (problem && !named)
-            found.append(*problem);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        const ByteClass cls = len == 2 ? ByteClass::Outside : page.classOf(text[i].unicode(), storedAs);
+        if (cls != ByteClass::Fine) {
+            Problem problem = *characterProblem(cls, text.sliced(i, len));
+            const bool named = std::any_of(found.cbegin(), found.cend(),
+                                           [&](const Problem &p) { return p.reason == problem.reason; });
+            if (!named)
+                found.append(std::move(problem));
+        }
         i += len;
     }
     return found;
@@ -98,47 +115,80 @@ std::array<const QString *, 6> fieldTexts(const QuestionFields &f)
     return {&f.question, &f.right, &f.wrong1, &f.wrong2, &f.wrong3, &f.illustration};
 }
 
-void addFieldProblems(QList<QuestionProblem> &out, QuestionField field, const QString &text,
-                      const EncodedText &line, qsizetype at)
+void addFieldProblems(QList<QuestionProblem> &out, QuestionField field, const QString &text)
 {
     if (text.contains(QLatin1Char('|')))
         out.append({field, QStringLiteral("знак «|» внутри поля недопустим: он разделяет поля вопроса"),
                     QuestionRule::Separator});
-    for (const Problem &p : characterProblems(line, at, at + text.size(), StoredAs::Scrambled))
+    for (const Problem &p : characterProblems(text, StoredAs::Scrambled))
         out.append({field, p.reason, p.rule});
 }
 
-// The game skips a stored line that begins with "[" or ends with "]"; «ц» and «р» scramble to them.
-void addEndProblems(QList<QuestionProblem> &out, const EncodedText &line)
+// Whether the character, stored scrambled, becomes the given bracket.
+bool scramblesTo(QChar c, char bracket)
 {
-    const QString &text = line.text();
-    const auto first = line.byteAt(0);
-    if (first && static_cast<unsigned char>(*first ^ kScrambleKey) == '[')
+    const CodePage &page = CodePage::instance();
+    return page.classOf(c.unicode(), StoredAs::Plain) != ByteClass::Outside
+           && static_cast<unsigned char>(page.byteOf(c.unicode()) ^ kScrambleKey) == static_cast<unsigned char>(bracket);
+}
+
+// The game skips a stored line that begins with "[" or ends with "]"; «ц» and «р» scramble to
+// them. An empty question or illustration leaves "|" at that end, which is harmless.
+void addEndProblems(QList<QuestionProblem> &out, const QuestionFields &fields)
+{
+    if (!fields.question.isEmpty() && scramblesTo(fields.question.front(), '['))
         out.append({QuestionField::Question,
                     QStringLiteral("строка начинается с «%1»: зашифрованная, она начнётся с «[», и игра её пропустит")
-                        .arg(text.front()),
+                        .arg(fields.question.front()),
                     QuestionRule::BeginsAsHeader});
-    const auto last = line.byteAt(text.size() - 1);
-    if (last && static_cast<unsigned char>(*last ^ kScrambleKey) == ']')
-        out.append({QuestionField::Illustration, // with no illustration the line ends in "|"
+    if (!fields.illustration.isEmpty() && scramblesTo(fields.illustration.back(), ']'))
+        out.append({QuestionField::Illustration,
                     QStringLiteral("строка кончается на «%1»: зашифрованная, она кончится на «]», и игра её пропустит")
-                        .arg(text.back()),
+                        .arg(fields.illustration.back()),
                     QuestionRule::EndsAsHeader});
 }
 
-// Answers are compared with blanks collapsed but letter case kept: «Co» and «CO» are two answers
-// in a chemistry lesson.
+bool isBlank(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u == ' ' || (u >= '\t' && u <= '\r');
+    return u == 0x85 || u == 0xA0 || (u >= 0x1680 && c.isSpace()); // Cyrillic is never a blank
+}
+
+// Whether two answers read alike: blanks at the ends left out, a run of blanks inside as one, letter
+// case kept. Compared in place, since every answer of a bank is compared with its neighbours.
+bool sameAnswer(QStringView a, QStringView b)
+{
+    a = a.trimmed();
+    b = b.trimmed();
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isBlank(a[i]) && isBlank(b[j])) {
+            while (i < a.size() && isBlank(a[i]))
+                ++i;
+            while (j < b.size() && isBlank(b[j]))
+                ++j;
+        } else if (a[i++] != b[j++]) {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
+}
+
+// «Co» and «CO» are two answers in a chemistry lesson, so letter case counts.
 void addAnswerProblems(QList<QuestionProblem> &out, const QuestionFields &fields)
 {
     const auto texts = fieldTexts(fields);
     for (size_t i = 0; i < 5; ++i) {
-        if (texts[i]->trimmed().isEmpty()) {
+        if (QStringView(*texts[i]).trimmed().isEmpty()) {
             out.append({kFields[i], QStringLiteral("пустое поле: %1").arg(QuestionFieldName(kFields[i])),
                         QuestionRule::Empty});
             continue;
         }
         for (size_t earlier = 1; earlier < i; ++earlier) {
-            if (texts[earlier]->simplified() != texts[i]->simplified())
+            if (!sameAnswer(*texts[earlier], *texts[i]))
                 continue;
             out.append({kFields[i], QStringLiteral("%1 и %2 одинаковы: на двух кнопках будет один и тот же ответ")
                                         .arg(QuestionFieldName(kFields[earlier]), QuestionFieldName(kFields[i])),
@@ -152,15 +202,11 @@ void addAnswerProblems(QList<QuestionProblem> &out, const QuestionFields &fields
 
 QList<QuestionProblem> CheckQuestion(const QuestionFields &fields)
 {
-    const EncodedText line(QuestionLine(fields));
     const auto texts = fieldTexts(fields);
     QList<QuestionProblem> problems;
-    qsizetype at = 0;
-    for (size_t i = 0; i < kFields.size(); ++i) {
-        addFieldProblems(problems, kFields[i], *texts[i], line, at);
-        at += texts[i]->size() + 1;
-    }
-    addEndProblems(problems, line);
+    for (size_t i = 0; i < kFields.size(); ++i)
+        addFieldProblems(problems, kFields[i], *texts[i]);
+    addEndProblems(problems, fields);
     addAnswerProblems(problems, fields);
     std::stable_sort(problems.begin(), problems.end(), [](const QuestionProblem &a, const QuestionProblem &b) {
         return static_cast<int>(a.field) < static_cast<int>(b.field);
@@ -185,7 +231,7 @@ QuestionFields SplitQuestionLine(const QString &line)
 QStringList TextProblems(const QString &text, StoredAs storedAs)
 {
     QStringList reasons;
-    for (const Problem &p : characterProblems(EncodedText(text), 0, text.size(), storedAs))
+    for (const Problem &p : characterProblems(text, storedAs))
         reasons.append(p.reason);
     return reasons;
 }
