@@ -5,6 +5,15 @@
 #include <QStringList>
 #include <QWidget>
 
+class GradeChart;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class ResultsFiles;
+class ResultsFilter;
+class ResultsModel;
+
 class ResultsView : public QWidget
 {
     Q_OBJECT
@@ -20,4 +29,30 @@ public:
     /// Writes the records shown as CSV, as tallory-results --csv does; false with a message box
     /// reported through the returned error text when it cannot be written.
     bool exportCsv(const QString &path, QString *error = nullptr) const;
+
+public slots:
+    /// Reads the files again now; a change of a watched file calls it by itself.
+    void refresh();
+
+signals:
+    /// The records shown were read again because the files changed since they were last read.
+    void refreshed();
+
+private:
+    void buildLayout();
+    void showSources();
+    void fillLessons();
+    void chooseLesson(int index);
+    void typeName(const QString &text);
+    void updateShown();
+    QString statusText() const;
+
+    ResultsFiles *m_files = nullptr;   ///< the open files and their watcher
+    ResultsModel *m_model = nullptr;   ///< every record of the open files, merged
+    ResultsFilter *m_filter = nullptr; ///< the records asked for, sorted as asked
+    QComboBox *m_lessonBox = nullptr;  ///< "Все занятия" and every lesson of the records
+    QLineEdit *m_nameEdit = nullptr;   ///< part of a name, filtering as it is typed
+    QTableView *m_table = nullptr;     ///< the records shown
+    GradeChart *m_chart = nullptr;     ///< grade counts of the records shown
+    QLabel *m_status = nullptr;        ///< how many records are shown, and files that could not be read
 };

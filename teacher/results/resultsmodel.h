@@ -1,0 +1,51 @@
+#pragma once
+// The merged records of the open results files as a table: lesson, name, levels passed, grade,
+// the files that hold the record and its state. Damaged and conflicting rows carry a colour
+// and say why in their tooltip.
+
+#include "resultsmerge.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+
+#include <vector>
+
+class ResultsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { Lesson, Name, Levels, Grade, File, State, ColumnCount };
+
+    /// Background of a damaged record and of one that conflicts with another copy.
+    static inline const QColor kDamagedColor = QColor(0xF6, 0xC6, 0xC0);
+    static inline const QColor kConflictColor = QColor(0xFF, 0xE2, 0x8A);
+
+    explicit ResultsModel(QObject *parent = nullptr);
+
+    /// Shows the records of these files, merged, in place of the ones shown.
+    void setSources(std::vector<ResultsSource> sources);
+    const std::vector<ResultsSource> &sources() const { return m_sources; }
+
+    const ResultRow &resultRow(int row) const { return m_rows[size_t(row)]; }
+
+    /// Every lesson of the records, upper-cased as the game matches them, in alphabetical order.
+    QList<QByteArray> lessons() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    const QStringList &fields(int row) const;
+    QString text(int row, int column) const;
+    QString stateText(const ResultRow &row) const;
+    QString toolTip(const ResultRow &row, int column) const;
+
+    std::vector<ResultsSource> m_sources;
+    std::vector<ResultRow> m_rows;
+    /// The displayed fields of the rows painted so far. Decoding is slow next to painting:
+    /// each row is decoded once, when it is first seen.
+    mutable std::vector<QStringList> m_fields;
+};
