@@ -9,8 +9,11 @@
 
 int main(int argc, char **argv)
 {
-    // The illustration pane shares its rendering context with the window.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No Qt::AA_ShareOpenGLContexts here, although the browser engine asks for it: with it the
+    // application makes a GL context as it starts, which maps the GL driver (on a machine
+    // without a GPU, Mesa's software renderer and libLLVM) and triples the memory of a game
+    // that may never show a web page. The illustration pane loads the engine late and lets it
+    // draw in software; see game/illustrationpane.cpp.
     QApplication app(argc, argv);
     PrepareApplication(QStringLiteral(TALLORY_VERSION));
 

@@ -19,7 +19,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: startup_probe_game PROGRAM-FOLDER\n");
         return 2;
     }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // As the program entry: no shared GL context made at start-up.
     QApplication app(argc, argv);
     PrepareApplication(QStringLiteral("probe"));
 

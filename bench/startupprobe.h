@@ -31,6 +31,15 @@ inline qint64 monotonicNs()
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
+/// Milliseconds of processor time this process has used, all its threads together. On a busy
+/// machine the wall clock also counts the waits for a processor; this figure does not.
+inline double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
 /// Milliseconds since the driver launched this process, from TALLORY_LAUNCH_NS; -1 without it.
 inline double msSinceLaunch()
 {
@@ -146,6 +155,7 @@ private:
     void painted()
     {
         sayMs("painted", msSinceLaunch());
+        sayMs("cpu", cpuMs());
         say("window", QByteArray::number(m_window->width()) + 'x' + QByteArray::number(m_window->height()));
         QTimer::singleShot(kIdleMs, this, [this] { idled(); });
     }
