@@ -36,9 +36,10 @@ Grade gradeOf(const ResultEntry &e)
 {
     if (e.state == ResultEntry::State::Damaged)
         return Grade::Unknown;
-    const int levels[kGradeCount] = {1, 6, 11, 16};
+    // The words are made once: each GradeWord call converts its text from Unicode afresh.
+    static const QByteArray words[kGradeCount] = {GradeWord(1), GradeWord(6), GradeWord(11), GradeWord(16)};
     for (int g = 0; g < kGradeCount; ++g) {
-        if (e.grade == GradeWord(levels[g]))
+        if (e.grade == words[g])
             return static_cast<Grade>(g);
     }
     return Grade::Unknown;
