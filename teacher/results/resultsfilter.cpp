@@ -7,17 +7,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
-
-namespace {
-
-template <typename T>
-int compare(const T &a, const T &b)
-{
-    return a < b ? -1 : (b < a ? 1 : 0);
-}
-
-} // namespace
 
 ResultsFilter::ResultsFilter(QObject *parent)
     : QAbstractProxyModel(parent)
@@ -111,11 +102,19 @@ void ResultsFilter::sortAll()
     std::iota(m_order.begin(), m_order.end(), 0);
     if (m_sortColumn < 0 || !m_results)
         return;
+    // Within equal values, and in the name column, by name: a lesson's pupils read alphabetically.
+    rankNames();
+    const std::vector<qint64> keys = columnKeys();
+    const auto less = [&](int a, int b) {
+        const auto sa = size_t(a);
+        const auto sb = size_t(b);
+        return keys[sa] != keys[sb] ? keys[sa] < keys[sb] : m_nameRank[sa] < m_nameRank[sb];
+    };
     // Stable, both ways: equal records keep their file order whichever way the column runs.
     if (m_sortOrder == Qt::AscendingOrder)
-        std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return less(a, b); });
+        std::stable_sort(m_order.begin(), m_order.end(), less);
     else
-        std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return less(b, a); });
+        std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) { return less(b, a); });
 }
 
 void ResultsFilter::prepare()
@@ -126,6 +125,7 @@ void ResultsFilter::prepare()
     m_lessonOf.clear();
     m_gradeOf.clear();
     m_lessons.clear();
+    m_nameRank.clear();
     QHash<QByteArray, int> lessonNumbers;
     for (int r = 0; r < n; ++r) {
         const ResultRow &row = m_results->resultRow(r);
@@ -185,33 +185,68 @@ std::vector<char> ResultsFilter::nameMatches() const
     return matches;
 }
 
-bool ResultsFilter::less(int left, int right) const
+// Each record's place in the column's order, ties left at 0: sorting then compares numbers.
+std::vector<qint64> ResultsFilter::columnKeys() const
 {
-    const ResultRow &a = m_results->resultRow(left);
-    const ResultRow &b = m_results->resultRow(right);
-    int order = 0;
-    switch (m_sortColumn) {
-    case ResultsModel::Lesson:
-        order = compare(a.lessonKey, b.lessonKey);
-        break;
-    case ResultsModel::Levels:
-        order = compare(a.entry.levels, b.entry.levels);
-        break;
-    case ResultsModel::Grade:
-        order = compare(int(a.grade), int(b.grade));
-        break;
-    case ResultsModel::File:
-        order = compare(a.files, b.files);
-        break;
-    case ResultsModel::State:
-        order = compare(std::pair(int(a.entry.state), a.conflicts.size()),
-                        std::pair(int(b.entry.state), b.conflicts.size()));
-        break;
-    default:
-        break;
+    const size_t n = m_lessonOf.size();
+    std::vector<qint64> keys(n, 0);
+    if (m_sortColumn == ResultsModel::Lesson) {
+        // Windows-1251 keeps the upper-case Cyrillic letters in alphabetical order.
+        QList<QByteArray> sorted = m_lessons;
+        std::sort(sorted.begin(), sorted.end());
+        for (size_t r = 0; r < n; ++r)
+            keys[r] = sorted.indexOf(m_lessons[m_lessonOf[r]]);
+    } else if (m_sortColumn == ResultsModel::File) {
+        std::map<QList<int>, qint64> places;
+        for (size_t r = 0; r < n; ++r)
+            places.emplace(m_results->resultRow(int(r)).files, 0);
+        qint64 place = 0;
+        for (auto &entry : places)
+            entry.second = place++;
+        for (size_t r = 0; r < n; ++r)
+            keys[r] = places[m_results->resultRow(int(r)).files];
+    } else {
+        for (size_t r = 0; r < n; ++r)
+            keys[r] = key(int(r));
     }
-    // Within equal values, and in the name column, by name: a lesson's pupils read alphabetically.
-    return order != 0 ? order < 0 : a.nameKey < b.nameKey;
+    return keys;
+}
+
+qint64 ResultsFilter::key(int source) const
+{
+    const ResultRow &row = m_results->resultRow(source);
+    switch (m_sortColumn) {
+    case ResultsModel::Levels:
+        return row.entry.levels;
+    case ResultsModel::Grade:
+        return m_gradeOf[size_t(source)];
+    case ResultsModel::State:
+        return (qint64(row.entry.state) << 32) + row.conflicts.size();
+    default:
+        return 0;
+    }
+}
+
+// Every name's place in alphabetical order, made once for the records read.
+void ResultsFilter::rankNames()
+{
+    const size_t n = m_lessonOf.size();
+    if (m_nameRank.size() == n)
+        return;
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) { return name(a) < name(b); });
+    m_nameRank.assign(n, 0);
+    for (size_t i = 1; i < n; ++i) {
+        const bool same = name(order[i]) == name(order[i - 1]);
+        m_nameRank[size_t(order[i])] = same ? m_nameRank[size_t(order[i - 1])] : int(i);
+    }
+}
+
+QByteArrayView ResultsFilter::name(int source) const
+{
+    const int start = m_nameStart[size_t(source)];
+    return QByteArrayView(m_names.constData() + start, m_nameStart[size_t(source) + 1] - start);
 }
 
 QModelIndex ResultsFilter::mapToSource(const QModelIndex &proxyIndex) const

@@ -67,7 +67,10 @@ private:
     void sortAll();
     void filterAll();
     std::vector<char> nameMatches() const;
-    bool less(int a, int b) const;
+    std::vector<qint64> columnKeys() const;
+    qint64 key(int source) const;
+    void rankNames();
+    QByteArrayView name(int source) const;
 
     ResultsModel *m_results = nullptr;
     std::optional<QByteArray> m_lesson;
@@ -86,4 +89,5 @@ private:
     std::vector<int> m_lessonOf;   ///< the lesson's number in m_lessons
     std::vector<signed char> m_gradeOf; ///< Grade, -1 when unknown
     QList<QByteArray> m_lessons;   ///< the upper-cased lessons, numbered as met
+    std::vector<int> m_nameRank;   ///< each name's place in alphabetical order; made at the first sort
 };

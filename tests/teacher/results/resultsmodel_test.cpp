@@ -146,6 +146,11 @@ TEST_F(ResultsTable, SortsByTheColumnBothWays)
     filter.sort(ResultsModel::Grade);
     EXPECT_EQ(column(filter, ResultsModel::Grade),
               QStringList({"", "Неудовлетворительно", "Удовлетворительно", "Хорошо", "Отлично"}));
+    filter.sort(ResultsModel::Lesson);
+    EXPECT_EQ(column(filter, ResultsModel::Name), QStringList({"", "ПЕТРОВА", "АБ", "БА", "ИВАНОВ"}))
+        << "by lesson, then by name";
+    filter.sort(ResultsModel::File);
+    EXPECT_EQ(column(filter, ResultsModel::Name), QStringList({"АБ", "ИВАНОВ", "", "БА", "ПЕТРОВА"}));
     filter.sort(-1);
     EXPECT_EQ(column(filter, ResultsModel::Name), QStringList({"ИВАНОВ", "АБ", "БА", "ПЕТРОВА", ""}));
 }
