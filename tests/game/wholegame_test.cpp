@@ -283,9 +283,9 @@ TEST_F(WholeGame, NoSecondEvaluationWhileOneRuns)
     int reentered = 0;
     watching.during = [&](int) {
         ++reentered;
-        f.FaqBtn1Click(1);
-        f.N6Click();
-        f.NewGame();
+        f.FaqBtn[1]->Click();
+        f.N6->trigger();
+        f.N2->trigger();
         f.Timer2Timer();
         f.N4->trigger();
         f.N5->trigger();
