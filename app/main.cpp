@@ -1,10 +1,12 @@
 // The program entry: the application, the main window and its services, the message loop.
 
-#include "files.h"
+#include "programfolder.h"
 #include "programservices.h"
 #include "tform1.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
 #include <QScreen>
 
 int main(int argc, char **argv)
@@ -17,7 +19,20 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     PrepareApplication(QStringLiteral(TALLORY_VERSION));
 
-    ProgramServices services(ProgramFolder(), QGuiApplication::primaryScreen()->size());
+    // "--folder PATH": an installed game keeps its data in a folder of the school's choosing.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Таллори! — игра-экзамен."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddFolderOption(parser);
+    parser.process(app);
+    const Result<QString> folder = ProgramFolderFromArguments(parser);
+    if (!folder.ok()) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), folder.error);
+        return 1;
+    }
+
+    ProgramServices services(folder.value, QGuiApplication::primaryScreen()->size());
     TForm1 form(services.services());
     form.showFullScreen();
     return QApplication::exec();
