@@ -1,0 +1,228 @@
+#include "lessonsmodel.h"
+
+#include "bankcheck.h"
+#include "cp1251.h"
+#include "diagnostic.h"
+#include "faq.h"
+#include "inifile.h"
+#include "linescan.h"
+#include "lockedfile.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QByteArray &bankKey()
+{
+    static const QByteArray key = cp1251::text(u"Вопросник");
+    return key;
+}
+
+// The distinct section names of an INI text, first spelling of each, in file order.
+QList<QByteArray> sectionNames(const QByteArray &text)
+{
+    QList<QByteArray> names;
+    LineScanner scan(text.constData(), text.constData() + text.size());
+    LineSpan span;
+    while (scan.next(span)) {
+        const IniLine line = ClassifyIniLine(QByteArrayView(span.begin, span.length));
+        if (line.kind != IniLine::Section)
+            continue;
+        const bool known = std::any_of(names.begin(), names.end(), [&](const QByteArray &n) {
+            return cp1251::equalsNoCase(n, line.name);
+        });
+        if (!known)
+            names.append(line.name.toByteArray());
+    }
+    return names;
+}
+
+} // namespace
+
+LessonsModel::LessonsModel(const QString &folder, QObject *parent) : QAbstractTableModel(parent), m_folder(folder)
+{
+    reload();
+}
+
+QString LessonsModel::settingsPath() const
+{
+    return m_folder + QStringLiteral("tallory.ini");
+}
+
+void LessonsModel::reload()
+{
+    beginResetModel();
+    m_lessons.clear();
+    const auto file = ReadWholeFile(settingsPath());
+    const QByteArray text = file.ok() ? file.value.value_or(QByteArray()) : QByteArray();
+    for (const QByteArray &name : sectionNames(text)) {
+        // The game reads the first section of a name only, and so does this list.
+        if (const auto bank = IniFindValue(text, name, bankKey()))
+            m_lessons.append(describe(name, *bank));
+    }
+    endResetModel();
+}
+
+LessonsModel::Lesson LessonsModel::describe(QByteArray section, QByteArray bank) const
+{
+    Lesson l{std::move(section), std::move(bank), {}, false};
+    const QString file = FindBankFile(l.bank, m_folder);
+    if (file.isEmpty()) {
+        l.state = l.bank.isEmpty() ? QStringLiteral("вопросник не указан") : QStringLiteral("файл не найден");
+        return l;
+    }
+    const auto bytes = ReadWholeFile(file);
+    if (!bytes.ok() || !bytes.value) {
+        l.state = bytes.error;
+        return l;
+    }
+    const CheckOutcome checked = CheckBank(*bytes.value);
+    QStringList empty;
+    for (int level : checked.emptyLevels())
+        empty.append(QString::number(level));
+    l.playable = empty.isEmpty();
+    l.state = l.playable ? QStringLiteral("годится для игры") : QStringLiteral("нет вопросов уровней ") + empty.join(QStringLiteral(", "));
+    return l;
+}
+
+QString LessonsModel::code(int row) const
+{
+    return cp1251::decode(m_lessons[row].section);
+}
+
+QString LessonsModel::storedPath(const QString &bankFile) const
+{
+    const QString absolute = QFileInfo(bankFile).absoluteFilePath();
+    const QString folder = QDir(m_folder).absolutePath() + QLatin1Char('/');
+    const QString path = absolute.startsWith(folder) ? absolute.mid(folder.size()) : absolute;
+    return QDir::toNativeSeparators(path);
+}
+
+Result<QByteArray> LessonsModel::lessonCode(const QString &code, int exceptRow) const
+{
+    using R = Result<QByteArray>;
+    // The game upper-cases the code a student types; the section is written the same way.
+    const QString upper = code.trimmed().toUpper();
+    if (upper.isEmpty())
+        return R::failure(QStringLiteral("Код занятия не может быть пустым."));
+    const auto bytes = cp1251::encode(upper);
+    if (!bytes)
+        return R::failure(QStringLiteral("Код «%1» нельзя записать в кодировке Windows-1251: символ %2.")
+                              .arg(upper, DescribeCharacter(cp1251::firstUnencodable(upper))));
+    for (int row = 0; row < m_lessons.size(); ++row) {
+        if (row != exceptRow && cp1251::equalsNoCase(m_lessons[row].section, *bytes))
+            return R::failure(QStringLiteral("Занятие «%1» уже есть.").arg(upper));
+    }
+    return R::success(*bytes);
+}
+
+Result<QByteArray> LessonsModel::bankValue(const QString &bankPath) const
+{
+    const QString stored = bankPath.trimmed();
+    const auto bytes = cp1251::encode(stored);
+    if (!bytes)
+        return Result<QByteArray>::failure(QStringLiteral("Путь «%1» нельзя записать в кодировке Windows-1251: "
+                                                          "переименуйте файл или папку.").arg(stored));
+    return Result<QByteArray>::success(*bytes);
+}
+
+Status LessonsModel::addLesson(const QString &code, const QString &bankPath)
+{
+    const auto section = lessonCode(code, -1);
+    if (!section.ok())
+        return Status::failure(section.error);
+    const auto bank = bankValue(bankPath);
+    if (!bank.ok())
+        return Status::failure(bank.error);
+    const Status s = IniWriteString(settingsPath(), section.value, bankKey(), bank.value);
+    reload();
+    return s;
+}
+
+Status LessonsModel::renameLesson(int row, const QString &code)
+{
+    const auto section = lessonCode(code, row);
+    if (!section.ok())
+        return Status::failure(section.error);
+    const Status s = IniRenameSection(settingsPath(), m_lessons[row].section, section.value);
+    reload();
+    return s;
+}
+
+Status LessonsModel::removeLesson(int row)
+{
+    const Status s = IniDeleteSection(settingsPath(), m_lessons[row].section);
+    reload();
+    return s;
+}
+
+Status LessonsModel::setBank(int row, const QString &bankPath)
+{
+    const auto bank = bankValue(bankPath);
+    if (!bank.ok())
+        return Status::failure(bank.error);
+    const Status s = IniWriteString(settingsPath(), m_lessons[row].section, bankKey(), bank.value);
+    reload();
+    return s;
+}
+
+int LessonsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_lessons.size());
+}
+
+int LessonsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant LessonsModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Lesson &l = m_lessons[index.row()];
+    if (role == Qt::BackgroundRole && index.column() == State && !l.playable)
+        return QColor(0xFF, 0xC8, 0xC8);
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
+        return {};
+    switch (index.column()) {
+    case Code: return cp1251::decode(l.section);
+    case Bank: return cp1251::decode(l.bank);
+    default: return l.state;
+    }
+}
+
+bool LessonsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return false;
+    const int column = index.column();
+    if (column == State || value.toString() == data(index, Qt::EditRole).toString())
+        return false;
+    const Status s = column == Code ? renameLesson(index.row(), value.toString()) : setBank(index.row(), value.toString());
+    if (!s.ok())
+        emit refused(s.error);
+    return s.ok();
+}
+
+QVariant LessonsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return {};
+    switch (section) {
+    case Code: return QStringLiteral("Код занятия");
+    case Bank: return QStringLiteral("Вопросник");
+    case State: return QStringLiteral("Проверка");
+    default: return {};
+    }
+}
+
+Qt::ItemFlags LessonsModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags base = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return index.column() == State ? base : base | Qt::ItemIsEditable;
+}

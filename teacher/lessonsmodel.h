@@ -1,0 +1,61 @@
+#pragma once
+// The lessons of the settings file: each lesson code with the bank the game opens for it, and
+// whether the game finds a playable bank there. Every change goes through the data layer's INI
+// routines, so the rest of the settings file stays byte for byte.
+
+#include "result.h"
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QList>
+
+class LessonsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { Code, Bank, State, ColumnCount };
+
+    /// folder: the program folder, ending in "/", whose tallory.ini is shown.
+    explicit LessonsModel(const QString &folder, QObject *parent = nullptr);
+
+    QString settingsPath() const;
+    /// Reads the lessons of the settings file again.
+    void reload();
+
+    /// The lesson code of a row, as shown.
+    QString code(int row) const;
+    /// The path the settings file holds for a bank file: relative when it lies in the program folder.
+    QString storedPath(const QString &bankFile) const;
+
+    // bankPath: the text the settings file is to hold (see storedPath for a chosen file).
+    Status addLesson(const QString &code, const QString &bankPath);
+    Status renameLesson(int row, const QString &code);
+    Status removeLesson(int row);
+    Status setBank(int row, const QString &bankPath);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    /// A change could not be made; the text says why, in Russian.
+    void refused(const QString &why);
+
+private:
+    struct Lesson {
+        QByteArray section; // as the file spells it
+        QByteArray bank;
+        QString state;
+        bool playable = false;
+    };
+    Lesson describe(QByteArray section, QByteArray bank) const;
+    Result<QByteArray> lessonCode(const QString &code, int exceptRow) const;
+    Result<QByteArray> bankValue(const QString &bankPath) const;
+
+    QString m_folder;
+    QList<Lesson> m_lessons;
+};

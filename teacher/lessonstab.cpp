@@ -1,0 +1,112 @@
+#include "lessonstab.h"
+
+#include "lessonsmodel.h"
+#include "prompts.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kBankFilter = QStringLiteral("Вопросники (*.faq);;Все файлы (*)");
+
+} // namespace
+
+LessonsTab::LessonsTab(const QString &folder, TeacherPrompts *prompts, QWidget *parent)
+    : QWidget(parent), m_prompts(prompts), m_model(new LessonsModel(folder, this))
+{
+    m_table = new QTableView(this);
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(LessonsModel::Code, 180);
+    m_table->setColumnWidth(LessonsModel::Bank, 320);
+
+    auto *buttons = new QHBoxLayout;
+    const auto button = [&](const QString &text, const char *name, auto slot) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        buttons->addWidget(b);
+        connect(b, &QPushButton::clicked, this, slot);
+    };
+    button(QStringLiteral("Добавить…"), "addLesson", [this] { addLesson(); });
+    button(QStringLiteral("Переименовать…"), "renameLesson", [this] { renameLesson(); });
+    button(QStringLiteral("Вопросник…"), "chooseBank", [this] { chooseBank(); });
+    button(QStringLiteral("Удалить"), "removeLesson", [this] { removeLesson(); });
+    auto *reload = new QPushButton(QStringLiteral("Перечитать"), this);
+    connect(reload, &QPushButton::clicked, m_model, &LessonsModel::reload);
+    buttons->addWidget(reload);
+    buttons->addStretch(1);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *intro = new QLabel(QStringLiteral("Занятия файла настроек %1. Код занятия ученик вводит в начале игры; "
+                                            "путь к вопроснику проверяется так, как его ищет игра.")
+                                 .arg(QDir::toNativeSeparators(m_model->settingsPath())), this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(buttons);
+    connect(m_model, &LessonsModel::refused, this, &LessonsTab::report);
+}
+
+void LessonsTab::addLesson(const QString &suggested)
+{
+    const auto code = m_prompts->askText(this, QStringLiteral("Новое занятие"), QStringLiteral("Код занятия:"), {});
+    if (!code)
+        return;
+    const QString file = suggested.isEmpty() ? m_prompts->openFile(this, QStringLiteral("Вопросник занятия"), kBankFilter)
+                                             : suggested;
+    if (file.isEmpty())
+        return;
+    report(m_model->addLesson(*code, m_model->storedPath(file)).error);
+}
+
+void LessonsTab::renameLesson()
+{
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const auto code = m_prompts->askText(this, QStringLiteral("Переименовать занятие"), QStringLiteral("Новый код занятия:"),
+                                         m_model->code(row));
+    if (code)
+        report(m_model->renameLesson(row, *code).error);
+}
+
+void LessonsTab::removeLesson()
+{
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    if (m_prompts->confirm(this, QStringLiteral("Удалить занятие"),
+                           QStringLiteral("Удалить занятие «%1» из файла настроек? Вопросник останется на месте.")
+                               .arg(m_model->code(row))))
+        report(m_model->removeLesson(row).error);
+}
+
+void LessonsTab::chooseBank()
+{
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const QString file = m_prompts->openFile(this, QStringLiteral("Вопросник занятия"), kBankFilter);
+    if (!file.isEmpty())
+        report(m_model->setBank(row, m_model->storedPath(file)).error);
+}
+
+int LessonsTab::currentRow() const
+{
+    const QModelIndex i = m_table->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void LessonsTab::report(const QString &error)
+{
+    if (!error.isEmpty())
+        m_prompts->showError(this, QStringLiteral("Занятия"), error);
+}

@@ -1,0 +1,40 @@
+// tallory-teacher: the teacher's workbench, working on the program folder it stands in or on
+// the one named by --folder.
+
+#include "programfolder.h"
+#include "prompts.h"
+#include "teacherwindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quarnel"));
+    QApplication::setApplicationName(QStringLiteral("tallory-teacher"));
+    QApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Таллори! Мастерская учителя: вопросники, занятия и результаты."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddFolderOption(parser);
+    parser.addPositionalArgument(QStringLiteral("вопросник"), QStringLiteral("Вопросник или текст вопросов, который открыть."),
+                                 QStringLiteral("[вопросник]"));
+    parser.process(app);
+
+    const auto folder = ProgramFolderFromArguments(parser);
+    if (!folder.ok()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Мастерская учителя"), folder.error);
+        return 1;
+    }
+
+    DialogPrompts prompts;
+    TeacherWindow window(folder.value, &prompts);
+    if (!parser.positionalArguments().isEmpty())
+        window.openBank(parser.positionalArguments().constFirst());
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,57 @@
+#include "prompts.h"
+
+#include "bankformat.h"
+#include "importdialog.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+QString DialogPrompts::openFile(QWidget *parent, const QString &caption, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, {}, filter);
+}
+
+QString DialogPrompts::saveFile(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
+std::optional<QString> DialogPrompts::askText(QWidget *parent, const QString &caption, const QString &label,
+                                              const QString &text)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, caption, label, QLineEdit::Normal, text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
+std::optional<int> DialogPrompts::askLevel(QWidget *parent, const QString &caption, int current)
+{
+    bool ok = false;
+    const int level = QInputDialog::getInt(parent, caption, QStringLiteral("Уровень (1 … 15):"), current, 1, kBankLevels, 1, &ok);
+    if (!ok)
+        return std::nullopt;
+    return level;
+}
+
+bool DialogPrompts::confirm(QWidget *parent, const QString &caption, const QString &text)
+{
+    return QMessageBox::question(parent, caption, text) == QMessageBox::Yes;
+}
+
+void DialogPrompts::showError(QWidget *parent, const QString &caption, const QString &text, const QString &details)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
+}
+
+std::optional<ImportPlacement> DialogPrompts::reviewImport(QWidget *parent, const ImportOutcome &outcome, int level)
+{
+    ImportDialog dialog(outcome, level, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.placement();
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The teacher's guide to the workbench, shown by F1.
+
+#include <QDialog>
+
+class QTextBrowser;
+
+class TeacherHelp : public QDialog
+{
+    Q_OBJECT
+public:
+    /// The guide, not modal; close it with its button or the window's own.
+    explicit TeacherHelp(QWidget *parent = nullptr);
+
+    /// The guide as shown, for tests.
+    QString guideText() const;
+
+private:
+    QTextBrowser *m_browser = nullptr;
+};

@@ -1,0 +1,335 @@
+#include "teacherwindow.h"
+
+#include "bankdocument.h"
+#include "bankeditor.h"
+#include "bankfile.h"
+#include "lessonstab.h"
+#include "prompts.h"
+#include "resultsview.h"
+#include "teacherhelp.h"
+#include "toolio.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTabWidget>
+
+namespace {
+
+constexpr int kRecentFiles = 8;
+const QString kBankFilter = QStringLiteral("Вопросники и тексты вопросов (*.faq *.txt);;Все файлы (*)");
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("Quarnel"), QStringLiteral("tallory-teacher"));
+}
+
+QAction *addItem(QMenu *menu, const QString &text, const QKeySequence &key, const char *name)
+{
+    QAction *a = menu->addAction(text);
+    a->setShortcut(key);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+} // namespace
+
+TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWidget *parent)
+    : QMainWindow(parent), m_folder(folder), m_prompts(prompts), m_doc(new BankDocument(this))
+{
+    m_editor = new BankEditor(m_doc, folder, prompts, this);
+    m_lessons = new LessonsTab(folder, prompts, this);
+    m_results = new ResultsView(this);
+    m_tabs = new QTabWidget(this);
+    m_tabs->addTab(m_editor, QStringLiteral("Вопросник"));
+    m_tabs->addTab(m_lessons, QStringLiteral("Занятия"));
+    m_tabs->addTab(m_results, QStringLiteral("Результаты"));
+    setCentralWidget(m_tabs);
+    buildMenus();
+    connect(m_doc->undoStack(), &QUndoStack::cleanChanged, this, &TeacherWindow::updateTitle);
+    m_doc->reset(EditorBank{});
+    updateTitle();
+    restoreSettings();
+}
+
+TeacherWindow::~TeacherWindow() = default;
+
+void TeacherWindow::buildMenus()
+{
+    menuBar()->addMenu(buildFileMenu());
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Правка"));
+    QAction *undo = m_doc->undoStack()->createUndoAction(this, QStringLiteral("Отменить"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setObjectName(QStringLiteral("actionUndo"));
+    QAction *redo = m_doc->undoStack()->createRedoAction(this, QStringLiteral("Повторить"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setObjectName(QStringLiteral("actionRedo"));
+    edit->addAction(undo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    edit->addActions(m_editor->editActions());
+    // The window owns the undo and redo shortcuts, so they work from whichever tab is shown.
+    addAction(undo);
+    addAction(redo);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Справка"));
+    QAction *guide = addItem(help, QStringLiteral("Справка"), Qt::Key_F1, "actionHelp");
+    connect(guide, &QAction::triggered, this, &TeacherWindow::showHelp);
+}
+
+QMenu *TeacherWindow::buildFileMenu()
+{
+    auto *file = new QMenu(QStringLiteral("&Файл"), this);
+    connect(addItem(file, QStringLiteral("Новый вопросник"), QKeySequence::New, "actionNew"), &QAction::triggered,
+            this, &TeacherWindow::newBank);
+    connect(addItem(file, QStringLiteral("Открыть вопросник…"), QKeySequence::Open, "actionOpen"),
+            &QAction::triggered, this, &TeacherWindow::chooseBank);
+    m_recent = file->addMenu(QStringLiteral("Последние вопросники"));
+    connect(addItem(file, QStringLiteral("Сохранить"), QKeySequence::Save, "actionSave"), &QAction::triggered, this,
+            &TeacherWindow::save);
+    connect(addItem(file, QStringLiteral("Сохранить как…"), Qt::CTRL | Qt::SHIFT | Qt::Key_S, "actionSaveAs"),
+            &QAction::triggered, this, &TeacherWindow::saveAs);
+    connect(addItem(file, QStringLiteral("Экспорт в текст…"), Qt::CTRL | Qt::Key_E, "actionExport"),
+            &QAction::triggered, this, &TeacherWindow::exportText);
+    connect(addItem(file, QStringLiteral("Импорт вопросов (GIFT, Aiken, CSV)…"), Qt::CTRL | Qt::Key_I, "actionImport"),
+            &QAction::triggered, this, &TeacherWindow::chooseImport);
+    file->addSeparator();
+    connect(addItem(file, QStringLiteral("Занятие с этим вопросником…"), Qt::CTRL | Qt::Key_L, "actionRegister"),
+            &QAction::triggered, this, &TeacherWindow::registerLesson);
+    connect(addItem(file, QStringLiteral("Открыть результаты…"), Qt::CTRL | Qt::SHIFT | Qt::Key_O, "actionResults"),
+            &QAction::triggered, this, &TeacherWindow::chooseResults);
+    file->addSeparator();
+    connect(addItem(file, QStringLiteral("Выход"), Qt::CTRL | Qt::Key_Q, "actionQuit"), &QAction::triggered, this,
+            &QWidget::close);
+    return file;
+}
+
+bool TeacherWindow::isModified() const
+{
+    return !m_doc->undoStack()->isClean();
+}
+
+void TeacherWindow::newBank()
+{
+    if (!mayDiscard())
+        return;
+    m_doc->reset(EditorBank{});
+    setPath({});
+    m_editor->setCurrentLevel(1);
+}
+
+void TeacherWindow::chooseBank()
+{
+    if (!mayDiscard())
+        return;
+    const QString path = m_prompts->openFile(this, QStringLiteral("Открыть вопросник"), kBankFilter);
+    if (!path.isEmpty())
+        openBank(path);
+}
+
+bool TeacherWindow::openBank(const QString &path)
+{
+    auto read = ReadBank(path);
+    if (!read.ok()) {
+        m_prompts->showError(this, QStringLiteral("Открыть вопросник"), read.error);
+        return false;
+    }
+    m_doc->reset(std::move(read.value.bank));
+    // A plain text is saved as a game bank next to it, never over the text itself.
+    setPath(IsFaqPath(path) ? path : QString());
+    rememberFile(path);
+    m_editor->setCurrentLevel(1);
+    m_tabs->setCurrentWidget(m_editor);
+    if (!read.value.warnings.isEmpty())
+        m_prompts->showError(this, QStringLiteral("Открыть вопросник"), read.value.warnings.join(QLatin1Char('\n')));
+    return true;
+}
+
+bool TeacherWindow::save()
+{
+    return m_path.isEmpty() ? saveAs() : saveBankAs(m_path);
+}
+
+bool TeacherWindow::saveAs()
+{
+    const QString path = m_prompts->saveFile(this, QStringLiteral("Сохранить вопросник"),
+                                             m_path.isEmpty() ? m_folder : m_path,
+                                             QStringLiteral("Вопросники (*.faq)"));
+    return !path.isEmpty() && saveBankAs(path);
+}
+
+bool TeacherWindow::saveBankAs(const QString &path)
+{
+    if (m_doc->hasProblems()) {
+        const QList<BankProblem> problems = m_doc->allProblems();
+        QStringList lines;
+        for (const BankProblem &p : problems)
+            lines.append(p.text);
+        m_prompts->showError(this, QStringLiteral("Сохранить вопросник"),
+                             QStringLiteral("Вопросник не сохранён: ошибок %1. Исправьте их — щелчок по строке "
+                                            "списка ошибок переходит к ячейке.").arg(problems.size()),
+                             lines.join(QLatin1Char('\n')));
+        return false;
+    }
+    const Status written = SaveFaq(path, m_doc->bank());
+    if (!written.ok()) {
+        m_prompts->showError(this, QStringLiteral("Сохранить вопросник"), written.error);
+        return false;
+    }
+    m_doc->undoStack()->setClean();
+    setPath(path);
+    rememberFile(path);
+    return true;
+}
+
+void TeacherWindow::exportText()
+{
+    const QString suggested = m_path.isEmpty() ? m_folder : QFileInfo(m_path).path() + QLatin1Char('/') + QFileInfo(m_path).completeBaseName() + QStringLiteral(".txt");
+    const QString path = m_prompts->saveFile(this, QStringLiteral("Экспорт в текст"), suggested,
+                                             QStringLiteral("Текст (*.txt)"));
+    if (path.isEmpty())
+        return;
+    const Status written = ExportPlainText(path, m_doc->bank());
+    if (!written.ok())
+        m_prompts->showError(this, QStringLiteral("Экспорт в текст"), written.error);
+}
+
+void TeacherWindow::chooseImport()
+{
+    const QString path = m_prompts->openFile(this, QStringLiteral("Импорт вопросов"),
+                                             QStringLiteral("Вопросы (*.gift *.txt *.csv);;Все файлы (*)"));
+    if (!path.isEmpty())
+        importQuestions(path);
+}
+
+bool TeacherWindow::importQuestions(const QString &path)
+{
+    const auto bytes = ReadInputFile(path);
+    if (!bytes.ok()) {
+        m_prompts->showError(this, QStringLiteral("Импорт вопросов"), bytes.error);
+        return false;
+    }
+    const ImportOutcome outcome = ImportQuestions(bytes.value);
+    const int level = m_editor->currentLevel();
+    const auto placement = m_prompts->reviewImport(this, outcome, level);
+    if (!placement)
+        return false;
+    QList<LevelQuestion> questions;
+    for (const ImportedQuestion &q : outcome.taken) {
+        const bool own = *placement == ImportPlacement::SourceLevels && q.level >= 1 && q.level <= kBankLevels;
+        questions.append(LevelQuestion{own ? q.level : level, q.fields});
+    }
+    m_doc->addQuestions(questions, QStringLiteral("импорт из «%1»").arg(QFileInfo(path).fileName()));
+    if (m_doc->notes().isEmpty() && !outcome.notes.isEmpty())
+        m_doc->setNotes(outcome.notes);
+    m_tabs->setCurrentWidget(m_editor);
+    return true;
+}
+
+void TeacherWindow::chooseResults()
+{
+    const QString path = m_prompts->openFile(this, QStringLiteral("Открыть результаты"),
+                                             QStringLiteral("Результаты (*.rez);;Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    QStringList files = m_results->files();
+    if (!files.contains(path))
+        files.append(path);
+    m_results->openFiles(files);
+    m_tabs->setCurrentWidget(m_results);
+}
+
+void TeacherWindow::registerLesson()
+{
+    m_tabs->setCurrentWidget(m_lessons);
+    m_lessons->addLesson(IsFaqPath(m_path) ? m_path : QString());
+}
+
+void TeacherWindow::showHelp()
+{
+    if (!m_help)
+        m_help = new TeacherHelp(this);
+    m_help->show();
+    m_help->raise();
+}
+
+bool TeacherWindow::mayDiscard()
+{
+    return !isModified()
+           || m_prompts->confirm(this, QStringLiteral("Вопросник изменён"),
+                                 QStringLiteral("Изменения вопросника не сохранены. Отказаться от них?"));
+}
+
+void TeacherWindow::setPath(const QString &path)
+{
+    m_path = path;
+    updateTitle();
+}
+
+void TeacherWindow::updateTitle()
+{
+    const QString name = m_path.isEmpty() ? QStringLiteral("новый вопросник") : QFileInfo(m_path).fileName();
+    setWindowTitle(QStringLiteral("%1[*] — Таллори! Мастерская учителя").arg(name));
+    setWindowModified(isModified());
+}
+
+void TeacherWindow::closeEvent(QCloseEvent *event)
+{
+    if (!mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    storeSettings();
+    event->accept();
+}
+
+void TeacherWindow::rememberFile(const QString &path)
+{
+    QSettings s = settings();
+    QStringList recent = s.value(QStringLiteral("bank/recent")).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    s.setValue(QStringLiteral("bank/recent"), recent.mid(0, kRecentFiles));
+    fillRecent();
+}
+
+void TeacherWindow::fillRecent()
+{
+    m_recent->clear();
+    const QStringList recent = settings().value(QStringLiteral("bank/recent")).toStringList();
+    for (const QString &path : recent) {
+        QAction *a = m_recent->addAction(QDir::toNativeSeparators(path));
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (mayDiscard())
+                openBank(path);
+        });
+    }
+    m_recent->setEnabled(!recent.isEmpty());
+}
+
+void TeacherWindow::restoreSettings()
+{
+    QSettings s = settings();
+    if (!restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray()))
+        resize(1180, 720);
+    m_doc->setMinimum(qMax(1, s.value(QStringLiteral("bank/minimum"), 1).toInt()));
+    fillRecent();
+    QStringList results = s.value(QStringLiteral("results/files")).toStringList();
+    results.removeIf([](const QString &path) { return !QFileInfo::exists(path); });
+    const QString here = m_folder + QStringLiteral("tallory.rez");
+    if (results.isEmpty() && QFileInfo::exists(here))
+        results.append(here);
+    if (!results.isEmpty())
+        m_results->openFiles(results);
+}
+
+void TeacherWindow::storeSettings() const
+{
+    QSettings s = settings();
+    s.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    s.setValue(QStringLiteral("bank/minimum"), m_doc->minimum());
+    s.setValue(QStringLiteral("results/files"), m_results->files());
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The teacher's workbench: a bank editor, the lessons of the settings file and the class's
+// results, one tab each, with the menus that open, save and import.
+
+#include <QMainWindow>
+
+class BankDocument;
+class BankEditor;
+class LessonsTab;
+class QMenu;
+class QTabWidget;
+class ResultsView;
+class TeacherHelp;
+class TeacherPrompts;
+
+class TeacherWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// folder: the program folder, ending in "/", with tallory.ini and tallory.rez.
+    TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWidget *parent = nullptr);
+    ~TeacherWindow() override;
+
+    /// Reads a bank (.faq) or a plain text into the editor; false with a message when it cannot.
+    bool openBank(const QString &path);
+    /// Saves the bank as a game bank under path; refused with the list when it has problems.
+    bool saveBankAs(const QString &path);
+    /// Adds the questions of a GIFT, Aiken or CSV file after the teacher has seen the preview.
+    bool importQuestions(const QString &path);
+    /// The file of the bank being edited; empty for a new bank.
+    QString bankPath() const { return m_path; }
+    /// Whether the bank has edits not saved.
+    bool isModified() const;
+
+    BankDocument *document() const { return m_doc; }
+    BankEditor *editor() const { return m_editor; }
+    LessonsTab *lessons() const { return m_lessons; }
+    ResultsView *results() const { return m_results; }
+    QTabWidget *tabs() const { return m_tabs; }
+    TeacherHelp *help() const { return m_help; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    QMenu *buildFileMenu();
+    void newBank();
+    void chooseBank();
+    bool save();
+    bool saveAs();
+    void exportText();
+    void chooseImport();
+    void chooseResults();
+    void registerLesson();
+    void showHelp();
+    bool mayDiscard();
+    void setPath(const QString &path);
+    void updateTitle();
+    void rememberFile(const QString &path);
+    void fillRecent();
+    void restoreSettings();
+    void storeSettings() const;
+
+    QString m_folder;
+    TeacherPrompts *m_prompts;
+    BankDocument *m_doc = nullptr;
+    BankEditor *m_editor = nullptr;
+    LessonsTab *m_lessons = nullptr;
+    ResultsView *m_results = nullptr;
+    QTabWidget *m_tabs = nullptr;
+    QMenu *m_recent = nullptr; ///< the banks opened last
+    TeacherHelp *m_help = nullptr;
+    QString m_path;
+};
