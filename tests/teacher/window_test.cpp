@@ -1,0 +1,171 @@
+#include "teachertest_window.h"
+#include "teacherhelp.h"
+#include "testutil.h"
+
+#include <QImage>
+#include <QListView>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+
+using teachertest::fullBank;
+using testutil::readBytes;
+
+TEST_F(WindowTest, ShowsTheThreeTabsOfTheWorkbench)
+{
+    QStringList tabs;
+    for (int i = 0; i < window->tabs()->count(); ++i)
+        tabs.append(window->tabs()->tabText(i));
+    EXPECT_EQ(tabs, (QStringList{QStringLiteral("Вопросник"), QStringLiteral("Занятия"), QStringLiteral("Результаты")}));
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("новый вопросник")));
+}
+
+TEST_F(WindowTest, F1ShowsTheTeachersGuide)
+{
+    key(Qt::Key_F1);
+    ASSERT_NE(window->help(), nullptr);
+    EXPECT_TRUE(window->help()->isVisible());
+    EXPECT_TRUE(window->help()->guideText().contains(QStringLiteral("Импорт")));
+}
+
+TEST_F(WindowTest, InsertAddsAMarkedQuestionAndCtrlZCtrlYTakeItBackAndAgain)
+{
+    key(Qt::Key_Insert);
+    ASSERT_EQ(doc().count(1), 1);
+    EXPECT_TRUE(window->isModified());
+    const QModelIndex cell = editor().table()->model()->index(0, 1);
+    EXPECT_TRUE(cell.data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("пустое поле")));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().count(1), 0);
+    EXPECT_FALSE(window->isModified());
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(doc().count(1), 1);
+}
+
+TEST_F(WindowTest, DuplicateMoveAndDeleteByTheirKeys)
+{
+    openSaved(fullBank(2));
+    editor().setCurrentCell(0, 0);
+    key(Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(doc().count(1), 3);
+    EXPECT_EQ(doc().question(1, 1).question, QStringLiteral("Вопрос 1.1?"));
+    key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(doc().question(1, 2).question, QStringLiteral("Вопрос 1.1?"));
+    EXPECT_EQ(editor().currentRow(), 2);
+    prompts.level = 6;
+    key(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(doc().count(6), 3);
+    EXPECT_EQ(doc().question(6, 2).question, QStringLiteral("Вопрос 1.1?"));
+    editor().setCurrentCell(0, 0);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(doc().count(1), 1);
+    EXPECT_EQ(doc().question(1, 0).question, QStringLiteral("Вопрос 1.2?"));
+}
+
+TEST_F(WindowTest, SavingABankWithProblemsIsRefusedWithTheListAndTheFileStays)
+{
+    const QString path = openSaved(fullBank(1));
+    const QByteArray saved = readBytes(path);
+    doc().setField(9, 0, 3, QStringLiteral("да"));
+    doc().removeQuestion(12, 0);
+    key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("Вопросник не сохранён: ошибок 2")));
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("Уровень 9, вопрос 1, второй неверный ответ")))
+        << prompts.errors[0].toStdString();
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("Уровень 12: нет ни одного вопроса")));
+    EXPECT_EQ(readBytes(path), saved);
+    EXPECT_TRUE(window->isModified());
+}
+
+TEST_F(WindowTest, CtrlSSavesTheBankInPlaceAndTheTitleLosesItsMark)
+{
+    const QString path = openSaved(fullBank(1));
+    doc().setField(2, 0, 0, QStringLiteral("Новый текст?"));
+    EXPECT_TRUE(window->isWindowModified());
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(window->isWindowModified());
+    const auto read = ReadBank(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.value.bank.levels[2][0].question, QStringLiteral("Новый текст?"));
+}
+
+TEST_F(WindowTest, ANewBankIsSavedWhereTheTeacherChooses)
+{
+    window->openBank(folder + QStringLiteral("none.faq"));
+    EXPECT_EQ(prompts.errors.size(), 1);
+    doc().reset(fullBank(1));
+    prompts.files = {folder + QStringLiteral("new.faq")};
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(window->bankPath(), folder + QStringLiteral("new.faq"));
+    EXPECT_TRUE(ReadBank(window->bankPath()).ok());
+}
+
+TEST_F(WindowTest, ClickingAProblemShowsItsLevelAndCell)
+{
+    openSaved(fullBank(2));
+    doc().setField(9, 1, 3, QStringLiteral("нет"));
+    QListView *list = editor().problemList();
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    const QRect r = list->visualRect(list->model()->index(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(editor().currentLevel(), 9);
+    EXPECT_EQ(editor().table()->currentIndex().row(), 1);
+    EXPECT_EQ(editor().table()->currentIndex().column(), 3);
+}
+
+TEST_F(WindowTest, TheMinimumMarksLevelsWithFewerQuestions)
+{
+    openSaved(fullBank(2));
+    QAbstractItemModel *levels = editor().levelList()->model();
+    EXPECT_FALSE(levels->index(0, 0).data(Qt::BackgroundRole).isValid());
+    editor().minimumBox()->setValue(3);
+    EXPECT_TRUE(levels->index(0, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(doc().minimum(), 3);
+}
+
+TEST_F(WindowTest, APictureInTheProgramFolderIsNamedRelativeToItAndPreviewed)
+{
+    openSaved(fullBank(1));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QDir(folder).mkpath(QStringLiteral("FOTO"));
+    ASSERT_TRUE(picture.save(folder + QStringLiteral("FOTO/map.png")));
+    editor().setCurrentCell(0, 0);
+    prompts.files = {folder + QStringLiteral("FOTO/map.png")};
+    key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(doc().question(1, 0).illustration, QDir::toNativeSeparators(QStringLiteral("FOTO/map.png")));
+    EXPECT_TRUE(editor().previewShowsPicture());
+
+    editor().table()->model()->setData(editor().table()->model()->index(0, 5), QStringLiteral("https://example.org/a.png"));
+    EXPECT_FALSE(editor().previewShowsPicture());
+    EXPECT_TRUE(editor().previewText().startsWith(QStringLiteral("Веб-адрес: https://example.org/a.png")));
+}
+
+TEST_F(WindowTest, RemembersItsSizeAndTheLastBankForTheNextStart)
+{
+    const QString path = openSaved(fullBank(1), "remembered.faq");
+    window->resize(800, 560);
+    window->close();
+    open();
+    EXPECT_EQ(window->size(), QSize(800, 560));
+    const auto recent = window->findChildren<QMenu *>();
+    QStringList shown;
+    for (QMenu *m : recent) {
+        for (QAction *a : m->actions())
+            shown.append(a->text());
+    }
+    EXPECT_TRUE(shown.contains(QDir::toNativeSeparators(path)));
+}
+
+TEST_F(WindowTest, RegistersTheSavedBankAsALessonOfTheSettingsFile)
+{
+    openSaved(fullBank(1));
+    prompts.texts = {QStringLiteral("гео")};
+    key(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(window->tabs()->currentIndex(), 1);
+    EXPECT_EQ(readBytes(folder + QStringLiteral("tallory.ini")), testutil::w(u"[ГЕО]\r\nВопросник=lesson.faq\r\n"));
+}
