@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
 
@@ -162,15 +163,26 @@ bool TeacherWindow::saveAs()
 
 bool TeacherWindow::saveBankAs(const QString &path)
 {
-    if (m_doc->hasProblems()) {
-        const QList<BankProblem> problems = m_doc->allProblems();
-        QStringList lines;
-        for (const BankProblem &p : problems)
-            lines.append(p.text);
+    const QList<BankProblem> problems = m_doc->allProblems();
+    QStringList lines;
+    bool unstorable = false;
+    for (const BankProblem &p : problems) {
+        lines.append(p.text);
+        // A question or a note the bank cannot hold; a level short of questions is only a draft.
+        unstorable = unstorable || p.row >= 0 || p.level == 0;
+    }
+    if (unstorable) {
         m_prompts->showError(this, QStringLiteral("Сохранить вопросник"),
                              QStringLiteral("Вопросник не сохранён: ошибок %1. Исправьте их — щелчок по строке "
                                             "списка ошибок переходит к ячейке.").arg(problems.size()),
                              lines.join(QLatin1Char('\n')));
+        return false;
+    }
+    // A bank still being written is kept all the same, once the teacher knows what it lacks.
+    if (!lines.isEmpty()
+        && !m_prompts->confirm(this, QStringLiteral("Сохранить вопросник"),
+                               lines.join(QLatin1Char('\n'))
+                                   + QStringLiteral("\n\nИгра остановится на уровне без вопросов. Сохранить всё равно?"))) {
         return false;
     }
     const Status written = SaveFaq(path, m_doc->bank());
@@ -313,8 +325,11 @@ void TeacherWindow::fillRecent()
 void TeacherWindow::restoreSettings()
 {
     QSettings s = settings();
-    if (!restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray()))
-        resize(1180, 720);
+    if (!restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray())) {
+        // The first start: a roomy window, but never larger than the screen it opens on.
+        const QSize room = screen() ? screen()->availableSize() : QSize(1180, 720);
+        resize(QSize(1180, 720).boundedTo(room));
+    }
     m_doc->setMinimum(qMax(1, s.value(QStringLiteral("bank/minimum"), 1).toInt()));
     fillRecent();
     QStringList results = s.value(QStringLiteral("results/files")).toStringList();

@@ -80,6 +80,25 @@ TEST_F(WindowTest, SavingABankWithProblemsIsRefusedWithTheListAndTheFileStays)
     EXPECT_TRUE(window->isModified());
 }
 
+TEST_F(WindowTest, ABankShortOfQuestionsIsSavedOnlyWhenTheTeacherConfirms)
+{
+    const QString path = openSaved(fullBank(1));
+    const QByteArray saved = readBytes(path);
+    doc().removeQuestion(12, 0);
+    prompts.confirmAnswer = false;
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_EQ(readBytes(path), saved);
+    EXPECT_TRUE(window->isModified());
+    prompts.confirmAnswer = true;
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_FALSE(window->isModified());
+    const auto read = ReadBank(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_TRUE(read.value.bank.levels[12].isEmpty());
+}
+
 TEST_F(WindowTest, CtrlSSavesTheBankInPlaceAndTheTitleLosesItsMark)
 {
     const QString path = openSaved(fullBank(1));
