@@ -109,7 +109,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 # packages (the platform, image and multimedia plugins come with them) and the C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The fonts the windows name (Times New Roman, Courier New) have metric twins there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 file(WRITE ${TALLORY_PACKAGING_DIR}/conffiles "${TALLORY_FOLDER_CONF}\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TALLORY_PACKAGING_DIR}/conffiles)

@@ -4,6 +4,7 @@
 #include "lazyiconstyle.h"
 #include "links.h"
 #include "pictures.h"
+#include "qttranslations.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -16,6 +17,7 @@ void PrepareApplication(const QString &version)
     QApplication::setApplicationName(QStringLiteral("Таллори!"));
     QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
     QApplication::setApplicationVersion(version);
+    InstallRussianQtTranslations();
     // The emblem is the program's icon, drawn in the corner of every banner as well.
     QApplication::setWindowIcon(QIcon(BuiltinPicture(QStringLiteral("WAYS"))));
 }

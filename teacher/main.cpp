@@ -3,6 +3,7 @@
 
 #include "programfolder.h"
 #include "prompts.h"
+#include "qttranslations.h"
 #include "teacherwindow.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Quarnel"));
     QApplication::setApplicationName(QStringLiteral("tallory-teacher"));
     QApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
+    InstallRussianQtTranslations();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Таллори! Мастерская учителя: вопросники, занятия и результаты."));
