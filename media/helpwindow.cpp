@@ -1,9 +1,5 @@
 #include "helpwindow.h"
 
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTextBrowser>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -70,21 +66,12 @@ const char16_t kRulesHtml[] = uR"(
 
 } // namespace
 
-HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent)
+HelpWindow::HelpWindow(QWidget *parent)
+    : HelpDialog(QStringLiteral("Таллори! — правила игры"), QStringView(kRulesHtml).toString(), QSize(560, 620), parent)
 {
-    setWindowTitle(QStringLiteral("Таллори! — правила игры"));
-    m_browser = new QTextBrowser(this);
-    m_browser->setHtml(QStringView(kRulesHtml).toString());
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_browser);
-    layout->addWidget(buttons);
-    resize(560, 620);
 }
 
 QString HelpWindow::rulesText() const
 {
-    return m_browser->toPlainText();
+    return plainText();
 }

@@ -1,11 +1,9 @@
 #pragma once
 // The rules of the game, shown by F1.
 
-#include <QDialog>
+#include "helpdialog.h"
 
-class QTextBrowser;
-
-class HelpWindow : public QDialog
+class HelpWindow : public HelpDialog
 {
     Q_OBJECT
 public:
@@ -14,7 +12,4 @@ public:
 
     /// The rules as shown, for tests.
     QString rulesText() const;
-
-private:
-    QTextBrowser *m_browser = nullptr;
 };

@@ -1,9 +1,5 @@
 #include "teacherhelp.h"
 
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTextBrowser>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -57,21 +53,12 @@ tallory.ini, остальное содержимое файла не меняе�
 
 } // namespace
 
-TeacherHelp::TeacherHelp(QWidget *parent) : QDialog(parent)
+TeacherHelp::TeacherHelp(QWidget *parent)
+    : HelpDialog(QStringLiteral("Мастерская учителя — справка"), QStringView(kGuideHtml).toString(), QSize(600, 640), parent)
 {
-    setWindowTitle(QStringLiteral("Мастерская учителя — справка"));
-    m_browser = new QTextBrowser(this);
-    m_browser->setHtml(QStringView(kGuideHtml).toString());
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_browser);
-    layout->addWidget(buttons);
-    resize(600, 640);
 }
 
 QString TeacherHelp::guideText() const
 {
-    return m_browser->toPlainText();
+    return plainText();
 }

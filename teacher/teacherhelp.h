@@ -1,11 +1,9 @@
 #pragma once
 // The teacher's guide to the workbench, shown by F1.
 
-#include <QDialog>
+#include "helpdialog.h"
 
-class QTextBrowser;
-
-class TeacherHelp : public QDialog
+class TeacherHelp : public HelpDialog
 {
     Q_OBJECT
 public:
@@ -14,7 +12,4 @@ public:
 
     /// The guide as shown, for tests.
     QString guideText() const;
-
-private:
-    QTextBrowser *m_browser = nullptr;
 };

@@ -34,4 +34,14 @@ inline QByteArray w(const char16_t *text)
     return cp1251::text(text);
 }
 
+/// Every byte XORed with 0xAD: the scramble of banks and records, written out here rather
+/// than taken from the data layer, so that tests check the layer against the rule itself.
+inline QByteArray xorAd(const QByteArray &bytes)
+{
+    QByteArray out = bytes;
+    for (char &c : out)
+        c = static_cast<char>(static_cast<unsigned char>(c) ^ 0xADu);
+    return out;
+}
+
 } // namespace testutil

@@ -2,6 +2,7 @@
 // Helpers of the tool tests: Windows-1251 literals, files, and running the built programs.
 
 #include "cp1251.h"
+#include "testutil.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -34,20 +35,8 @@ inline void PrintTo(const QByteArray &bytes, std::ostream *os)
 
 namespace toolstest {
 
-/// Windows-1251 bytes of a literal.
-inline QByteArray w(const char16_t *text)
-{
-    return cp1251::text(text);
-}
-
-/// Every byte XORed with 0xAD, written out here rather than taken from the data layer.
-inline QByteArray xorAd(const QByteArray &bytes)
-{
-    QByteArray out = bytes;
-    for (char &c : out)
-        c = static_cast<char>(static_cast<unsigned char>(c) ^ 0xADu);
-    return out;
-}
+using testutil::w;
+using testutil::xorAd;
 
 inline void writeBytes(const QString &path, const QByteArray &bytes)
 {

@@ -4,6 +4,7 @@
 // writes, and typing as a keyboard does.
 
 #include "cp1251.h"
+#include "testutil.h"
 #include "results.h"
 
 #include <QApplication>
@@ -26,20 +27,8 @@ inline void PrintTo(const QString &text, std::ostream *os)
 
 namespace resultstest {
 
-/// Windows-1251 bytes of a literal.
-inline QByteArray w(const char16_t *text)
-{
-    return cp1251::text(text);
-}
-
-/// Every byte XORed with 0xAD, written out here rather than taken from the data layer.
-inline QByteArray xorAd(const QByteArray &bytes)
-{
-    QByteArray out = bytes;
-    for (char &c : out)
-        c = static_cast<char>(static_cast<unsigned char>(c) ^ 0xADu);
-    return out;
-}
+using testutil::w;
+using testutil::xorAd;
 
 /// A results line as the game stores it: key, "=", the scrambled record, CR LF.
 inline QByteArray line(const QByteArray &key, const QByteArray &record)
