@@ -101,6 +101,8 @@ QMenu *TeacherWindow::buildFileMenu()
             &QAction::triggered, this, &TeacherWindow::registerLesson);
     connect(addItem(file, QStringLiteral("Открыть результаты…"), Qt::CTRL | Qt::SHIFT | Qt::Key_O, "actionResults"),
             &QAction::triggered, this, &TeacherWindow::chooseResults);
+    connect(addItem(file, QStringLiteral("Результаты в CSV…"), Qt::CTRL | Qt::SHIFT | Qt::Key_E, "actionResultsCsv"),
+            &QAction::triggered, this, &TeacherWindow::exportResults);
     file->addSeparator();
     connect(addItem(file, QStringLiteral("Выход"), Qt::CTRL | Qt::Key_Q, "actionQuit"), &QAction::triggered, this,
             &QWidget::close);
@@ -251,6 +253,18 @@ void TeacherWindow::chooseResults()
         files.append(path);
     m_results->openFiles(files);
     m_tabs->setCurrentWidget(m_results);
+}
+
+void TeacherWindow::exportResults()
+{
+    // The records shown, as the results lister writes them: a Russian spreadsheet opens it.
+    const QString path = m_prompts->saveFile(this, QStringLiteral("Результаты в CSV"), m_folder + QStringLiteral("results.csv"),
+                                             QStringLiteral("Таблица CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!m_results->exportCsv(path, &error))
+        m_prompts->showError(this, QStringLiteral("Результаты в CSV"), error);
 }
 
 void TeacherWindow::registerLesson()

@@ -53,6 +53,7 @@ private:
     void exportText();
     void chooseImport();
     void chooseResults();
+    void exportResults();
     void registerLesson();
     void showHelp();
     bool mayDiscard();

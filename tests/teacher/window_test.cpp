@@ -1,6 +1,7 @@
 #include "teachertest_window.h"
 #include "teacherhelp.h"
 #include "testutil.h"
+#include "results.h"
 
 #include <QImage>
 #include <QListView>
@@ -187,4 +188,17 @@ TEST_F(WindowTest, RegistersTheSavedBankAsALessonOfTheSettingsFile)
     key(Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(window->tabs()->currentIndex(), 1);
     EXPECT_EQ(readBytes(folder + QStringLiteral("tallory.ini")), testutil::w(u"[ГЕО]\r\nВопросник=lesson.faq\r\n"));
+}
+
+TEST_F(WindowTest, TheResultsShownGoToACsvFileForASpreadsheet)
+{
+    ASSERT_TRUE(WriteResult(folder + QStringLiteral("tallory.rez"), testutil::w(u"ГЕО"), testutil::w(u"ИВАНОВ"), 6).ok());
+    prompts.files = {folder + QStringLiteral("tallory.rez"), folder + QStringLiteral("class.csv")};
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    const QByteArray bytes = readBytes(folder + QStringLiteral("class.csv"));
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")); // UTF-8 with a BOM, as a Russian spreadsheet wants
+    const QString csv = QString::fromUtf8(bytes);
+    EXPECT_TRUE(csv.contains(QStringLiteral("ГЕО;ИВАНОВ;5;Удовлетворительно"))) << csv.toStdString();
 }
