@@ -90,8 +90,7 @@ QSize TAlphaPanel::sizeHint() const
 
 void TAlphaPanel::setActiveButton(QChar ch)
 {
-    if (m_activeButton == ch)
-        return;
+    // Every setting is reported, a repeated one too: a listener may treat each as a key press.
     if (!ch.isNull() || !m_catchButtons) {
         m_activeButton = ch;
         if (m_catchButtons) {
