@@ -63,7 +63,7 @@ public:
     QChar ActiveButton() const { return m_activeButton; }
     /// With CatchButtons, puts the button of that character down (the later one of two twins;
     /// nothing when no button has it) or, for a null QChar, raises the button that was down.
-    /// Emits OnValueChange when the character changes.
+    /// Emits OnValueChange every time, the same character too.
     void setActiveButton(QChar ch);
     /// One line per row of buttons; each character is a button, a blank a gap, an empty line a
     /// gap between rows.
