@@ -38,9 +38,7 @@ public:
 
     ByteClass classOf(char16_t c, StoredAs storedAs) const
     {
-        if (c >= 0x80 && m_bytes[c] == 0)
-            return ByteClass::Outside;
-        const ByteClass cls = m_classes[byteOf(c)];
+        const ByteClass cls = m_scrambled[c];
         return cls == ByteClass::ScrambleBreak && storedAs == StoredAs::Plain ? ByteClass::Fine : cls;
     }
 
@@ -54,16 +52,22 @@ private:
             if (ch.size() == 1 && ch[0].unicode() >= 0x80 && cp1251::encode(ch) == std::optional<QByteArray>(byte))
                 m_bytes[ch[0].unicode()] = static_cast<unsigned char>(b);
         }
+        std::array<ByteClass, 256> classes{};
         for (int b = 0; b < 0x100; ++b) {
-            m_classes[b] = b == 0 ? ByteClass::Nul
-                           : b == '\n' || b == '\r' ? ByteClass::LineBreak
-                           : ScramblesToBreak(static_cast<unsigned char>(b)) ? ByteClass::ScrambleBreak
-                                                                             : ByteClass::Fine;
+            classes[b] = b == 0 ? ByteClass::Nul
+                         : b == '\n' || b == '\r' ? ByteClass::LineBreak
+                         : ScramblesToBreak(static_cast<unsigned char>(b)) ? ByteClass::ScrambleBreak
+                                                                           : ByteClass::Fine;
+        }
+        // One look-up a character: what it does to a stored line, or that the code page lacks it.
+        for (int c = 0; c < 0x10000; ++c) {
+            const bool outside = c >= 0x80 && m_bytes[static_cast<size_t>(c)] == 0;
+            m_scrambled[static_cast<size_t>(c)] = outside ? ByteClass::Outside : classes[byteOf(static_cast<char16_t>(c))];
         }
     }
 
     std::vector<unsigned char> m_bytes; // 0 for "none": below 0x80 every character is its own byte
-    std::array<ByteClass, 256> m_classes{};
+    std::vector<ByteClass> m_scrambled = std::vector<ByteClass>(0x10000, ByteClass::Fine);
 };
 
 std::optional<Problem> characterProblem(ByteClass cls, QStringView ch)
