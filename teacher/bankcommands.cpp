@@ -66,3 +66,25 @@ void MoveStep::undo()
 {
     m_doc->applyMove(m_level, m_to, m_from);
 }
+
+NotesStep::NotesStep(BankDocument *doc, QStringList notes, QUndoCommand *parent)
+    : QUndoCommand(parent), m_doc(doc), m_before(doc->notes()), m_after(std::move(notes))
+{
+    setText(QStringLiteral("правка заметок"));
+}
+
+void NotesStep::redo()
+{
+    m_doc->applyNotes(m_after);
+}
+
+void NotesStep::undo()
+{
+    m_doc->applyNotes(m_before);
+}
+
+bool NotesStep::mergeWith(const QUndoCommand *other)
+{
+    m_after = static_cast<const NotesStep *>(other)->m_after;
+    return true;
+}

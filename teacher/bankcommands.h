@@ -64,3 +64,20 @@ private:
     int m_from;
     int m_to;
 };
+
+/// Typing into the notes: one step for a run of typing, as a text editor undoes it.
+class NotesStep : public QUndoCommand
+{
+public:
+    NotesStep(BankDocument *doc, QStringList notes, QUndoCommand *parent = nullptr);
+    void redo() override;
+    void undo() override;
+    int id() const override { return kId; }
+    bool mergeWith(const QUndoCommand *other) override;
+
+private:
+    static constexpr int kId = 1;
+    BankDocument *m_doc;
+    QStringList m_before;
+    QStringList m_after;
+};

@@ -93,6 +93,11 @@ void BankDocument::setNotes(const QStringList &notes)
 {
     if (notes == m_notes)
         return;
+    m_undo.push(new NotesStep(this, notes));
+}
+
+void BankDocument::applyNotes(const QStringList &notes)
+{
     m_notes = notes;
     emit notesChanged();
     emit problemsChanged();

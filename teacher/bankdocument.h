@@ -67,6 +67,7 @@ public:
     void applyInsert(int level, int row, const QuestionFields &fields);
     QuestionFields applyRemove(int level, int row);
     void applySet(int level, int row, int column, const QString &text);
+    void applyNotes(const QStringList &notes);
     void applyMove(int level, int from, int to);
 
 signals:

@@ -127,6 +127,24 @@ TEST_F(BankDocumentTest, NotesThatLookLikeAHeaderAreAProblem)
     EXPECT_TRUE(all[0].text.startsWith(QStringLiteral("Заметки, строка 2:"))) << all[0].text.toStdString();
 }
 
+TEST_F(BankDocumentTest, TypingInTheNotesIsOneUndoStep)
+{
+    const QStringList before = doc.notes();
+    doc.setNotes({QStringLiteral("Х")});
+    doc.setNotes({QStringLiteral("Хи")});
+    doc.setNotes({QStringLiteral("Химия")});
+    EXPECT_EQ(undo.count(), 1);
+    undo.undo();
+    EXPECT_EQ(doc.notes(), before);
+    undo.redo();
+    EXPECT_EQ(doc.notes(), QStringList{QStringLiteral("Химия")});
+    doc.setField(1, 0, 0, QStringLiteral("Новый вопрос?"));
+    doc.setNotes({QStringLiteral("Химия, 8 класс")}); // after another edit: a step of its own
+    EXPECT_EQ(undo.count(), 3);
+    undo.undo();
+    EXPECT_EQ(doc.notes(), QStringList{QStringLiteral("Химия")});
+}
+
 TEST_F(BankDocumentTest, ResetStartsTheHistoryAfresh)
 {
     doc.removeQuestion(1, 0);
