@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QPushButton>
 #include <QTableView>
 
 using teachertest::fullBank;
@@ -201,4 +202,40 @@ TEST_F(WindowTest, TheResultsShownGoToACsvFileForASpreadsheet)
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")); // UTF-8 with a BOM, as a Russian spreadsheet wants
     const QString csv = QString::fromUtf8(bytes);
     EXPECT_TRUE(csv.contains(QStringLiteral("ГЕО;ИВАНОВ;5;Удовлетворительно"))) << csv.toStdString();
+}
+
+TEST_F(WindowTest, TheLessonsTabIsWorkedByItsButtons)
+{
+    testutil::writeBytes(folder + QStringLiteral("tallory.ini"),
+                         testutil::w(u"; настройки класса\r\n[ДЕМО]\r\nВопросник=demo.faq\r\n[настройки]\r\nВедущий=\r\n"));
+    open();
+    openSaved(fullBank(1), "geo.faq");
+    window->tabs()->setCurrentIndex(1);
+    const auto click = [this](const char *name) {
+        auto *b = window->findChild<QPushButton *>(QLatin1String(name));
+        ASSERT_NE(b, nullptr) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    };
+    prompts.texts = {QStringLiteral("гео")};
+    prompts.files = {folder + QStringLiteral("geo.faq")};
+    click("addLesson");
+    EXPECT_EQ(readBytes(folder + QStringLiteral("tallory.ini")),
+              testutil::w(u"; настройки класса\r\n[ДЕМО]\r\nВопросник=demo.faq\r\n[настройки]\r\nВедущий=\r\n"
+                          u"[ГЕО]\r\nВопросник=geo.faq\r\n"));
+    // Rename the new lesson, then remove the demo: only their own lines change.
+    QTableView *table = nullptr;
+    for (QTableView *v : window->findChildren<QTableView *>()) {
+        if (v->isVisible() && v->model()->rowCount() == 2)
+            table = v; // the lessons, on the tab shown
+    }
+    ASSERT_NE(table, nullptr);
+    table->setCurrentIndex(table->model()->index(1, 0));
+    prompts.texts = {QStringLiteral("ГЕО-8")};
+    click("renameLesson");
+    table->setCurrentIndex(table->model()->index(0, 0));
+    prompts.confirmAnswer = true;
+    click("removeLesson");
+    EXPECT_EQ(readBytes(folder + QStringLiteral("tallory.ini")),
+              testutil::w(u"; настройки класса\r\n[настройки]\r\nВедущий=\r\n[ГЕО-8]\r\nВопросник=geo.faq\r\n"));
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
 }
