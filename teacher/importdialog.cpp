@@ -1,6 +1,7 @@
 #include "importdialog.h"
 
 #include "diagnostic.h"
+#include "importbank.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -40,23 +41,12 @@ QString count(int n)
 
 } // namespace
 
-QString FormatName(ImportFormat format)
-{
-    switch (format) {
-    case ImportFormat::Gift: return QStringLiteral("GIFT");
-    case ImportFormat::Aiken: return QStringLiteral("Aiken");
-    case ImportFormat::Csv: return QStringLiteral("CSV");
-    case ImportFormat::Auto: break;
-    }
-    return QStringLiteral("не распознан");
-}
-
 ImportDialog::ImportDialog(const ImportOutcome &outcome, int level, QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Импорт вопросов"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Формат: %1. Будет взято: %2; не взято: %3.")
-                                     .arg(FormatName(outcome.format), count(static_cast<int>(outcome.taken.size())),
+                                     .arg(ImportFormatName(outcome.format), count(static_cast<int>(outcome.taken.size())),
                                           count(static_cast<int>(outcome.rejected.size()))), this));
     m_taken = table({QStringLiteral("Строка"), QStringLiteral("Уровень"), QStringLiteral("Вопрос"),
                      QStringLiteral("Верный ответ"), QStringLiteral("Неверные ответы")}, this);

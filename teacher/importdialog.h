@@ -27,6 +27,3 @@ private:
     QTableWidget *m_rejected = nullptr;
     QRadioButton *m_bySource = nullptr;
 };
-
-/// The name of a format, in Russian.
-QString FormatName(ImportFormat format);
