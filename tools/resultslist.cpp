@@ -15,9 +15,10 @@ namespace {
 
 constexpr int kMaxLevelsPassed = 15;
 
+// The count as the game writes it: one or two digits, no sign, no blank and no leading zero.
 std::optional<int> levelsPassed(QByteArrayView digits)
 {
-    if (digits.isEmpty() || digits.size() > 2)
+    if (digits.isEmpty() || digits.size() > 2 || (digits.size() == 2 && digits[0] == '0'))
         return std::nullopt;
     int n = 0;
     for (char c : digits) {

@@ -51,13 +51,19 @@ TEST_F(ResultsToolTest, DamagedRecordsAreShownWithTheirKeys)
     bytes += "6=" + xorAd(w(u"X|16|Хорошо")) + "\r\n";                    // more than 15 levels
     bytes += "7=" + xorAd(w(u"Y|3|Прекрасно")) + "\r\n";                  // unknown grade
     writeBytes(rez, bytes);
-    const std::vector<ResultEntry> entries = ReadResultEntries(readBytes(rez));
+    std::vector<ResultEntry> entries = ReadResultEntries(readBytes(rez));
     ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[0].state, ResultEntry::State::Intact);
     EXPECT_EQ(StateText(entries[1]), QStringLiteral("повреждена: контрольная сумма фамилии 1191 не равна ключу"));
     EXPECT_EQ(StateText(entries[2]), QStringLiteral("повреждена: запись не разбирается"));
     EXPECT_EQ(StateText(entries[3]), QStringLiteral("повреждена: число уровней — не число от 0 до 15"));
     EXPECT_EQ(StateText(entries[4]), QStringLiteral("повреждена: неизвестная оценка"));
+    // The game writes the count without leading zeros: "00", "07" or "+7" is not its record.
+    for (const char *count : {"00", "07", "+7", " 7"}) {
+        entries = ReadResultEntries("[L]\r\n1191=" + xorAd(w(u"ИВАНОВ|") + count + w(u"|Удовлетворительно")));
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(StateText(entries[0]), QStringLiteral("повреждена: число уровней — не число от 0 до 15")) << count;
+    }
     const ToolRun run = list();
     EXPECT_EQ(run.exitCode, 0);
     const QList<QByteArray> rows = run.out.split('\n');
