@@ -157,6 +157,8 @@ QStringList FileLabels(const QStringList &paths)
 
 QStringList GradeTitles()
 {
-    return {QStringLiteral("Неудовлетворительно"), QStringLiteral("Удовлетворительно"),
-            QStringLiteral("Хорошо"), QStringLiteral("Отлично")};
+    // The school's marks with their usual short words: the full words ("Неудовлетворительно")
+    // do not fit under a bar of a narrow chart and were cut to "Не…".
+    return {QStringLiteral("2 (неуд.)"), QStringLiteral("3 (удовл.)"), QStringLiteral("4 (хор.)"),
+            QStringLiteral("5 (отл.)")};
 }

@@ -76,7 +76,7 @@ void ResultsView::buildLayout()
     m_table->setSortingEnabled(true);
     m_chart = new GradeChart(this);
     m_chart->setObjectName(QStringLiteral("gradeChart"));
-    m_chart->setMinimumWidth(320);
+    m_chart->setMinimumWidth(360);
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(m_table);
     splitter->addWidget(m_chart);

@@ -101,7 +101,7 @@ TEST_F(ResultsViewTest, ChartCountsTheGradesOfTheChosenLessonAndFollowsTheFilter
 {
     auto *axis = qobject_cast<QBarCategoryAxis *>(chart->chart()->axes(Qt::Horizontal).value(0));
     ASSERT_TRUE(axis);
-    EXPECT_EQ(axis->categories(), QStringList({"Неудовлетворительно", "Удовлетворительно", "Хорошо", "Отлично"}));
+    EXPECT_EQ(axis->categories(), QStringList({"2 (неуд.)", "3 (удовл.)", "4 (хор.)", "5 (отл.)"}));
     EXPECT_EQ(bars(), QList<qreal>({1, 2, 1, 1}));
     EXPECT_EQ(chart->chart()->title(), QStringLiteral("Оценки: все занятия"));
     lessonBox->setCurrentIndex(lessonBox->findText(QStringLiteral("ДЕМО")));
@@ -164,4 +164,28 @@ TEST_F(ResultsViewTest, MissingFileIsNamedInTheStatus)
     EXPECT_EQ(names(), QStringList({"ИВАНОВ", "ПЕТРОВ"}));
     EXPECT_EQ(status->text(), QStringLiteral("Показано записей: 2 из 2.\nФайла «%1» пока нет.")
                                   .arg(QDir::toNativeSeparators(lab.rez("pc9"))));
+}
+
+// The chart as narrow as the view lets it be: each grade's label is read whole under its bar,
+// not cut to "Не…".
+TEST(GradeChartLook, EveryGradeLabelFitsUnderItsBarAtTheNarrowestWidth)
+{
+    ResultsView view;
+    auto *chart = view.findChild<GradeChart *>("gradeChart");
+    ASSERT_TRUE(chart);
+    chart->setParent(nullptr);
+    chart->resize(chart->minimumWidth(), 300);
+    chart->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(chart));
+    QCoreApplication::processEvents();
+    auto *axis = qobject_cast<QBarCategoryAxis *>(chart->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_TRUE(axis);
+    const qreal column = chart->chart()->plotArea().width() / axis->count();
+    ASSERT_GT(column, 0);
+    const QFontMetricsF metrics(axis->labelsFont());
+    for (const QString &label : axis->categories()) {
+        for (const QString &line : label.split(QLatin1Char('\n')))
+            EXPECT_LE(metrics.horizontalAdvance(line), column) << label.toStdString();
+    }
+    delete chart;
 }
