@@ -13,9 +13,12 @@ namespace {
 
 void checkPacked(const PlainText &text, const PackOutcome &packed)
 {
+    // The notes are the lines before the first header; a line holding "|" is never a header.
     int notes = 0;
     for (const PlainLine &line : text.lines) {
-        if (line.text.trimmed().startsWith(QLatin1Char('[')) && line.text.trimmed().endsWith(QLatin1Char(']')))
+        const QString trimmed = line.text.trimmed();
+        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))
+            && !trimmed.contains(QLatin1Char('|')))
             break;
         if (!IsBlankLine(line.text))
             ++notes;
