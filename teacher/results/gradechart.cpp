@@ -35,6 +35,7 @@ GradeChart::GradeChart(QWidget *parent)
 
     auto *axisX = new QBarCategoryAxis;
     axisX->append(GradeTitles());
+    axisX->setTitleText(QStringLiteral("Оценка"));
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     m_axisY = new QValueAxis;

@@ -157,8 +157,7 @@ QStringList FileLabels(const QStringList &paths)
 
 QStringList GradeTitles()
 {
-    // The school's marks with their usual short words: the full words ("Неудовлетворительно")
-    // do not fit under a bar of a narrow chart and were cut to "Не…".
-    return {QStringLiteral("2 (неуд.)"), QStringLiteral("3 (удовл.)"), QStringLiteral("4 (хор.)"),
-            QStringLiteral("5 (отл.)")};
+    // The school's marks: the words ("Неудовлетворительно") do not fit under a bar of a narrow
+    // chart and were cut to "Не…"; the table beside the chart gives them.
+    return {QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")};
 }

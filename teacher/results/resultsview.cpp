@@ -5,6 +5,7 @@
 #include "resultsfiles.h"
 #include "resultsfilter.h"
 #include "resultsmodel.h"
+#include "results.h"
 #include "resultstable.h"
 #include "toolio.h"
 
@@ -15,8 +16,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -82,6 +86,8 @@ void ResultsView::buildLayout()
     splitter->addWidget(m_chart);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // A pane dragged shut would leave only a thin handle at the edge, easy to miss.
+    splitter->setChildrenCollapsible(false);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("resultsStatus"));
@@ -110,6 +116,7 @@ void ResultsView::refresh()
     if (sources == m_model->sources())
         return;
     m_model->setSources(std::move(sources));
+    fitColumns();
     fillLessons();
     updateShown();
     emit refreshed();
@@ -118,8 +125,23 @@ void ResultsView::refresh()
 void ResultsView::showSources()
 {
     m_model->setSources(m_files->read());
+    fitColumns();
     fillLessons();
     updateShown();
+}
+
+// Every title and every grade word read whole: the columns take the width of their contents
+// (Qt looks at the rows shown and a thousand more), and the grade column the width of its
+// longest word, which may stand far down a long file.
+void ResultsView::fitColumns()
+{
+    m_table->resizeColumnsToContents();
+    const int margin = 2 * m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 8;
+    int grade = 0;
+    for (int level : {1, 6, 11, 16})
+        grade = std::max(grade, m_table->fontMetrics().horizontalAdvance(cp1251::decode(GradeWord(level))) + margin);
+    QHeaderView *header = m_table->horizontalHeader();
+    header->resizeSection(ResultsModel::Grade, std::max(header->sectionSize(ResultsModel::Grade), grade));
 }
 
 void ResultsView::fillLessons()

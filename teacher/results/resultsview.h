@@ -41,6 +41,7 @@ signals:
 private:
     void buildLayout();
     void showSources();
+    void fitColumns();
     void fillLessons();
     void chooseLesson(int index);
     void typeName(const QString &text);
