@@ -225,6 +225,33 @@ void BankDocument::removeQuestion(int level, int row)
     m_undo.push(new RemoveStep(this, level, row));
 }
 
+namespace {
+
+// The rows sorted, each once, and only those the level has.
+QList<int> validRows(QList<int> rows, int count)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([count](int r) { return r < 0 || r >= count; });
+    return rows;
+}
+
+} // namespace
+
+void BankDocument::removeQuestions(int level, QList<int> rows)
+{
+    rows = validRows(std::move(rows), count(level));
+    if (rows.size() == 1)
+        return removeQuestion(level, rows.front());
+    if (rows.isEmpty())
+        return;
+    auto *step = new QUndoCommand(QStringLiteral("удаление вопросов уровня %1 (%2)").arg(level).arg(rows.size()));
+    // From the last row up, so that each removal leaves the rows still to go where they were.
+    for (auto r = rows.crbegin(); r != rows.crend(); ++r)
+        new RemoveStep(this, level, *r, step);
+    m_undo.push(step);
+}
+
 void BankDocument::duplicateQuestion(int level, int row)
 {
     auto *step = new InsertStep(this, level, row + 1, question(level, row));
@@ -239,6 +266,23 @@ void BankDocument::moveToLevel(int level, int row, int target)
     auto *step = new QUndoCommand(QStringLiteral("перенос вопроса %1 с уровня %2 на уровень %3").arg(row + 1).arg(level).arg(target));
     new InsertStep(this, target, count(target), question(level, row), step);
     new RemoveStep(this, level, row, step);
+    m_undo.push(step);
+}
+
+void BankDocument::moveToLevel(int level, QList<int> rows, int target)
+{
+    rows = validRows(std::move(rows), count(level));
+    if (rows.size() == 1)
+        return moveToLevel(level, rows.front(), target);
+    if (rows.isEmpty() || target == level || target < 1 || target > kBankLevels)
+        return;
+    auto *step = new QUndoCommand(QStringLiteral("перенос вопросов (%1) с уровня %2 на уровень %3")
+                                      .arg(rows.size()).arg(level).arg(target));
+    int at = count(target);
+    for (int r : rows)
+        new InsertStep(this, target, at++, question(level, r), step);
+    for (auto r = rows.crbegin(); r != rows.crend(); ++r)
+        new RemoveStep(this, level, *r, step);
     m_undo.push(step);
 }
 

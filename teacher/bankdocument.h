@@ -59,8 +59,12 @@ public:
     /// Appends the questions to their levels as one step.
     void addQuestions(const QList<LevelQuestion> &questions, const QString &what);
     void removeQuestion(int level, int row);
+    /// Removes the rows of the level as one step; rows in any order, repeats ignored.
+    void removeQuestions(int level, QList<int> rows);
     void duplicateQuestion(int level, int row);
     void moveToLevel(int level, int row, int target);
+    /// Appends the rows to the target level in their order and removes them here, as one step.
+    void moveToLevel(int level, QList<int> rows, int target);
     void moveQuestion(int level, int from, int to);
 
     // The changes themselves, done and undone by the steps; no step of their own.

@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kIllustrationColumn = 5;
@@ -53,7 +55,8 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     m_table = new QTableView(this);
     m_table->setModel(m_questionModel);
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several questions may be chosen (Shift, Ctrl) to be deleted or moved to a level at once.
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(0, 320);
@@ -179,10 +182,24 @@ int BankEditor::currentRow() const
     return i.isValid() ? i.row() : -1;
 }
 
+QList<int> BankEditor::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &i : m_table->selectionModel()->selectedIndexes())
+        rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty() && currentRow() >= 0)
+        rows.append(currentRow());
+    return rows;
+}
+
 void BankEditor::setCurrentCell(int row, int column)
 {
+    // The cell becomes the whole choice, whatever keys are held: an edit made with Ctrl (Ctrl+D,
+    // Ctrl+Down) must not leave the earlier choice standing for the next Ctrl+M or Ctrl+Delete.
     const QModelIndex i = m_questionModel->index(row, column);
-    m_table->setCurrentIndex(i);
+    m_table->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     m_table->scrollTo(i);
 }
 
@@ -219,22 +236,27 @@ void BankEditor::duplicateQuestion()
 
 void BankEditor::removeQuestion()
 {
-    const int row = currentRow();
-    if (row < 0)
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
         return;
-    m_doc->removeQuestion(currentLevel(), row);
+    m_doc->removeQuestions(currentLevel(), rows);
     if (m_questionModel->rowCount() > 0)
-        setCurrentCell(qMin(row, m_questionModel->rowCount() - 1), 0);
+        setCurrentCell(qMin(rows.front(), m_questionModel->rowCount() - 1), 0);
 }
 
 void BankEditor::moveToLevel()
 {
-    const int row = currentRow();
-    if (row < 0)
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
         return;
-    const auto target = m_prompts->askLevel(this, QStringLiteral("Перенести вопрос"), currentLevel());
-    if (target)
-        m_doc->moveToLevel(currentLevel(), row, *target);
+    const QString title = rows.size() == 1 ? QStringLiteral("Перенести вопрос")
+                                           : QStringLiteral("Перенести вопросы (%1)").arg(rows.size());
+    const auto target = m_prompts->askLevel(this, title, currentLevel());
+    if (!target)
+        return;
+    m_doc->moveToLevel(currentLevel(), rows, *target);
+    if (m_questionModel->rowCount() > 0)
+        setCurrentCell(qMin(rows.front(), m_questionModel->rowCount() - 1), 0);
 }
 
 void BankEditor::moveBy(int step)

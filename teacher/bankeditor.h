@@ -28,6 +28,8 @@ public:
     void setCurrentLevel(int level);
     /// The row of the question being edited, -1 when none.
     int currentRow() const;
+    /// The rows with a selected cell, in order; the current row when nothing is selected.
+    QList<int> selectedRows() const;
     void setCurrentCell(int row, int column);
     /// Shows the level and cell of the problem in that row of the problems list.
     void jumpToProblem(int problemRow);

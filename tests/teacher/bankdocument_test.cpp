@@ -75,6 +75,26 @@ TEST_F(BankDocumentTest, ImportedQuestionsAreOneStepAcrossLevels)
     EXPECT_EQ(doc.count(9), 2);
 }
 
+TEST_F(BankDocumentTest, SeveralRowsGoOnceEachInOneStepAndRowsOutOfRangeAreIgnored)
+{
+    doc.reset(fullBank(4));
+    doc.removeQuestions(1, {3, 0, 3, 99, -1});
+    EXPECT_EQ(questionsOf(doc, 1), QStringList({"Вопрос 1.2?", "Вопрос 1.3?"}));
+    ASSERT_EQ(undo.count(), 1);
+    EXPECT_EQ(undo.text(0), QStringLiteral("удаление вопросов уровня 1 (2)"));
+    undo.undo();
+    EXPECT_EQ(questionsOf(doc, 1), QStringList({"Вопрос 1.1?", "Вопрос 1.2?", "Вопрос 1.3?", "Вопрос 1.4?"}));
+    doc.moveToLevel(2, {2, 1, 2}, 15);
+    EXPECT_EQ(questionsOf(doc, 2), QStringList({"Вопрос 2.1?", "Вопрос 2.4?"}));
+    EXPECT_EQ(questionsOf(doc, 15).mid(4), QStringList({"Вопрос 2.2?", "Вопрос 2.3?"}));
+    doc.moveToLevel(2, {0, 1}, 2); // to its own level: nothing
+    doc.removeQuestions(3, {});
+    EXPECT_EQ(undo.count(), 1); // the move alone: the removal was undone, and the two no-ops add nothing
+    undo.undo();
+    EXPECT_EQ(questionsOf(doc, 2), QStringList({"Вопрос 2.1?", "Вопрос 2.2?", "Вопрос 2.3?", "Вопрос 2.4?"}));
+    EXPECT_EQ(doc.count(15), 4);
+}
+
 TEST_F(BankDocumentTest, SettingAFieldToItsOwnTextIsNoStep)
 {
     doc.setField(1, 0, 0, doc.question(1, 0).question);

@@ -66,6 +66,47 @@ TEST_F(WindowTest, DuplicateMoveAndDeleteByTheirKeys)
     EXPECT_EQ(doc().question(1, 0).question, QStringLiteral("Вопрос 1.2?"));
 }
 
+// Questions chosen with Ctrl+click and Shift+click go to another level, or are deleted, together:
+// one undo step brings them all back where they were.
+TEST_F(WindowTest, SeveralChosenQuestionsMoveOrGoTogetherAsOneStep)
+{
+    openSaved(fullBank(4));
+    QTableView *table = editor().table();
+    const auto click = [table](int row, Qt::KeyboardModifiers mods) {
+        const QRect cell = table->visualRect(table->model()->index(row, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, mods, cell.center());
+    };
+    click(0, Qt::NoModifier);
+    click(2, Qt::ControlModifier);
+    click(3, Qt::ControlModifier);
+    EXPECT_EQ(editor().selectedRows(), QList<int>({0, 2, 3}));
+    prompts.level = 6;
+    key(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(prompts.asked.value(prompts.asked.size() - 1), QStringLiteral("Перенести вопросы (3)"));
+    ASSERT_EQ(doc().count(1), 1);
+    EXPECT_EQ(doc().question(1, 0).question, QStringLiteral("Вопрос 1.2?"));
+    ASSERT_EQ(doc().count(6), 7);
+    EXPECT_EQ(doc().question(6, 4).question, QStringLiteral("Вопрос 1.1?"));
+    EXPECT_EQ(doc().question(6, 5).question, QStringLiteral("Вопрос 1.3?"));
+    EXPECT_EQ(doc().question(6, 6).question, QStringLiteral("Вопрос 1.4?"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(doc().count(1), 4);
+    EXPECT_EQ(doc().count(6), 4);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(doc().question(1, r).question, QStringLiteral("Вопрос 1.%1?").arg(r + 1));
+
+    click(1, Qt::NoModifier);
+    click(2, Qt::ShiftModifier);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(doc().count(1), 2);
+    EXPECT_EQ(doc().question(1, 0).question, QStringLiteral("Вопрос 1.1?"));
+    EXPECT_EQ(doc().question(1, 1).question, QStringLiteral("Вопрос 1.4?"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(doc().count(1), 4);
+    EXPECT_EQ(doc().question(1, 1).question, QStringLiteral("Вопрос 1.2?"));
+    EXPECT_EQ(doc().question(1, 2).question, QStringLiteral("Вопрос 1.3?"));
+}
+
 TEST_F(WindowTest, SavingABankWithProblemsIsRefusedWithTheListAndTheFileStays)
 {
     const QString path = openSaved(fullBank(1));
