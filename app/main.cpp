@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
     // No Qt::AA_ShareOpenGLContexts here, although the browser engine asks for it: with it the
@@ -28,6 +30,8 @@ int main(int argc, char **argv)
     parser.process(app);
     const Result<QString> folder = ProgramFolderFromArguments(parser);
     if (!folder.ok()) {
+        // Said in the terminal or the session's log too, where a launcher's failure is looked for.
+        std::fprintf(stderr, "tallory: %s\n", folder.error.toLocal8Bit().constData());
         QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), folder.error);
         return 1;
     }

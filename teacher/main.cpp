@@ -10,6 +10,8 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -29,6 +31,8 @@ int main(int argc, char **argv)
 
     const auto folder = ProgramFolderFromArguments(parser);
     if (!folder.ok()) {
+        // Said in the terminal or the session's log too, where a launcher's failure is looked for.
+        std::fprintf(stderr, "tallory-teacher: %s\n", folder.error.toLocal8Bit().constData());
         QMessageBox::critical(nullptr, QStringLiteral("Мастерская учителя"), folder.error);
         return 1;
     }

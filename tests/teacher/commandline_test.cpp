@@ -1,7 +1,9 @@
 // The workbench started as a teacher starts it from a terminal or a menu entry.
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -14,6 +16,7 @@ QProcess *run(const QStringList &arguments)
     auto *p = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     p->setProcessEnvironment(env);
     p->start(QStringLiteral(TALLORY_TEACHER), arguments);
     return p;
@@ -37,4 +40,25 @@ TEST(TeacherCommandLine, VersionIsTheProgramsVersion)
     ASSERT_TRUE(p->waitForFinished(30000));
     EXPECT_EQ(p->exitCode(), 0);
     EXPECT_TRUE(p->readAllStandardOutput().contains(TALLORY_VERSION));
+}
+
+// A folder that is not there (a share not mounted) is reported, also on the error stream, and
+// never made.
+TEST(TeacherCommandLine, MissingFolderIsReportedAndNeverMade)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("share/tallory"));
+    std::unique_ptr<QProcess> p(run({QStringLiteral("--folder"), missing}));
+    p->setReadChannel(QProcess::StandardError);
+    // The box after the message waits for a click: the program is ended once the message came.
+    // Qt may say other things on the stream first.
+    const QByteArray mark("\ntallory-teacher: ");
+    QByteArray said("\n");
+    while (!(said.contains(mark) && said.endsWith('\n')) && p->waitForReadyRead(30000))
+        said += p->readAllStandardError();
+    p->kill();
+    p->waitForFinished(30000);
+    const QByteArray line = said.mid(said.indexOf(mark) + 1).split('\n').value(0);
+    EXPECT_EQ(QString::fromUtf8(line), QStringLiteral("tallory-teacher: Папка программы «%1» не найдена.").arg(missing));
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("share"))).exists());
 }
