@@ -4,6 +4,11 @@
 #include "faq.h"
 #include "inifile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 QByteArray checks(QByteArrayView name)
 {
     qint64 sum = 0;
@@ -53,6 +58,24 @@ Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCo
     if (!value.ok())
         return Result<bool>::failure(value.error);
     return Result<bool>::success(value.value && !value.value->isEmpty());
+}
+
+QString ResultsWriteProblem(const QString &resultsPath)
+{
+    const QFileInfo info(resultsPath);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("«%1» — не файл").arg(QDir::toNativeSeparators(resultsPath));
+    // A record is written into a new file beside the old one, which then takes its place; in a
+    // folder closed to writing the file itself is rewritten. Trying both, as the write will,
+    // asks the file system itself, whoever the user and whatever the kind of share.
+    QTemporaryFile probe(info.absolutePath() + QStringLiteral("/tallory-XXXXXX.tmp"));
+    if (probe.open())
+        return {};
+    QFile file(resultsPath);
+    if (info.exists() && file.open(QIODevice::ReadWrite)) // opened, not truncated: nothing changes
+        return {};
+    return QStringLiteral("нет права записи в «%1»")
+        .arg(QDir::toNativeSeparators(info.exists() ? resultsPath : info.absolutePath()));
 }
 
 Status WriteResult(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel)

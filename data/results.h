@@ -28,5 +28,9 @@ QString RecordProblem(QByteArrayView name);
 /// read, so that an unreadable file never lets anyone sit a lesson twice.
 Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name);
 
+/// Why a record could not be written to the results file later, or an empty text when it can.
+/// Asked before a game starts, so that no student plays a whole game that cannot be recorded.
+QString ResultsWriteProblem(const QString &resultsPath);
+
 /// Writes the scrambled record of a graded game, replacing the file atomically under a lock.
 Status WriteResult(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel);

@@ -87,6 +87,14 @@ void TForm1::NewGame()
         m_services.dialogs->showError(QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
         return;
     }
+    // A game whose grade could not be recorded would be played for nothing, and could be played
+    // again: it does not start.
+    const QString unwritable = ResultsWriteProblem(ResultsFilePath(m_services.programFolder));
+    if (!unwritable.isEmpty()) {
+        m_services.dialogs->showError(
+            QStringLiteral("Результат игры нельзя будет записать: %1. Обратитесь к учителю.").arg(unwritable));
+        return;
+    }
 
     ResImage(QStringLiteral("game"), QString());
     Game.CurrentLevel = 1;

@@ -1,5 +1,6 @@
 #include "faq.h"
 #include "inifile.h"
+#include "permissions.h"
 #include "results.h"
 #include "testutil.h"
 
@@ -9,53 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_LINUX
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-
 using testutil::readBytes;
 using testutil::w;
 using testutil::writeBytes;
-
-namespace {
-
-// While alive, this thread works without the capabilities that let root ignore file
-// permissions, so a read-only folder is read-only to the test even when it runs as root.
-// Capabilities belong to the thread, and the file routines run on it.
-class WithoutPermissionOverride
-{
-public:
-    WithoutPermissionOverride()
-    {
-#ifdef Q_OS_LINUX
-        if (geteuid() != 0 || syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_active = syscall(SYS_capset, &m_header, reduced) == 0;
-#endif
-    }
-    ~WithoutPermissionOverride()
-    {
-#ifdef Q_OS_LINUX
-        if (m_active)
-            syscall(SYS_capset, &m_header, m_saved);
-#endif
-    }
-    WithoutPermissionOverride(const WithoutPermissionOverride &) = delete;
-    WithoutPermissionOverride &operator=(const WithoutPermissionOverride &) = delete;
-
-private:
-#ifdef Q_OS_LINUX
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_active = false;
-#endif
-};
-
-} // namespace
+using testutil::WithoutPermissionOverride;
 
 class ResultsFileTest : public ::testing::Test
 {
@@ -218,4 +176,48 @@ TEST_F(ResultsFileTest, NoFileInAReadOnlyFolderStillFailsWithTheFileName)
     }
     QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
     EXPECT_EQ(s.error, QStringLiteral("Unable to write to ") + folder + QStringLiteral("/tallory.rez"));
+}
+
+// Asked before a game: a file or folder that the write at the end could not use is named, and
+// the asking leaves nothing behind.
+TEST_F(ResultsFileTest, WriteProblemIsFoundBeforeTheGameAndTheFolderIsLeftAsItWas)
+{
+    EXPECT_EQ(ResultsWriteProblem(rez), QString()); // no file yet, a writable folder
+    writeBytes(rez, "[L]\r\n1=x\r\n");
+    EXPECT_EQ(ResultsWriteProblem(rez), QString());
+
+    const QString folder = dir.filePath(QStringLiteral("lab"));
+    const QString file = folder + QStringLiteral("/tallory.rez");
+    QDir().mkpath(folder);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(folder, readOnly));
+    QString noFile, writableFile, readOnlyFile;
+    {
+        const WithoutPermissionOverride asAnyUser;
+        QFile probe(folder + QStringLiteral("/probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+            GTEST_SKIP() << "the folder's permissions do not apply to this user";
+        }
+        noFile = ResultsWriteProblem(file);
+        QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+        writeBytes(file, "[L]\r\n1=x\r\n");
+        QFile::setPermissions(folder, readOnly);
+        writableFile = ResultsWriteProblem(file); // rewritten in place at the end
+        QFile::setPermissions(file, QFileDevice::ReadOwner);
+        readOnlyFile = ResultsWriteProblem(file);
+    }
+    QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(noFile, QStringLiteral("нет права записи в «%1»").arg(QDir::toNativeSeparators(folder)));
+    EXPECT_EQ(writableFile, QString());
+    EXPECT_EQ(readOnlyFile, QStringLiteral("нет права записи в «%1»").arg(QDir::toNativeSeparators(file)));
+    EXPECT_EQ(readBytes(file), "[L]\r\n1=x\r\n");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
+
+    QFile::remove(rez);
+    QDir().mkpath(rez);
+    EXPECT_EQ(ResultsWriteProblem(rez), QStringLiteral("«%1» — не файл").arg(QDir::toNativeSeparators(rez)));
 }

@@ -1,6 +1,7 @@
 #include "gamefixture.h"
 
 #include "counters.h"
+#include "permissions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -124,6 +125,37 @@ TEST_F(WholeGame, TeaseComesOnTheThirdRemarkFromLevelSixOnly)
     EXPECT_TRUE(f.FaqBtn[1]->isVisibleTo(&f));
     answerRight();
     EXPECT_EQ(f.Game.CurrentLevel, 7);
+}
+
+// A lab folder the student's account cannot write: the game would be played for nothing and
+// could be played again, so it does not start, and says why.
+TEST_F(WholeGame, NoGameStartsWhoseGradeCouldNotBeRecorded)
+{
+    TForm1 &f = startWatched();
+    const QString dirPath = QDir(folder).absolutePath();
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(dirPath, readOnly));
+    bool applies = false;
+    {
+        const testutil::WithoutPermissionOverride asAnyUser;
+        QFile probe(folder + QStringLiteral("probe"));
+        applies = !probe.open(QIODevice::WriteOnly);
+        if (applies)
+            newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Орлов"));
+        else
+            probe.remove();
+    }
+    QFile::setPermissions(dirPath, readOnly | QFileDevice::WriteOwner);
+    if (!applies)
+        GTEST_SKIP() << "the folder's permissions do not apply to this user";
+    EXPECT_TRUE(timeline.events.contains(
+        QStringLiteral("error: Результат игры нельзя будет записать: нет права записи в «%1». Обратитесь к учителю.")
+            .arg(QDir::toNativeSeparators(dirPath))))
+        << timeline.events.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(f.FaqBtn[1]->isVisibleTo(&f));
+    EXPECT_FALSE(f.Timer2->isActive());
+    EXPECT_FALSE(timeline.events.contains(QStringLiteral("clip gong to end")));
+    EXPECT_FALSE(resultsFileExists());
 }
 
 TEST_F(WholeGame, SecondAttemptIsRefusedAndAbandonedGameIsNot)
