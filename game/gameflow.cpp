@@ -118,8 +118,9 @@ void TForm1::NewGame()
 
 void TForm1::CloseGame(bool finished)
 {
-    // An illustration belongs to its question: the pane folds away with the game.
+    // An illustration and the audience's poll belong to their question: they go with the game.
     WebBrowser1->setFixedHeight(1);
+    Panel2->hide();
     ResImage(QStringLiteral("ways"), QString());
     GameEnable(false);
     repaint();

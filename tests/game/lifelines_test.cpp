@@ -173,6 +173,19 @@ TEST_F(Lifelines, AnAnswerClickTakesTheChartAway)
     EXPECT_EQ(f.Game.CurrentLevel, 2);
 }
 
+// The audience's poll belongs to its question: a stop leaves the emblem clear for the next student.
+TEST_F(Lifelines, StoppingTheGameTakesTheChartAway)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Стопов"));
+    answerRight();
+    QTest::keyClick(&f, Qt::Key_F3);
+    ASSERT_TRUE(f.Panel2->isVisibleTo(&f));
+    QTest::keyClick(&f, Qt::Key_F6);
+    EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Стопов")), QStringLiteral("СТОПОВ|1|Неудовлетворительно"));
+    EXPECT_FALSE(f.Panel2->isVisibleTo(&f));
+}
+
 TEST_F(Lifelines, DiallingTheNumberByKeyboardShowsTheReplyAfterTheSeventhDigit)
 {
     TForm1 &f = startShown();
