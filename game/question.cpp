@@ -11,6 +11,7 @@
 #include "randomsource.h"
 #include "stringres.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QTextEdit>
 #include <QTimer>
@@ -69,6 +70,7 @@ void TForm1::SetGame(int level)
     }
     Wave(Game.MusicName);
     Timer2->start();
+    releaseAnswerFocus();
 }
 
 void TForm1::showIllustration(const QByteArray &reference)
@@ -109,7 +111,7 @@ void TForm1::banner(const QByteArray &text, const QColor &background, const QCol
 void TForm1::FaqBtn1Click(int tag)
 {
     // One evaluation at a time: a click that arrives while one runs is not judged.
-    if (m_busy || Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
+    if (m_busy || m_droppingAnswers || Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
         return;
     m_busy = true;
     if (Panel2->isVisible()) {
@@ -129,6 +131,29 @@ void TForm1::FaqBtn1Click(int tag)
         judge(tag);
     }
     m_busy = false;
+    dropHeldAnswers();
+}
+
+// Clicks and keys that came while the host spoke were held until now. An answer among them was
+// meant for the question that has gone (a double click, a key pressed twice); carried out now it
+// would answer the next question unread, and could cost the student the lesson. Those are
+// dropped; anything else held (a stop, a lifeline, a new game) is carried out as usual.
+void TForm1::dropHeldAnswers()
+{
+    m_droppingAnswers = true;
+    QCoreApplication::processEvents();
+    m_droppingAnswers = false;
+}
+
+// The button clicked had the keyboard focus, and Qt hands it to another answer when the buttons
+// are hidden: a stray Enter would then answer that one. A new question starts with none.
+void TForm1::releaseAnswerFocus()
+{
+    QWidget *focused = QApplication::focusWidget();
+    for (int tag = 1; tag <= 4; ++tag) {
+        if (focused && focused == FaqBtn[static_cast<size_t>(tag)])
+            focused->clearFocus();
+    }
 }
 
 void TForm1::judge(int tag)

@@ -137,6 +137,8 @@ private:
     bool questionOnScreen() const;
     bool askUpper(const QString &caption, const QString &prompt, QByteArray &result);
     void judge(int tag);
+    void dropHeldAnswers();
+    void releaseAnswerFocus();
     void wrongAnswer();
     void correctAnswer();
     void showIllustration(const QByteArray &reference);
@@ -152,4 +154,5 @@ private:
     ArrowCursor *m_arrow = nullptr;
     QString m_bankName;
     bool m_busy = false;
+    bool m_droppingAnswers = false; ///< answers held during the last sequence are being dropped
 };

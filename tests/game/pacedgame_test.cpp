@@ -4,6 +4,7 @@
 #include "windowsystem.h"
 
 #include <QApplication>
+#include <QTest>
 
 namespace {
 
@@ -56,6 +57,53 @@ TEST_F(PacedGame, ASecondClickDuringTheSuspenseJudgesNothing)
     levelAfterSequence = f.Game.CurrentLevel;
     real.during = nullptr;
     EXPECT_EQ(levelAfterSequence, 2);
+    // Nor do they answer the next question, which the player has not yet read: the answers
+    // held during the sequence are dropped when it ends.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
     EXPECT_EQ(timeline.events.count(QStringLiteral("clip btnclick background")), 1);
     EXPECT_EQ(timeline.events.count(QStringLiteral("wait 300")), 1);
+    EXPECT_TRUE(f.FaqBtn[1]->isVisibleTo(&f));
+}
+
+// The stop key pressed while the host speaks is not an answer: it is carried out after.
+TEST_F(PacedGame, AStopPressedDuringTheSequenceStopsTheGameAfterIt)
+{
+    form = std::make_unique<TForm1>(services(real));
+    TForm1 &f = *form;
+    f.show();
+    QApplication::setActiveWindow(&f);
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Стопов"));
+    f.FaqBtn[static_cast<size_t>(rightButton())]->Click();
+    real.during = [&](int ms) {
+        if (ms == 300)
+            windowsystem::queueKey(&f, Qt::Key_F6, QString());
+    };
+    f.FaqBtn[static_cast<size_t>(rightButton())]->Click();
+    real.during = nullptr;
+    QCoreApplication::processEvents();
+    // Stopped on the third question, the second answer having been judged right first.
+    EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Стопов")), QStringLiteral("СТОПОВ|2|Неудовлетворительно"));
+}
+
+// After a click, the button clicked keeps no keyboard focus into the next question: a stray
+// Enter answers nothing.
+TEST_F(PacedGame, AStrayEnterOnTheNextQuestionAnswersNothing)
+{
+    form = std::make_unique<TForm1>(services(real));
+    TForm1 &f = *form;
+    f.show();
+    QApplication::setActiveWindow(&f);
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Энтеров"));
+    TGradBtn *button = f.FaqBtn[static_cast<size_t>(rightButton())];
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 10));
+    ASSERT_EQ(f.Game.CurrentLevel, 2);
+    timeline.events.clear();
+    for (QWidget *w : {QApplication::focusWidget(), static_cast<QWidget *>(&f)}) {
+        if (w)
+            QTest::keyClick(w, Qt::Key_Return);
+    }
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
+    EXPECT_EQ(timeline.events.count(QStringLiteral("clip btnclick background")), 0);
 }
