@@ -14,8 +14,9 @@ void PrepareApplication(const QString &version)
 {
     // The standard style, but the menu bar's overflow icon is read the first time it is shown.
     QApplication::setStyle(new LazyIconStyle);
+    // The name only: a display name set as well would be added by the window system to every
+    // title ("Ошибка — Таллори!"), and the boxes' captions are the program's own texts.
     QApplication::setApplicationName(QStringLiteral("Таллори!"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Таллори!"));
     QApplication::setApplicationVersion(version);
     InstallRussianQtTranslations();
     // The emblem is the program's icon, drawn in the corner of every banner as well.

@@ -3,9 +3,11 @@
 #include "counters.h"
 #include "gradbtn.h"
 #include "pictures.h"
+#include "programservices.h"
 #include "zelgradient.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,12 +18,27 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <qpa/qplatformwindow.h>
 
 using testutil::w;
 
 class MainWindow : public FormFixture
 {
 };
+
+// The rule by which the window system plugins make a window's title from the one it is given.
+struct PlatformTitle : QPlatformWindow {
+    using QPlatformWindow::formatWindowTitle;
+};
+
+// The captions of the boxes are shown as they stand: the window system adds nothing to them.
+TEST(ApplicationSetUp, WindowTitlesAreShownAsTheyStand)
+{
+    PrepareApplication(QStringLiteral("test"));
+    EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Таллори!"));
+    for (const QString &title : {QStringLiteral("Ошибка"), QStringLiteral("Тест-игра"), QStringLiteral("Представьтесь")})
+        EXPECT_EQ(PlatformTitle::formatWindowTitle(title, QStringLiteral(" — ")), title);
+}
 
 TEST_F(MainWindow, AnswerButtonsAndToolbarFollowTheScreen)
 {
