@@ -62,8 +62,12 @@ QByteArray FormatResultsTable(const std::vector<ResultEntry> &entries)
     return out.toUtf8();
 }
 
-QString CsvField(const QString &field)
+QString CsvField(const QString &text)
 {
+    // A spreadsheet works out a field that begins like a formula: a name a student typed as
+    // "=..." would be run on the teacher's machine. An apostrophe in front keeps it text.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    const QString field = !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
     const bool quote = field.contains(QLatin1Char(';')) || field.contains(QLatin1Char('"'))
                        || field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'));
     if (!quote)

@@ -23,5 +23,6 @@ QByteArray FormatResultsTable(const std::vector<ResultEntry> &entries);
 /// the titles first.
 QByteArray FormatResultsCsv(const std::vector<ResultEntry> &entries);
 
-/// One CSV field: quoted, with its quotes doubled, when it holds ";", a quote or a line break.
-QString CsvField(const QString &field);
+/// One CSV field: after an apostrophe when it begins like a formula ("=", "+", "-", "@"), and
+/// quoted, with its quotes doubled, when it holds ";", a quote or a line break.
+QString CsvField(const QString &text);

@@ -128,6 +128,22 @@ TEST(ResultsTable, CsvFieldsAreQuotedOnlyWhenNeeded)
     EXPECT_EQ(CsvField(QStringLiteral("cr\r")), QStringLiteral("\"cr\r\""));
 }
 
+// A name typed as a formula stays text in the spreadsheet: it is not worked out there.
+TEST_F(ResultsToolTest, CsvKeepsANameThatLooksLikeAFormulaAsText)
+{
+    for (const char *name : {"=1+2", "+7", "-A1", "@SUM(A1)"})
+        ASSERT_TRUE(WriteResult(rez, "L", name, 3).ok());
+    const QList<QByteArray> rows = list({"--csv"}).out.split('\n');
+    ASSERT_EQ(rows.size(), 6);
+    EXPECT_TRUE(rows[1].startsWith("L;'=1+2;2;")) << rows[1].constData();
+    EXPECT_TRUE(rows[2].startsWith("L;'+7;2;")) << rows[2].constData();
+    EXPECT_TRUE(rows[3].startsWith("L;'-A1;2;")) << rows[3].constData();
+    EXPECT_TRUE(rows[4].startsWith("L;'@SUM(A1);2;")) << rows[4].constData();
+    EXPECT_EQ(CsvField(QStringLiteral("=A1;B1")), QStringLiteral("\"'=A1;B1\""));
+    EXPECT_EQ(CsvField(QStringLiteral("\t=A1")), QStringLiteral("'\t=A1"));
+    EXPECT_EQ(CsvField(QStringLiteral("a=b")), QStringLiteral("a=b"));
+}
+
 TEST_F(ResultsToolTest, EmptyMissingAndUnreadableFiles)
 {
     writeBytes(rez, "");
