@@ -1,5 +1,6 @@
 #include "cp1251.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -100,3 +101,23 @@ QByteArray text(const char16_t *utf16)
     return encode(QString::fromUtf16(utf16)).value_or(QByteArray());
 }
 } // namespace cp1251
+
+QString DescribeCharacter(const QString &ch)
+{
+    const char32_t code = ch.toUcs4().value(0);
+    const QString number = QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
+    QString name;
+    if (code == 0x00A0)
+        name = QStringLiteral("неразрывный пробел");
+    else if (code == 0x00AD)
+        name = QStringLiteral("мягкий перенос");
+    else if (code == 0xFEFF)
+        name = QStringLiteral("метка порядка байтов");
+    else if (code < 0x20 || code == 0x7F)
+        name = QStringLiteral("управляющий");
+    else if (code != ' ' && (QChar::isSpace(code) || !QChar::isPrint(code)))
+        name = QStringLiteral("невидимый");
+    if (!name.isEmpty())
+        return number + QStringLiteral(" (") + name + QLatin1Char(')');
+    return QStringLiteral("«") + ch + QStringLiteral("» (") + number + QLatin1Char(')');
+}

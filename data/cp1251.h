@@ -32,3 +32,7 @@ namespace cp1251 {
 /// The stored bytes of a text known to fit the code page, such as the program's own key names.
 QByteArray text(const char16_t *utf16);
 } // namespace cp1251
+
+/// A character for a message: "«ж» (U+0436)"; an invisible one by its code and a name,
+/// "U+00AD (мягкий перенос)", so that a message never shows empty quotes.
+QString DescribeCharacter(const QString &ch);

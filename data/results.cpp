@@ -46,8 +46,8 @@ QString RecordProblem(QByteArrayView name)
         // A leading blank or tab would be trimmed away when the record is read back.
         const bool trimmedAway = i == 0 && (scrambled == ' ' || scrambled == '\t');
         if (breaks || trimmedAway)
-            return QStringLiteral("Символ «%1» нельзя сохранить в файле результатов.")
-                .arg(cp1251::decode(name.sliced(i, 1)));
+            return QStringLiteral("Символ %1 нельзя сохранить в файле результатов.")
+                .arg(DescribeCharacter(cp1251::decode(name.sliced(i, 1))));
     }
     return {};
 }

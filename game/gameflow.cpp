@@ -30,7 +30,8 @@ bool TForm1::askUpper(const QString &caption, const QString &prompt, QByteArray 
     const QString bad = cp1251::firstUnencodable(typed);
     if (!bad.isEmpty()) {
         m_services.dialogs->showError(
-            QStringLiteral("Символ «%1» нельзя использовать: его нельзя сохранить в файлах программы.").arg(bad));
+            QStringLiteral("Символ %1 нельзя использовать: его нельзя сохранить в файлах программы.")
+                .arg(DescribeCharacter(bad)));
         return false;
     }
     result = cp1251::upper(*cp1251::encode(typed));

@@ -49,22 +49,3 @@ QString RussianCount(int n, const QString &one, const QString &few, const QStrin
     return QString::number(n) + QLatin1Char(' ') + noun;
 }
 
-QString DescribeCharacter(const QString &ch)
-{
-    const char32_t code = ch.toUcs4().value(0);
-    const QString number = QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
-    QString name;
-    if (code == 0x00A0)
-        name = QStringLiteral("неразрывный пробел");
-    else if (code == 0x00AD)
-        name = QStringLiteral("мягкий перенос");
-    else if (code == 0xFEFF)
-        name = QStringLiteral("метка порядка байтов");
-    else if (code < 0x20 || code == 0x7F)
-        name = QStringLiteral("управляющий");
-    else if (code != ' ' && (QChar::isSpace(code) || !QChar::isPrint(code)))
-        name = QStringLiteral("невидимый");
-    if (!name.isEmpty())
-        return number + QStringLiteral(" (") + name + QLatin1Char(')');
-    return QStringLiteral("«") + ch + QStringLiteral("» (") + number + QLatin1Char(')');
-}

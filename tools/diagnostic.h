@@ -1,6 +1,8 @@
 #pragma once
 // Messages about a line of a file, printed the way compilers print them: "file:line: text".
 
+#include "cp1251.h" // DescribeCharacter
+
 #include <QString>
 
 #include <vector>
@@ -28,6 +30,3 @@ bool HasErrors(const Diagnostics &list);
 /// A count with the Russian noun form that goes with it: "1 вопрос", "3 вопроса", "11 вопросов".
 QString RussianCount(int n, const QString &one, const QString &few, const QString &many);
 
-/// A character for a message: "«ж» (U+0436)"; an invisible one by its code and a name,
-/// "U+00AD (мягкий перенос)".
-QString DescribeCharacter(const QString &ch);

@@ -90,6 +90,10 @@ TEST_F(ResultsFileTest, NameThatScramblesToALineBreakIsRefusedBeforeWriting)
     EXPECT_FALSE(RecordProblem(QByteArray("A\xA0" "B")).isEmpty());  // no-break space to CR
     EXPECT_FALSE(RecordProblem(QByteArray("A\xAD" "B")).isEmpty());  // soft hyphen to NUL
     EXPECT_TRUE(RecordProblem(w(u"ПЕТРОВ П.П.")).isEmpty());
+    // The character is named so that it can be found, an invisible one by its code.
+    EXPECT_EQ(RecordProblem(w(u"ПЕТРОВ § 1")), QStringLiteral("Символ «§» (U+00A7) нельзя сохранить в файле результатов."));
+    EXPECT_EQ(RecordProblem(QByteArray("A\xA0" "B")),
+              QStringLiteral("Символ U+00A0 (неразрывный пробел) нельзя сохранить в файле результатов."));
     EXPECT_FALSE(WriteResult(rez, "L", w(u"ПЕТРОВ § 1"), 5).ok());
     EXPECT_EQ(readBytes(rez), "[L]\r\n1=x\r\n");
 }

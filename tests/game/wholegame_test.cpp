@@ -158,6 +158,20 @@ TEST_F(WholeGame, NoGameStartsWhoseGradeCouldNotBeRecorded)
     EXPECT_FALSE(resultsFileExists());
 }
 
+// A character the files cannot hold is named in the refusal, by its code when it cannot be seen
+// (a joiner pasted with a name, a combining accent).
+TEST_F(WholeGame, ANameWithACharacterTheFilesCannotHoldIsRefusedNamingIt)
+{
+    startWatched();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Орлов\u200D"));
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Орлов\u00A7"));
+    EXPECT_TRUE(timeline.events.contains(QStringLiteral(
+        "error: Символ U+200D (невидимый) нельзя использовать: его нельзя сохранить в файлах программы.")))
+        << timeline.events.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(timeline.events.contains(QStringLiteral("error: Символ «§» (U+00A7) нельзя сохранить в файле результатов.")));
+    EXPECT_FALSE(resultsFileExists());
+}
+
 TEST_F(WholeGame, SecondAttemptIsRefusedAndAbandonedGameIsNot)
 {
     TForm1 &f = startWatched();
