@@ -57,12 +57,49 @@ void LessonsModel::reload()
     m_lessons.clear();
     const auto file = ReadWholeFile(settingsPath());
     const QByteArray text = file.ok() ? file.value.value_or(QByteArray()) : QByteArray();
+    m_utf8 = cp1251::looksLikeUtf8(text);
     for (const QByteArray &name : sectionNames(text)) {
         // The game reads the first section of a name only, and so does this list.
         if (const auto bank = IniFindValue(text, name, bankKey()))
             m_lessons.append(describe(name, *bank));
     }
     endResetModel();
+}
+
+namespace {
+
+// The Windows-1251 bytes of a UTF-8 settings text, or why it cannot have them.
+Result<QByteArray> toWindows1251(QByteArrayView utf8)
+{
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        utf8 = utf8.sliced(3);
+    const QString text = QString::fromUtf8(utf8);
+    const QString bad = cp1251::firstUnencodable(text);
+    if (!bad.isEmpty()) {
+        const int line = static_cast<int>(text.left(text.indexOf(bad)).count(QLatin1Char('\n'))) + 1;
+        return Result<QByteArray>::failure(
+            QStringLiteral("Файл настроек не переведён в Windows-1251: в строке %1 символ %2, которого в этой "
+                           "кодировке нет. Уберите его и попробуйте снова.").arg(line).arg(DescribeCharacter(bad)));
+    }
+    return Result<QByteArray>::success(*cp1251::encode(text));
+}
+
+} // namespace
+
+Status LessonsModel::convertSettings()
+{
+    const Status s = ReplaceFileLocked(settingsPath(), [](const std::optional<QByteArray> &current)
+                                                           -> Result<std::optional<QByteArray>> {
+        using R = Result<std::optional<QByteArray>>;
+        if (!current || !cp1251::looksLikeUtf8(*current))
+            return R::success(std::nullopt); // nothing to convert: the file stays as it is
+        auto converted = toWindows1251(*current);
+        if (!converted.ok())
+            return R::failure(converted.error);
+        return R::success(std::move(converted.value));
+    });
+    reload();
+    return s;
 }
 
 LessonsModel::Lesson LessonsModel::describe(QByteArray section, QByteArray bank) const

@@ -23,6 +23,12 @@ public:
     /// Reads the lessons of the settings file again.
     void reload();
 
+    /// Whether the settings file was saved in UTF-8, where the game finds no Russian name.
+    bool settingsInUtf8() const { return m_utf8; }
+    /// Rewrites a UTF-8 settings file in Windows-1251, every line as it was; refused, and the
+    /// file left alone, when a character has no place in Windows-1251.
+    Status convertSettings();
+
     /// The lesson code of a row, as shown.
     QString code(int row) const;
     /// The path the settings file holds for a bank file: relative when it lies in the program folder.
@@ -58,4 +64,5 @@ private:
 
     QString m_folder;
     QList<Lesson> m_lessons;
+    bool m_utf8 = false;
 };

@@ -50,9 +50,43 @@ LessonsTab::LessonsTab(const QString &folder, TeacherPrompts *prompts, QWidget *
                                  .arg(QDir::toNativeSeparators(m_model->settingsPath())), this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
+    layout->addWidget(buildEncodingWarning());
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
     connect(m_model, &LessonsModel::refused, this, &LessonsTab::report);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &LessonsTab::showEncoding);
+    showEncoding();
+}
+
+// A settings file saved by an editor in UTF-8: the game reads it as Windows-1251 and finds no
+// lesson with a Russian name, which a teacher cannot tell from the game's message alone.
+QWidget *LessonsTab::buildEncodingWarning()
+{
+    m_encoding = new QWidget(this);
+    m_encoding->setObjectName(QStringLiteral("encodingWarning"));
+    auto *text = new QLabel(QStringLiteral("Файл настроек сохранён в кодировке UTF-8, а игра читает его в Windows-1251: "
+                                           "занятия с русскими названиями она в нём не найдёт."),
+                            m_encoding);
+    text->setWordWrap(true);
+    text->setStyleSheet(QStringLiteral("color: #8a4b00;"));
+    auto *convert = new QPushButton(QStringLiteral("Перевести в Windows-1251"), m_encoding);
+    convert->setObjectName(QStringLiteral("convertSettings"));
+    connect(convert, &QPushButton::clicked, this, &LessonsTab::convertSettings);
+    auto *row = new QHBoxLayout(m_encoding);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(text, 1);
+    row->addWidget(convert);
+    return m_encoding;
+}
+
+void LessonsTab::showEncoding()
+{
+    m_encoding->setVisible(m_model->settingsInUtf8());
+}
+
+void LessonsTab::convertSettings()
+{
+    report(m_model->convertSettings().error);
 }
 
 void LessonsTab::addLesson(const QString &suggested)

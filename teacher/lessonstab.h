@@ -24,12 +24,17 @@ public:
     void renameLesson();
     void removeLesson();
     void chooseBank();
+    /// Rewrites a UTF-8 settings file in Windows-1251, the game's encoding.
+    void convertSettings();
 
 private:
     int currentRow() const;
+    QWidget *buildEncodingWarning();
+    void showEncoding();
     void report(const QString &error);
 
     TeacherPrompts *m_prompts;
     LessonsModel *m_model = nullptr;
     QTableView *m_table = nullptr;
+    QWidget *m_encoding = nullptr; ///< the warning about a UTF-8 settings file, with its button
 };

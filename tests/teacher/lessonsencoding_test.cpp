@@ -1,0 +1,84 @@
+// A settings file a teacher saved from an editor in UTF-8: the lessons tab says so and turns it
+// into Windows-1251, after which the game finds its lessons; the file is never half converted.
+
+#include "inifile.h"
+#include "lessonsmodel.h"
+#include "lessonstab.h"
+#include "teachertest.h"
+#include "testutil.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using testutil::readBytes;
+using testutil::w;
+using testutil::writeBytes;
+
+class LessonsEncoding : public ::testing::Test
+{
+protected:
+    void show()
+    {
+        tab = std::make_unique<LessonsTab>(folder, &prompts);
+        tab->show();
+    }
+    QWidget *warning() const { return tab->findChild<QWidget *>(QStringLiteral("encodingWarning")); }
+    void clickConvert()
+    {
+        auto *button = tab->findChild<QPushButton *>(QStringLiteral("convertSettings"));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    QTemporaryDir dir;
+    QString folder = dir.path() + QLatin1Char('/');
+    QString ini = folder + QStringLiteral("tallory.ini");
+    QString utf8Settings = QStringLiteral("; настройки класса\r\n[ФИЗИКА-8]\r\nВопросник=физика.faq\r\n"
+                                          "[настройки]\r\nВедущий=\r\n");
+    FakePrompts prompts;
+    std::unique_ptr<LessonsTab> tab;
+};
+
+TEST_F(LessonsEncoding, AUtf8FileIsShownAsSuchAndConvertedByItsButton)
+{
+    writeBytes(ini, "\xEF\xBB\xBF" + utf8Settings.toUtf8());
+    show();
+    ASSERT_NE(warning(), nullptr);
+    EXPECT_TRUE(warning()->isVisible());
+    EXPECT_EQ(tab->model()->rowCount(), 0); // as the game sees it: no lesson
+    clickConvert();
+    EXPECT_EQ(readBytes(ini), w(reinterpret_cast<const char16_t *>(utf8Settings.utf16())));
+    EXPECT_FALSE(warning()->isVisible());
+    ASSERT_EQ(tab->model()->rowCount(), 1);
+    EXPECT_EQ(tab->model()->code(0), QStringLiteral("ФИЗИКА-8"));
+    EXPECT_EQ(IniReadString(ini, w(u"физика-8"), w(u"Вопросник"), {}), w(u"физика.faq"));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(LessonsEncoding, ACharacterWindows1251CannotHoldRefusesTheConversionNamingItsLine)
+{
+    const QByteArray bytes = (utf8Settings + QStringLiteral("; 🙂\r\n")).toUtf8(); // no mark: still UTF-8
+    writeBytes(ini, bytes);
+    show();
+    EXPECT_TRUE(warning()->isVisible());
+    clickConvert();
+    EXPECT_EQ(readBytes(ini), bytes);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("в строке 6 символ «🙂» (U+1F642)"))) << prompts.errors[0].toStdString();
+    EXPECT_TRUE(warning()->isVisible());
+}
+
+TEST_F(LessonsEncoding, AWindows1251FileShowsNoWarning)
+{
+    writeBytes(ini, w(reinterpret_cast<const char16_t *>(utf8Settings.utf16())));
+    show();
+    EXPECT_FALSE(warning()->isVisible());
+    EXPECT_EQ(tab->model()->rowCount(), 1);
+    EXPECT_FALSE(cp1251::looksLikeUtf8("[DEMO]\r\nHost=host.bmp")); // plain ASCII reads the same either way
+    EXPECT_TRUE(cp1251::looksLikeUtf8(QStringLiteral("Вопросник").toUtf8()));
+    EXPECT_FALSE(cp1251::looksLikeUtf8(w(u"Ёж")));
+    EXPECT_FALSE(cp1251::looksLikeUtf8(w(u"Host=Я"))); // one letter at the very end
+}
