@@ -1,12 +1,12 @@
 #include "files.h"
 
+#include "lockedfile.h"
 #include "strutil.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QRegularExpression>
 
@@ -71,14 +71,9 @@ bool CopyOneFile(const QString &source, const QString &target)
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return ReplaceFileLocked(target, [&](const std::optional<QByteArray> &) {
+               return Result<std::optional<QByteArray>>::success(bytes);
+           }).ok();
 }
 
 QStringList CopyFiles(const QString &mask, const QString &target)

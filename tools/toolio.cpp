@@ -2,8 +2,6 @@
 
 #include "lockedfile.h"
 
-#include <QSaveFile>
-
 #include <cstdio>
 
 Result<QByteArray> ReadInputFile(const QString &path)
@@ -18,19 +16,14 @@ Result<QByteArray> ReadInputFile(const QString &path)
 
 Status WriteOutputFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile out(path);
-    const auto failure = [&] {
-        return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, out.errorString()));
-    };
-    if (!out.open(QIODevice::WriteOnly))
-        return failure();
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return failure();
-    }
-    if (!out.commit())
-        return failure();
-    return Status::success();
+    // Under the lock, like every file the programs write: a bank saved by the workbench while
+    // the packer writes it too ends as one or the other, never a mix.
+    const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &) {
+        return Result<std::optional<QByteArray>>::success(bytes);
+    });
+    if (!s.ok())
+        return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, s.error));
+    return s;
 }
 
 void PrintBytes(QByteArrayView utf8)
