@@ -85,7 +85,9 @@ QStringList CopyFiles(const QString &mask, const QString &target)
         to += QLatin1Char('/');
     QStringList copied;
     for (const QString &name : MatchingFiles(mask)) {
-        if (CopyOneFile(folder + name, to + name))
+        // A file of the same name there is replaced, whatever its letter case, as on the file
+        // systems where two such names are one file: "Fon1.WAV" takes the place of "fon1.wav".
+        if (CopyOneFile(folder + name, FindNoCase(to, name)))
             copied << name;
     }
     return copied;
@@ -142,6 +144,17 @@ QString FindNoCase(const QString &folder, const QString &name)
 QString SoundFolder(const QString &programFolder)
 {
     return FindNoCase(programFolder, QStringLiteral("WAV"));
+}
+
+QStringList SoundFolders(const QString &programFolder)
+{
+    QStringList folders{SoundFolder(programFolder)};
+    const QStringList all = QDir(programFolder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &entry : all) {
+        if (entry.compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0 && !folders.contains(programFolder + entry))
+            folders << programFolder + entry;
+    }
+    return folders;
 }
 
 void MoveLooseWaves(const QString &programFolder)

@@ -36,6 +36,9 @@ QString FindNoCase(const QString &folder, const QString &name);
 
 /// The sound folder of the program: an existing "WAV" folder whatever its letter case.
 QString SoundFolder(const QString &programFolder);
+/// Every folder of the program folder named "WAV" in any letter case, the sound folder first:
+/// on a case-sensitive file system "WAV" and "wav" may both be there.
+QStringList SoundFolders(const QString &programFolder);
 
 /// The start-up housekeeping: the sound folder is made and every loose ".wav" file next to the
 /// program is moved into it. A file whose copy failed stays where it is.

@@ -9,8 +9,16 @@ QString ClipPath(const QString &programFolder, const QString &name)
 {
     // Clip files copied from elsewhere keep whatever letter case they were given, and the
     // folder may have been made as "WAV": both are matched on a case-sensitive file system.
-    const QString folder = FindNoCase(programFolder, QStringLiteral("wav")) + QLatin1Char('/');
-    return FindNoCase(folder, name + QStringLiteral(".wav"));
+    // Where "WAV" and "wav" are both there, the one the start-up fills is looked in first.
+    const QString file = name + QStringLiteral(".wav");
+    const QStringList folders = SoundFolders(programFolder);
+    for (const QString &folder : folders) {
+        const QString path = FindNoCase(folder + QLatin1Char('/'), file);
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    const QString folder = QFileInfo(folders.front()).isDir() ? folders.front() : programFolder + QStringLiteral("wav");
+    return FindNoCase(folder + QLatin1Char('/'), file);
 }
 
 QString FindClip(const QString &programFolder, const QString &installFolder, const QString &name)

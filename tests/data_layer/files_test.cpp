@@ -76,6 +76,18 @@ TEST_F(HousekeepingTest, LooseWavesMoveIntoTheSoundFolderReplacingOldOnes)
     EXPECT_EQ(QDir(folder + QStringLiteral("wav")).entryList(QDir::Files), before);
 }
 
+// A clip whose name differs only in letter case takes the old one's place, as it would where
+// the two names are one file, instead of standing beside it unheard.
+TEST_F(HousekeepingTest, ALooseClipReplacesTheOneWhoseNameDiffersOnlyInCase)
+{
+    writeBytes(folder + QStringLiteral("wav/fon1.wav"), "old music");
+    writeBytes(folder + QStringLiteral("Fon1.WAV"), "new music");
+    MoveLooseWaves(folder);
+    EXPECT_EQ(QDir(folder + QStringLiteral("wav")).entryList(QDir::Files), QStringList{QStringLiteral("fon1.wav")});
+    EXPECT_EQ(readBytes(folder + QStringLiteral("wav/fon1.wav")), "new music");
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("Fon1.WAV")));
+}
+
 TEST_F(HousekeepingTest, SoundFolderIsMadeAsWavWhenThereIsNone)
 {
     writeBytes(folder + QStringLiteral("applause.wav"), "clap");

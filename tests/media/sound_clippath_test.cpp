@@ -36,6 +36,19 @@ TEST(ClipPath, MissingClipIsNamedInsideTheExistingFolder)
     EXPECT_EQ(ClipPath(folderOf(dir), "zal"), dir.filePath("WAV/zal.wav"));
 }
 
+// "WAV" filled by the start-up and "wav" as installed, both there: a clip is found in either,
+// the start-up's folder first.
+TEST(ClipPath, BothSpellingsOfTheFolderAreLookedIn)
+{
+    QTemporaryDir dir;
+    testutil::writeBytes(dir.filePath("wav/gong.wav"), "installed");
+    testutil::writeBytes(dir.filePath("wav/zal.wav"), "installed");
+    testutil::writeBytes(dir.filePath("WAV/gong.wav"), "teacher's");
+    EXPECT_EQ(ClipPath(folderOf(dir), "gong"), dir.filePath("WAV/gong.wav"));
+    EXPECT_EQ(ClipPath(folderOf(dir), "zal"), dir.filePath("wav/zal.wav"));
+    EXPECT_EQ(ClipPath(folderOf(dir), "pause"), dir.filePath("WAV/pause.wav"));
+}
+
 TEST(ClipPath, WithoutSoundFolderIsThePathAsAsked)
 {
     QTemporaryDir dir;
