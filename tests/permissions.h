@@ -1,6 +1,8 @@
 #pragma once
 // Tests of files a user may not write, run as root on a build machine.
 
+#include <QFile>
+#include <QString>
 #include <QtGlobal>
 
 #ifdef Q_OS_LINUX
@@ -44,5 +46,16 @@ private:
     bool m_active = false;
 #endif
 };
+
+/// Whether a folder closed to writing refuses a new file to this thread, as it does to any user
+/// but one the permissions do not bind; nothing is left behind either way.
+inline bool FolderRefusesNewFiles(const QString &folder)
+{
+    QFile probe(folder + QStringLiteral("/probe"));
+    if (!probe.open(QIODevice::WriteOnly))
+        return true;
+    probe.remove();
+    return false;
+}
 
 } // namespace testutil

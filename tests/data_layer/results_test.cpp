@@ -145,9 +145,7 @@ TEST_F(ResultsFileTest, WritableFileInAReadOnlyFolderIsWrittenInPlace)
     ASSERT_TRUE(QFile::setPermissions(folder, readOnly));
     {
         const WithoutPermissionOverride asAnyUser;
-        QFile probe(folder + QStringLiteral("/probe"));
-        if (probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
+        if (!testutil::FolderRefusesNewFiles(folder)) {
             QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
             GTEST_SKIP() << "the folder's permissions do not apply to this user";
         }
@@ -170,9 +168,7 @@ TEST_F(ResultsFileTest, NoFileInAReadOnlyFolderStillFailsWithTheFileName)
     Status s;
     {
         const WithoutPermissionOverride asAnyUser;
-        QFile probe(folder + QStringLiteral("/probe"));
-        if (probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
+        if (!testutil::FolderRefusesNewFiles(folder)) {
             QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
             GTEST_SKIP() << "the folder's permissions do not apply to this user";
         }
@@ -198,9 +194,7 @@ TEST_F(ResultsFileTest, WriteProblemIsFoundBeforeTheGameAndTheFolderIsLeftAsItWa
     QString noFile, writableFile, readOnlyFile;
     {
         const WithoutPermissionOverride asAnyUser;
-        QFile probe(folder + QStringLiteral("/probe"));
-        if (probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
+        if (!testutil::FolderRefusesNewFiles(folder)) {
             QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
             GTEST_SKIP() << "the folder's permissions do not apply to this user";
         }

@@ -138,12 +138,9 @@ TEST_F(WholeGame, NoGameStartsWhoseGradeCouldNotBeRecorded)
     bool applies = false;
     {
         const testutil::WithoutPermissionOverride asAnyUser;
-        QFile probe(folder + QStringLiteral("probe"));
-        applies = !probe.open(QIODevice::WriteOnly);
+        applies = testutil::FolderRefusesNewFiles(dirPath);
         if (applies)
             newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Орлов"));
-        else
-            probe.remove();
     }
     QFile::setPermissions(dirPath, readOnly | QFileDevice::WriteOwner);
     if (!applies)
