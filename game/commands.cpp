@@ -72,9 +72,13 @@ void TForm1::SpeedItem1Click()
 
 void TForm1::Timer2Timer()
 {
-    // A tick that falls due while an answer sequence holds the game is not handled inside it.
-    if (m_busy)
+    // A tick that falls due while an answer sequence holds the game is not handled inside it:
+    // it waits until the sequence ends, as a timer message waits in the queue, and several
+    // such ticks are one, as they are there.
+    if (m_busy) {
+        m_tickHeld = true;
         return;
+    }
     Game.PhaseTicks += 1;
     if (Game.PhaseTicks == Game.PhaseLength) {
         Panel2->hide();

@@ -174,4 +174,5 @@ void TForm1::EnterIdle()
     Timer2->setInterval(kIdleExitMs);
     Game.CurrentLevel = 0;
     Timer2->start();
+    m_tickHeld = false;
 }

@@ -16,6 +16,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 const QColor kBlue(0x00, 0x00, 0xFF);
 const QColor kRed(0xFF, 0x00, 0x00);
@@ -70,6 +72,7 @@ void TForm1::SetGame(int level)
     }
     Wave(Game.MusicName);
     Timer2->start();
+    m_tickHeld = false;
     releaseAnswerFocus();
 }
 
@@ -114,6 +117,7 @@ void TForm1::FaqBtn1Click(int tag)
     if (m_busy || m_droppingAnswers || Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
         return;
     m_busy = true;
+    m_tickHeld = false;
     if (Panel2->isVisible()) {
         Timer2->stop();
         Panel2->hide();
@@ -131,6 +135,10 @@ void TForm1::FaqBtn1Click(int tag)
         judge(tag);
     }
     m_busy = false;
+    // A tick held during the sequence comes now, unless the clock was started afresh meanwhile
+    // (a new question, the idle screen) or stopped.
+    if (std::exchange(m_tickHeld, false) && Timer2->isActive())
+        Timer2Timer();
     dropHeldAnswers();
 }
 

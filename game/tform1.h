@@ -155,4 +155,5 @@ private:
     QString m_bankName;
     bool m_busy = false;
     bool m_droppingAnswers = false; ///< answers held during the last sequence are being dropped
+    bool m_tickHeld = false;        ///< Timer2 fell due during an answer sequence and was not restarted
 };

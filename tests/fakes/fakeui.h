@@ -78,6 +78,8 @@ public:
         m_timeline.events << QStringLiteral("banner: %1 [%2 on %3]")
                                  .arg(text, textColour.name(), background.name());
         ++open;
+        if (whileShown)
+            whileShown();
     }
     void closeBanner() override
     {
@@ -89,6 +91,8 @@ public:
 
     int open = 0;
     QString lastCaption;
+    /// Run while a banner is up, as the events that arrive then.
+    std::function<void()> whileShown;
 
 private:
     Timeline &m_timeline;

@@ -169,6 +169,33 @@ TEST_F(WholeGame, ANameWithACharacterTheFilesCannotHoldIsRefusedNamingIt)
     EXPECT_FALSE(resultsFileExists());
 }
 
+// The clock's tick that falls due while the host teases is not lost: it comes once the tease is
+// over, once however many fell due, and it is what restarts the music at the end of a phase.
+TEST_F(WholeGame, ATickDuringTheTeaseComesAfterIt)
+{
+    TForm1 &f = startWatched();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Тикающий"));
+    for (int i = 0; i < 5; ++i)
+        answerRight();
+    f.Game.RemarkIndex = 2; // the next click makes it 3: the tease, from level 6 on
+    ASSERT_EQ(f.Game.CurrentLevel, 6);
+    f.Game.PhaseTicks = f.Game.PhaseLength - 1;
+    int ticksWhileShown = -1;
+    banners.whileShown = [&] {
+        QMetaObject::invokeMethod(f.Timer2, "timeout");
+        QMetaObject::invokeMethod(f.Timer2, "timeout");
+        ticksWhileShown = f.Game.PhaseTicks;
+    };
+    timeline.events.clear();
+    f.FaqBtn[static_cast<size_t>(wrongButton())]->Click();
+    banners.whileShown = nullptr;
+    EXPECT_EQ(ticksWhileShown, f.Game.PhaseLength - 1); // nothing handled inside the tease
+    EXPECT_EQ(f.Game.PhaseTicks, 0);                     // the phase ended after it, once
+    EXPECT_EQ(timeline.events.mid(timeline.events.indexOf(QStringLiteral("banner closed"))),
+              (QStringList{QStringLiteral("banner closed"), QStringLiteral("clip fon2 background")}));
+    EXPECT_EQ(f.Game.CurrentLevel, 6);
+}
+
 TEST_F(WholeGame, SecondAttemptIsRefusedAndAbandonedGameIsNot)
 {
     TForm1 &f = startWatched();
