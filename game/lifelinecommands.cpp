@@ -88,6 +88,7 @@ void TForm1::N5Click()
         DialNumber(call.friendIndex, call.phraseIndex, Game.CorrectButton, Game.CurrentLevel, Game.SecuredPoints);
     Telform->PrepareCall(call.friendIndex, QString::fromLatin1(number), cp1251::decode(reply), m_services.screen);
     m_services.dialogs->showModal(*Telform);
+    releaseAnswerFocus(); // the Enter that hangs up may come twice
     N5->setEnabled(false);
     SL2->setEnabled(false);
 }

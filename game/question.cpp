@@ -154,14 +154,18 @@ void TForm1::dropHeldAnswers()
 }
 
 // The button clicked had the keyboard focus, and Qt hands it to another answer when the buttons
-// are hidden: a stray Enter would then answer that one. A new question starts with none.
+// are hidden, or gives it back to one when the window is active again after the call window: a
+// stray Enter would then answer that one. The focus is parked on the window's client area
+// instead, which Qt then restores, and where Enter does nothing.
 void TForm1::releaseAnswerFocus()
 {
-    QWidget *focused = QApplication::focusWidget();
-    for (int tag = 1; tag <= 4; ++tag) {
-        if (focused && focused == FaqBtn[static_cast<size_t>(tag)])
-            focused->clearFocus();
-    }
+    // With no focus at all, Qt gives it to the first answer button when the window is active again.
+    QWidget *focused = focusWidget();
+    bool onAnswer = false;
+    for (int tag = 1; tag <= 4; ++tag)
+        onAnswer = onAnswer || focused == FaqBtn[static_cast<size_t>(tag)];
+    if (!focused || onAnswer)
+        Client->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::judge(int tag)

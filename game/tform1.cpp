@@ -86,6 +86,8 @@ void TForm1::buildControls()
 {
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("Client"));
+    // Where the keyboard focus rests when no answer button should hold it (see releaseAnswerFocus).
+    Client->setFocusPolicy(Qt::ClickFocus);
     QPalette pal = Client->palette();
     pal.setColor(QPalette::Window, kFormColour);
     Client->setPalette(pal);

@@ -47,8 +47,9 @@ QString AudiencePercent(int votes, int total)
     if (total <= 0)
         return QStringLiteral("0 %");
     // Hundredths of a per cent, in whole numbers so that no binary fraction decides a rounding.
+    // The decimal comma is the Russian one, as the rest of the interface.
     // Halves go to the even neighbour: the two shares left after fifty-fifty then always make
-    // exactly 100 % (1 of 32 votes is "3.12 %", 31 are "96.88 %").
+    // exactly 100 % (1 of 32 votes is "3,12 %", 31 are "96,88 %").
     const qint64 scaled = qint64(votes) * 10000;
     qint64 hundredths = scaled / total;
     const qint64 twiceRest = scaled % total * 2;
@@ -57,9 +58,9 @@ QString AudiencePercent(int votes, int total)
     QString text = QString::number(hundredths / 100);
     const qint64 fraction = hundredths % 100;
     if (fraction % 10)
-        text += QStringLiteral(".%1").arg(fraction, 2, 10, QLatin1Char('0'));
+        text += QStringLiteral(",%1").arg(fraction, 2, 10, QLatin1Char('0'));
     else if (fraction)
-        text += QStringLiteral(".%1").arg(fraction / 10);
+        text += QStringLiteral(",%1").arg(fraction / 10);
     return text + QStringLiteral(" %");
 }
 

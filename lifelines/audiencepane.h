@@ -21,7 +21,7 @@ struct AudienceBar {
 void ShowAudienceChart(QWidget *panel, const QList<AudienceBar> &bars);
 
 /// A share of votes in total as a mark shows it: at most two decimals, trailing zeros dropped,
-/// then " %" ("40 %", "33.33 %", "12.5 %"). No votes at all are a share of "0 %".
+/// then " %" ("40 %", "33,33 %", "12,5 %"). No votes at all are a share of "0 %".
 QString AudiencePercent(int votes, int total);
 
 /// The marks of bars, in their order: each label, a space and its share of all their votes.

@@ -186,6 +186,24 @@ TEST_F(Lifelines, StoppingTheGameTakesTheChartAway)
     EXPECT_FALSE(f.Panel2->isVisibleTo(&f));
 }
 
+// Enter hangs up; pressed twice, the second must not answer the question. Qt hands the focus
+// back to an answer button when the main window is active again after the call.
+TEST_F(Lifelines, AnEnterAfterTheCallAnswersNothing)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Звонков"));
+    dialogs.onModal = [&](QDialog &d) {
+        f.FaqBtn[4]->setFocus(Qt::ActiveWindowFocusReason); // where Qt would put it on return
+        QTest::keyClick(&callWindow(d), Qt::Key_Enter);
+    };
+    QTest::keyClick(&f, Qt::Key_F4);
+    timeline.events.clear();
+    EXPECT_NE(f.focusWidget(), f.FaqBtn[4]);
+    QTest::keyClick(f.focusWidget() ? f.focusWidget() : static_cast<QWidget *>(&f), Qt::Key_Return);
+    EXPECT_EQ(f.Game.CurrentLevel, 1);
+    EXPECT_FALSE(timeline.events.contains(QStringLiteral("clip btnclick background")));
+}
+
 TEST_F(Lifelines, DiallingTheNumberByKeyboardShowsTheReplyAfterTheSeventhDigit)
 {
     TForm1 &f = startShown();

@@ -57,7 +57,7 @@ bool hasColour(const QImage &image, const QColor &colour)
 double percentOf(const QString &mark)
 {
     const QStringList parts = mark.split(QLatin1Char(' '));
-    return parts.size() == 3 ? parts[1].toDouble() : -1;
+    return parts.size() == 3 ? QString(parts[1]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble() : -1;
 }
 
 class AudienceChart : public ::testing::Test
@@ -120,23 +120,23 @@ protected:
 TEST(AudiencePercent, ShowsAtMostTwoDecimalsWithoutTrailingZeros)
 {
     EXPECT_EQ(AudiencePercent(20, 50), QStringLiteral("40 %"));
-    EXPECT_EQ(AudiencePercent(1, 3), QStringLiteral("33.33 %"));
-    EXPECT_EQ(AudiencePercent(2, 3), QStringLiteral("66.67 %"));
-    EXPECT_EQ(AudiencePercent(1, 8), QStringLiteral("12.5 %"));
-    EXPECT_EQ(AudiencePercent(1, 200), QStringLiteral("0.5 %"));
-    EXPECT_EQ(AudiencePercent(1, 16), QStringLiteral("6.25 %"));
-    EXPECT_EQ(AudiencePercent(1, 7), QStringLiteral("14.29 %"));
-    EXPECT_EQ(AudiencePercent(1, 300), QStringLiteral("0.33 %"));
+    EXPECT_EQ(AudiencePercent(1, 3), QStringLiteral("33,33 %"));
+    EXPECT_EQ(AudiencePercent(2, 3), QStringLiteral("66,67 %"));
+    EXPECT_EQ(AudiencePercent(1, 8), QStringLiteral("12,5 %"));
+    EXPECT_EQ(AudiencePercent(1, 200), QStringLiteral("0,5 %"));
+    EXPECT_EQ(AudiencePercent(1, 16), QStringLiteral("6,25 %"));
+    EXPECT_EQ(AudiencePercent(1, 7), QStringLiteral("14,29 %"));
+    EXPECT_EQ(AudiencePercent(1, 300), QStringLiteral("0,33 %"));
     EXPECT_EQ(AudiencePercent(50, 50), QStringLiteral("100 %"));
     EXPECT_EQ(AudiencePercent(0, 50), QStringLiteral("0 %"));
 }
 
 TEST(AudiencePercent, RoundsHalvesToTheEvenHundredth)
 {
-    EXPECT_EQ(AudiencePercent(1, 32), QStringLiteral("3.12 %"));
-    EXPECT_EQ(AudiencePercent(31, 32), QStringLiteral("96.88 %"));
-    EXPECT_EQ(AudiencePercent(1, 800), QStringLiteral("0.12 %"));
-    EXPECT_EQ(AudiencePercent(3, 800), QStringLiteral("0.38 %"));
+    EXPECT_EQ(AudiencePercent(1, 32), QStringLiteral("3,12 %"));
+    EXPECT_EQ(AudiencePercent(31, 32), QStringLiteral("96,88 %"));
+    EXPECT_EQ(AudiencePercent(1, 800), QStringLiteral("0,12 %"));
+    EXPECT_EQ(AudiencePercent(3, 800), QStringLiteral("0,38 %"));
     EXPECT_EQ(AudiencePercent(19999, 20000), QStringLiteral("100 %"));
 }
 
@@ -151,7 +151,8 @@ TEST(AudiencePercent, TwoSharesAlwaysMakeAHundred)
         for (int votes = 0; votes <= total; ++votes) {
             const QString one = AudiencePercent(votes, total);
             const QString other = AudiencePercent(total - votes, total);
-            const double sum = one.chopped(2).toDouble() + other.chopped(2).toDouble();
+            const auto share = [](QString mark) { return mark.chopped(2).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); };
+            const double sum = share(one) + share(other);
             EXPECT_NEAR(sum, 100.0, 1e-9) << qPrintable(one) << " + " << qPrintable(other);
         }
 }
@@ -160,7 +161,7 @@ TEST(AudienceMarks, JoinEachLabelToItsShareOfAllBars)
 {
     EXPECT_EQ(AudienceMarks(fourBars(20, 10, 10, 10)),
               QStringList({"A 40 %", "B 20 %", "C 20 %", "D 20 %"}));
-    EXPECT_EQ(AudienceMarks(bAndD(13, 6)), QStringList({"B 68.42 %", "D 31.58 %"}));
+    EXPECT_EQ(AudienceMarks(bAndD(13, 6)), QStringList({"B 68,42 %", "D 31,58 %"}));
     EXPECT_EQ(AudienceMarks({}), QStringList());
 }
 
