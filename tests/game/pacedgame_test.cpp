@@ -32,16 +32,22 @@ private:
 class PacedGame : public GameFixture
 {
 protected:
+    /// A shown, active window on the real pacer, in a new game of the player's.
+    TForm1 &startPaced(const QString &player)
+    {
+        form = std::make_unique<TForm1>(services(real));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        newGame(QStringLiteral("ТЕСТ"), player);
+        return *form;
+    }
+
     FastRealPacer real{timeline};
 };
 
 TEST_F(PacedGame, ASecondClickDuringTheSuspenseJudgesNothing)
 {
-    form = std::make_unique<TForm1>(services(real));
-    TForm1 &f = *form;
-    f.show();
-    QApplication::setActiveWindow(&f);
-    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Торопыгин"));
+    TForm1 &f = startPaced(QStringLiteral("Торопыгин"));
     const int right = rightButton();
     TGradBtn *button = f.FaqBtn[static_cast<size_t>(right)];
     int levelAfterSequence = 0;
@@ -70,11 +76,7 @@ TEST_F(PacedGame, ASecondClickDuringTheSuspenseJudgesNothing)
 // The stop key pressed while the host speaks is not an answer: it is carried out after.
 TEST_F(PacedGame, AStopPressedDuringTheSequenceStopsTheGameAfterIt)
 {
-    form = std::make_unique<TForm1>(services(real));
-    TForm1 &f = *form;
-    f.show();
-    QApplication::setActiveWindow(&f);
-    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Стопов"));
+    TForm1 &f = startPaced(QStringLiteral("Стопов"));
     f.FaqBtn[static_cast<size_t>(rightButton())]->Click();
     real.during = [&](int ms) {
         if (ms == 300)
@@ -91,11 +93,7 @@ TEST_F(PacedGame, AStopPressedDuringTheSequenceStopsTheGameAfterIt)
 // Enter answers nothing.
 TEST_F(PacedGame, AStrayEnterOnTheNextQuestionAnswersNothing)
 {
-    form = std::make_unique<TForm1>(services(real));
-    TForm1 &f = *form;
-    f.show();
-    QApplication::setActiveWindow(&f);
-    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Энтеров"));
+    TForm1 &f = startPaced(QStringLiteral("Энтеров"));
     TGradBtn *button = f.FaqBtn[static_cast<size_t>(rightButton())];
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 10));
     ASSERT_EQ(f.Game.CurrentLevel, 2);
