@@ -4,7 +4,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <algorithm>
 #include <array>
 
 namespace cp1251 {
@@ -92,17 +91,6 @@ QString firstUnencodable(const QString &text)
         i += len;
     }
     return {};
-}
-
-bool looksLikeUtf8(QByteArrayView bytes)
-{
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return true;
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return false;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless); // a cut sequence is an error too
-    const QString decoded = utf8.decode(bytes);
-    return !utf8.hasError();
 }
 
 } // namespace cp1251

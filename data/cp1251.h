@@ -26,11 +26,6 @@ bool equalsNoCase(QByteArrayView a, QByteArrayView b);
 /// The first character of the text that Windows-1251 cannot hold, or an empty text when all fit.
 QString firstUnencodable(const QString &text);
 
-/// Whether stored bytes are UTF-8 rather than Windows-1251, as a file saved by a modern editor
-/// is: a UTF-8 byte order mark, or bytes beyond ASCII that are all well-formed UTF-8 (Russian
-/// words in Windows-1251 never are: two letters in a row already break its rules).
-bool looksLikeUtf8(QByteArrayView bytes);
-
 } // namespace cp1251
 
 namespace cp1251 {

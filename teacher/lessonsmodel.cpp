@@ -7,12 +7,22 @@
 #include "inifile.h"
 #include "linescan.h"
 #include "lockedfile.h"
+#include "plaintext.h"
 
 #include <QColor>
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
+
+// Whether a settings text was saved in UTF-8 rather than Windows-1251: a byte order mark, or
+// bytes beyond ASCII that are all well-formed UTF-8 (Russian words in Windows-1251 never are).
+bool savedInUtf8(QByteArrayView bytes)
+{
+    const bool beyondAscii =
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return beyondAscii && IsValidUtf8(bytes);
+}
 
 const QByteArray &bankKey()
 {
@@ -57,7 +67,7 @@ void LessonsModel::reload()
     m_lessons.clear();
     const auto file = ReadWholeFile(settingsPath());
     const QByteArray text = file.ok() ? file.value.value_or(QByteArray()) : QByteArray();
-    m_utf8 = cp1251::looksLikeUtf8(text);
+    m_utf8 = savedInUtf8(text);
     for (const QByteArray &name : sectionNames(text)) {
         // The game reads the first section of a name only, and so does this list.
         if (const auto bank = IniFindValue(text, name, bankKey()))
@@ -71,9 +81,7 @@ namespace {
 // The Windows-1251 bytes of a UTF-8 settings text, or why it cannot have them.
 Result<QByteArray> toWindows1251(QByteArrayView utf8)
 {
-    if (utf8.startsWith("\xEF\xBB\xBF"))
-        utf8 = utf8.sliced(3);
-    const QString text = QString::fromUtf8(utf8);
+    const QString text = QString::fromUtf8(WithoutBom(utf8));
     const QString bad = cp1251::firstUnencodable(text);
     if (!bad.isEmpty()) {
         const int line = static_cast<int>(text.left(text.indexOf(bad)).count(QLatin1Char('\n'))) + 1;
@@ -91,7 +99,7 @@ Status LessonsModel::convertSettings()
     const Status s = ReplaceFileLocked(settingsPath(), [](const std::optional<QByteArray> &current)
                                                            -> Result<std::optional<QByteArray>> {
         using R = Result<std::optional<QByteArray>>;
-        if (!current || !cp1251::looksLikeUtf8(*current))
+        if (!current || !savedInUtf8(*current))
             return R::success(std::nullopt); // nothing to convert: the file stays as it is
         auto converted = toWindows1251(*current);
         if (!converted.ok())

@@ -31,7 +31,10 @@ PlainText splitLines(QByteArrayView bytes, Decode decode)
 
 bool IsValidUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    // Stateless: a sequence cut off at the end is an error too, so that a Windows-1251 text ending
+    // in one Cyrillic letter is not taken for UTF-8 and that letter lost.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     const QString decoded = decoder(bytes); // the decoder runs only when its result is taken
     return !decoder.hasError();
 }

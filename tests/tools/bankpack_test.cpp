@@ -71,6 +71,11 @@ TEST(PackBank, Utf8WithBomAndWindows1251GiveTheSameBank)
     EXPECT_EQ(pack(windows).bank, plain.bank);
     EXPECT_FALSE(DecodePlainText(windows).utf8);
     EXPECT_TRUE(DecodePlainText(utf8).utf8);
+    // One Windows-1251 letter at the very end reads as a cut UTF-8 sequence: still not UTF-8,
+    // and the letter is kept.
+    const PlainText cut = DecodePlainText(cp1251::encode(QStringLiteral("Q|a|b|c|Я")).value());
+    EXPECT_FALSE(cut.utf8);
+    EXPECT_EQ(cut.lines.value(0).text, QStringLiteral("Q|a|b|c|Я"));
 }
 
 TEST(PackBank, EveryRefusalNamesItsLineAndNothingIsPacked)
