@@ -161,10 +161,5 @@ int run(const QTemporaryDir &tmp, int runs)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : kRuns;
-    QTemporaryDir tmp;
-    if (!tmp.isValid())
-        return 2;
-    return run(tmp, runs);
+    return bench::driverMain(argc, argv, kRuns, run);
 }

@@ -3,11 +3,15 @@
 // lands in a temporary folder (HOME and XDG_* point there), and the browser engine may start
 // as root.
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace bench {
 
@@ -43,6 +47,19 @@ inline QProcessEnvironment offscreenEnvironment(const QTemporaryDir &tmp, QProce
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     return env;
+}
+
+/// The whole main() of a probe driver: the number of rounds from the first argument (or
+/// defaultRuns), a temporary folder for everything the probes write, then run(folder, rounds).
+template <typename Run>
+int driverMain(int argc, char **argv, int defaultRuns, Run run)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : defaultRuns;
+    QTemporaryDir tmp;
+    if (!tmp.isValid())
+        return 2;
+    return run(tmp, runs);
 }
 
 } // namespace bench
