@@ -1,5 +1,6 @@
 // The program entry: the application, the main window and its services, the message loop.
 
+#include "earlycommandline.h"
 #include "programfolder.h"
 #include "programservices.h"
 #include "tform1.h"
@@ -11,8 +12,25 @@
 
 #include <cstdio>
 
+namespace {
+
+// "--folder PATH": an installed game keeps its data in a folder of the school's choosing.
+void describeCommandLine(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral("Таллори! — игра-экзамен."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddFolderOption(parser);
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Таллори!"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
+    AnswerCommandLineBeforeWindows(argc, argv, &describeCommandLine);
+
     // No Qt::AA_ShareOpenGLContexts here, although the browser engine asks for it: with it the
     // application makes a GL context as it starts, which maps the GL driver (on a machine
     // without a GPU, Mesa's software renderer and libLLVM) and triples the memory of a game
@@ -21,12 +39,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     PrepareApplication(QStringLiteral(TALLORY_VERSION));
 
-    // "--folder PATH": an installed game keeps its data in a folder of the school's choosing.
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Таллори! — игра-экзамен."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    AddFolderOption(parser);
+    describeCommandLine(parser);
     parser.process(app);
     const Result<QString> folder = ProgramFolderFromArguments(parser);
     if (!folder.ok()) {

@@ -5,6 +5,7 @@
 #   bin/              tallory and tallory-teacher (the launcher), the teacher's tools
 #   share/tallory/    the clips and the demo lesson that a new data folder is given
 #   share/applications, share/icons/hicolor   menu entries and the emblem as an icon
+#   share/doc/tallory, share/man/man1          the copyright, README, changelog; the manual pages
 #   <sysconfdir>/tallory/folder.conf           the data folder: the machine's or a lab share
 #   <localstatedir>/lib/tallory                the machine's data folder, writable by all
 #
@@ -51,6 +52,40 @@ install(CODE "
         file(CREATE_LINK \"\${CMAKE_MATCH_2}\" \"\${_dir}/\${CMAKE_MATCH_1}\" SYMBOLIC)
     endforeach()
 ")
+
+# The package's documents: the copyright, the README and the changelog in share/doc/tallory,
+# the manual pages of the four commands in section 1, and the reasons for the lintian warnings
+# the package keeps. Compressed as Debian wants them, by gzip -9n: no name and no time stamp in
+# the header, so two builds of the same text give the same bytes.
+set(TALLORY_MAINTAINER "Tallory developers <author@tallory.example.org>")
+set(TALLORY_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tallory)
+# The changelog's latest entry names the version it describes; a new version needs a new entry.
+file(STRINGS ${CMAKE_SOURCE_DIR}/packaging/changelog TALLORY_CHANGELOG_TOP LIMIT_COUNT 1)
+if(NOT TALLORY_CHANGELOG_TOP MATCHES "^tallory \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "packaging/changelog begins \"${TALLORY_CHANGELOG_TOP}\": "
+                        "add an entry for version ${PROJECT_VERSION} on top")
+endif()
+set(TALLORY_GZIPPED)
+function(tallory_gzip source output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" gzip ${source} ${output}
+        DEPENDS ${source}
+        VERBATIM)
+    set(TALLORY_GZIPPED ${TALLORY_GZIPPED} ${output} PARENT_SCOPE)
+endfunction()
+tallory_gzip(${CMAKE_SOURCE_DIR}/README.md ${TALLORY_PACKAGING_DIR}/doc/README.md.gz)
+tallory_gzip(${CMAKE_SOURCE_DIR}/packaging/changelog ${TALLORY_PACKAGING_DIR}/doc/changelog.gz)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${TALLORY_DOC_DIR})
+install(FILES ${TALLORY_PACKAGING_DIR}/doc/README.md.gz ${TALLORY_PACKAGING_DIR}/doc/changelog.gz
+        DESTINATION ${TALLORY_DOC_DIR})
+foreach(command IN ITEMS tallory tallory-teacher tallory-bank tallory-results)
+    tallory_gzip(${CMAKE_SOURCE_DIR}/packaging/man/${command}.1 ${TALLORY_PACKAGING_DIR}/man/${command}.1.gz)
+    install(FILES ${TALLORY_PACKAGING_DIR}/man/${command}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+file(MAKE_DIRECTORY ${TALLORY_PACKAGING_DIR}/doc ${TALLORY_PACKAGING_DIR}/man)
+add_custom_target(package_documents ALL DEPENDS ${TALLORY_GZIPPED})
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tallory)
 
 # Menu entries, and the emblem as the icon at the usual sizes of the hicolor theme.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tallory.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -101,7 +136,7 @@ The package holds the game, the teacher's workbench and tools, the clips and a
 demo lesson. The data folder (settings, question banks, results) is
 ${TALLORY_MACHINE_FOLDER} on the machine, or a share named in
 ${TALLORY_FOLDER_CONF} for a whole lab.")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tallory developers <tallory@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TALLORY_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})

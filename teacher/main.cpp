@@ -1,6 +1,7 @@
 // tallory-teacher: the teacher's workbench, working on the program folder it stands in or on
 // the one named by --folder.
 
+#include "earlycommandline.h"
 #include "programfolder.h"
 #include "prompts.h"
 #include "qttranslations.h"
@@ -12,21 +13,32 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quarnel"));
-    QApplication::setApplicationName(QStringLiteral("tallory-teacher"));
-    QApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
-    InstallRussianQtTranslations();
+namespace {
 
-    QCommandLineParser parser;
+void describeCommandLine(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(QStringLiteral("Таллори! Мастерская учителя: вопросники, занятия и результаты."));
     parser.addHelpOption();
     parser.addVersionOption();
     AddFolderOption(parser);
     parser.addPositionalArgument(QStringLiteral("вопросник"), QStringLiteral("Вопросник или текст вопросов, который открыть."),
                                  QStringLiteral("[вопросник]"));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Quarnel"));
+    QCoreApplication::setApplicationName(QStringLiteral("tallory-teacher"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
+    AnswerCommandLineBeforeWindows(argc, argv, &describeCommandLine);
+
+    QApplication app(argc, argv);
+    InstallRussianQtTranslations();
+
+    QCommandLineParser parser;
+    describeCommandLine(parser);
     parser.process(app);
 
     const auto folder = ProgramFolderFromArguments(parser);

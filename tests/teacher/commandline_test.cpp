@@ -22,7 +22,37 @@ QProcess *run(const QStringList &arguments)
     return p;
 }
 
+// The environment of a terminal over ssh, or of a package check: no window system at all.
+QProcess *runWithoutDisplay(const QStringList &arguments)
+{
+    auto *p = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p->setProcessEnvironment(env);
+    p->start(QStringLiteral(TALLORY_TEACHER), arguments);
+    return p;
+}
+
 } // namespace
+
+TEST(TeacherCommandLine, HelpAndVersionNeedNoDisplay)
+{
+    std::unique_ptr<QProcess> help(runWithoutDisplay({QStringLiteral("--help")}));
+    ASSERT_TRUE(help->waitForFinished(30000));
+    EXPECT_EQ(help->exitStatus(), QProcess::NormalExit) << help->readAllStandardError().toStdString();
+    EXPECT_EQ(help->exitCode(), 0);
+    const QString text = QString::fromUtf8(help->readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QStringLiteral("--folder"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Мастерская учителя"))) << text.toStdString();
+
+    std::unique_ptr<QProcess> version(runWithoutDisplay({QStringLiteral("-v")}));
+    ASSERT_TRUE(version->waitForFinished(30000));
+    EXPECT_EQ(version->exitStatus(), QProcess::NormalExit) << version->readAllStandardError().toStdString();
+    EXPECT_EQ(version->exitCode(), 0);
+    EXPECT_EQ(version->readAllStandardOutput(), QByteArray("tallory-teacher " TALLORY_VERSION "\n"));
+}
 
 TEST(TeacherCommandLine, HelpNamesTheFolderOptionInRussian)
 {
