@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using testutil::readBytes;
 using testutil::w;
 using testutil::writeBytes;
@@ -223,8 +225,8 @@ TEST_F(ResultsFileTest, WriteProblemIsFoundBeforeTheGameAndTheFolderIsLeftAsItWa
 }
 
 // A machine's folder closed to students keeps its results in a sub-folder open to them, and the
-// results file of the folder is a link there. Another student's file in it may not be written,
-// only replaced, so the write must lock and replace beside the linked file, not beside the link.
+// results file of the folder is a link there. The write must lock and replace beside the linked
+// file, not beside the link: rewritten in place, a crash mid-write would cut the lab's records.
 class LinkedResultsTest : public ResultsFileTest
 {
 protected:
@@ -250,10 +252,12 @@ protected:
     QString target = results + QStringLiteral("/tallory.rez");
 };
 
-TEST_F(LinkedResultsTest, AnotherStudentsFileIsReplacedBesideItAndTheLinkStays)
+TEST_F(LinkedResultsTest, ResultsAreReplacedBesideTheLinkedFileAndTheLinkStays)
 {
     writeBytes(target, "[L]\r\n1=x\r\n");
-    ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    // A second name of the file as it was: a replacement leaves it alone, a rewrite changes it.
+    const QString before = dir.filePath(QStringLiteral("before"));
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(before).constData()), 0);
     QString problem;
     Status written;
     {
@@ -267,6 +271,7 @@ TEST_F(LinkedResultsTest, AnotherStudentsFileIsReplacedBesideItAndTheLinkStays)
     ASSERT_TRUE(written.ok()) << written.error.toStdString();
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(readBytes(target), "[L]\r\n1=x\r\n78=" + ScrambleText("N|1|" + GradeWord(2)) + "\r\n");
+    EXPECT_EQ(readBytes(before), "[L]\r\n1=x\r\n");
     EXPECT_EQ(QDir(results).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
 }
 
