@@ -7,7 +7,7 @@
 #   share/applications, share/icons/hicolor   menu entries and the emblem as an icon
 #   share/doc/tallory, share/man/man1          the copyright, README, changelog; the manual pages
 #   <sysconfdir>/tallory/folder.conf           the data folder: the machine's or a lab share
-#   <localstatedir>/lib/tallory                the machine's data folder, writable by all
+#   <localstatedir>/lib/tallory                the machine's data folder (see classroom.cmake)
 #
 # The data folder holds nothing of the package's own: what the launcher copies there and what
 # the teacher and the students write stay when the package is removed.
@@ -109,16 +109,12 @@ endforeach()
 add_custom_target(icons ALL DEPENDS ${TALLORY_ICON_FILES})
 install(FILES ${TALLORY_EMBLEM} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME tallory.svg)
 
-# The data folder's setting, and the machine's data folder. Every user of the machine writes
-# there and replaces the results file atomically (a new file renamed over the old one), so the
-# folder is open to all and without the sticky bit, which would forbid renaming over a file
-# another student's game wrote.
+# The data folder's setting, and the machine's data folder. The folder ships empty; the
+# package's postinst gives it to root and the teachers' group and makes its results/ folder.
 install(FILES ${TALLORY_PACKAGING_DIR}/folder.conf DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/tallory)
 file(MAKE_DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory)
-install(DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory
-    DESTINATION ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib
-    DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_WRITE GROUP_EXECUTE
-                          WORLD_READ WORLD_WRITE WORLD_EXECUTE)
+install(DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory DESTINATION ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib
+    DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # The package.
 set(CPACK_GENERATOR DEB)
@@ -148,4 +144,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 file(WRITE ${TALLORY_PACKAGING_DIR}/conffiles "${TALLORY_FOLDER_CONF}\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TALLORY_PACKAGING_DIR}/conffiles)
+
+include(${CMAKE_CURRENT_LIST_DIR}/classroom.cmake)
+
 include(CPack)

@@ -19,6 +19,8 @@ namespace {
 // Generous: a copy of the program on a slow network folder may hold the lock for a while.
 constexpr int kLockWaitMs = 15000;
 constexpr int kLockRetryMs = 50;
+// More links than this in a chain is a loop, and the path is taken as it stands.
+constexpr int kMaxLinks = 16;
 
 // Takes an exclusive lock on the open file itself, waiting up to kLockWaitMs. Copies of the
 // program that cannot make a lock file beside the file meet here instead.
@@ -90,8 +92,21 @@ Result<std::optional<QByteArray>> ReadWholeFile(const QString &path)
     return R::success(std::move(bytes));
 }
 
-Status ReplaceFileLocked(const QString &path, const FileChange &change)
+QString LinkedFilePath(const QString &path)
 {
+    QString file = path;
+    for (int links = 0; links < kMaxLinks; ++links) {
+        const QFileInfo info(file);
+        if (!info.isSymLink())
+            return file;
+        file = info.symLinkTarget(); // absolute, even when the link is relative or leads nowhere yet
+    }
+    return path;
+}
+
+Status ReplaceFileLocked(const QString &named, const FileChange &change)
+{
+    const QString path = LinkedFilePath(named);
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(kLockWaitMs)) {
         // No lock file can be made: the folder is closed to us. An existing file may still be

@@ -13,8 +13,13 @@
 /// What a change does with the current content: the new content, or nothing to leave the file alone.
 using FileChange = std::function<Result<std::optional<QByteArray>>(const std::optional<QByteArray> &current)>;
 
+/// The file a path finally names: path itself, or where its chain of symbolic links leads,
+/// whether or not that file exists yet. A file reached through a link is locked and replaced
+/// beside itself, in its own folder, which may be open where the link's folder is not.
+QString LinkedFilePath(const QString &path);
+
 /// Runs change on the current bytes of path (nothing when there is no file) while holding
-/// path + ".lock", and writes its result atomically. Fails when the file exists but
+/// path + ".lock" (path with its links followed), and writes its result atomically. Fails when the file exists but
 /// cannot be read, so a file that could not be read is never replaced by a shorter one.
 /// Where the folder allows no lock file but the file itself may be written, the file is
 /// locked itself and rewritten in place instead.

@@ -31,6 +31,15 @@ Result<QString> ProgramFolderFromArguments(const QCommandLineParser &parser)
         return Result<QString>::failure(QStringLiteral("Папка программы «%1» не найдена.").arg(named));
     if (!info.isDir())
         return Result<QString>::failure(QStringLiteral("«%1» — это файл, а не папка.").arg(named));
+    // A lab share that is not mounted leaves its mount point behind, an empty folder: nothing could
+    // be played there and the results would stay on this machine, so a folder without settings is
+    // refused rather than taken for the share.
+    if (!QFileInfo::exists(info.absoluteFilePath() + QStringLiteral("/tallory.ini")))
+        return Result<QString>::failure(QStringLiteral("В папке программы «%1» нет файла настроек tallory.ini: "
+                                                       "похоже, сетевая папка класса не подключена. Подключите её "
+                                                       "(в новую папку положите tallory.ini) и запустите программу "
+                                                       "снова.")
+                                            .arg(named));
     QString folder = QDir::cleanPath(info.absoluteFilePath());
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');

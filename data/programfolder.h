@@ -16,6 +16,6 @@ void AddFolderOption(QCommandLineParser &parser);
 
 /// The program folder for data once parser has read the command line: the folder given with
 /// --folder, made absolute and ending in "/", or ProgramFolder() when none was given. Fails with
-/// a message for the user when the folder named is missing or is not a folder: a share that is
-/// not mounted must never be stood in for by an empty folder of the same name.
+/// a message for the user when the folder named is missing, is not a folder or has no settings
+/// file: a share that is not mounted must never be stood in for by an empty folder of the same name.
 Result<QString> ProgramFolderFromArguments(const QCommandLineParser &parser);

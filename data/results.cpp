@@ -3,6 +3,7 @@
 #include "cp1251.h"
 #include "faq.h"
 #include "inifile.h"
+#include "lockedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,8 +61,10 @@ Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCo
     return Result<bool>::success(value.value && !value.value->isEmpty());
 }
 
-QString ResultsWriteProblem(const QString &resultsPath)
+QString ResultsWriteProblem(const QString &named)
 {
+    // A results file reached through a link is written beside the file it leads to.
+    const QString resultsPath = LinkedFilePath(named);
     const QFileInfo info(resultsPath);
     if (info.exists() && !info.isFile())
         return QStringLiteral("«%1» — не файл").arg(QDir::toNativeSeparators(resultsPath));

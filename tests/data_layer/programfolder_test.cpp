@@ -31,6 +31,12 @@ Result<QString> folderFrom(const QStringList &arguments)
     return ProgramFolderFromArguments(parser);
 }
 
+// A folder the game can be started in: it has its settings file.
+void giveSettings(const QString &folder)
+{
+    testutil::writeBytes(folder + QStringLiteral("/tallory.ini"), "");
+}
+
 } // namespace
 
 TEST(FolderArgument, WithoutItTheProgramFolderIsTheExecutablesFolder)
@@ -43,6 +49,7 @@ TEST(FolderArgument, WithoutItTheProgramFolderIsTheExecutablesFolder)
 TEST(FolderArgument, NamedFolderBecomesTheProgramFolderEndingInASeparator)
 {
     QTemporaryDir dir;
+    giveSettings(dir.path());
     const auto spaced = folderFrom({QStringLiteral("--folder"), dir.path()});
     const auto joined = folderFrom({QStringLiteral("--folder=") + dir.path() + QStringLiteral("/")});
     ASSERT_TRUE(spaced.ok()) << spaced.error.toStdString();
@@ -54,6 +61,7 @@ TEST(FolderArgument, RelativeFolderIsTakenFromTheCurrentFolder)
 {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath(QStringLiteral("lab")));
+    giveSettings(dir.filePath(QStringLiteral("lab")));
     const QString saved = QDir::currentPath();
     QDir::setCurrent(dir.path());
     const auto folder = folderFrom({QStringLiteral("--folder"), QStringLiteral("lab")});
@@ -65,6 +73,7 @@ TEST(FolderArgument, FolderReachedThroughALinkKeepsTheNameGiven)
 {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath(QStringLiteral("share")));
+    giveSettings(dir.filePath(QStringLiteral("share")));
     ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("share")), dir.filePath(QStringLiteral("mnt"))));
     const auto folder = folderFrom({QStringLiteral("--folder"), dir.filePath(QStringLiteral("mnt"))});
     EXPECT_EQ(folder.value, dir.filePath(QStringLiteral("mnt/")));
@@ -78,6 +87,22 @@ TEST(FolderArgument, MissingFolderIsRefusedWithItsName)
     EXPECT_FALSE(folder.ok());
     EXPECT_TRUE(folder.error.contains(missing)) << folder.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// A lab share that is not mounted leaves its mount point, an empty folder: the game would find no
+// lesson there and its results would stay on this one machine.
+TEST(FolderArgument, FolderWithoutSettingsIsRefusedAsAnUnmountedShare)
+{
+    QTemporaryDir dir;
+    const QString mountPoint = dir.filePath(QStringLiteral("lab"));
+    QDir().mkpath(mountPoint);
+    const auto folder = folderFrom({QStringLiteral("--folder"), mountPoint});
+    EXPECT_FALSE(folder.ok());
+    EXPECT_EQ(folder.error, QStringLiteral("В папке программы «%1» нет файла настроек tallory.ini: похоже, "
+                                           "сетевая папка класса не подключена. Подключите её (в новую папку "
+                                           "положите tallory.ini) и запустите программу снова.")
+                                .arg(mountPoint));
+    EXPECT_TRUE(QDir(mountPoint).isEmpty());
 }
 
 TEST(FolderArgument, FileInPlaceOfAFolderIsRefused)

@@ -4,11 +4,15 @@
 #include "results.h"
 #include "testutil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using testutil::readBytes;
 using testutil::w;
@@ -218,4 +222,69 @@ TEST_F(ResultsFileTest, WriteProblemIsFoundBeforeTheGameAndTheFolderIsLeftAsItWa
     QFile::remove(rez);
     QDir().mkpath(rez);
     EXPECT_EQ(ResultsWriteProblem(rez), QStringLiteral("«%1» — не файл").arg(QDir::toNativeSeparators(rez)));
+}
+
+// A machine's folder closed to students keeps its results in a sub-folder open to them, and the
+// results file of the folder is a link there. The write must lock and replace beside the linked
+// file, not beside the link: rewritten in place, a crash mid-write would cut the lab's records.
+class LinkedResultsTest : public ResultsFileTest
+{
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(results);
+        ASSERT_TRUE(QFile::link(QStringLiteral("results/tallory.rez"), link));
+    }
+    void TearDown() override
+    {
+        QFile::setPermissions(dir.path(), kClosed | QFileDevice::WriteOwner);
+    }
+    // Whether the machine's folder now refuses this thread a new file, as it refuses a student.
+    bool closeFolder()
+    {
+        QFile::setPermissions(dir.path(), kClosed);
+        return testutil::FolderRefusesNewFiles(dir.path());
+    }
+
+    static constexpr auto kClosed = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+    QString results = dir.filePath(QStringLiteral("results"));
+    QString link = dir.filePath(QStringLiteral("tallory.rez"));
+    QString target = results + QStringLiteral("/tallory.rez");
+};
+
+TEST_F(LinkedResultsTest, ResultsAreReplacedBesideTheLinkedFileAndTheLinkStays)
+{
+    writeBytes(target, "[L]\r\n1=x\r\n");
+    // A second name of the file as it was: a replacement leaves it alone, a rewrite changes it.
+    const QString before = dir.filePath(QStringLiteral("before"));
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(before).constData()), 0);
+    QString problem;
+    Status written;
+    {
+        const WithoutPermissionOverride asAnyUser;
+        if (!closeFolder())
+            GTEST_SKIP() << "the folder's permissions do not apply to this user";
+        problem = ResultsWriteProblem(link);
+        written = WriteResult(link, "L", "N", 2);
+    }
+    EXPECT_EQ(problem, QString());
+    ASSERT_TRUE(written.ok()) << written.error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readBytes(target), "[L]\r\n1=x\r\n78=" + ScrambleText("N|1|" + GradeWord(2)) + "\r\n");
+    EXPECT_EQ(readBytes(before), "[L]\r\n1=x\r\n");
+    EXPECT_EQ(QDir(results).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
+}
+
+TEST_F(LinkedResultsTest, FirstRecordCreatesTheLinkedFile)
+{
+    Status written;
+    {
+        const WithoutPermissionOverride asAnyUser;
+        if (!closeFolder())
+            GTEST_SKIP() << "the folder's permissions do not apply to this user";
+        written = WriteResult(link, "L", "N", 2);
+    }
+    ASSERT_TRUE(written.ok()) << written.error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(AttemptRecorded(target, "L", "N").value);
 }
