@@ -39,9 +39,10 @@ QWebEngineView *makeView(QWidget *pane, Failed failed)
     view->setContextMenuPolicy(Qt::NoContextMenu);
     keepFromFocus(view);
     QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [view, pane, failed](const QWebEngineLoadingInfo &info) {
-        // Only the page last asked for: a page left for another fails as well, as it is cut short.
-        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
-            && info.url() == view->property("tallory_asked").toUrl())
+        // A page cut short for the next one is stopped, not failed; one left for a blank page
+        // is hidden. Only the page on show is said to have failed (its address as the engine
+        // writes it may differ from the one asked for: "http://www.site.ru" is ".../").
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && !view->isHidden())
             failed(pane, view->property("tallory_address").toString());
     });
     return view;
@@ -59,7 +60,6 @@ extern "C" Q_DECL_EXPORT void tallory_browse(QWidget *pane, const QString &addre
         view = makeView(pane, failed);
     // The address is a web address with its scheme, or the absolute path of a file.
     const QUrl url = QFileInfo(address).isAbsolute() ? QUrl::fromLocalFile(address) : QUrl(address);
-    view->setProperty("tallory_asked", url);
     view->setProperty("tallory_address", address);
     view->setUrl(url);
     view->show();
