@@ -4,25 +4,64 @@
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
+namespace {
+
+using Failed = void (*)(QWidget *pane, const QString &address);
+
+// The view never takes the keyboard: the game window's keys (F1 to F6, Alt+X, 1 to 4) must
+// reach it whatever page is shown. The engine gives its page the focus itself when a page
+// loads, and its inner widget is made anew with some pages, so the focus is checked every
+// time it moves.
+void keepFromFocus(QWebEngineView *view)
+{
+    view->setFocusPolicy(Qt::NoFocus);
+    if (QWidget *inner = view->focusProxy())
+        inner->setFocusPolicy(Qt::NoFocus);
+}
+
+QWebEngineView *makeView(QWidget *pane, Failed failed)
+{
+    auto *layout = qobject_cast<QBoxLayout *>(pane->layout());
+    if (!layout) {
+        layout = new QVBoxLayout(pane);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    auto *view = new QWebEngineView(pane);
+    layout->addWidget(view);
+    // The engine's own error pages are English and have buttons; the pane says it in Russian.
+    view->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // Its menu (back, reload, view source...) is no business of a student's.
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    keepFromFocus(view);
+    QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [view, pane, failed](const QWebEngineLoadingInfo &info) {
+        // A page cut short for the next one is stopped, not failed; one left for a blank page
+        // is hidden. Only the page on show is said to have failed (its address as the engine
+        // writes it may differ from the one asked for: "http://www.site.ru" is ".../").
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && !view->isHidden())
+            failed(pane, view->property("tallory_address").toString());
+    });
+    return view;
+}
+
+} // namespace
+
 /// Sends the pane to a local path or a web address, creating its browser on first use. The
-/// browser joins the pane's layout, where the pane has one, beside the pane's other views.
-extern "C" Q_DECL_EXPORT void tallory_browse(QWidget *pane, const QString &address)
+/// browser joins the pane's layout, where the pane has one, beside the pane's other views. A
+/// page that cannot be loaded is handed to failed, with the address as given.
+extern "C" Q_DECL_EXPORT void tallory_browse(QWidget *pane, const QString &address, Failed failed)
 {
     auto *view = pane->findChild<QWebEngineView *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!view) {
-        auto *layout = qobject_cast<QBoxLayout *>(pane->layout());
-        if (!layout) {
-            layout = new QVBoxLayout(pane);
-            layout->setContentsMargins(0, 0, 0, 0);
-        }
-        view = new QWebEngineView(pane);
-        layout->addWidget(view);
-    }
-    // A web address has a scheme of its own; anything else is a file on this machine.
-    const QUrl url = QUrl(address);
-    const bool web = url.scheme().size() > 1 && !QFileInfo(address).isAbsolute();
-    view->setUrl(web ? url : QUrl::fromLocalFile(address));
+    if (!view)
+        view = makeView(pane, failed);
+    // The address is a web address with its scheme, or the absolute path of a file.
+    const QUrl url = QFileInfo(address).isAbsolute() ? QUrl::fromLocalFile(address) : QUrl(address);
+    view->setProperty("tallory_address", address);
+    view->setUrl(url);
     view->show();
+    keepFromFocus(view);
 }

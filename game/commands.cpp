@@ -35,6 +35,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         if (widget && widget->window() == this && answerKey(static_cast<QKeyEvent *>(event)->text()))
             return true;
     }
+    // The browser draws with OpenGL: its first page makes Qt build the window's native window
+    // anew, and the new one is not the active one, so the window system would send the keys
+    // (F1 to F6, Alt+X, 1 to 4) nowhere until the student clicked. It is made active again.
+    if (watched == this && event->type() == QEvent::WinIdChange && isVisible())
+        QTimer::singleShot(0, this, [this] { activateWindow(); });
     // A click on the status bar is a left click, as everywhere on the desktop.
     if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
@@ -81,7 +86,7 @@ void TForm1::Timer2Timer()
     }
     Game.PhaseTicks += 1;
     if (Game.PhaseTicks == Game.PhaseLength) {
-        Panel2->hide();
+        hideAudience();
         Game.PhaseTicks = 0;
         if (!Game.MusicName.isEmpty())
             Wave(Game.MusicName);

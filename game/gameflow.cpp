@@ -42,7 +42,7 @@ void TForm1::NewGame()
 {
     if (m_busy)
         return;
-    Panel2->hide();
+    hideAudience();
     CloseGame(false);
     Timer2->stop();
     Timer2->setInterval(kTickMs);
@@ -69,7 +69,8 @@ void TForm1::NewGame()
 
     if (!askUpper(QStringLiteral("Представьтесь"), QStringLiteral("Фамилия и инициалы студента:"), Game.PlayerName))
         return;
-    if (Game.PlayerName.isEmpty()) {
+    // A name of blanks alone names nobody, and would be recorded as such.
+    if (Game.PlayerName.trimmed().isEmpty()) {
         m_services.dialogs->showError(QStringLiteral("Фамилия и инициалы студента обязательны для заполнения!"));
         return;
     }
@@ -115,13 +116,15 @@ void TForm1::NewGame()
     GameEnable(true);
     SetGame(Game.CurrentLevel);
     repaint();
+    // Keys pressed during the gong were held until now: the question was not yet on screen.
+    dropHeldAnswers();
 }
 
 void TForm1::CloseGame(bool finished)
 {
     // An illustration and the audience's poll belong to their question: they go with the game.
-    WebBrowser1->setFixedHeight(1);
-    Panel2->hide();
+    collapseIllustration();
+    hideAudience();
     ResImage(QStringLiteral("ways"), QString());
     GameEnable(false);
     repaint();

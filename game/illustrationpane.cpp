@@ -1,10 +1,13 @@
 #include "illustrationpane.h"
 
+#include "illustration.h"
 #include "illustrationpicture.h"
 #include "module.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -43,12 +46,6 @@ void engineMessages(QtMsgType type, const QMessageLogContext &context, const QSt
         g_messageHandler(type, context, message);
 }
 
-// A web address has a scheme of its own; anything else is a file on this machine.
-bool isWebAddress(const QString &address)
-{
-    return QUrl(address).scheme().size() > 1 && !QFileInfo(address).isAbsolute();
-}
-
 QLayout *paneLayout(QWidget *pane)
 {
     if (QLayout *layout = pane->layout())
@@ -67,6 +64,27 @@ IllustrationPicture *pictureView(QWidget *pane)
     return view;
 }
 
+// A short line in the pane in place of an illustration that cannot be shown: the browser's own
+// error pages are English, with buttons a student could press in the middle of an exam.
+QLabel *messageView(QWidget *pane)
+{
+    auto *label = pane->findChild<QLabel *>(QStringLiteral("IllustrationMessage"), Qt::FindDirectChildrenOnly);
+    if (label)
+        return label;
+    label = new QLabel(pane);
+    label->setObjectName(QStringLiteral("IllustrationMessage"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, IllustrationPicture::kGround);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    paneLayout(pane)->addWidget(label);
+    return label;
+}
+
 // Hides the pane's other views; a page among them is left for a blank one, so that a video
 // or a sound of the last question's page does not play on unseen.
 void hideAllBut(QWidget *pane, const QWidget *shown)
@@ -82,14 +100,17 @@ void hideAllBut(QWidget *pane, const QWidget *shown)
 
 } // namespace
 
-QString LocalPicturePath(const QString &address)
+QString IllustrationFile(const QString &address)
 {
     const QUrl url(address);
-    QString path = address;
     if (url.isLocalFile())
-        path = url.toLocalFile();
-    else if (isWebAddress(address))
-        return {};
+        return url.toLocalFile();
+    return IsWebIllustration(address) ? QString() : address;
+}
+
+QString LocalPicturePath(const QString &address)
+{
+    const QString path = IllustrationFile(address);
     static const QStringList kSuffixes = {QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("jpg"),
                                           QStringLiteral("jpeg"), QStringLiteral("jpe"), QStringLiteral("jfif"),
                                           QStringLiteral("gif")};
@@ -115,8 +136,29 @@ QImage ReadLocalPicture(const QString &path, QSize bound)
     return reader.read();
 }
 
+void ShowIllustrationMessage(QWidget *pane, const QString &text)
+{
+    QLabel *label = messageView(pane);
+    hideAllBut(pane, label);
+    label->setText(text);
+    label->show();
+    pane->layout()->activate();
+}
+
+void HideIllustration(QWidget *pane)
+{
+    hideAllBut(pane, nullptr);
+}
+
 void ShowIllustration(QWidget *pane, const QString &address, const IllustrationBrowser &browser)
 {
+    // A file that is not there is said so at once, without starting the browser for its
+    // English error page.
+    const QString file = IllustrationFile(address);
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        ShowIllustrationMessage(pane, QStringLiteral("Иллюстрация не найдена: %1").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
     const QString path = LocalPicturePath(address);
     const qreal ratio = pane->devicePixelRatioF();
     QImage picture = path.isEmpty() ? QImage() : ReadLocalPicture(path, pane->size() * ratio);
@@ -127,6 +169,8 @@ void ShowIllustration(QWidget *pane, const QString &address, const IllustrationB
             view->hide();
             view->setPicture({});
         }
+        if (auto *message = pane->findChild<QLabel *>(QStringLiteral("IllustrationMessage"), Qt::FindDirectChildrenOnly))
+            message->hide();
         if (browser)
             browser(pane, address);
         return;
@@ -150,11 +194,18 @@ IllustrationBrowser LoadIllustrationBrowser(const QString &module)
         return true;
     }();
     Q_UNUSED(quiet)
-    using Browse = void (*)(QWidget *, const QString &);
+    using Failed = void (*)(QWidget *, const QString &);
+    using Browse = void (*)(QWidget *, const QString &, Failed);
     const auto browse = reinterpret_cast<Browse>(
         ModuleEntry(module.isEmpty() ? ModulePath(QStringLiteral("tallory_browser")) : module, "tallory_browse",
                     "The illustration browser"));
-    return browse ? IllustrationBrowser(browse) : IllustrationBrowser();
+    if (!browse)
+        return {};
+    return [browse](QWidget *pane, const QString &address) {
+        browse(pane, address, [](QWidget *failedPane, const QString &page) {
+            ShowIllustrationMessage(failedPane, QStringLiteral("Страница недоступна: %1").arg(page));
+        });
+    };
 }
 
 void BrowseIllustration(QWidget *pane, const QString &address)

@@ -14,6 +14,10 @@ class QWidget;
 /// Sends a pane to an address in a browser of its own.
 using IllustrationBrowser = std::function<void(QWidget *pane, const QString &address)>;
 
+/// The file on this machine an address names (a path, or a "file:" address); empty for a web
+/// address.
+QString IllustrationFile(const QString &address);
+
 /// The file a local picture address names (a path or a "file:" address of a BMP, PNG, JPEG
 /// or GIF file, told by its suffix); empty for web addresses and other files.
 QString LocalPicturePath(const QString &address);
@@ -23,8 +27,15 @@ QString LocalPicturePath(const QString &address);
 QImage ReadLocalPicture(const QString &path, QSize bound);
 
 /// Shows address in the pane: a local picture in the pane's picture view, anything else with
-/// browser. The one that shows hides the other, and a hidden page is left for a blank one.
+/// browser, a missing file as a line saying so. The one that shows hides the others, and a
+/// hidden page is left for a blank one.
 void ShowIllustration(QWidget *pane, const QString &address, const IllustrationBrowser &browser);
+
+/// Shows a short line of text in the pane in place of an illustration, and nothing to click.
+void ShowIllustrationMessage(QWidget *pane, const QString &text);
+
+/// Hides whatever the pane shows; a page is left for a blank one.
+void HideIllustration(QWidget *pane);
 
 /// Loads the program's browser module (by default the one beside the executable) with the
 /// browser engine; an empty browser, and a warning, when it is missing.

@@ -31,7 +31,7 @@ void TForm1::N50501Click()
 {
     if (!questionOnScreen() || !N50501->isEnabled())
         return;
-    Panel2->hide();
+    hideAudience();
     Wave("50x50");
     for (const int k : FiftyFiftyBlanks(Game.CorrectButton, *m_services.random))
         FaqBtn[static_cast<size_t>(k)]->setCaption(QString());
@@ -66,7 +66,7 @@ void TForm1::N5Click()
 {
     if (!questionOnScreen() || !N5->isEnabled())
         return;
-    Panel2->hide();
+    hideAudience();
     ResImage(QStringLiteral("ways"), QString());
     Wave("btnclick");
     const auto storedFriend = RegReadInteger(kCounterSection, cp1251::text(u"Друг"), 0);

@@ -5,6 +5,8 @@
 #include "banners.h"
 #include "cp1251.h"
 #include "gradbtn.h"
+#include "illustration.h"
+#include "illustrationpane.h"
 #include "inifile.h"
 #include "pacer.h"
 #include "phrases.h"
@@ -78,15 +80,9 @@ void TForm1::SetGame(int level)
 
 void TForm1::showIllustration(const QByteArray &reference)
 {
-    QString address = cp1251::decode(reference);
-    // A drive path ("C:...") or a four-letter scheme ("http:", "file:") is used as it is;
-    // anything else names a file beside the program.
-    const bool asIs = (address.size() >= 2 && address[1] == QLatin1Char(':'))
-        || (address.size() >= 5 && address[4] == QLatin1Char(':'));
-    if (!asIs) {
-        address.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        address = m_services.programFolder + address;
-    }
+    const QString address = IllustrationLocation(cp1251::decode(reference), m_services.programFolder);
+    if (address.isEmpty())
+        return;
     IllustrationAddress = address;
     WebBrowser1->setFixedHeight(kIllustrationHeight);
     // The pane lies over the pictures, the ladder over the pane.
@@ -120,7 +116,7 @@ void TForm1::FaqBtn1Click(int tag)
     m_tickHeld = false;
     if (Panel2->isVisible()) {
         Timer2->stop();
-        Panel2->hide();
+        hideAudience();
     }
     Wave("btnclick");
     const QByteArray host = IniReadString(m_services.programFolder + QStringLiteral("tallory.ini"),
@@ -168,12 +164,37 @@ void TForm1::releaseAnswerFocus()
         Client->setFocus(Qt::OtherFocusReason);
 }
 
+void TForm1::hideAudience()
+{
+    // The chart takes no focus, yet should anything in the panel hold it, Qt would hand it on
+    // to answer A as the panel goes.
+    Panel2->hide();
+    releaseAnswerFocus();
+}
+
+// A page's browser gives itself the keyboard focus when it loads, and a click gives it too;
+// the window's keys (F1 to F6, Alt+X, 1 to 4) would then stop at the page. The pane is
+// something to look at: the focus goes back to the client area at once.
+void TForm1::keepFocusFromPane(QWidget *, QWidget *now)
+{
+    if (now && WebBrowser1->isAncestorOf(now))
+        Client->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::collapseIllustration()
+{
+    WebBrowser1->setFixedHeight(1);
+    // What the pane showed would stay on as a line across the screen under the toolbar, and a
+    // page's sound or video would play on unseen.
+    HideIllustration(WebBrowser1);
+}
+
 void TForm1::judge(int tag)
 {
     MarkButton(tag, kRed);
     Wave("pause");
     m_services.pacer->wait(300);
-    WebBrowser1->setFixedHeight(1);
+    collapseIllustration();
     New(Game.CurrentLevel);
     MarkButton(Game.CorrectButton, kLime);
     m_services.pacer->wait(250);

@@ -128,6 +128,7 @@ void TForm1::buildControls()
     Timer2 = new QTimer(this);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::keepFocusFromPane);
 }
 
 void TForm1::buildLadder()

@@ -139,6 +139,11 @@ private:
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();
+    /// Hides the audience panel; the keyboard focus is left on no answer.
+    void hideAudience();
+    /// Collapses the illustration pane to its 1 px line, with nothing shown in it.
+    void collapseIllustration();
+    void keepFocusFromPane(QWidget *old, QWidget *now);
     void wrongAnswer();
     void correctAnswer();
     void showIllustration(const QByteArray &reference);

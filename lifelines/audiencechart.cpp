@@ -88,6 +88,11 @@ PollChart::PollChart(QWidget *panel)
 {
     setChart(m_chart);
     setFrameShape(QFrame::NoFrame);
+    // The chart is to be looked at: clicked or scrolled, it must not take the keyboard, which
+    // Qt would hand to answer A when the panel hides, for a stray Enter to answer it.
+    setFocusPolicy(Qt::NoFocus);
+    for (QWidget *part : findChildren<QWidget *>())
+        part->setFocusPolicy(Qt::NoFocus);
     setUpLook();
     m_series->setBarWidth(kBarWidth);
     m_chart->addSeries(m_series);

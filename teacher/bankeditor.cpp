@@ -1,6 +1,7 @@
 #include "bankeditor.h"
 
 #include "bankdocument.h"
+#include "illustration.h"
 #include "levelmodel.h"
 #include "problemmodel.h"
 #include "prompts.h"
@@ -33,13 +34,6 @@ QAction *makeAction(QWidget *owner, const QString &text, const QKeySequence &key
     a->setObjectName(QLatin1String(name));
     owner->addAction(a);
     return a;
-}
-
-bool isWebAddress(const QString &ref)
-{
-    return ref.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
-           || ref.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)
-           || ref.startsWith(QStringLiteral("www."), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -289,12 +283,8 @@ void BankEditor::chooseIllustration()
 
 QString BankEditor::illustrationFile(const QString &reference) const
 {
-    const QString ref = reference.trimmed();
-    if (ref.isEmpty() || isWebAddress(ref))
-        return {};
-    QString path = ref;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return QFileInfo(path).isRelative() ? m_folder + path : path;
+    // Read as the game reads it.
+    return IsWebIllustration(reference) ? QString() : IllustrationLocation(reference, m_folder);
 }
 
 void BankEditor::updatePreview()
@@ -306,7 +296,7 @@ void BankEditor::updatePreview()
         m_preview->setText(QStringLiteral("без рисунка"));
         return;
     }
-    if (isWebAddress(ref)) {
+    if (IsWebIllustration(ref)) {
         m_preview->setText(QStringLiteral("Веб-адрес: %1\nигра откроет его во встроенном браузере").arg(ref));
         return;
     }

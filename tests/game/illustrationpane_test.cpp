@@ -3,7 +3,10 @@
 
 #include "testutil.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -234,14 +237,39 @@ TEST_F(IllustrationPane, PictureAfterPageHidesThePageAndLeavesItBlank)
 TEST_F(IllustrationPane, UnreadablePictureIsLeftToTheBrowser)
 {
     const QString broken = file(QStringLiteral("broken.jpg"), "not a picture at all");
-    const QString missing = dir.filePath(QStringLiteral("missing.png"));
     show(picture(QStringLiteral("map.png"), filled(100, 60, kRed)));
     show(broken);
-    EXPECT_FALSE(pictureShown());
-    show(missing);
-    EXPECT_EQ(browsed, (QStringList{broken, missing}));
+    EXPECT_EQ(browsed, QStringList{broken});
     EXPECT_FALSE(pictureShown());
     EXPECT_TRUE(page->isVisible());
+}
+
+// The browser would show its English error page with buttons to press: a missing file is said
+// in one Russian line instead, without the browser, whichever way it is named.
+TEST_F(IllustrationPane, MissingFileIsSaidInRussianWithNothingToClick)
+{
+    show(QStringLiteral("https://example.org/page"));
+    const QString htm = dir.filePath(QStringLiteral("нет.htm"));
+    const std::pair<QString, QString> missingFiles[] = {
+        {dir.filePath(QStringLiteral("нет.png")), dir.filePath(QStringLiteral("нет.png"))},
+        {dir.filePath(QStringLiteral("нет.html")), dir.filePath(QStringLiteral("нет.html"))},
+        {QUrl::fromLocalFile(htm).toString(), htm},
+        {dir.path(), dir.path()}};
+    for (const auto &[missing, path] : missingFiles) {
+        show(missing);
+        const auto *message = pane.findChild<QLabel *>(QStringLiteral("IllustrationMessage"));
+        ASSERT_NE(message, nullptr);
+        EXPECT_TRUE(message->isVisible());
+        EXPECT_EQ(message->text(), QStringLiteral("Иллюстрация не найдена: ")
+                                       + QDir::toNativeSeparators(path));
+        EXPECT_FALSE(page->isVisible());
+        EXPECT_EQ(pane.findChildren<QAbstractButton *>(), QList<QAbstractButton *>());
+    }
+    EXPECT_EQ(browsed, QStringList{QStringLiteral("https://example.org/page")});
+    // The next illustration takes the line's place.
+    show(picture(QStringLiteral("map.png"), filled(100, 60, kRed)));
+    EXPECT_FALSE(pane.findChild<QLabel *>(QStringLiteral("IllustrationMessage"))->isVisible());
+    EXPECT_EQ(screen().pixelColor(200, 120), kRed);
 }
 
 TEST_F(IllustrationPane, PagesAndOtherFilesGoToTheBrowser)

@@ -27,6 +27,26 @@ private:
     EventLoopPacer m_real;
 };
 
+// The fake sound, with a clip played to its end taking its time on the pacer, as the program's
+// clips do.
+class ClipsTakeTime : public SoundBackend
+{
+public:
+    static constexpr int kClipMs = 1500;
+    ClipsTakeTime(FakeSound &heard, Pacer &pacer) : m_heard(heard), m_pacer(pacer) {}
+    bool play(const QString &path, bool toEnd) override
+    {
+        const bool played = m_heard.play(path, toEnd);
+        if (played && toEnd)
+            m_pacer.wait(kClipMs);
+        return played;
+    }
+
+private:
+    FakeSound &m_heard;
+    Pacer &m_pacer;
+};
+
 } // namespace
 
 class PacedGame : public GameFixture
@@ -104,4 +124,34 @@ TEST_F(PacedGame, AStrayEnterOnTheNextQuestionAnswersNothing)
     }
     EXPECT_EQ(f.Game.CurrentLevel, 2);
     EXPECT_EQ(timeline.events.count(QStringLiteral("clip btnclick background")), 0);
+}
+
+// The gong plays before the first question is on screen: keys pressed then were not meant for
+// a question the student has not read, and are dropped as those held during an answer are.
+TEST_F(PacedGame, KeysPressedDuringTheGongAnswerNothing)
+{
+    ClipsTakeTime timedSound(sound, real);
+    FormServices with = services(real);
+    with.sound = &timedSound;
+    form = std::make_unique<TForm1>(with);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    real.during = [&](int ms) {
+        if (ms != ClipsTakeTime::kClipMs)
+            return;
+        for (int k = 1; k <= 4; ++k)
+            windowsystem::queueKey(form.get(), static_cast<Qt::Key>(Qt::Key_0 + k), QString::number(k));
+    };
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Гонгов"));
+    real.during = nullptr;
+    ASSERT_TRUE(timeline.events.contains(QStringLiteral("clip gong to end")));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->Game.CurrentLevel, 1);
+    EXPECT_EQ(timeline.events.count(QStringLiteral("clip btnclick background")), 0);
+    EXPECT_TRUE(form->FaqBtn[1]->isVisibleTo(form.get()));
+    // The keys work again once the question is on screen.
+    windowsystem::queueKey(form.get(), static_cast<Qt::Key>(Qt::Key_0 + rightButton()), QString::number(rightButton()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->Game.CurrentLevel, 2);
 }

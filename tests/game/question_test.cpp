@@ -1,4 +1,5 @@
 #include "gamefixture.h"
+#include "illustrationaddresses.h"
 
 #include "counters.h"
 #include "randomsource.h"
@@ -80,20 +81,25 @@ TEST_F(QuestionSetUp, CaptionsMusicAndTheCorrectButton)
 
 TEST_F(QuestionSetUp, IllustrationAddresses)
 {
-    bankOf({QStringLiteral("карта|a|b|c|d|pics\\map.png"), QStringLiteral("диск|a|b|c|d|C:\\Exam\\x.bmp"),
-            QStringLiteral("сеть|a|b|c|d|http://example.org/a.png"), QStringLiteral("короткая|a|b|c|d"),
-            QStringLiteral("без|a|b|c|d|")});
+    // Each row of the table on a question of its own, then a line without its final "|" (the
+    // third wrong answer taken again for the illustration) and one without an illustration.
+    std::vector<QString> lines;
+    QStringList expected;
+    for (const illustrations::Address &row : illustrations::table()) {
+        lines.push_back(QStringLiteral("вопрос|a|b|c|d|") + row.reference);
+        expected << illustrations::location(row, folder);
+    }
+    lines.push_back(QStringLiteral("короткая|a|b|c|d"));
+    expected << folder + QStringLiteral("d");
+    lines.push_back(QStringLiteral("без|a|b|c|d|"));
+    bankOf(lines);
     TForm1 &f = startWatched();
-    const QStringList players = {QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"), QStringLiteral("Г"),
-                                 QStringLiteral("Д")};
-    for (const QString &player : players) {
-        newGame(QStringLiteral("ТЕСТ"), player);
-        if (player != players.last()) {
-            EXPECT_EQ(f.WebBrowser1->height(), 240) << player.toStdString();
-        }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Игрок %1").arg(i + 1));
+        const QString reference = lines[i].section(QLatin1Char('|'), 5);
+        EXPECT_EQ(f.WebBrowser1->height(), i + 1 < lines.size() ? 240 : 1) << reference.toStdString();
         f.FaqBtn[static_cast<size_t>(f.Game.CorrectButton % 4 + 1)]->Click();
         EXPECT_EQ(f.WebBrowser1->height(), 1);
     }
-    EXPECT_EQ(browsed, (QStringList{folder + QStringLiteral("pics/map.png"), QStringLiteral("C:\\Exam\\x.bmp"),
-                                    QStringLiteral("http://example.org/a.png"), folder + QStringLiteral("d")}));
+    EXPECT_EQ(browsed, expected);
 }

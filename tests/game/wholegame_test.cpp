@@ -251,11 +251,19 @@ TEST_F(WholeGame, StartsAreRefusedWithTheirMessages)
     EXPECT_EQ(f.Game.CurrentLevel, 0);
     EXPECT_FALSE(f.Timer2->isActive()); // refused starts leave no idle exit running
 
-    // A name of blanks is a name.
+}
+
+// Blanks alone name nobody: refused as an empty name, and no game is played to be recorded
+// under a blank name.
+TEST_F(WholeGame, ANameOfBlanksIsRefusedAsAnEmptyName)
+{
+    TForm1 &f = startWatched();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("   "));
-    EXPECT_EQ(f.Game.CurrentLevel, 1);
-    answerWrong();
-    EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("   ")), QStringLiteral("   |0|Неудовлетворительно"));
+    EXPECT_EQ(timeline.events.filter(QStringLiteral("error: ")),
+              QStringList{QStringLiteral("error: Фамилия и инициалы студента обязательны для заполнения!")});
+    EXPECT_FALSE(f.FaqBtn[1]->isVisibleTo(&f));
+    EXPECT_FALSE(f.N6->isEnabled());
+    EXPECT_FALSE(resultsFileExists());
 }
 
 TEST_F(WholeGame, LevelWithoutQuestionsEndsWithoutARecord)

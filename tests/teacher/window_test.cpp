@@ -1,4 +1,5 @@
 #include "teachertest_window.h"
+#include "illustrationaddresses.h"
 #include "teacherhelp.h"
 #include "testutil.h"
 #include "results.h"
@@ -205,6 +206,19 @@ TEST_F(WindowTest, APictureInTheProgramFolderIsNamedRelativeToItAndPreviewed)
     editor().table()->model()->setData(editor().table()->model()->index(0, 5), QStringLiteral("https://example.org/a.png"));
     EXPECT_FALSE(editor().previewShowsPicture());
     EXPECT_TRUE(editor().previewText().startsWith(QStringLiteral("Веб-адрес: https://example.org/a.png")));
+}
+
+// The editor reads an illustration as the game does: the same table tests both.
+TEST_F(WindowTest, IllustrationsAreReadAsTheGameReadsThem)
+{
+    openSaved(fullBank(1));
+    editor().setCurrentCell(0, 0);
+    for (const illustrations::Address &row : illustrations::table()) {
+        SCOPED_TRACE(row.reference.toStdString());
+        EXPECT_EQ(editor().illustrationFile(row.reference), row.web ? QString() : illustrations::location(row, folder));
+        editor().table()->model()->setData(editor().table()->model()->index(0, 5), row.reference);
+        EXPECT_EQ(editor().previewText().startsWith(QStringLiteral("Веб-адрес: ")), row.web);
+    }
 }
 
 TEST_F(WindowTest, RemembersItsSizeAndTheLastBankForTheNextStart)
