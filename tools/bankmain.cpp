@@ -22,7 +22,7 @@ QString usage()
         "  tallory-bank pack ТЕКСТ ВОПРОСНИК.faq   упаковать текст вопросов в вопросник\n"
         "  tallory-bank unpack ВОПРОСНИК.faq       вывести текст вопросника (UTF-8)\n"
         "  tallory-bank check ВОПРОСНИК.faq        проверить вопросник так, как его читает игра\n"
-        "  tallory-bank import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|aiken|csv]\n"
+        "  tallory-bank import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|aiken|csv] [--append|--replace]\n"
         "                                          взять вопросы из файла другой системы тестов\n"
         "\n"
         "Текст: UTF-8 или Windows-1251; заголовки уровней [1] … [15], под каждым строки\n"
@@ -37,6 +37,10 @@ QString usage()
         "по содержимому файла.\n"
         "  --level N       уровень (1–15) для вопросов, у которых в файле нет своего; без него — 1\n"
         "  --format ФОРМАТ gift, aiken или csv\n"
+        "  --append        добавить вопросы к уровням вопросника, который уже есть (его название,\n"
+        "                  заметки и вопросы остаются)\n"
+        "  --replace       заменить вопросник, который уже есть, вопросами из файла\n"
+        "Без --append и --replace вопросник, который уже есть, не меняется.\n"
         "\n"
         "  -h, --help      эта справка\n"
         "  -v, --version   версия программы\n");
@@ -145,27 +149,41 @@ std::optional<ImportFormat> formatArgument(const QString &text)
     return std::nullopt;
 }
 
-int runImport(const ToolCommandLine &line, const QStringList &args, const QCommandLineOption &levelOption,
-              const QCommandLineOption &formatOption)
+struct ImportOptions {
+    QCommandLineOption level{QStringLiteral("level"), QString(), QStringLiteral("N")};
+    QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("ФОРМАТ")};
+    QCommandLineOption append{QStringLiteral("append")};
+    QCommandLineOption replace{QStringLiteral("replace")};
+
+    QList<QCommandLineOption> all() const { return {level, format, append, replace}; }
+};
+
+int runImport(const ToolCommandLine &line, const QStringList &args, const ImportOptions &options)
 {
     if (args.size() != 3)
         return line.usageError(QStringLiteral("import: нужны два имени файлов"));
-    const int level = line.parser.isSet(levelOption) ? levelArgument(line.parser.value(levelOption)) : kDefaultImportLevel;
-    if (level == 0)
-        return line.usageError(QStringLiteral("--level: нужно число от 1 до 15, а не «%1»").arg(line.parser.value(levelOption)));
-    const auto format = line.parser.isSet(formatOption) ? formatArgument(line.parser.value(formatOption)) : ImportFormat::Auto;
+    ImportRequest request{args[1], args[2]};
+    if (line.parser.isSet(options.level))
+        request.defaultLevel = levelArgument(line.parser.value(options.level));
+    if (request.defaultLevel == 0)
+        return line.usageError(QStringLiteral("--level: нужно число от 1 до 15, а не «%1»").arg(line.parser.value(options.level)));
+    const auto format = line.parser.isSet(options.format) ? formatArgument(line.parser.value(options.format)) : ImportFormat::Auto;
     if (!format)
-        return line.usageError(QStringLiteral("--format: нужно gift, aiken или csv, а не «%1»").arg(line.parser.value(formatOption)));
-    return ImportCommand(args[1], args[2], level, *format);
+        return line.usageError(QStringLiteral("--format: нужно gift, aiken или csv, а не «%1»").arg(line.parser.value(options.format)));
+    request.format = *format;
+    const bool append = line.parser.isSet(options.append);
+    const bool replace = line.parser.isSet(options.replace);
+    if (append && replace)
+        return line.usageError(QStringLiteral("--append и --replace вместе не бывают: выберите одно"));
+    request.existing = append ? ExistingBank::Append : replace ? ExistingBank::Replace : ExistingBank::Refuse;
+    return ImportCommand(request);
 }
 
 int run(const QStringList &arguments)
 {
     ToolCommandLine line(QStringLiteral("tallory-bank"), usage());
-    const QCommandLineOption levelOption(QStringLiteral("level"), QString(), QStringLiteral("N"));
-    const QCommandLineOption formatOption(QStringLiteral("format"), QString(), QStringLiteral("ФОРМАТ"));
-    line.parser.addOption(levelOption);
-    line.parser.addOption(formatOption);
+    const ImportOptions importOptions;
+    line.parser.addOptions(importOptions.all());
     if (const auto status = line.read(arguments))
         return *status;
     const QStringList args = line.parser.positionalArguments();
@@ -173,9 +191,11 @@ int run(const QStringList &arguments)
         return line.usageError(QStringLiteral("не указана команда"));
     const QString &command = args[0];
     if (command == QLatin1String("import"))
-        return runImport(line, args, levelOption, formatOption);
-    if (line.parser.isSet(levelOption) || line.parser.isSet(formatOption))
-        return line.usageError(QStringLiteral("--level и --format бывают только у команды import"));
+        return runImport(line, args, importOptions);
+    for (const QCommandLineOption &option : importOptions.all()) {
+        if (line.parser.isSet(option))
+            return line.usageError(QStringLiteral("--level, --format, --append и --replace бывают только у команды import"));
+    }
     if (command == QLatin1String("pack"))
         return args.size() == 3 ? pack(args[1], args[2]) : line.usageError(QStringLiteral("pack: нужны два имени файлов"));
     if (command == QLatin1String("unpack"))

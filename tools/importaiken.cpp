@@ -43,7 +43,8 @@ ImportOutcome AikenReader::run(const QString &text)
 void AikenReader::take(const SourceLine &line)
 {
     static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(.*)$"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression option(QStringLiteral("^([A-Z])[).]\\s+(.*)$"));
+    static const QRegularExpression option(QStringLiteral("^(") + QString::fromUtf16(kOptionLetterClass)
+                                           + QStringLiteral(")[).]\\s+(.*)$"));
     const QString text = line.text.trimmed();
     if (text.isEmpty())
         return;
@@ -55,7 +56,7 @@ void AikenReader::take(const SourceLine &line)
         return;
     }
     if (const QRegularExpressionMatch m = option.match(text); m.hasMatch() && pending()) {
-        m_options.append({m.captured(1)[0], m.captured(2)});
+        m_options.append({OptionLetter(m.captured(1)[0]), m.captured(2)});
         return;
     }
     if (pending() && !m_options.isEmpty())
@@ -70,7 +71,7 @@ void AikenReader::finish(const QString &answer)
 {
     const qsizetype count = m_options.size();
     const auto right = std::find_if(m_options.cbegin(), m_options.cend(), [&](const Option &o) {
-        return answer.size() == 1 && o.label == answer[0].toUpper();
+        return answer.size() == 1 && o.label == OptionLetter(answer[0]);
     });
     if (count != 4) {
         abandon(QStringLiteral("вариантов ответа %1, а нужно ровно четыре (A–D)").arg(count));

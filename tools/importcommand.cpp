@@ -2,6 +2,7 @@
 
 #include "diagnostic.h"
 #include "importbank.h"
+#include "lockedfile.h"
 #include "toolio.h"
 
 #include <algorithm>
@@ -13,62 +14,138 @@ QString questions(int n)
     return RussianCount(n, QStringLiteral("вопрос"), QStringLiteral("вопроса"), QStringLiteral("вопросов"));
 }
 
-// Each question left out, as the compilers list their warnings: "file:line: предупреждение: …".
-QString rejections(const QString &source, const ImportOutcome &imported)
+// Each question left out, and what a question taken left behind, as the compilers list their
+// warnings: "file:line: предупреждение: …".
+QString warnings(const QString &source, const ImportOutcome &imported)
 {
     Diagnostics list;
     for (const ImportRejection &r : imported.rejected)
         list.push_back({Diagnostic::Severity::Warning, r.line,
                         QStringLiteral("вопрос «%1» не взят: %2").arg(r.text, r.reason)});
+    for (const ImportedQuestion &q : imported.taken) {
+        for (const QString &remark : q.remarks)
+            list.push_back({Diagnostic::Severity::Warning, q.line,
+                            QStringLiteral("вопрос «%1» взят, но %2").arg(q.fields.question, remark)});
+    }
     return FormatDiagnostics(source, list);
 }
 
-QString report(const QString &source, const QString &bankPath, const ImportOutcome &imported,
-               const PackOutcome &packed, int defaultLevel)
+// What was written: a new bank, or the questions added to one that was there.
+struct Written {
+    PackOutcome packed;
+    bool appended = false;
+    std::array<int, kBankLevels + 1> added{};
+};
+
+QString levelCounts(const Written &written)
 {
-    QString text = QStringLiteral("Вопросник «%1» записан: %2 из «%3» (%4)")
-                       .arg(bankPath, questions(packed.total()), source, ImportFormatName(imported.format));
-    text += imported.rejected.isEmpty() ? QStringLiteral(".\n")
-                                        : QStringLiteral(", не взято: %1.\n").arg(imported.rejected.size());
-    for (int level = 1; level <= kBankLevels; ++level)
-        text += QStringLiteral("Уровень %1: %2\n").arg(level, 2).arg(questions(packed.counts[static_cast<size_t>(level)]));
+    QString text;
+    for (int level = 1; level <= kBankLevels; ++level) {
+        const auto at = static_cast<size_t>(level);
+        text += QStringLiteral("Уровень %1: %2").arg(level, 2).arg(questions(written.packed.counts[at]));
+        if (written.appended && written.added[at] > 0)
+            text += QStringLiteral(" (новых: %1)").arg(written.added[at]);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString report(const ImportRequest &request, const ImportOutcome &imported, const Written &written)
+{
+    const auto taken = static_cast<int>(imported.taken.size());
+    QString text = written.appended
+                       ? QStringLiteral("Вопросник «%1» дополнен: %2 из «%3» (%4)")
+                             .arg(request.bankPath, questions(taken), request.source, ImportFormatName(imported.format))
+                       : QStringLiteral("Вопросник «%1» записан: %2 из «%3» (%4)")
+                             .arg(request.bankPath, questions(written.packed.total()), request.source,
+                                  ImportFormatName(imported.format));
+    text += imported.rejected.isEmpty() ? QStringLiteral(".") : QStringLiteral(", не взято: %1.").arg(imported.rejected.size());
+    text += written.appended ? QStringLiteral(" Теперь в нём %1.\n").arg(questions(written.packed.total())) : QStringLiteral("\n");
+    text += levelCounts(written);
     const auto unlevelled = std::count_if(imported.taken.cbegin(), imported.taken.cend(),
                                           [](const ImportedQuestion &q) { return q.level == 0; });
     if (unlevelled > 0)
         text += QStringLiteral("Без своего уровня: %1, помещены в уровень %2 (другой уровень задаёт --level N).\n")
                     .arg(questions(static_cast<int>(unlevelled)))
-                    .arg(defaultLevel);
-    if (!imported.notes.isEmpty())
+                    .arg(request.defaultLevel);
+    if (!written.appended && !imported.notes.isEmpty())
         text += QStringLiteral("Перед уровнями сохранены заметки: %1.\n").arg(imported.notes.join(QStringLiteral(" / ")));
     return text;
 }
 
+QString refusal(const ImportRequest &request)
+{
+    return QStringLiteral("Вопросник «%1» уже есть и не изменён. Чтобы добавить вопросы к его уровням, повторите "
+                          "команду с --append; чтобы заменить его вопросами из «%2» — с --replace.\n")
+        .arg(request.bankPath, request.source);
+}
+
+QString damageReport(const ImportRequest &request, const Diagnostics &damage)
+{
+    return FormatDiagnostics(request.bankPath, damage)
+           + QStringLiteral("Вопросник «%1» не дополнен и не изменён: игра читает его не целиком (см. выше), а "
+                            "записанный заново он потерял бы то, чего игра не читает. Заменить его вопросами из "
+                            "«%2» можно с --replace.\n")
+                 .arg(request.bankPath, request.source);
+}
+
+// The bytes the bank becomes, decided under the bank's lock from what is there at that moment;
+// a refusal leaves the file as it was and sets why.
+Result<std::optional<QByteArray>> change(const ImportRequest &request, const ImportOutcome &imported,
+                                         const std::optional<QByteArray> &current, Written &written, QString &why)
+{
+    using R = Result<std::optional<QByteArray>>;
+    if (current && request.existing == ExistingBank::Refuse) {
+        why = refusal(request);
+        return R::failure(why);
+    }
+    if (current && request.existing == ExistingBank::Append) {
+        AppendOutcome appended = AppendImported(*current, imported, request.defaultLevel);
+        if (!appended.ok()) {
+            why = damageReport(request, appended.damage);
+            return R::failure(why);
+        }
+        written = {std::move(appended.packed), true, appended.added};
+        return R::success(written.packed.bank);
+    }
+    written.packed = PackImported(imported, request.defaultLevel);
+    if (!written.packed.ok()) { // every question passed the packer's own rules, so this is not expected
+        why = FormatDiagnostics(request.bankPath, written.packed.diagnostics);
+        return R::failure(why);
+    }
+    return R::success(written.packed.bank);
+}
+
 } // namespace
 
-int ImportCommand(const QString &source, const QString &bankPath, int defaultLevel, ImportFormat format)
+int ImportCommand(const ImportRequest &request)
 {
-    const auto input = ReadInputFile(source);
+    const auto input = ReadInputFile(request.source);
     if (!input.ok()) {
         PrintError(input.error + QLatin1Char('\n'));
         return 1;
     }
-    const ImportOutcome imported = ImportQuestions(input.value, format);
-    PrintError(rejections(source, imported));
+    const ImportOutcome imported = ImportQuestions(input.value, request.format);
     if (imported.taken.isEmpty()) {
+        PrintError(warnings(request.source, imported));
         PrintError(QStringLiteral("Вопросник «%1» не записан: в «%2» нет ни одного вопроса, который можно взять (формат %3).\n")
-                       .arg(bankPath, source, ImportFormatName(imported.format)));
+                       .arg(request.bankPath, request.source, ImportFormatName(imported.format)));
         return 1;
     }
-    const PackOutcome packed = PackImported(imported, defaultLevel);
-    if (!packed.ok()) { // every question passed the packer's own rules, so this is not expected
-        PrintError(FormatDiagnostics(bankPath, packed.diagnostics));
+    Written written;
+    QString why;
+    const Status status = ReplaceFileLocked(request.bankPath, [&](const std::optional<QByteArray> &current) {
+        return change(request, imported, current, written, why);
+    });
+    if (!why.isEmpty()) {
+        PrintError(why);
         return 1;
     }
-    const Status written = WriteOutputFile(bankPath, packed.bank);
-    if (!written.ok()) {
-        PrintError(written.error + QLatin1Char('\n'));
+    if (!status.ok()) {
+        PrintError(QStringLiteral("Не удаётся записать файл «%1»: %2\n").arg(request.bankPath, status.error));
         return 1;
     }
-    PrintOut(report(source, bankPath, imported, packed, defaultLevel));
+    PrintError(warnings(request.source, imported));
+    PrintOut(report(request, imported, written));
     return 0;
 }

@@ -109,11 +109,16 @@ QChar guessSeparator(const QString &text)
     return rows(QLatin1Char(',')) > rows(QLatin1Char(';')) ? QLatin1Char(',') : QLatin1Char(';');
 }
 
-QStringList withoutTrailingEmpty(QStringList cells)
+// The cells of a row as the teacher filled them. A spreadsheet pads every row with empty cells to
+// the widest one, so empty cells past the seventh are padding; an empty cell within the seven is
+// a cell all the same, counted and named as one. A row of nothing but empty cells is no row.
+QStringList filledCells(QStringList cells)
 {
-    while (!cells.isEmpty() && cells.back().trimmed().isEmpty())
+    constexpr qsizetype kColumns = 7;
+    while (cells.size() > kColumns && cells.back().trimmed().isEmpty())
         cells.removeLast();
-    return cells;
+    const bool empty = std::all_of(cells.cbegin(), cells.cend(), [](const QString &c) { return c.trimmed().isEmpty(); });
+    return empty ? QStringList() : cells;
 }
 
 bool hasDigit(const QString &text)
@@ -137,7 +142,7 @@ private:
 ImportOutcome CsvReader::run(const QString &text)
 {
     for (const CsvRecord &record : CsvParser(text, guessSeparator(text)).records()) {
-        QStringList cells = withoutTrailingEmpty(record.cells);
+        QStringList cells = filledCells(record.cells);
         for (QString &cell : cells)
             cell = JoinWrappedLines(cell.trimmed()); // a wrapped cell is one line in the game
         if (cells.isEmpty() || aboveQuestions(cells))

@@ -106,12 +106,22 @@ void KeepNote(ImportOutcome &out, const QString &text)
     out.notes.append(note);
 }
 
+QChar OptionLetter(QChar c)
+{
+    static const QString cyrillic = QStringLiteral("АВСЕНКМОРТХ");
+    static const QString latin = QStringLiteral("ABCEHKMOPTX");
+    const QChar upper = c.toUpper();
+    const qsizetype at = cyrillic.indexOf(upper);
+    return at >= 0 ? latin[at] : upper;
+}
+
 ImportFormat RecogniseFormat(const QString &text)
 {
-    static const QRegularExpression aikenAnswer(QStringLiteral("^[ \\t]*ANSWER:[ \\t]*[A-Za-z][ \\t]*$"),
+    const QString letter = QString::fromUtf16(kOptionLetterClass);
+    static const QRegularExpression aikenAnswer(QStringLiteral("^[ \\t]*ANSWER:[ \\t]*") + letter + QStringLiteral("[ \\t]*$"),
                                                 QRegularExpression::MultilineOption
                                                     | QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression aikenOption(QStringLiteral("^[ \\t]*[A-Z][).][ \\t]"),
+    static const QRegularExpression aikenOption(QStringLiteral("^[ \\t]*") + letter + QStringLiteral("[).][ \\t]"),
                                                 QRegularExpression::MultilineOption);
     static const QRegularExpression giftBlock(QStringLiteral("(?<!\\\\)\\{[^}]*(?<!\\\\)[=~#][^}]*\\}|"
                                                              "(?<!\\\\)\\{\\s*(T|F|TRUE|FALSE)?\\s*\\}"),

@@ -16,6 +16,7 @@ struct ImportedQuestion {
     QuestionFields fields;
     int level = 0;
     int line = 0; ///< 1-based line of the source where the question starts
+    QStringList remarks; ///< what of the source's question did not come along, in Russian
 };
 
 /// One question left out, with why.

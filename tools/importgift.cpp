@@ -3,9 +3,11 @@
 
 #include "bankformat.h"
 #include "importparts.h"
+#include "richtext.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -39,37 +41,72 @@ QString unescape(const QString &text)
     return JoinWrappedLines(out);
 }
 
-// A question written in HTML shows its text without tags; the common entities become characters.
-QString plainFromHtml(QString text)
-{
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    text.replace(tag, QStringLiteral(" "));
-    text.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
-    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
-    text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-    text.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
-    text.replace(QStringLiteral("&#39;"), QStringLiteral("'"));
-    text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    return text.simplified();
-}
+// A category chooses a level by the number its name ends in ("Химия/Уровень 3"); a number
+// outside the ladder chooses none, and its questions say so.
+struct Category {
+    int level = 0;
+    QString remark; ///< why a number at the end of the name is no level
+};
 
-// The level a category chooses: its name ends in a number from 1 to 15 ("Химия/Уровень 3").
-int categoryLevel(const QString &category)
+Category readCategory(const QString &name)
 {
     static const QRegularExpression number(QStringLiteral("(\\d+)\\s*$"));
-    const QRegularExpressionMatch m = number.match(category);
-    const int level = m.hasMatch() ? m.captured(1).toInt() : 0;
-    return level >= 1 && level <= kBankLevels ? level : 0;
+    const QRegularExpressionMatch m = number.match(name);
+    if (!m.hasMatch())
+        return {};
+    bool fits = false;
+    const int level = m.captured(1).toInt(&fits);
+    if (fits && level >= 1 && level <= kBankLevels)
+        return {level, {}};
+    return {0, QStringLiteral("категория «%1» кончается числом %2, а уровни — от 1 до %3: уровень из неё не взят")
+                   .arg(name, m.captured(1)).arg(kBankLevels)};
+}
+
+// Moodle heads every question it exports with "// question: 48211  name: …": its own
+// bookkeeping, not a title of the file.
+bool isMoodleComment(const QString &comment)
+{
+    static const QRegularExpression heading(QStringLiteral("^\\s*question:\\s*\\d+\\s+name:"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return heading.match(comment).hasMatch();
+}
+
+struct Answer {
+    QString text;
+    bool marked = false;           ///< written with "=" rather than "~"
+    std::optional<QString> weight; ///< the percentage as written ("50", "-33.3"), when there is one
+};
+
+// An answer's share of the marks: as written, otherwise 100 % for "=" and 0 % for "~".
+double weightOf(const Answer &a)
+{
+    return a.weight ? QString(*a.weight).replace(QLatin1Char(','), QLatin1Char('.')).toDouble() : (a.marked ? 100 : 0);
 }
 
 struct Answers {
-    QStringList right;
-    QStringList wrong;
+    QList<Answer> all;
     bool weighted = false;
     bool matching = false;
+
+    bool isRight(const Answer &a) const { return weighted ? weightOf(a) == 100 : a.marked; }
 };
 
-// The answers of a block "=right ~wrong ~wrong ~wrong", each without its feedback after "#".
+// One answer of a block, "%50%" and feedback after "#" taken off.
+Answer readAnswer(QString text, bool marked)
+{
+    static const QRegularExpression weight(QStringLiteral("^\\s*%(-?\\d+(?:[.,]\\d+)?)%"));
+    const qsizetype feedback = findUnescaped(text, u"#");
+    if (feedback >= 0)
+        text.truncate(feedback);
+    Answer answer{text, marked, std::nullopt};
+    if (const QRegularExpressionMatch m = weight.match(text); m.hasMatch()) {
+        answer.weight = m.captured(1);
+        answer.text = text.sliced(m.capturedLength());
+    }
+    return answer;
+}
+
+// The answers of a block "=right ~wrong ~wrong ~wrong".
 std::optional<Answers> splitAnswers(const QString &inner)
 {
     Answers answers;
@@ -85,17 +122,35 @@ std::optional<Answers> splitAnswers(const QString &inner)
         if (at < 0 && !inner.first(i).trimmed().isEmpty())
             return std::nullopt; // text before the first answer
         if (at >= 0) {
-            QString answer = inner.sliced(at + 1, i - at - 1);
-            const qsizetype feedback = findUnescaped(answer, u"#");
-            if (feedback >= 0)
-                answer.truncate(feedback);
-            answers.weighted |= answer.trimmed().startsWith(QLatin1Char('%'));
-            answers.matching |= findUnescaped(answer, u"->") >= 0;
-            (inner[at] == QLatin1Char('=') ? answers.right : answers.wrong).append(unescape(answer));
+            const Answer answer = readAnswer(inner.sliced(at + 1, i - at - 1), inner[at] == QLatin1Char('='));
+            answers.weighted |= answer.weight.has_value();
+            answers.matching |= findUnescaped(answer.text, u"->") >= 0;
+            answers.all.append({unescape(answer.text), answer.marked, answer.weight});
         }
         at = i;
     }
     return answers;
+}
+
+// Weights make a question of the game's kind when one answer earns 100 % and every other 0 % or
+// less; otherwise the answers that earn anything are named with their weights as written.
+std::optional<QString> weightProblem(const QList<Answer> &all)
+{
+    QStringList earning;
+    int full = 0;
+    for (const Answer &a : all) {
+        const double weight = weightOf(a);
+        if (weight <= 0)
+            continue;
+        earning.append(QStringLiteral("«%1» — %2 %").arg(a.text.trimmed(), a.weight.value_or(QStringLiteral("100"))));
+        full += weight == 100 ? 1 : 0;
+    }
+    if (full == 1 && earning.size() == 1)
+        return std::nullopt;
+    const QString rule = QStringLiteral(" (в игре один ответ верный — 100 %, остальные неверные — 0 % или меньше)");
+    if (earning.isEmpty())
+        return QStringLiteral("у всех ответов вес 0 % или меньше: верного нет") + rule;
+    return QStringLiteral("веса ответов не выделяют один верный: ") + earning.join(QStringLiteral(", ")) + rule;
 }
 
 // Why the answer block is not one the game can ask, or nothing when it is.
@@ -115,19 +170,27 @@ std::optional<QString> shapeProblem(const QString &inner, const std::optional<An
         return QStringLiteral("в скобках текст до первого ответа: ответы начинаются с «=» или «~»");
     if (answers->matching)
         return QStringLiteral("вопрос на соответствие («->»)") + four;
-    if (answers->weighted)
-        return QStringLiteral("ответы с весами (%50%): в игре один ответ верный, остальные неверные");
-    if (answers->wrong.isEmpty())
+    if (answers->weighted) {
+        if (auto why = weightProblem(answers->all))
+            return why;
+    }
+    const auto right = std::count_if(answers->all.cbegin(), answers->all.cend(),
+                                     [&](const Answer &a) { return answers->isRight(a); });
+    const auto wrong = answers->all.size() - right;
+    if (wrong == 0)
         return QStringLiteral("вопрос с кратким ответом (только «=»)") + four;
-    if (answers->right.size() != 1)
-        return QStringLiteral("верных ответов (=) %1, а нужен ровно один").arg(answers->right.size());
-    if (answers->wrong.size() != 3)
-        return QStringLiteral("неверных ответов (~) %1, а нужно ровно три").arg(answers->wrong.size());
+    if (right != 1)
+        return QStringLiteral("верных ответов (=) %1, а нужен ровно один").arg(right);
+    if (wrong != 3)
+        return QStringLiteral("неверных ответов (~) %1, а нужно ровно три").arg(wrong);
     return std::nullopt;
 }
 
-// The question's text with its title and format marker taken off.
-QString questionText(QString text, bool &html)
+enum class TextFormat { Plain, Html, Markdown };
+
+// The question's text with its title and format marker taken off. Moodle's own format
+// "[moodle]" is taken as plain text, as is a question without a marker.
+QString questionText(QString text, TextFormat &format)
 {
     if (text.startsWith(QStringLiteral("::"))) {
         const qsizetype end = findUnescaped(text, u"::", 2);
@@ -136,8 +199,32 @@ QString questionText(QString text, bool &html)
     static const QRegularExpression marker(QStringLiteral("^\\[(html|moodle|plain|markdown)\\]"),
                                            QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = marker.match(text);
-    html = m.hasMatch() && m.captured(1).compare(QStringLiteral("html"), Qt::CaseInsensitive) == 0;
+    const QString name = m.captured(1).toLower();
+    format = name == QLatin1String("html")       ? TextFormat::Html
+             : name == QLatin1String("markdown") ? TextFormat::Markdown
+                                                 : TextFormat::Plain;
     return m.hasMatch() ? text.sliced(m.capturedLength()) : text;
+}
+
+// A field as the reader of the source sees it, in the question's format.
+QString readable(const QString &text, TextFormat format, QStringList &images)
+{
+    switch (format) {
+    case TextFormat::Html: return PlainFromHtml(text, images);
+    case TextFormat::Markdown: return PlainFromMarkdown(text);
+    case TextFormat::Plain: break;
+    }
+    return text;
+}
+
+// The question's wording: a block inside the sentence ("missing word") leaves a gap where it stood.
+QString askedText(const QString &body, qsizetype open, qsizetype close)
+{
+    const QString after = body.sliced(close + 1).trimmed();
+    QString asked = unescape(body.first(open)).trimmed();
+    if (!after.isEmpty())
+        asked += QStringLiteral(" _____") + (after[0].isLetterOrNumber() ? QStringLiteral(" ") : QString()) + unescape(after);
+    return asked;
 }
 
 class GiftReader
@@ -149,11 +236,12 @@ private:
     void flush();
     void question(const QString &text, int line);
     void add(const SourceLine &line);
+    QStringList remarks(const QStringList &images) const;
 
     ImportOutcome m_out;
     QStringList m_block;
     int m_blockLine = 0;
-    int m_level = 0;
+    Category m_category;
     int m_depth = 0;       // braces open in the block
     bool m_closed = false; // the block's answers have closed
     bool m_begun = false; // a question or category has been read: comments are no longer a title
@@ -164,13 +252,13 @@ ImportOutcome GiftReader::run(const QString &text)
     for (const SourceLine &line : SourceLines(text)) {
         const QString trimmed = line.text.trimmed();
         if (trimmed.startsWith(QStringLiteral("//"))) {
-            if (!m_begun && m_block.isEmpty())
-                KeepNote(m_out, trimmed.sliced(2)); // the comments a file opens with are its title
+            // The comments a file opens with are its title.
+            if (!m_begun && m_block.isEmpty() && !isMoodleComment(trimmed.sliced(2)))
+                KeepNote(m_out, trimmed.sliced(2));
         } else if (trimmed.startsWith(QStringLiteral("$CATEGORY:"), Qt::CaseInsensitive)) {
             flush();
-            m_begun = true;
-            m_level = categoryLevel(trimmed.sliced(10));
-            KeepNote(m_out, trimmed);
+            m_begun = true; // a category is the quiz system's filing, no note for a colleague
+            m_category = readCategory(trimmed.sliced(10).trimmed());
         } else if (trimmed.isEmpty()) {
             flush();
         } else {
@@ -214,34 +302,52 @@ void GiftReader::flush()
 
 void GiftReader::question(const QString &text, int line)
 {
-    bool html = false;
-    const QString body = questionText(text, html);
+    TextFormat format = TextFormat::Plain;
+    const QString body = questionText(text, format);
+    QStringList images;
+    const auto plain = [&](const QString &s) { return readable(s, format, images); };
     const qsizetype open = findUnescaped(body, u"{");
     const qsizetype close = open < 0 ? -1 : findUnescaped(body, u"}", open + 1);
     if (open < 0 || close < 0) {
-        RejectQuestion(m_out, line, unescape(body),
+        RejectQuestion(m_out, line, plain(unescape(body)),
                        open < 0 ? QStringLiteral("нет ответов в фигурных скобках { … }")
                                 : QStringLiteral("нет закрывающей скобки «}» после ответов"));
         return;
     }
     const QString inner = body.sliced(open + 1, close - open - 1);
-    const QString after = body.sliced(close + 1).trimmed();
-    // A block inside the sentence ("missing word") leaves a gap where it stood.
-    QString asked = unescape(body.first(open)).trimmed();
-    if (!after.isEmpty())
-        asked += QStringLiteral(" _____") + (after[0].isLetterOrNumber() ? QStringLiteral(" ") : QString()) + unescape(after);
-    const auto answers = splitAnswers(inner);
+    const QString asked = plain(askedText(body, open, close));
+    auto answers = splitAnswers(inner);
+    if (answers) {
+        for (Answer &a : answers->all)
+            a.text = plain(a.text);
+    }
     if (const auto why = shapeProblem(inner, answers)) {
         RejectQuestion(m_out, line, asked, *why);
         return;
     }
-    const auto plain = [html](const QString &s) { return html ? plainFromHtml(s) : s; };
-    ImportedQuestion q;
-    q.fields = QuestionFields{plain(asked), plain(answers->right[0]), plain(answers->wrong[0]),
-                              plain(answers->wrong[1]), plain(answers->wrong[2]), QString()};
-    q.level = m_level;
-    q.line = line;
+    QString right;
+    QStringList wrong;
+    for (const Answer &a : answers->all) {
+        if (answers->isRight(a))
+            right = a.text;
+        else
+            wrong.append(a.text);
+    }
+    ImportedQuestion q{{asked, right, wrong[0], wrong[1], wrong[2], QString()}, m_category.level, line, remarks(images)};
     TakeQuestion(m_out, q);
+}
+
+// What of the question stays behind: its pictures, which live in the quiz system and not in the
+// file, and a level its category meant but the ladder has not.
+QStringList GiftReader::remarks(const QStringList &images) const
+{
+    QStringList list;
+    for (const QString &image : images)
+        list.append(image.isEmpty() ? QStringLiteral("картинка не перенесена")
+                                    : QStringLiteral("картинка не перенесена (%1)").arg(image));
+    if (!m_category.remark.isEmpty())
+        list.append(m_category.remark);
+    return list;
 }
 
 } // namespace

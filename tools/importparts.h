@@ -36,6 +36,13 @@ void KeepNote(ImportOutcome &out, const QString &text);
 /// a source wraps long questions, and the game lays them out itself.
 QString JoinWrappedLines(const QString &text);
 
+/// The letters of options as a pattern's character class: Latin capitals, and the Cyrillic ones
+/// that look the same (А, В, С, Е …), which a teacher types without switching the keyboard.
+inline constexpr char16_t kOptionLetterClass[] = u"[A-ZАВСЕНКМОРТХ]";
+
+/// The Latin capital an option letter stands for: "а" and "А" (Cyrillic) are "A", "b" is "B".
+QChar OptionLetter(QChar c);
+
 ImportOutcome ImportGift(const QString &text);
 ImportOutcome ImportAiken(const QString &text);
 ImportOutcome ImportCsv(const QString &text);

@@ -83,3 +83,21 @@ TEST(ImportDialog, ShowsEveryQuestionTakenAndWhyTheOthersWereNot)
     EXPECT_FALSE(dialog.rejectedTable()->item(0, 2)->text().isEmpty());
     EXPECT_EQ(dialog.placement(), ImportPlacement::SourceLevels);
 }
+
+TEST(ImportDialog, SaysWhatATakenQuestionLostOnTheWay)
+{
+    // A Moodle export: the picture lives in Moodle, not in the file, so it cannot come along.
+    const ImportOutcome outcome = ImportQuestions(QByteArray(
+        "$CATEGORY: $course$/Физика/Уровень 2\n\n"
+        "::Прибор::[html]<p>Что за прибор?</p><p><img src\\=\"@@PLUGINFILE@@/manometr.png\" alt\\=\"\"></p>{\n"
+        "\t=<p>манометр</p>\n\t~<p>барометр</p>\n\t~<p>термометр</p>\n\t~<p>ареометр</p>\n}\n\n"
+        "Без картинки? {=да ~нет ~может быть ~не знаю}\n"));
+    ImportDialog dialog(outcome, 4);
+    QTableWidget *taken = dialog.takenTable();
+    ASSERT_EQ(taken->rowCount(), 2);
+    ASSERT_GE(taken->columnCount(), 6);
+    EXPECT_EQ(taken->horizontalHeaderItem(5)->text(), QStringLiteral("Не перенесено"));
+    EXPECT_EQ(taken->item(0, 2)->text(), QStringLiteral("Что за прибор?"));
+    EXPECT_EQ(taken->item(0, 5)->text(), QStringLiteral("картинка не перенесена (manometr.png)"));
+    EXPECT_EQ(taken->item(1, 5)->text(), QString());
+}

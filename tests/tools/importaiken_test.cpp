@@ -65,3 +65,27 @@ TEST(ImportAiken, QuestionThatLooksLikeAnOptionIsStillTheQuestion)
                                               "ANSWER: A\n", ImportFormat::Aiken);
     EXPECT_EQ(taken(out), QStringList({QStringLiteral("1 0: A. С. Пушкин родился в году?|1799|1800|1812|1837|")}));
 }
+
+TEST(ImportAiken, LettersTypedOnARussianKeyboardAreTheSameLetters)
+{
+    const ImportOutcome out = ImportQuestions(fixture("biology-1251.txt"));
+    EXPECT_EQ(out.format, ImportFormat::Aiken);
+    EXPECT_EQ(taken(out), QStringList({
+        QStringLiteral("1 0: Какой органоид называют энергетической станцией клетки?|митохондрия|рибосома|ядро|"
+                       "комплекс Гольджи|"),
+        QStringLiteral("8 0: Где в клетке находится ДНК?|в ядре|в вакуолях|в клеточной стенке|в лизосомах|"),
+        QStringLiteral("15 0: Какой пигмент придаёт листьям зелёный цвет?|хлорофилл|каротин|антоциан|гемоглобин|"),
+        QStringLiteral("22 0: Сколько камер в сердце человека?|четыре|две|три|пять|"),
+        QStringLiteral("29 0: Как называется наука о грибах?|микология|ботаника|зоология|бриология|"),
+    }));
+    // «Д» is no letter of the options on either keyboard.
+    EXPECT_EQ(rejected(out), QStringList({QStringLiteral("36 «Какой газ поглощают растения при фотосинтезе?»: в строке "
+                                                         "«ANSWER: Д» нет буквы одного из вариантов")}));
+}
+
+TEST(ImportAiken, FileWithOnlyCyrillicLettersIsRecognised)
+{
+    const ImportOutcome out = ImportQuestions(toolstest::w(u"Вопрос?\r\nА) а\r\nВ) б\r\nС) в\r\nD) г\r\nANSWER: С\r\n"));
+    EXPECT_EQ(out.format, ImportFormat::Aiken);
+    EXPECT_EQ(taken(out), QStringList({QStringLiteral("1 0: Вопрос?|в|а|б|г|")}));
+}

@@ -80,3 +80,30 @@ TEST(ImportCsv, TooManyCellsAreRefused)
     EXPECT_EQ(rejected(out), QStringList({QStringLiteral("1 «Q»: клеток в строке 8, а нужно шесть или семь: уровень; "
                                                          "вопрос; верный ответ; три неверных; рисунок")}));
 }
+
+TEST(ImportCsv, ARowIsCountedWithItsEmptyLastCell)
+{
+    // Excel pads every row to the columns in use; a row typed later in Notepad ends where the
+    // teacher stopped. An empty last cell is a cell all the same.
+    const ImportOutcome out = ImportQuestions(fixture("physics-1251.csv"));
+    EXPECT_EQ(out.format, ImportFormat::Csv);
+    EXPECT_EQ(taken(out), QStringList({
+        QStringLiteral("3 1: В каких единицах измеряют силу?|в ньютонах|в джоулях|в ваттах|в паскалях|"),
+        QStringLiteral("5 2: Что измеряет динамометр?|силу|массу|объём|плотность|pictures\\dinamometr.png"),
+        QStringLiteral("6 2: Какой прибор измеряет давление?|манометр|динамометр|амперметр|термометр|"),
+    }));
+    EXPECT_EQ(rejected(out), QStringList({
+        QStringLiteral("4 «Чему равно ускорение свободного падения?»: пустое поле: третий неверный ответ"),
+        QStringLiteral("7 «Кто открыл закон всемирного тяготения?»: пустое поле: третий неверный ответ"),
+        QStringLiteral("8 «Кто изобрёл ртутный барометр?»: клеток в строке 5, а нужно шесть или семь: уровень; "
+                       "вопрос; верный ответ; три неверных; рисунок"),
+    }));
+    EXPECT_EQ(out.notes, QStringList({QStringLiteral("Физика, 7 класс")}));
+}
+
+TEST(ImportCsv, EmptyCellsBeyondTheSeventhArePaddingAndAnEmptyRowIsNoRow)
+{
+    const ImportOutcome out = ImportQuestions("1;Q;a;b;c;d;;;\n;;;;;;;;\n2;R;a;b;c;d;pic;;\n", ImportFormat::Csv);
+    EXPECT_EQ(taken(out), QStringList({QStringLiteral("1 1: Q|a|b|c|d|"), QStringLiteral("3 2: R|a|b|c|d|pic")}));
+    EXPECT_TRUE(out.rejected.isEmpty());
+}

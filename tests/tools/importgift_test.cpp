@@ -30,7 +30,8 @@ const QStringList kChemistryRejected = {
     QStringLiteral("31 «Сопоставьте символ и элемент.»: вопрос на соответствие («->»): в игре нужны один верный и три "
                    "неверных ответа"),
     QStringLiteral("37 «Атомный номер кислорода?»: числовой вопрос ({#…}): в игре нужны один верный и три неверных ответа"),
-    QStringLiteral("43 «Какие вещества — кислоты?»: ответы с весами (%50%): в игре один ответ верный, остальные неверные"),
+    QStringLiteral("43 «Какие вещества — кислоты?»: веса ответов не выделяют один верный: «HCl» — 50 %, «H2SO4» — 50 % "
+                   "(в игре один ответ верный — 100 %, остальные неверные — 0 % или меньше)"),
     QStringLiteral("45 «Сколько валентных электронов у углерода?»: неверных ответов (~) 4, а нужно ровно три"),
     QStringLiteral("47 «Благородные газы:»: верных ответов (=) 2, а нужен ровно один"),
     QStringLiteral("49 «Масса 1 моль воды?»: верный ответ: символ U+00A0 (неразрывный пробел) нельзя сохранить в "
@@ -51,15 +52,11 @@ TEST(ImportGift, RealisticFileTakesMultipleChoiceAndNamesEveryOtherShape)
     EXPECT_EQ(rejected(out), kChemistryRejected);
 }
 
-TEST(ImportGift, OpeningCommentsAndCategoriesAreKeptAsNotes)
+TEST(ImportGift, OpeningCommentsAreKeptAsNotesButCategoriesAreNot)
 {
     const ImportOutcome out = ImportQuestions(fixture("chemistry.gift"), ImportFormat::Gift);
     EXPECT_EQ(out.notes, QStringList({QStringLiteral("Химия, 8 класс: вещества и реакции"),
-                                      QStringLiteral("Составила Н. В. Петрова"),
-                                      QStringLiteral("$CATEGORY: $course$/Химия 8/Уровень 1"),
-                                      QStringLiteral("$CATEGORY: $course$/Химия 8/Уровень 2"),
-                                      QStringLiteral("$CATEGORY: $course$/Химия 8/Уровень 3"),
-                                      QStringLiteral("$CATEGORY: $course$/Химия 8/Итоговый тест")}));
+                                      QStringLiteral("Составила Н. В. Петрова")}));
 }
 
 TEST(ImportGift, Windows1251WithCrLfReadsAsTheUtf8File)
@@ -73,13 +70,67 @@ TEST(ImportGift, Windows1251WithCrLfReadsAsTheUtf8File)
     EXPECT_EQ(taken(ImportQuestions("\xEF\xBB\xBF" + crlf(fixture("chemistry.gift")))), kChemistryTaken);
 }
 
-TEST(ImportGift, CategoryNumberOutsideTheLadderChoosesNoLevel)
+TEST(ImportGift, CategoryNumberOutsideTheLadderChoosesNoLevelAndIsSaidOnItsQuestions)
 {
     const ImportOutcome out = ImportQuestions("$CATEGORY: Тест/16\nA? {=a ~b ~c ~d}\n\n"
                                               "$CATEGORY: 15\nB? {=a ~b ~c ~d}\n\n"
-                                              "$CATEGORY: 0\nC? {=a ~b ~c ~d}\n");
-    EXPECT_EQ(taken(out), QStringList({QStringLiteral("2 0: A?|a|b|c|d|"), QStringLiteral("5 15: B?|a|b|c|d|"),
-                                       QStringLiteral("8 0: C?|a|b|c|d|")}));
+                                              "$CATEGORY: Итоговый\nC? {=a ~b ~c ~d}\n");
+    EXPECT_EQ(taken(out), QStringList({QStringLiteral("2 0: A?|a|b|c|d| [категория «Тест/16» кончается числом 16, "
+                                                      "а уровни — от 1 до 15: уровень из неё не взят]"),
+                                       QStringLiteral("5 15: B?|a|b|c|d|"), QStringLiteral("8 0: C?|a|b|c|d|")}));
+}
+
+TEST(ImportGift, WeightsThatSingleOutOneRightAnswerAreOneRightAndThreeWrong)
+{
+    const ImportOutcome out = ImportQuestions(fixture("kisloty-1251.gift"));
+    EXPECT_EQ(out.format, ImportFormat::Gift);
+    EXPECT_EQ(taken(out), QStringList({QStringLiteral("5 6: Какое вещество — кислота?|HCl|NaOH|KOH|NaCl|"),
+                                       QStringLiteral("7 6: Какого цвета лакмус в кислоте?|красного|синего|фиолетового|жёлтого|")}));
+    const QString rule = QStringLiteral(" (в игре один ответ верный — 100 %, остальные неверные — 0 % или меньше)");
+    EXPECT_EQ(rejected(out), QStringList({
+        QStringLiteral("9 «Какие вещества — основания?»: веса ответов не выделяют один верный: «NaOH» — 50 %, «KOH» — 50 %") + rule,
+        QStringLiteral("11 «Формула серной кислоты?»: веса ответов не выделяют один верный: «H2SO4» — 100 %, «H2SO3» — 50 %") + rule,
+        QStringLiteral("13 «Сильная кислота?»: веса ответов не выделяют один верный: «HCl» — 100 %, «HNO3» — 100 %") + rule,
+        QStringLiteral("15 «Кислота в лимоне?»: веса ответов не выделяют один верный: «лимонная» — 90 %") + rule,
+    }));
+    EXPECT_EQ(out.notes, QStringList({QStringLiteral("Кислоты и основания, 8 класс. Вопросы с баллами для Moodle.")}));
+}
+
+TEST(ImportGift, MoodleExportIsTakenAsTheTextAReaderSees)
+{
+    const ImportOutcome out = ImportQuestions(fixture("moodle-chemistry.gift"));
+    EXPECT_EQ(out.format, ImportFormat::Gift);
+    EXPECT_EQ(taken(out), QStringList({
+        QStringLiteral("6 4: Какова формула питьевой соды (гидрокарбоната натрия)?|NaHCO3|Na2CO3|NaOH|CaCO3|"),
+        QStringLiteral("15 4: В каких единицах измеряют молярную массу M?|г/моль|моль/л|г|а. е. м.|"),
+        QStringLiteral("24 4: Какой оксид называют «веселящим газом»…|N2O|NO2|CO|SO2|"),
+        QStringLiteral("33 4: Какой элемент стоит в таблице Менделеева под № 8?|кислород|азот|углерод|фтор|"),
+        QStringLiteral("42 4: Какое вещество — щёлочь?|NaOH|HCl|H2SO4|NaCl|"),
+        QStringLiteral("51 4: Как называется прибор на рисунке?|колба Вюрца|колба Бунзена|пробирка|бюретка| "
+                       "[картинка не перенесена (kolba.png)]"),
+        QStringLiteral("69 4: Какой из оксидов — кислотный?|CO2 (углекислый газ)|CaO|Na2O|MgO|"),
+        QStringLiteral("82 0: Какова формула аммиака?|NH3|N2H4|HNO3|NH4Cl| [категория «$course$/top/По умолчанию для "
+                       "Химия 9 класс/Неорганика/Уровень 20» кончается числом 20, а уровни — от 1 до 15: уровень из неё "
+                       "не взят]"),
+    }));
+    EXPECT_EQ(rejected(out), QStringList({QStringLiteral(
+        "60 «Выберите кислоты.»: веса ответов не выделяют один верный: «HCl» — 50 %, «H2SO4» — 50 % (в игре один "
+        "ответ верный — 100 %, остальные неверные — 0 % или меньше)")}));
+    EXPECT_TRUE(out.notes.isEmpty()) << "Moodle's own comments and categories are no title";
+}
+
+TEST(ImportGift, HtmlEntitiesAreDecodedSpacesMadePlainAndMarkdownEmphasisTakenOff)
+{
+    const ImportOutcome out = ImportQuestions(
+        "[html]Сколько&nbsp;&deg;C&thinsp;&mdash; это &laquo;&#x2116;&raquo;&shy;? {=&plusmn;&ensp;1 ~&lt;b&gt; ~a&amp;b "
+        "~&euro;&trade;&\\#8203;}\n\n"
+        "[markdown]Кто написал *«Муму»* и __«Отцы и дети»__? {=**Тургенев** ~_Толстой_ ~Гоголь ~snake_case_name}\n\n"
+        "[markdown]2 * 3 = ? {=6 ~5 ~*7 ~8*}");
+    EXPECT_EQ(taken(out), QStringList({
+        QStringLiteral("1 0: Сколько °C — это «№»?|± 1|<b>|a&b|€™|"),
+        QStringLiteral("3 0: Кто написал «Муму» и «Отцы и дети»?|Тургенев|Толстой|Гоголь|snake_case_name|"),
+        QStringLiteral("5 0: 2 * 3 = ?|6|5|*7|8*|"),
+    }));
 }
 
 TEST(ImportGift, ForgottenBlankLineDoesNotRunTwoQuestionsTogether)

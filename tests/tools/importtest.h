@@ -12,12 +12,17 @@ inline QByteArray fixture(const char *name)
     return toolstest::readBytes(QStringLiteral(TALLORY_TEST_DATA "/import/") + QString::fromUtf8(name));
 }
 
-/// The questions taken, one a line: "line level: question|right|wrong|wrong|wrong|illustration".
+/// The questions taken, one a line: "line level: question|right|wrong|wrong|wrong|illustration",
+/// followed by " [remark; remark]" when something of the question was not carried over.
 inline QStringList taken(const ImportOutcome &out)
 {
     QStringList list;
-    for (const ImportedQuestion &q : out.taken)
-        list.append(QStringLiteral("%1 %2: %3").arg(q.line).arg(q.level).arg(QuestionLine(q.fields)));
+    for (const ImportedQuestion &q : out.taken) {
+        QString line = QStringLiteral("%1 %2: %3").arg(q.line).arg(q.level).arg(QuestionLine(q.fields));
+        if (!q.remarks.isEmpty())
+            line += QStringLiteral(" [%1]").arg(q.remarks.join(QStringLiteral("; ")));
+        list.append(line);
+    }
     return list;
 }
 

@@ -81,16 +81,36 @@ TEST_F(ImportToolTest, GiftFileBecomesABankAndEveryQuestionLeftOutIsListed)
     EXPECT_TRUE(err[8].startsWith(QStringLiteral("chemistry.gift:53: предупреждение: вопрос «цинк реагирует")));
 }
 
-TEST_F(ImportToolTest, TitleAndCategoriesComeBackAsTheBanksNotes)
+TEST_F(ImportToolTest, TitleComesBackAsTheBanksNotes)
 {
     ASSERT_EQ(bank({"import", "chemistry.gift", "chemistry.faq"}).exitCode, 0);
     const ToolRun unpacked = bank({"unpack", "chemistry.faq"});
     EXPECT_TRUE(QString::fromUtf8(unpacked.out).startsWith(QStringLiteral(
-        "Химия, 8 класс: вещества и реакции\nСоставила Н. В. Петрова\n$CATEGORY: $course$/Химия 8/Уровень 1\n")))
+        "Химия, 8 класс: вещества и реакции\nСоставила Н. В. Петрова\n[1]\n")))
         << unpacked.out.toStdString();
     const ToolRun checked = bank({"check", "chemistry.faq"});
     EXPECT_TRUE(checked.out.contains(u8(QStringLiteral("chemistry.faq:1: заметка: Химия, 8 класс"))));
     EXPECT_TRUE(checked.out.contains(u8(QStringLiteral("Уровень  2: 4 вопроса"))));
+}
+
+TEST_F(ImportToolTest, WhatATakenQuestionLeftBehindIsListedWithItsLine)
+{
+    writeBytes(dir.filePath("moodle.gift"), fixture("moodle-chemistry.gift"));
+    const ToolRun run = bank({"import", "moodle.gift", "moodle.faq", "--level", "7"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(errLines(run), QStringList({
+        QStringLiteral("moodle.gift:51: предупреждение: вопрос «Как называется прибор на рисунке?» взят, но картинка не "
+                       "перенесена (kolba.png)"),
+        QStringLiteral("moodle.gift:60: предупреждение: вопрос «Выберите кислоты.» не взят: веса ответов не выделяют один "
+                       "верный: «HCl» — 50 %, «H2SO4» — 50 % (в игре один ответ верный — 100 %, остальные неверные — 0 % "
+                       "или меньше)"),
+        QStringLiteral("moodle.gift:82: предупреждение: вопрос «Какова формула аммиака?» взят, но категория «$course$/top/По "
+                       "умолчанию для Химия 9 класс/Неорганика/Уровень 20» кончается числом 20, а уровни — от 1 до 15: "
+                       "уровень из неё не взят"),
+    }));
+    EXPECT_TRUE(run.out.contains(u8(QStringLiteral("Уровень  4: 7 вопросов\n"))));
+    EXPECT_TRUE(run.out.contains(u8(QStringLiteral("Уровень  7: 1 вопрос\n"))));
+    EXPECT_FALSE(run.out.contains(u8(QStringLiteral("заметки")))) << "Moodle's comments are no notes";
 }
 
 TEST_F(ImportToolTest, LevelOptionPlacesQuestionsWithoutALevelInAnyOrderOfArguments)
