@@ -26,6 +26,25 @@ constexpr int kSmallestLabelPixels = 9;
 constexpr int kMargin = 8;
 constexpr int kGapToTimeBtn = 4;
 
+/// The character a key types. Escape, Enter and Backspace are known by the key itself: some
+/// keyboards and input methods deliver them without their control character.
+QChar typedCharacter(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Escape:
+        return QChar(27);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QChar(13);
+    case Qt::Key_Backspace:
+        return QChar(8);
+    default:
+        break;
+    }
+    const QString text = event.text();
+    return text.size() == 1 ? text[0] : QChar();
+}
+
 QFont pixelFont(const QString &family, int pixels, bool bold = false)
 {
     QFont f(family);
@@ -220,8 +239,8 @@ bool TTelform::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()
         && static_cast<QWidget *>(watched)->window() == this && isVisible()) {
-        const QString text = static_cast<QKeyEvent *>(event)->text();
-        if (text.size() == 1 && FormKeyPress(text[0]))
+        const QChar key = typedCharacter(*static_cast<QKeyEvent *>(event));
+        if (!key.isNull() && FormKeyPress(key))
             return true;
     }
     return QDialog::eventFilter(watched, event);
