@@ -6,6 +6,7 @@
 #include "lcd99.h"
 #include "pacer.h"
 #include "pictures.h"
+#include "textfit.h"
 #include "zelgradient.h"
 
 #include <QApplication>
@@ -18,6 +19,31 @@ const QColor kLime(0x00, 0xFF, 0x00);
 const QColor kAqua(0x00, 0xFF, 0xFF);
 const QColor kMaroon(0x80, 0x00, 0x00);
 constexpr int kDialledDigits = 7;
+constexpr int kLabelPixels = 16;
+/// The smallest the label's text steps down to: still read at a glance.
+constexpr int kSmallestLabelPixels = 9;
+/// The design's margin between the controls and the window's edge.
+constexpr int kMargin = 8;
+constexpr int kGapToTimeBtn = 4;
+
+/// The character a key types. Escape, Enter and Backspace are known by the key itself: some
+/// keyboards and input methods deliver them without their control character.
+QChar typedCharacter(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Escape:
+        return QChar(27);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QChar(13);
+    case Qt::Key_Backspace:
+        return QChar(8);
+    default:
+        break;
+    }
+    const QString text = event.text();
+    return text.size() == 1 ? text[0] : QChar();
+}
 
 QFont pixelFont(const QString &family, int pixels, bool bold = false)
 {
@@ -46,7 +72,8 @@ TTelform::TTelform(Clips &clips, Pacer &pacer, QWidget *parent)
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAttribute(Qt::WA_TranslucentBackground);
-    Label1->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 16, true));
+    Label1->setFont(pixelFont(QStringLiteral("MS Sans Serif"), kLabelPixels, true));
+    m_labelFont = Label1->font();
     Label1->move(88, 8);
     setLabelColour(kLime);
 
@@ -109,6 +136,8 @@ void TTelform::PrepareCall(int friendIndex, const QString &dialNumber, const QSt
     Image1->setPixmap(photo);
     Image1->resize(photo.size());
     setWindowTitle(QStringLiteral("Звонок другу!"));
+    // At its place before its text, which is laid out to fit beside that left edge.
+    Label1->move(88, Label1->y());
     setLabelText(QStringLiteral("Наберите номер телефона: \r\r        ") + dialNumber);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     QFont f = font();
@@ -119,7 +148,6 @@ void TTelform::PrepareCall(int friendIndex, const QString &dialNumber, const QSt
     AlphaPanel1->show();
     LCD991->show();
     LCD991->setValue(QStringLiteral("."));
-    Label1->move(88, Label1->y());
     setLabelColour(kLime);
 }
 
@@ -211,8 +239,8 @@ bool TTelform::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()
         && static_cast<QWidget *>(watched)->window() == this && isVisible()) {
-        const QString text = static_cast<QKeyEvent *>(event)->text();
-        if (text.size() == 1 && FormKeyPress(text[0]))
+        const QChar key = typedCharacter(*static_cast<QKeyEvent *>(event));
+        if (!key.isNull() && FormKeyPress(key))
             return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -221,9 +249,23 @@ bool TTelform::eventFilter(QObject *watched, QEvent *event)
 void TTelform::setLabelText(const QString &text)
 {
     m_labelText = text;
-    // Carriage returns break the lines, as they do in the stored texts.
-    Label1->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    // Carriage returns break the lines, as they do in the stored texts. The window keeps its
+    // size while a bank's answer may be of any length: the text wraps, and its font steps down,
+    // until it fits; what no readable font holds keeps its beginning and end, the rest a hover away.
+    const QString lines = QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const FittedText fitted = FitText(lines, m_labelFont, labelBoxes(), kSmallestLabelPixels);
+    Label1->setFont(fitted.font);
+    Label1->setText(fitted.text);
+    Label1->setToolTip(fitted.whole ? QString() : lines);
     Label1->adjustSize();
+}
+
+QList<QSize> TTelform::labelBoxes() const
+{
+    const QPoint at = Label1->pos();
+    // Above the time button the text may take the window's width; beside it, its height.
+    return {QSize(width() - kMargin - at.x(), TimeBtn->y() - kGapToTimeBtn - at.y()),
+            QSize(TimeBtn->x() - kGapToTimeBtn - at.x(), height() - kMargin - at.y())};
 }
 
 void TTelform::setLabelColour(const QColor &colour)

@@ -5,6 +5,9 @@
 // place. Made once at start-up, hidden between calls, shown modally by the main window.
 
 #include <QDialog>
+#include <QFont>
+#include <QList>
+#include <QSize>
 #include <QString>
 
 class Clips;
@@ -60,9 +63,13 @@ protected:
 
 private:
     void setLabelText(const QString &text);
+    /// Where Label1's text may lie from its top left corner: above the time button, or beside it.
+    QList<QSize> labelBoxes() const;
     void setLabelColour(const QColor &colour);
 
     Clips &m_clips;
     /// The text of Label1 as the program set it, carriage returns included.
     QString m_labelText;
+    /// Label1's font as designed; a long text steps down from it.
+    QFont m_labelFont;
 };

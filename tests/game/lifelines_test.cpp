@@ -1,7 +1,7 @@
 // The three lifelines played through the game window as a student uses them: the F-keys, the
 // toolbar, the call window's keypad and keyboard, with the timeline of clips and waits.
 
-#include "gamefixture.h"
+#include "lifelinesfixture.h"
 
 #include "alphabar.h"
 #include "counters.h"
@@ -9,57 +9,18 @@
 #include "lcd99.h"
 #include "phrases.h"
 #include "pictures.h"
-#include "telform.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
-#include <QTimerEvent>
 #include <QToolButton>
 
-namespace {
+using lifelines::callWindow;
+using lifelines::tick;
 
-// One tick of a running timer, delivered the way the timer itself delivers it.
-void tick(QTimer *timer)
+class Lifelines : public LifelinesFixture
 {
-    ASSERT_TRUE(timer->isActive());
-    QTimerEvent event(timer->timerId());
-    QCoreApplication::sendEvent(timer, &event);
-}
-
-TTelform &callWindow(QDialog &d)
-{
-    return static_cast<TTelform &>(d);
-}
-
-} // namespace
-
-class Lifelines : public GameFixture
-{
-protected:
-    TForm1 &startShown()
-    {
-        TForm1 &f = startWatched();
-        f.show();
-        QApplication::setActiveWindow(&f);
-        return f;
-    }
-    QStringList captions() const
-    {
-        QStringList c;
-        for (int tag = 1; tag <= 4; ++tag)
-            c << form->FaqBtn[static_cast<size_t>(tag)]->Caption();
-        return c;
-    }
-    /// The number the first call of a fresh store asks for: friend 1 and phrase 1, then the
-    /// correct button, the level and the points secured, cut to six digits and ended by a 9.
-    QString firstNumber() const
-    {
-        const GameState &g = form->Game;
-        return QStringLiteral("11%1%2%3").arg(g.CorrectButton).arg(g.CurrentLevel).arg(g.SecuredPoints).left(6)
-            .leftJustified(7, QLatin1Char('9'));
-    }
 };
 
 TEST_F(Lifelines, FiftyFiftyByF5BlanksTwoWrongAnswersOnce)
@@ -161,6 +122,25 @@ TEST_F(Lifelines, AfterFiftyFiftyTheAudienceShowsTwoBars)
         EXPECT_FALSE(shown[tag - 1].isEmpty()) << bar.label.toStdString();
     }
     EXPECT_TRUE(chart[0].label < chart[1].label);
+}
+
+// The call takes the audience's chart away as it begins: the player dials with the chart gone,
+// and it does not come back when the call ends.
+TEST_F(Lifelines, PhoningAFriendTakesTheChartAway)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Звонилкин"));
+    QTest::keyClick(&f, Qt::Key_F3);
+    ASSERT_TRUE(f.Panel2->isVisibleTo(&f));
+    bool chartDuringTheCall = true;
+    dialogs.onModal = [&](QDialog &d) {
+        chartDuringTheCall = f.Panel2->isVisibleTo(&f);
+        QTest::keyClick(&callWindow(d), Qt::Key_Enter);
+    };
+    QTest::keyClick(&f, Qt::Key_F4);
+    EXPECT_FALSE(chartDuringTheCall);
+    EXPECT_FALSE(f.Panel2->isVisibleTo(&f));
+    EXPECT_FALSE(f.N5->isEnabled());
 }
 
 TEST_F(Lifelines, AnAnswerClickTakesTheChartAway)
