@@ -171,6 +171,34 @@ void printProbe(const Probe &p)
                 p.runs.back().said.value("webengine-mapped").constData());
 }
 
+/// Resident kB by mapping ("rss:PATH" lines) of one launch.
+QMap<QByteArray, double> residentByMapping(const Run &run)
+{
+    QMap<QByteArray, double> kb;
+    for (auto it = run.said.begin(); it != run.said.end(); ++it) {
+        if (it.key().startsWith("rss:"))
+            kb[it.key().mid(4)] = it.value().toDouble();
+    }
+    return kb;
+}
+
+/// Where the game holds more than the minimal window, mapping by mapping, in the last launch
+/// of each: the largest differences first.
+void printMemoryByMapping(const Probe &game, const Probe &minimal)
+{
+    QMap<QByteArray, double> difference = residentByMapping(game.runs.back());
+    const QMap<QByteArray, double> baseline = residentByMapping(minimal.runs.back());
+    for (auto it = baseline.begin(); it != baseline.end(); ++it)
+        difference[it.key()] -= it.value();
+    std::vector<std::pair<double, QByteArray>> more;
+    for (auto it = difference.begin(); it != difference.end(); ++it)
+        more.emplace_back(it.value(), it.key());
+    std::sort(more.begin(), more.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::printf("  where the game holds more than the minimal window (resident, last launch of each):\n");
+    for (size_t i = 0; i < std::min<size_t>(12, more.size()); ++i)
+        std::printf("    %+7.0f kB  %s\n", more[i].first, more[i].second.constData());
+}
+
 /// Prints probe / baseline of one figure, against the target when it has one (above 0); true
 /// when met.
 bool printRatio(const char *what, double probe, double baseline, double target = 0)
@@ -237,6 +265,7 @@ bool report(const Platform &platform, const Probe &game, const Probe &minimal, c
                 platform.name, startup::kIdleMs, runs);
     for (const Probe *p : {&game, &minimal, &linked})
         printProbe(*p);
+    printMemoryByMapping(game, minimal);
     std::printf("\n");
     const double ms = stats(minimal, paintedMs).median;
     const double mb = stats(minimal, peakMb).median;
@@ -279,7 +308,7 @@ int run(const QTemporaryDir &tmp, int runs)
 {
     const QProcessEnvironment env = bench::probeEnvironment(tmp);
     const QProcessEnvironment offscreen = bench::offscreenEnvironment(tmp, env);
-    const int quiet = measure({"QT_QPA_PLATFORM=offscreen", offscreen, 1.5, 1.5}, tmp, runs);
+    const int quiet = measure({"QT_QPA_PLATFORM=offscreen", offscreen, 1.2, 1.3}, tmp, runs);
     if (quiet == 2)
         return 2;
 
@@ -290,7 +319,7 @@ int run(const QTemporaryDir &tmp, int runs)
         return 2;
     }
     x.describe();
-    const int real = measure({"QT_QPA_PLATFORM=xcb", x.environment(env), 1.3, 1.5}, tmp, runs);
+    const int real = measure({"QT_QPA_PLATFORM=xcb", x.environment(env), 1.2, 1.3}, tmp, runs);
     if (real == 2)
         return 2;
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QScreen>
 
 #ifdef STARTUP_PROBE_WEBENGINE
 #include <QWebEngineView>
@@ -26,6 +27,10 @@ int main(int argc, char **argv)
         new QWebEngineView(&window);
 #endif
     startup::FirstPaint watch(&window, {});
+    // As large as the game's window, which takes the screen's size as it is built: without a
+    // window manager (a bare Xvfb) a full-screen request alone leaves the window at its
+    // default size, and the yardstick would paint and hold a fraction of the game's pixels.
+    window.resize(window.screen()->size());
     window.showFullScreen();
 
     startup::sayMs("main", atMain);

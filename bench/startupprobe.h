@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QMap>
 #include <QObject>
 #include <QTimer>
 #include <QWidget>
@@ -128,6 +129,25 @@ inline int mappedLibraries(const QByteArray &part, bool *matched)
     return int(paths.size());
 }
 
+/// Resident kB of every mapping with a file, and of the heap and the anonymous rest
+/// ("[heap]", "[anon]"), from /proc/self/smaps: where the memory of a probe lies.
+inline QMap<QByteArray, qint64> residentByMapping()
+{
+    QMap<QByteArray, qint64> kb;
+    QFile f(QStringLiteral("/proc/self/smaps"));
+    if (!f.open(QIODevice::ReadOnly))
+        return kb;
+    QByteArray current;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 5 && fields[0].contains('-'))
+            current = fields.size() > 5 ? fields[5] : QByteArray("[anon]");
+        else if (line.startsWith("Rss:") && fields.size() >= 2)
+            kb[current] += fields[1].toLongLong();
+    }
+    return kb;
+}
+
 /// Watches the main window for its first paint. Once that paint pass is over it says
 /// "painted", lets the event loop idle, says what report adds and the memory figures, and
 /// ends the event loop.
@@ -170,6 +190,9 @@ private:
         say("webengine-mapped", webEngine ? "yes" : "no");
         say("engine-threads", QByteArray::number(engineThreads()));
         say("child-processes", QByteArray::number(childProcesses()));
+        const QMap<QByteArray, qint64> resident = residentByMapping();
+        for (auto it = resident.begin(); it != resident.end(); ++it)
+            say("rss:" + it.key(), QByteArray::number(it.value()));
         say("VmRSS", QByteArray::number(statusKb("VmRSS")));
         say("VmHWM", QByteArray::number(statusKb("VmHWM")));
         QCoreApplication::exit(0);

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QRegularExpression>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -43,18 +42,46 @@ void MakeFolderPath(const QString &path)
     }
 }
 
+namespace {
+
+// "*" stands for any run of characters and "?" for any one; letters match without regard to
+// case, as on the platform the program was made for. Matched by hand: a regular expression
+// would load and compile the expression engine, half a megabyte, at every start-up, for the
+// one mask of loose clips.
+bool MaskMatches(QStringView mask, QStringView name)
+{
+    qsizetype m = 0, n = 0, star = -1, resume = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == u'*') {
+            star = m++;
+            resume = n;
+        } else if (m < mask.size() && (mask[m] == u'?' || mask[m].toCaseFolded() == name[n].toCaseFolded())) {
+            ++m;
+            ++n;
+        } else if (star >= 0) {
+            m = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == u'*')
+        ++m;
+    return m == mask.size();
+}
+
+} // namespace
+
 QStringList MatchingFiles(const QString &mask)
 {
     const QFileInfo maskInfo(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(mask)));
     const QDir dir(maskInfo.absolutePath());
-    // Masks match without regard to case, as on the platform the program was made for.
-    const QRegularExpression rx(QRegularExpression::wildcardToRegularExpression(maskInfo.fileName()),
-                                QRegularExpression::CaseInsensitiveOption);
+    const QString pattern = maskInfo.fileName();
     const QStringList all = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                           QDir::Name);
     QStringList names;
     for (const QString &name : all) {
-        if (name.startsWith(QLatin1Char('.')) || !rx.match(name).hasMatch())
+        if (name.startsWith(QLatin1Char('.')) || !MaskMatches(pattern, name))
             continue;
         if (QFileInfo(dir.filePath(name)).isDir())
             continue;

@@ -49,6 +49,9 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    // The board gets its picture as it is first shown, whoever shows it.
+    if (watched == Tablo && event->type() == QEvent::ShowToParent && Image5->pixmap().isNull())
+        Image5->setPixmap(BuiltinPicture(QStringLiteral("BOARD")));
     return QMainWindow::eventFilter(watched, event);
 }
 

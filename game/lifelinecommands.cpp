@@ -86,8 +86,9 @@ void TForm1::N5Click()
         FriendReply(call.friendIndex, call.phraseIndex, Game.CorrectButton, correctCaption, Game.AnswerTexts);
     const QByteArray number =
         DialNumber(call.friendIndex, call.phraseIndex, Game.CorrectButton, Game.CurrentLevel, Game.SecuredPoints);
-    Telform->PrepareCall(call.friendIndex, QString::fromLatin1(number), cp1251::decode(reply), m_services.screen);
-    m_services.dialogs->showModal(*Telform);
+    TTelform *window = Telform();
+    window->PrepareCall(call.friendIndex, QString::fromLatin1(number), cp1251::decode(reply), m_services.screen);
+    m_services.dialogs->showModal(*window);
     releaseAnswerFocus(); // the Enter that hangs up may come twice
     N5->setEnabled(false);
     SL2->setEnabled(false);

@@ -77,10 +77,18 @@ TForm1::TForm1(const FormServices &services, QWidget *parent)
     buildMenu();
     resize(m_services.screen);
     FormCreate();
-    Telform = new TTelform(m_clips, *m_services.pacer, this);
 }
 
 TForm1::~TForm1() = default;
+
+TTelform *TForm1::Telform()
+{
+    // Its keypad, display, fonts and timer would cost every start-up, and most games never
+    // call a friend.
+    if (!m_telform)
+        m_telform = new TTelform(m_clips, *m_services.pacer, this);
+    return m_telform;
+}
 
 void TForm1::buildControls()
 {
@@ -213,7 +221,8 @@ void TForm1::buildBoard()
     Image5 = new QLabel(Tablo);
     Image5->setObjectName(QStringLiteral("Image5"));
     Image5->setScaledContents(true);
-    Image5->setPixmap(BuiltinPicture(QStringLiteral("BOARD")));
+    // Its picture is put in the first time the board shows (see eventFilter): the board is
+    // hidden until the first correct answer, and the picture is the largest the window has.
     Label1 = new QLabel(Tablo);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);

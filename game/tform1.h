@@ -61,8 +61,6 @@ public:
     QAction *N2 = nullptr, *N4 = nullptr, *N5 = nullptr, *N50501 = nullptr, *N6 = nullptr, *N8 = nullptr;
     QAction *MMZwuk = nullptr, *N10 = nullptr, *N18 = nullptr, *N19 = nullptr;
     QTimer *Timer2 = nullptr;
-    /// The call window of phone a friend, made with this window and hidden between calls.
-    TTelform *Telform = nullptr;
 
     GameState Game;
     /// The question bank text: every raw line of the bank found last.
@@ -71,6 +69,10 @@ public:
     std::vector<QByteArrayView> FaqStr;
     /// The address the illustration pane was sent to last, empty before the first.
     QString IllustrationAddress;
+
+    /// The call window of phone a friend, hidden between calls. Made the first time it is asked
+    /// for, rather than with this window: most games never call a friend.
+    TTelform *Telform();
 
     // Start-up and commands.
     void FormCreate();
@@ -154,6 +156,7 @@ private:
 
     FormServices m_services;
     Clips m_clips;
+    TTelform *m_telform = nullptr;
     HelpWindow *m_help = nullptr;
     BalloonHints *m_hints = nullptr;
     ArrowCursor *m_arrow = nullptr;

@@ -2,7 +2,8 @@
 // The call window of phone a friend: the number to dial, a telephone keypad, a seven-segment
 // display of the digits dialled so far and a red time button counting the call's 30 seconds
 // down. The right number rings through to the friend, whose photo and reply take the keypad's
-// place. Made once at start-up, hidden between calls, shown modally by the main window.
+// place. Made by the main window the first time a friend is called, hidden between calls and
+// shown modally.
 
 #include <QDialog>
 #include <QFont>

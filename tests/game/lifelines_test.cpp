@@ -297,7 +297,7 @@ TEST_F(Lifelines, ClosingTheCallWindowEndsTheCall)
     f.N5->trigger();
     EXPECT_FALSE(dialogs.stillOpenAfterScript);
     EXPECT_FALSE(f.N5->isEnabled());
-    EXPECT_FALSE(f.Telform->isVisible());
+    EXPECT_FALSE(f.Telform()->isVisible());
 }
 
 TEST_F(Lifelines, FriendsAndPhrasesCycleAcrossGamesFromTheStore)

@@ -1,0 +1,151 @@
+// The demo program folder's settings lay the game out on every screen size schools have: the
+// window is built from the tallory.ini the build ships, a demo game is started, and what the
+// student reads and clicks must lie on the screen without covering each other.
+
+#include "formfixture.h"
+
+#include "gradbtn.h"
+#include "layoutprofile.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+const QString kDemoFolder = QStringLiteral(TALLORY_BIN_DIR "/");
+
+// The longest question and answer of the demo bank.
+const QString kLongQuestion =
+    QStringLiteral("Как называется скрытое сравнение, перенос свойств одного предмета на другой по сходству?");
+const QString kLongAnswer = QStringLiteral("D. «Путешествие из Петербурга в Москву»");
+
+/// A widget's place in the window's coordinates: the menu bar above the client area counts.
+QRect placeInWindow(const QWidget *widget, const QWidget *window)
+{
+    return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+QString describe(const QRect &r)
+{
+    return QStringLiteral("(%1, %2, %3 x %4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+class DemoLayout : public FormFixture, public ::testing::WithParamInterface<QSize>
+{
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        for (const QString &name : {QStringLiteral("tallory.ini"), QStringLiteral("demo.faq")}) {
+            QFile::remove(folder + name);
+            ASSERT_TRUE(QFile::copy(kDemoFolder + name, folder + name)) << qPrintable(kDemoFolder + name);
+        }
+    }
+
+    /// The window on this screen with the first demo question on it.
+    TForm1 &startDemoGame()
+    {
+        TForm1 &f = start(GetParam());
+        f.show();
+        dialogs.answer(QStringLiteral("ДЕМО"));
+        dialogs.answer(QStringLiteral("Иванов И. И."));
+        f.N2->trigger();
+        return f;
+    }
+};
+
+TEST_P(DemoLayout, ShippedSettingsHoldAProfileForTheScreen)
+{
+    const QSize screen = GetParam();
+    const QByteArray settings = testutil::readBytes(folder + QStringLiteral("tallory.ini"));
+    EXPECT_TRUE(settings.contains('[' + LayoutProfileName(screen.width(), screen.height()) + ']'));
+    // Still the Windows-1251 file the game reads: the lesson section is found by its bytes.
+    EXPECT_TRUE(settings.contains(testutil::w(u"[ДЕМО]\r\n")));
+}
+
+TEST_P(DemoLayout, QuestionAnswersLadderAndToolbarLieOnScreenApart)
+{
+    const QSize screen = GetParam();
+    TForm1 &f = startDemoGame();
+    ASSERT_EQ(f.Game.CurrentLevel, 1) << qPrintable(timeline.events.join(QLatin1Char('\n')));
+    ASSERT_EQ(f.size(), screen);
+
+    std::vector<std::pair<QString, const QWidget *>> parts = {
+        {QStringLiteral("toolbar"), f.SpeedBar1}, {QStringLiteral("picture"), f.Image1},
+        {QStringLiteral("ladder"), f.Panel3},     {QStringLiteral("question"), f.Memo1},
+        {QStringLiteral("status bar"), f.StatusBar1}};
+    for (int tag = 1; tag <= 4; ++tag)
+        parts.emplace_back(QStringLiteral("answer %1").arg(tag), f.FaqBtn[static_cast<size_t>(tag)]);
+
+    const QRect onScreen(QPoint(0, 0), screen);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QRect a = placeInWindow(parts[i].second, &f);
+        EXPECT_TRUE(parts[i].second->isVisible()) << qPrintable(parts[i].first);
+        EXPECT_TRUE(onScreen.contains(a)) << qPrintable(parts[i].first + QLatin1Char(' ') + describe(a));
+        for (size_t j = i + 1; j < parts.size(); ++j) {
+            const QRect b = placeInWindow(parts[j].second, &f);
+            EXPECT_FALSE(a.intersects(b)) << qPrintable(parts[i].first + QLatin1Char(' ') + describe(a) + QStringLiteral(" covers ")
+                                                       + parts[j].first + QLatin1Char(' ') + describe(b));
+        }
+    }
+}
+
+TEST_P(DemoLayout, LadderRowsAndToolbarItemsStayInTheirBars)
+{
+    TForm1 &f = startDemoGame();
+    const QRect ladder = f.Panel3->contentsRect().translated(f.Panel3->mapTo(&f, QPoint(0, 0)));
+    for (int level = 1; level <= kLevels; ++level) {
+        const QRect row = placeInWindow(f.Edit[static_cast<size_t>(level)], &f);
+        EXPECT_TRUE(ladder.contains(row)) << level << ' ' << qPrintable(describe(row));
+    }
+    const QRect bar = placeInWindow(f.SpeedBar1, &f);
+    const QToolButton *items[] = {f.SL7, f.SL8, f.SL6, f.SL4, f.SL1, f.SL2, f.SL3};
+    for (size_t i = 0; i < std::size(items); ++i) {
+        const QRect a = placeInWindow(items[i], &f);
+        EXPECT_TRUE(bar.contains(a)) << qPrintable(items[i]->objectName());
+        for (size_t j = i + 1; j < std::size(items); ++j)
+            EXPECT_FALSE(a.intersects(placeInWindow(items[j], &f)))
+                << qPrintable(items[i]->objectName() + QLatin1Char(' ') + items[j]->objectName());
+    }
+}
+
+TEST_P(DemoLayout, LongQuestionAndAnswersAreReadWhole)
+{
+    TForm1 &f = startDemoGame();
+    // The question box shows a long question on its lines without scrolling.
+    QTextDocument text;
+    text.setDefaultFont(f.Memo1->font());
+    text.setDocumentMargin(f.Memo1->document()->documentMargin());
+    text.setDefaultTextOption(f.Memo1->document()->defaultTextOption());
+    text.setPlainText(kLongQuestion);
+    text.setTextWidth(f.Memo1->viewport()->width());
+    EXPECT_LE(text.size().height(), f.Memo1->viewport()->height())
+        << f.Memo1->font().pointSize() << " pt in " << f.Memo1->viewport()->height() << " px";
+    // An answer's caption fits its button.
+    for (int tag = 1; tag <= 4; ++tag) {
+        const TGradBtn *button = f.FaqBtn[static_cast<size_t>(tag)];
+        EXPECT_LE(button->fontMetrics().height(), button->height()) << tag;
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(kLongAnswer), button->width()) << tag;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SchoolScreens, DemoLayout,
+                         ::testing::Values(QSize(800, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 800),
+                                           QSize(1280, 1024), QSize(1366, 768), QSize(1440, 900), QSize(1600, 900),
+                                           QSize(1680, 1050), QSize(1920, 1080), QSize(1920, 1200),
+                                           QSize(2560, 1440)),
+                         [](const ::testing::TestParamInfo<QSize> &info) {
+                             return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height());
+                         });
