@@ -25,7 +25,7 @@
 namespace {
 
 constexpr int kIllustrationColumn = 5;
-const QSize kPreviewSize(260, 195);
+const QSize kPreviewSize(220, 165);
 
 QAction *makeAction(QWidget *owner, const QString &text, const QKeySequence &key, const char *name)
 {
@@ -70,6 +70,8 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     splitter->addWidget(m_table);
     splitter->addWidget(buildRight());
     splitter->setStretchFactor(1, 1);
+    // The levels and the picture take what they need; the questions the rest.
+    splitter->setSizes({180, 600, kPreviewSize.width()});
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);

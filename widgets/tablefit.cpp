@@ -8,32 +8,26 @@
 
 namespace {
 
-// Shares `extra` pixels (taken away when negative) among the widths by weight; no width falls
-// below its least.
+// Shares `extra` pixels (taken away when negative) among the columns of weight above 0, a pixel
+// at a time to the column narrowest (from the widest) for its weight: widths tend to be in
+// proportion to the weights, and none falls below its least.
 QList<int> shareWidth(QList<int> widths, const QList<int> &least, const QList<int> &weights, int extra)
 {
-    // Rounds down each share and goes round again with what is left, so the widths add up to
-    // the room exactly; a column at its least drops out of the sharing.
-    while (extra != 0) {
-        int weightSum = 0;
+    const int step = extra > 0 ? 1 : -1;
+    for (; extra != 0; extra -= step) {
+        int chosen = -1;
         for (int c = 0; c < widths.size(); ++c) {
-            if (weights.value(c) > 0 && (extra > 0 || widths[c] > least[c]))
-                weightSum += weights[c];
-        }
-        if (weightSum == 0)
-            break;
-        int shared = 0;
-        for (int c = 0; c < widths.size() && shared != extra; ++c) {
-            if (weights.value(c) <= 0 || (extra < 0 && widths[c] <= least[c]))
+            if (weights.value(c) <= 0 || (step < 0 && widths[c] <= least[c]))
                 continue;
-            int share = extra * weights[c] / weightSum;
-            if (share == 0)
-                share = extra > 0 ? 1 : -1;
-            share = extra > 0 ? std::min(share, extra - shared) : std::max({share, extra - shared, least[c] - widths[c]});
-            widths[c] += share;
-            shared += share;
+            // widths[c] / weights[c] against the chosen one's, without division.
+            const qint64 mine = qint64(widths[c]) * weights[chosen < 0 ? c : chosen];
+            const qint64 theirs = chosen < 0 ? mine : qint64(widths[chosen]) * weights[c];
+            if (chosen < 0 || (step > 0 ? mine < theirs : mine > theirs))
+                chosen = c;
         }
-        extra -= shared;
+        if (chosen < 0)
+            break;
+        widths[chosen] += step;
     }
     return widths;
 }
