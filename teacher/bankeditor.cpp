@@ -6,6 +6,7 @@
 #include "problemmodel.h"
 #include "prompts.h"
 #include "questionmodel.h"
+#include "tablefit.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,7 +26,7 @@
 namespace {
 
 constexpr int kIllustrationColumn = 5;
-const QSize kPreviewSize(260, 195);
+const QSize kPreviewSize(220, 165);
 
 QAction *makeAction(QWidget *owner, const QString &text, const QKeySequence &key, const char *name)
 {
@@ -51,15 +52,20 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
     // Several questions may be chosen (Shift, Ctrl) to be deleted or moved to a level at once.
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(0, 320);
+    // The question and its four answers side by side on a 1024-pixel screen, none scrolled out
+    // of sight: the columns share the table's width, the question the most; a text too long
+    // for its cell wraps to a second line, and its tooltip gives it whole.
+    new TableFit(m_table, {3, 2, 2, 2, 2, 1});
+    m_table->setWordWrap(true);
+    m_table->verticalHeader()->setDefaultSectionSize(2 * m_table->fontMetrics().lineSpacing() + 8);
 
     auto *splitter = new QSplitter(this);
     splitter->addWidget(buildLeft());
     splitter->addWidget(m_table);
     splitter->addWidget(buildRight());
     splitter->setStretchFactor(1, 1);
+    // The levels and the picture take what they need; the questions the rest.
+    splitter->setSizes({180, 600, kPreviewSize.width()});
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
@@ -112,7 +118,10 @@ QWidget *BankEditor::buildLeft()
     auto *box = new QWidget(this);
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Название и заметки (игра их не показывает):"), box));
+    // Long captions wrap, so that the levels' column leaves the questions room.
+    auto *notesLabel = new QLabel(QStringLiteral("Название и заметки (игра их не показывает):"), box);
+    notesLabel->setWordWrap(true);
+    layout->addWidget(notesLabel);
     m_notes = new QPlainTextEdit(box);
     m_notes->setObjectName(QStringLiteral("notes"));
     m_notes->setMaximumHeight(80);
@@ -123,7 +132,9 @@ QWidget *BankEditor::buildLeft()
     m_levels->setModel(m_levelModel);
     m_levels->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(m_levels, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Не меньше вопросов на уровне:"), box));
+    auto *minimumLabel = new QLabel(QStringLiteral("Не меньше вопросов на уровне:"), box);
+    minimumLabel->setWordWrap(true);
+    layout->addWidget(minimumLabel);
     m_minimum = new QSpinBox(box);
     m_minimum->setObjectName(QStringLiteral("minimum"));
     m_minimum->setRange(1, 1000);

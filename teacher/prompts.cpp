@@ -12,6 +12,11 @@ QString DialogPrompts::openFile(QWidget *parent, const QString &caption, const Q
     return QFileDialog::getOpenFileName(parent, caption, {}, filter);
 }
 
+QStringList DialogPrompts::openFiles(QWidget *parent, const QString &caption, const QString &filter)
+{
+    return QFileDialog::getOpenFileNames(parent, caption, {}, filter);
+}
+
 QString DialogPrompts::saveFile(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, suggested, filter);

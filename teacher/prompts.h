@@ -5,6 +5,7 @@
 #include "importer.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -22,6 +23,8 @@ public:
     virtual ~TeacherPrompts() = default;
     /// A file to read; empty when the teacher cancels.
     virtual QString openFile(QWidget *parent, const QString &caption, const QString &filter) = 0;
+    /// Files to read, chosen together; none when the teacher cancels.
+    virtual QStringList openFiles(QWidget *parent, const QString &caption, const QString &filter) = 0;
     /// A file to write; empty when the teacher cancels.
     virtual QString saveFile(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter) = 0;
     /// A line of text; nothing when the teacher cancels.
@@ -42,6 +45,7 @@ class DialogPrompts final : public TeacherPrompts
 {
 public:
     QString openFile(QWidget *parent, const QString &caption, const QString &filter) override;
+    QStringList openFiles(QWidget *parent, const QString &caption, const QString &filter) override;
     QString saveFile(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter) override;
     std::optional<QString> askText(QWidget *parent, const QString &caption, const QString &label,
                                    const QString &text) override;

@@ -57,7 +57,7 @@ Windows-1251; если его сохранили в UTF-8, вкладка ска
 } // namespace
 
 TeacherHelp::TeacherHelp(QWidget *parent)
-    : HelpDialog(QStringLiteral("Мастерская учителя — справка"), QStringView(kGuideHtml).toString(), QSize(600, 640), parent)
+    : HelpDialog(QStringLiteral("Мастерская учителя — справка"), QStringView(kGuideHtml).toString(), QSize(600, 520), parent)
 {
 }
 

@@ -47,6 +47,7 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
     m_tabs->addTab(m_editor, QStringLiteral("Вопросник"));
     m_tabs->addTab(m_lessons, QStringLiteral("Занятия"));
     m_tabs->addTab(m_results, QStringLiteral("Результаты"));
+    connect(m_results, &ResultsView::addRequested, this, &TeacherWindow::chooseResults);
     setCentralWidget(m_tabs);
     buildMenus();
     connect(m_doc->undoStack(), &QUndoStack::cleanChanged, this, &TeacherWindow::updateTitle);
@@ -244,14 +245,12 @@ bool TeacherWindow::importQuestions(const QString &path)
 
 void TeacherWindow::chooseResults()
 {
-    const QString path = m_prompts->openFile(this, QStringLiteral("Открыть результаты"),
-                                             QStringLiteral("Результаты (*.rez);;Все файлы (*)"));
-    if (path.isEmpty())
+    // A lab's files are chosen together, one from each machine's folder of a share.
+    const QStringList chosen = m_prompts->openFiles(this, QStringLiteral("Открыть результаты"),
+                                                    QStringLiteral("Результаты (*.rez);;Все файлы (*)"));
+    if (chosen.isEmpty())
         return;
-    QStringList files = m_results->files();
-    if (!files.contains(path))
-        files.append(path);
-    m_results->openFiles(files);
+    m_results->openFiles(m_results->files() + chosen);
     m_tabs->setCurrentWidget(m_results);
 }
 
@@ -277,8 +276,10 @@ void TeacherWindow::showHelp()
 {
     if (!m_help)
         m_help = new TeacherHelp(this);
+    // The guide takes the keyboard, so that Escape closes it at once.
     m_help->show();
     m_help->raise();
+    m_help->activateWindow();
 }
 
 bool TeacherWindow::mayDiscard()
@@ -346,13 +347,13 @@ void TeacherWindow::restoreSettings()
     }
     m_doc->setMinimum(qMax(1, s.value(QStringLiteral("bank/minimum"), 1).toInt()));
     fillRecent();
-    QStringList results = s.value(QStringLiteral("results/files")).toStringList();
-    results.removeIf([](const QString &path) { return !QFileInfo::exists(path); });
-    const QString here = m_folder + QStringLiteral("tallory.rez");
-    if (results.isEmpty() && QFileInfo::exists(here))
-        results.append(here);
-    if (!results.isEmpty())
-        m_results->openFiles(results);
+    // The first start shows the folder's own file, there or not yet: the first game of a fresh
+    // folder writes it, and the tab follows. Later starts show what the teacher left open, a
+    // file not there yet included; a file taken off the list stays off.
+    const QString key = QStringLiteral("results/files");
+    const QStringList results = s.contains(key) ? s.value(key).toStringList()
+                                                : QStringList{m_folder + QStringLiteral("tallory.rez")};
+    m_results->openFiles(results);
 }
 
 void TeacherWindow::storeSettings() const

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -16,7 +17,10 @@ HelpDialog::HelpDialog(const QString &caption, const QString &html, QSize size, 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_browser);
     layout->addWidget(buttons);
-    resize(size);
+    // An old 800×600 monitor still shows the whole window, title bar and button included: the
+    // window takes at most nine tenths of the screen and the text scrolls.
+    const QSize room = screen() ? screen()->availableSize() * 0.9 : size;
+    resize(size.boundedTo(room));
 }
 
 QString HelpDialog::plainText() const

@@ -110,14 +110,18 @@ QString Merger::describe(const ResultRow &row) const
     return text + QStringLiteral(" — ") + labels.join(QStringLiteral(", "));
 }
 
+// Two results of one pupil are a conflict. A damaged record says nothing of whose it is or
+// what was scored (a copy cut short by a full disk, a line broken by a stray byte): it is
+// coloured as damaged, and the good record beside it is not put in doubt by it.
 void Merger::flagConflicts()
 {
+    const auto damaged = [this](int r) { return m_rows[r].entry.state == ResultEntry::State::Damaged; };
     for (const QList<int> &group : std::as_const(m_groups)) {
         if (group.size() < 2)
             continue;
         for (int r : group) {
             for (int other : group) {
-                if (m_rows[other].value != m_rows[r].value)
+                if (!damaged(r) && !damaged(other) && m_rows[other].value != m_rows[r].value)
                     m_rows[r].conflicts.append(describe(m_rows[other]));
             }
         }

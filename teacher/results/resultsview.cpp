@@ -7,6 +7,7 @@
 #include "resultsmodel.h"
 #include "results.h"
 #include "resultstable.h"
+#include "tablefit.h"
 #include "toolio.h"
 
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QTableView>
@@ -42,8 +45,10 @@ ResultsView::ResultsView(QWidget *parent)
     connect(m_files, &ResultsFiles::changed, this, &ResultsView::refresh);
     connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &ResultsView::chooseLesson);
     connect(m_nameEdit, &QLineEdit::textChanged, this, &ResultsView::typeName);
+    fitColumns();
     fillLessons();
     updateShown();
+    fillFiles();
 }
 
 ResultsView::~ResultsView() = default;
@@ -74,18 +79,25 @@ void ResultsView::buildLayout()
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // The weights of lesson, name, levels, grade, files and state.
+    m_fit = new TableFit(m_table, {0, 2, 0, 0, 1, 3});
     // Records stay in file order until the teacher clicks a column.
     m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_table->setSortingEnabled(true);
     m_chart = new GradeChart(this);
     m_chart->setObjectName(QStringLiteral("gradeChart"));
-    m_chart->setMinimumWidth(360);
+    m_chart->setMinimumWidth(300);
+    auto *side = new QWidget(this);
+    auto *sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    sideLayout->addWidget(m_chart, 1);
+    sideLayout->addWidget(buildFilesPane());
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(m_table);
-    splitter->addWidget(m_chart);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->addWidget(side);
+    // The table takes the room a wide screen gives; the chart keeps what it needs.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
     // A pane dragged shut would leave only a thin handle at the edge, easy to miss.
     splitter->setChildrenCollapsible(false);
 
@@ -98,10 +110,59 @@ void ResultsView::buildLayout()
     layout->addWidget(m_status);
 }
 
+// The files open, so that one can be taken off: a machine gone from the lab, a file opened by
+// mistake, or the folder's own file where the class keeps its results elsewhere.
+QWidget *ResultsView::buildFilesPane()
+{
+    auto *pane = new QWidget(this);
+    m_fileList = new QListWidget(pane);
+    m_fileList->setObjectName(QStringLiteral("resultsFiles"));
+    m_fileList->setMaximumHeight(5 * m_fileList->fontMetrics().lineSpacing() + 8);
+    auto *label = new QLabel(QStringLiteral("Файлы &результатов:"), pane);
+    label->setBuddy(m_fileList);
+    auto *add = new QPushButton(QStringLiteral("Д&обавить…"), pane);
+    add->setObjectName(QStringLiteral("addResultsFile"));
+    m_removeFile = new QPushButton(QStringLiteral("&Убрать из списка"), pane);
+    m_removeFile->setObjectName(QStringLiteral("removeResultsFile"));
+    connect(add, &QPushButton::clicked, this, &ResultsView::addRequested);
+    connect(m_removeFile, &QPushButton::clicked, this, &ResultsView::removeChosenFile);
+    connect(m_fileList, &QListWidget::currentRowChanged, this, [this](int row) { m_removeFile->setEnabled(row >= 0); });
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(m_removeFile);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(label);
+    layout->addWidget(m_fileList);
+    layout->addLayout(buttons);
+    return pane;
+}
+
 void ResultsView::openFiles(const QStringList &paths)
 {
     m_files->setPaths(paths);
     showSources();
+    fillFiles();
+}
+
+void ResultsView::removeChosenFile()
+{
+    const int row = m_fileList->currentRow();
+    QStringList paths = m_files->paths();
+    if (row < 0 || row >= paths.size())
+        return;
+    paths.removeAt(row);
+    openFiles(paths);
+    m_fileList->setCurrentRow(std::min(row, int(paths.size()) - 1));
+}
+
+void ResultsView::fillFiles()
+{
+    m_fileList->clear();
+    for (const QString &path : m_files->paths())
+        m_fileList->addItem(QDir::toNativeSeparators(path));
+    m_removeFile->setEnabled(m_fileList->currentRow() >= 0);
 }
 
 QStringList ResultsView::files() const
@@ -130,9 +191,10 @@ void ResultsView::showSources()
     updateShown();
 }
 
-// Every title and every grade word read whole: the columns take the width of their contents
-// (Qt looks at the rows shown and a thousand more), and the grade column the width of its
-// longest word, which may stand far down a long file.
+// Every title and every grade word read whole: the columns would take the width of their
+// contents (Qt looks at the rows shown and a thousand more), and the grade column the width of
+// its longest word, which may stand far down a long file. On a narrow screen the name, the
+// files and the state give up room, so that the state column is still seen.
 void ResultsView::fitColumns()
 {
     m_table->resizeColumnsToContents();
@@ -141,7 +203,10 @@ void ResultsView::fitColumns()
     for (int level : {1, 6, 11, 16})
         grade = std::max(grade, m_table->fontMetrics().horizontalAdvance(cp1251::decode(GradeWord(level))) + margin);
     QHeaderView *header = m_table->horizontalHeader();
-    header->resizeSection(ResultsModel::Grade, std::max(header->sectionSize(ResultsModel::Grade), grade));
+    QList<int> widths;
+    for (int c = 0; c < header->count(); ++c)
+        widths.append(c == ResultsModel::Grade ? std::max(header->sectionSize(c), grade) : header->sectionSize(c));
+    m_fit->setPreferred(widths);
 }
 
 void ResultsView::fillLessons()

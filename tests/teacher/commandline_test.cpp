@@ -1,6 +1,11 @@
 // The workbench started as a teacher starts it from a terminal or a menu entry.
 
+#include "teacherhelp.h"
+#include "teachertest.h"
+#include "teacherwindow.h"
+
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -91,4 +96,31 @@ TEST(TeacherCommandLine, MissingFolderIsReportedAndNeverMade)
     const QByteArray line = said.mid(said.indexOf(mark) + 1).split('\n').value(0);
     EXPECT_EQ(QString::fromUtf8(line), QStringLiteral("tallory-teacher: Папка программы «%1» не найдена.").arg(missing));
     EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("share"))).exists());
+}
+
+// The menu entry, the window, --help and the guide call the program by one name.
+TEST(TeacherCommandLine, TheMenuEntryTheWindowAndHelpGiveOneName)
+{
+    QFile desktop(QStringLiteral(TALLORY_TEACHER_DESKTOP));
+    ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
+    QString name;
+    for (const QByteArray &line : desktop.readAll().split('\n')) {
+        if (line.startsWith("Name[ru]="))
+            name = QString::fromUtf8(line.mid(9)).trimmed();
+    }
+    EXPECT_EQ(name.toStdString(), "Таллори! Мастерская учителя");
+
+    std::unique_ptr<QProcess> p(run({QStringLiteral("--help")}));
+    ASSERT_TRUE(p->waitForFinished(30000));
+    const QString help = QString::fromUtf8(p->readAllStandardOutput());
+    EXPECT_TRUE(help.contains(name)) << help.toStdString();
+
+    FakePrompts prompts;
+    QTemporaryDir folder;
+    TeacherWindow window(folder.path() + QLatin1Char('/'), &prompts);
+    EXPECT_TRUE(window.windowTitle().endsWith(QStringLiteral(" — ") + name)) << window.windowTitle().toStdString();
+    TeacherHelp guide;
+    const QString product = name.section(QLatin1Char(' '), 1); // the program's own part of the name
+    EXPECT_TRUE(guide.windowTitle().startsWith(product)) << guide.windowTitle().toStdString();
+    EXPECT_TRUE(guide.guideText().startsWith(product)) << guide.guideText().toStdString();
 }

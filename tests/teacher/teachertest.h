@@ -14,6 +14,7 @@ class FakePrompts final : public TeacherPrompts
 {
 public:
     std::deque<QString> files;               ///< answers to openFile and saveFile, in order
+    std::deque<QStringList> fileLists;       ///< answers to openFiles, in order
     std::deque<QString> texts;               ///< answers to askText; none left is a cancel
     std::optional<int> level;                ///< the answer to askLevel
     bool confirmAnswer = true;
@@ -23,6 +24,15 @@ public:
     ImportOutcome lastImport; ///< the outcome shown in the import preview
 
     QString openFile(QWidget *, const QString &caption, const QString &) override { return next(caption); }
+    QStringList openFiles(QWidget *, const QString &caption, const QString &) override
+    {
+        asked.append(caption);
+        if (fileLists.empty())
+            return {};
+        QStringList chosen = fileLists.front();
+        fileLists.pop_front();
+        return chosen;
+    }
     QString saveFile(QWidget *, const QString &caption, const QString &, const QString &) override { return next(caption); }
     std::optional<QString> askText(QWidget *, const QString &caption, const QString &, const QString &) override
     {

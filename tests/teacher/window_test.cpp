@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextBrowser>
 
 using teachertest::fullBank;
 using testutil::readBytes;
@@ -30,6 +31,32 @@ TEST_F(WindowTest, F1ShowsTheTeachersGuide)
     ASSERT_NE(window->help(), nullptr);
     EXPECT_TRUE(window->help()->isVisible());
     EXPECT_TRUE(window->help()->guideText().contains(QStringLiteral("Импорт")));
+}
+
+// A school's old monitor is 800×600: the guide opens whole on it, title bar and button
+// included, and Escape closes it whichever of its parts has the keyboard.
+TEST_F(WindowTest, TheGuideFitsASmallScreenAndEscapeClosesItFromAnyOfItsParts)
+{
+    key(Qt::Key_F1);
+    TeacherHelp *help = window->help();
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    const QRect frame = help->frameGeometry();
+    EXPECT_LE(frame.width(), 800);
+    EXPECT_LE(frame.height(), 600);
+    EXPECT_TRUE(help->screen()->availableGeometry().contains(frame));
+
+    auto *browser = help->findChild<QTextBrowser *>();
+    auto *close = help->findChild<QPushButton *>();
+    ASSERT_TRUE(browser && close);
+    for (QWidget *part : {static_cast<QWidget *>(browser), browser->viewport(), static_cast<QWidget *>(close)}) {
+        QApplication::setActiveWindow(window.get());
+        key(Qt::Key_F1);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+        part->setFocus();
+        QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+        EXPECT_FALSE(help->isVisible()) << part->metaObject()->className();
+    }
 }
 
 TEST_F(WindowTest, InsertAddsAMarkedQuestionAndCtrlZCtrlYTakeItBackAndAgain)
@@ -249,7 +276,8 @@ TEST_F(WindowTest, RegistersTheSavedBankAsALessonOfTheSettingsFile)
 TEST_F(WindowTest, TheResultsShownGoToACsvFileForASpreadsheet)
 {
     ASSERT_TRUE(WriteResult(folder + QStringLiteral("tallory.rez"), testutil::w(u"ГЕО"), testutil::w(u"ИВАНОВ"), 6).ok());
-    prompts.files = {folder + QStringLiteral("tallory.rez"), folder + QStringLiteral("class.csv")};
+    prompts.fileLists = {{folder + QStringLiteral("tallory.rez")}};
+    prompts.files = {folder + QStringLiteral("class.csv")};
     key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(prompts.errors.isEmpty());
