@@ -227,7 +227,15 @@ void BankEditor::addQuestion()
 {
     const int row = currentRow() + 1;
     m_doc->addQuestion(currentLevel(), row, QuestionFields{});
+    typeInto(row);
+}
+
+// A new question is written next: the keyboard goes to its first cell, wherever it was.
+void BankEditor::typeInto(int row)
+{
     setCurrentCell(row, 0);
+    m_table->setFocus();
+    m_table->edit(m_questionModel->index(row, 0));
 }
 
 void BankEditor::duplicateQuestion()
@@ -236,7 +244,7 @@ void BankEditor::duplicateQuestion()
     if (row < 0)
         return;
     m_doc->duplicateQuestion(currentLevel(), row);
-    setCurrentCell(row + 1, qMax(0, m_table->currentIndex().column()));
+    typeInto(row + 1);
 }
 
 void BankEditor::removeQuestion()

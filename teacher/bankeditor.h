@@ -53,6 +53,7 @@ private:
     QWidget *buildLeft();
     QWidget *buildRight();
     void addQuestion();
+    void typeInto(int row);
     void duplicateQuestion();
     void removeQuestion();
     void moveToLevel();

@@ -1,11 +1,14 @@
 #include "bankfile.h"
 
+#include "bankcheck.h"
 #include "bankpacker.h"
 #include "cp1251.h"
 #include "faq.h"
 #include "plaintext.h"
+#include "lockedfile.h"
 #include "toolio.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <thread>
@@ -77,7 +80,15 @@ LoadedBank BankFromFaq(const QByteArray &bytes)
         if (!text.line(first).isEmpty())
             out.bank.notes.append(cp1251::decode(text.line(first)));
     }
-    int rest = 0;
+    const BankDamage damage = FindBankDamage(bytes, text);
+    out.damage = damage.problems;
+    out.isBank = bytes.isEmpty() || HoldsALevel(text);
+    // A broken header ("[5", "[99]") is what a teacher typed: it stays, as a note that says where
+    // it stood, rather than going with the next save.
+    for (int line : damage.unreadLines)
+        out.bank.notes.append(QStringLiteral("строка %1: %2").arg(line).arg(cp1251::decode(text.line(line - 1))));
+    out.keptAsNotes = static_cast<int>(damage.unreadLines.size());
+    int rest = -static_cast<int>(damage.unreadLines.size());
     for (qsizetype i = first; i < text.lineCount(); ++i)
         rest += IsHeaderLike(text.line(i)) ? 0 : 1;
     // The levels are independent: a large bank is split and decoded on two cores at once.
@@ -125,6 +136,32 @@ LoadedBank BankFromPlainText(const QByteArray &bytes)
     return out;
 }
 
+DamageReport DescribeDamage(const QString &fileName, const LoadedBank &read)
+{
+    if (read.damage.empty())
+        return {};
+    constexpr int kShown = 12;
+    const QStringList lines = FormatDiagnostics(fileName, read.damage).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList empty;
+    for (int level = 1; level <= kBankLevels; ++level) {
+        if (read.bank.levels[static_cast<size_t>(level)].isEmpty())
+            empty.append(QString::number(level));
+    }
+    QStringList text{QStringLiteral("Вопросник «%1» повреждён: игра читает его не весь.\n").arg(fileName)};
+    text += lines.mid(0, kShown);
+    if (lines.size() > kShown)
+        text.append(QStringLiteral("… и ещё %1 (см. подробности)").arg(lines.size() - kShown));
+    text.append(QString());
+    text += read.warnings;
+    if (!empty.isEmpty())
+        text.append(QStringLiteral("Без вопросов остались уровни: %1.").arg(empty.join(QStringLiteral(", "))));
+    if (read.keptAsNotes > 0)
+        text.append(QStringLiteral("Строки, которые мастерская не может поместить в уровень (%1), перенесены в заметки "
+                                   "с их номерами.").arg(read.keptAsNotes));
+    text.append(QStringLiteral("При сохранении исходный файл останется рядом копией."));
+    return {text.join(QLatin1Char('\n')), lines.size() > kShown ? lines.join(QLatin1Char('\n')) : QString()};
+}
+
 bool IsFaqPath(const QString &path)
 {
     return path.endsWith(QStringLiteral(".faq"), Qt::CaseInsensitive);
@@ -135,7 +172,38 @@ Result<LoadedBank> ReadBank(const QString &path)
     const auto bytes = ReadInputFile(path);
     if (!bytes.ok())
         return Result<LoadedBank>::failure(bytes.error);
-    return Result<LoadedBank>::success(IsFaqPath(path) ? BankFromFaq(bytes.value) : BankFromPlainText(bytes.value));
+    if (!IsFaqPath(path))
+        return Result<LoadedBank>::success(BankFromPlainText(bytes.value));
+    LoadedBank read = BankFromFaq(bytes.value);
+    if (!read.isBank)
+        return Result<LoadedBank>::failure(QStringLiteral("Файл «%1» — это не вопросник: в нём нет ни одного уровня "
+                                                          "[1] … [15]. Открыт он не будет.").arg(QFileInfo(path).fileName()));
+    return Result<LoadedBank>::success(std::move(read));
+}
+
+Result<QString> KeepDamagedCopy(const QString &path)
+{
+    const auto bytes = ReadInputFile(path);
+    if (!bytes.ok())
+        return Result<QString>::failure(bytes.error);
+    const QFileInfo file(path);
+    const QString stem = file.path() + QLatin1Char('/') + file.completeBaseName();
+    const QString suffix = file.suffix().isEmpty() ? QString() : QLatin1Char('.') + file.suffix();
+    constexpr int kTries = 1000;
+    for (int n = 1; n <= kTries; ++n) {
+        const QString copy = stem + (n == 1 ? QStringLiteral(" (повреждённый)") : QStringLiteral(" (повреждённый %1)").arg(n)) + suffix;
+        bool taken = false;
+        // Under the copy's own lock: a copy that appeared meanwhile is left as it is.
+        const Status s = ReplaceFileLocked(copy, [&](const std::optional<QByteArray> &current) {
+            taken = current.has_value();
+            return Result<std::optional<QByteArray>>::success(taken ? std::nullopt : std::optional(bytes.value));
+        });
+        if (!s.ok())
+            return Result<QString>::failure(QStringLiteral("Не удаётся записать копию «%1»: %2").arg(copy, s.error));
+        if (!taken)
+            return Result<QString>::success(copy);
+    }
+    return Result<QString>::failure(QStringLiteral("Рядом с «%1» уже %2 копий: уберите лишние.").arg(path).arg(kTries));
 }
 
 QString BankText(const EditorBank &bank)

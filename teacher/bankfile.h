@@ -3,6 +3,7 @@
 // text in, a game bank packed by the bank tool's own packer or a plain text out.
 
 #include "bank.h"
+#include "diagnostic.h"
 #include "result.h"
 
 #include <QByteArray>
@@ -13,10 +14,23 @@
 struct LoadedBank {
     EditorBank bank;
     QStringList warnings; ///< in Russian, for the teacher
+    Diagnostics damage;   ///< what keeps the game from reading the file whole; empty for a sound bank
+    bool isBank = true;   ///< false for a file that holds no level at all (a program, a picture)
+    int keptAsNotes = 0;  ///< lines the editor cannot place in a level, kept among the notes
 };
 
+/// What the teacher is told on opening a damaged bank; an empty text for a sound one.
+struct DamageReport {
+    QString text;    ///< what is damaged and where, the first lines of it
+    QString details; ///< every line, when there are more than the text shows
+};
+
+/// The report on a bank read from the file named fileName.
+DamageReport DescribeDamage(const QString &fileName, const LoadedBank &read);
+
 /// The questions of a game bank as the game serves them: the first section of each level, its
-/// lines unscrambled; the lines before the first header are the notes.
+/// lines unscrambled; the lines before the first header are the notes. A header naming no level
+/// and a line the game skips join the notes as "строка N: …", so that a save keeps them.
 LoadedBank BankFromFaq(const QByteArray &bytes);
 
 /// The questions of a plain text (UTF-8 or Windows-1251): "[1]" … "[15]" and question lines.
@@ -26,7 +40,7 @@ LoadedBank BankFromPlainText(const QByteArray &bytes);
 /// Whether a file is read as a game bank: by its ".faq" ending.
 bool IsFaqPath(const QString &path);
 
-/// Reads a file of either kind.
+/// Reads a file of either kind; a ".faq" that holds no level is refused: it is not a bank.
 Result<LoadedBank> ReadBank(const QString &path);
 
 /// The bank as a plain text: the notes, then every level's header and question lines.
@@ -35,6 +49,10 @@ QString BankText(const EditorBank &bank);
 /// Packs the bank with the bank tool's packer and writes it in place of the file at once. Fails
 /// without touching the file when the packer refuses a line, naming each.
 Status SaveFaq(const QString &path, const EditorBank &bank);
+
+/// Keeps the bytes of the file in a new file beside it, "name (повреждённый).faq", then
+/// "name (повреждённый 2).faq" and on, never over an earlier one; the copy's path.
+Result<QString> KeepDamagedCopy(const QString &path);
 
 /// Writes the bank as a UTF-8 plain text that tallory-bank pack takes.
 Status ExportPlainText(const QString &path, const EditorBank &bank);

@@ -173,8 +173,23 @@ Result<QByteArray> LessonsModel::bankValue(const QString &bankPath) const
     return Result<QByteArray>::success(*bytes);
 }
 
+// The file is read again: an editor may have saved it in UTF-8 since the list was shown.
+Status LessonsModel::writable()
+{
+    const auto file = ReadWholeFile(settingsPath());
+    if (!file.ok() || !file.value || !savedInUtf8(*file.value))
+        return Status::success();
+    if (!m_utf8)
+        reload();
+    return Status::failure(QStringLiteral("Файл настроек сохранён в кодировке UTF-8, а занятия записываются в "
+                                          "Windows-1251: в одном файле двух кодировок быть не должно. Сначала "
+                                          "переведите файл в Windows-1251 (кнопка «Перевести в Windows-1251»)."));
+}
+
 Status LessonsModel::addLesson(const QString &code, const QString &bankPath)
 {
+    if (const Status s = writable(); !s.ok())
+        return s;
     const auto section = lessonCode(code, -1);
     if (!section.ok())
         return Status::failure(section.error);
@@ -188,6 +203,8 @@ Status LessonsModel::addLesson(const QString &code, const QString &bankPath)
 
 Status LessonsModel::renameLesson(int row, const QString &code)
 {
+    if (const Status s = writable(); !s.ok())
+        return s;
     const auto section = lessonCode(code, row);
     if (!section.ok())
         return Status::failure(section.error);
@@ -198,6 +215,8 @@ Status LessonsModel::renameLesson(int row, const QString &code)
 
 Status LessonsModel::removeLesson(int row)
 {
+    if (const Status s = writable(); !s.ok())
+        return s;
     const Status s = IniDeleteSection(settingsPath(), m_lessons[row].section);
     reload();
     return s;
@@ -205,6 +224,8 @@ Status LessonsModel::removeLesson(int row)
 
 Status LessonsModel::setBank(int row, const QString &bankPath)
 {
+    if (const Status s = writable(); !s.ok())
+        return s;
     const auto bank = bankValue(bankPath);
     if (!bank.ok())
         return Status::failure(bank.error);

@@ -34,6 +34,8 @@ public:
     /// The path the settings file holds for a bank file: relative when it lies in the program folder.
     QString storedPath(const QString &bankFile) const;
 
+    // Each change is refused, the file left alone, while the file is in UTF-8: the lines written
+    // are Windows-1251, and one file in two encodings is read right by nobody.
     // bankPath: the text the settings file is to hold (see storedPath for a chosen file).
     Status addLesson(const QString &code, const QString &bankPath);
     Status renameLesson(int row, const QString &code);
@@ -61,6 +63,7 @@ private:
     Lesson describe(QByteArray section, QByteArray bank) const;
     Result<QByteArray> lessonCode(const QString &code, int exceptRow) const;
     Result<QByteArray> bankValue(const QString &bankPath) const;
+    Status writable();
 
     QString m_folder;
     QList<Lesson> m_lessons;

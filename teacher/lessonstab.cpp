@@ -89,8 +89,27 @@ void LessonsTab::convertSettings()
     report(m_model->convertSettings().error);
 }
 
+// Before a lesson is written into a UTF-8 settings file, the file becomes Windows-1251, with the
+// teacher's consent: a Windows-1251 line among UTF-8 ones would spoil every Russian lesson code.
+bool LessonsTab::readyToWrite()
+{
+    if (!m_model->settingsInUtf8())
+        return true;
+    if (!m_prompts->confirm(this, QStringLiteral("Занятия"),
+                            QStringLiteral("Файл настроек сохранён в кодировке UTF-8, а игра читает его и мастерская "
+                                           "записывает занятия в Windows-1251. Чтобы в одном файле не оказалось двух "
+                                           "кодировок, его нужно сначала перевести в Windows-1251.\n\nПеревести "
+                                           "файл сейчас?")))
+        return false;
+    const Status converted = m_model->convertSettings();
+    report(converted.error);
+    return converted.ok();
+}
+
 void LessonsTab::addLesson(const QString &suggested)
 {
+    if (!readyToWrite())
+        return;
     const auto code = m_prompts->askText(this, QStringLiteral("Новое занятие"), QStringLiteral("Код занятия:"), {});
     if (!code)
         return;
@@ -104,7 +123,7 @@ void LessonsTab::addLesson(const QString &suggested)
 void LessonsTab::renameLesson()
 {
     const int row = currentRow();
-    if (row < 0)
+    if (row < 0 || !readyToWrite())
         return;
     const auto code = m_prompts->askText(this, QStringLiteral("Переименовать занятие"), QStringLiteral("Новый код занятия:"),
                                          m_model->code(row));

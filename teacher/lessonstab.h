@@ -29,6 +29,7 @@ public:
 
 private:
     int currentRow() const;
+    bool readyToWrite();
     QWidget *buildEncodingWarning();
     void showEncoding();
     void report(const QString &error);

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 QString DialogPrompts::openFile(QWidget *parent, const QString &caption, const QString &filter)
 {
@@ -44,6 +45,26 @@ std::optional<int> DialogPrompts::askLevel(QWidget *parent, const QString &capti
 bool DialogPrompts::confirm(QWidget *parent, const QString &caption, const QString &text)
 {
     return QMessageBox::question(parent, caption, text) == QMessageBox::Yes;
+}
+
+std::optional<int> DialogPrompts::choose(QWidget *parent, const QString &caption, const QString &text,
+                                         const QStringList &answers)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> buttons;
+    for (qsizetype i = 0; i < answers.size(); ++i)
+        buttons.append(box.addButton(answers[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::DestructiveRole));
+    QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    // Enter takes the first answer, the one that keeps the teacher's work; only a deliberate
+    // click or Alt key takes another.
+    if (!buttons.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+    box.setEscapeButton(cancel);
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    if (chosen < 0)
+        return std::nullopt;
+    return static_cast<int>(chosen);
 }
 
 void DialogPrompts::showError(QWidget *parent, const QString &caption, const QString &text, const QString &details)

@@ -34,6 +34,10 @@ public:
     virtual std::optional<int> askLevel(QWidget *parent, const QString &caption, int current) = 0;
     /// Yes or no.
     virtual bool confirm(QWidget *parent, const QString &caption, const QString &text) = 0;
+    /// One of the answers, or «Отмена» after them: the first answer is the default (Enter), and
+    /// Escape or closing the box cancels. The index of the answer; nothing for «Отмена».
+    virtual std::optional<int> choose(QWidget *parent, const QString &caption, const QString &text,
+                                      const QStringList &answers) = 0;
     /// An error or a refusal, with details when there are many lines of them.
     virtual void showError(QWidget *parent, const QString &caption, const QString &text, const QString &details = {}) = 0;
     /// The preview of an import: nothing when the teacher cancels.
@@ -51,6 +55,8 @@ public:
                                    const QString &text) override;
     std::optional<int> askLevel(QWidget *parent, const QString &caption, int current) override;
     bool confirm(QWidget *parent, const QString &caption, const QString &text) override;
+    std::optional<int> choose(QWidget *parent, const QString &caption, const QString &text,
+                              const QStringList &answers) override;
     void showError(QWidget *parent, const QString &caption, const QString &text, const QString &details) override;
     std::optional<ImportPlacement> reviewImport(QWidget *parent, const ImportOutcome &outcome, int level) override;
 };

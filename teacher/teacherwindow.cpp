@@ -117,7 +117,7 @@ bool TeacherWindow::isModified() const
 
 void TeacherWindow::newBank()
 {
-    if (!mayDiscard())
+    if (!mayLeave())
         return;
     m_doc->reset(EditorBank{});
     setPath({});
@@ -126,7 +126,7 @@ void TeacherWindow::newBank()
 
 void TeacherWindow::chooseBank()
 {
-    if (!mayDiscard())
+    if (!mayLeave())
         return;
     const QString path = m_prompts->openFile(this, QStringLiteral("Открыть вопросник"), kBankFilter);
     if (!path.isEmpty())
@@ -140,13 +140,18 @@ bool TeacherWindow::openBank(const QString &path)
         m_prompts->showError(this, QStringLiteral("Открыть вопросник"), read.error);
         return false;
     }
+    const DamageReport damage = DescribeDamage(QFileInfo(path).fileName(), read.value);
     m_doc->reset(std::move(read.value.bank));
     // A plain text is saved as a game bank next to it, never over the text itself.
     setPath(IsFaqPath(path) ? path : QString());
+    m_damaged = read.value.damage.empty() ? QString() : path;
     rememberFile(path);
     m_editor->setCurrentLevel(1);
     m_tabs->setCurrentWidget(m_editor);
-    if (!read.value.warnings.isEmpty())
+    // The teacher learns what the game cannot read before a save could make it final.
+    if (!damage.text.isEmpty())
+        m_prompts->showError(this, QStringLiteral("Открыть вопросник"), damage.text, damage.details);
+    else if (!read.value.warnings.isEmpty())
         m_prompts->showError(this, QStringLiteral("Открыть вопросник"), read.value.warnings.join(QLatin1Char('\n')));
     return true;
 }
@@ -188,11 +193,16 @@ bool TeacherWindow::saveBankAs(const QString &path)
                                    + QStringLiteral("\n\nИгра остановится на уровне без вопросов. Сохранить всё равно?"))) {
         return false;
     }
+    const bool overDamaged = !m_damaged.isEmpty() && QFileInfo(path) == QFileInfo(m_damaged);
+    if (overDamaged && !keepDamagedOriginal(path))
+        return false;
     const Status written = SaveFaq(path, m_doc->bank());
     if (!written.ok()) {
         m_prompts->showError(this, QStringLiteral("Сохранить вопросник"), written.error);
         return false;
     }
+    if (overDamaged)
+        m_damaged.clear();
     m_doc->undoStack()->setClean();
     setPath(path);
     rememberFile(path);
@@ -282,11 +292,39 @@ void TeacherWindow::showHelp()
     m_help->activateWindow();
 }
 
-bool TeacherWindow::mayDiscard()
+// Saving over a bank the editor could not read whole: the file as it was goes beside it first,
+// unless the teacher says otherwise.
+bool TeacherWindow::keepDamagedOriginal(const QString &path)
 {
-    return !isModified()
-           || m_prompts->confirm(this, QStringLiteral("Вопросник изменён"),
-                                 QStringLiteral("Изменения вопросника не сохранены. Отказаться от них?"));
+    const QFileInfo file(path);
+    const QString copy = file.completeBaseName() + QStringLiteral(" (повреждённый).") + file.suffix();
+    const auto answer = m_prompts->choose(
+        this, QStringLiteral("Сохранить вопросник"),
+        QStringLiteral("«%1» был открыт повреждённым: игра читала его не весь, а сохранение заменит его тем, что "
+                       "прочла мастерская.\n\nИсходный файл можно оставить рядом копией «%2» (имя с номером, если "
+                       "такая копия уже есть).").arg(file.fileName(), copy),
+        {QStringLiteral("Сохранить и оставить копию"), QStringLiteral("Сохранить без копии")});
+    if (!answer)
+        return false;
+    if (*answer != 0)
+        return true;
+    const auto kept = KeepDamagedCopy(path);
+    if (!kept.ok())
+        m_prompts->showError(this, QStringLiteral("Сохранить вопросник"), kept.error + QStringLiteral("\nВопросник не сохранён."));
+    return kept.ok();
+}
+
+bool TeacherWindow::mayLeave()
+{
+    if (!isModified())
+        return true;
+    const QString name = m_path.isEmpty() ? QStringLiteral("новый вопросник") : QFileInfo(m_path).fileName();
+    const auto answer = m_prompts->choose(this, QStringLiteral("Вопросник изменён"),
+                                          QStringLiteral("Изменения в «%1» не сохранены. Сохранить их?").arg(name),
+                                          {QStringLiteral("Сохранить"), QStringLiteral("Не сохранять")});
+    if (!answer)
+        return false;
+    return *answer == 1 || save();
 }
 
 void TeacherWindow::setPath(const QString &path)
@@ -304,7 +342,7 @@ void TeacherWindow::updateTitle()
 
 void TeacherWindow::closeEvent(QCloseEvent *event)
 {
-    if (!mayDiscard()) {
+    if (!mayLeave()) {
         event->ignore();
         return;
     }
@@ -330,7 +368,7 @@ void TeacherWindow::fillRecent()
     for (const QString &path : recent) {
         QAction *a = m_recent->addAction(QDir::toNativeSeparators(path));
         connect(a, &QAction::triggered, this, [this, path] {
-            if (mayDiscard())
+            if (mayLeave())
                 openBank(path);
         });
     }

@@ -56,7 +56,9 @@ private:
     void exportResults();
     void registerLesson();
     void showHelp();
-    bool mayDiscard();
+    /// Whether the bank may be left: saved, or not saved by the teacher's choice; false to stay.
+    bool mayLeave();
+    bool keepDamagedOriginal(const QString &path);
     void setPath(const QString &path);
     void updateTitle();
     void rememberFile(const QString &path);
@@ -74,4 +76,5 @@ private:
     QMenu *m_recent = nullptr; ///< the banks opened last
     TeacherHelp *m_help = nullptr;
     QString m_path;
+    QString m_damaged; ///< the bank file opened damaged and not yet saved over: its original is kept
 };

@@ -7,96 +7,103 @@
 
 namespace {
 
+Diagnostic note(qsizetype index, const QString &text)
+{
+    return {Diagnostic::Severity::Note, static_cast<int>(index + 1), text};
+}
+
+bool byLine(const Diagnostic &a, const Diagnostic &b)
+{
+    return a.line < b.line;
+}
+
+// A header-like line: the first of its level, or a header that the game reads no line under.
+void checkHeader(BankDamage &out, const FaqText &faq, qsizetype i)
+{
+    const QByteArrayView line = faq.line(i);
+    const int level = HeaderLevel(line);
+    int &first = out.headerLine[static_cast<size_t>(level)];
+    if (level == 0) {
+        out.problems.push_back(note(i, QStringLiteral("заголовок «%1» не обозначает уровень (нужно [1] … [15]): строки "
+                                                      "под ним игра не читает").arg(cp1251::decode(line))));
+        out.unreadLines.append(static_cast<int>(i + 1));
+    } else if (first != 0) {
+        out.problems.push_back(note(i, QStringLiteral("уровень %1 повторяется (первый заголовок в строке %2): строки под "
+                                                      "этим заголовком игра не читает").arg(level).arg(first)));
+    } else {
+        first = static_cast<int>(i + 1);
+    }
+}
+
+} // namespace
+
+BankDamage FindBankDamage(QByteArrayView fileBytes, const FaqText &faq)
+{
+    BankDamage out;
+    out.firstHeader = static_cast<int>(faq.lineCount());
+    const NulCut cut = FindNulCut(fileBytes);
+    if (cut.offset >= 0)
+        out.problems.push_back(note(cut.line - 1, QStringLiteral("текст обрывается на байте %1 (NUL): дальше игра "
+                                                                 "ничего не читает").arg(cut.offset)));
+    for (qsizetype i = 0; i < faq.lineCount(); ++i) {
+        const QByteArrayView line = faq.line(i);
+        if (IsHeaderLike(line)) {
+            out.firstHeader = std::min(out.firstHeader, static_cast<int>(i));
+            checkHeader(out, faq, i);
+        } else if (i > out.firstHeader && IsSkippedLine(line)) {
+            // Lines before the first header are the title and notes, which may look like anything.
+            out.problems.push_back(note(i, line.front() == '['
+                                               ? QStringLiteral("строка начинается с «[»: игра её пропускает")
+                                               : QStringLiteral("строка кончается на «]»: игра её пропускает")));
+            out.unreadLines.append(static_cast<int>(i + 1));
+        }
+    }
+    std::stable_sort(out.problems.begin(), out.problems.end(), byLine);
+    return out;
+}
+
+bool HoldsALevel(const FaqText &faq)
+{
+    for (qsizetype i = 0; i < faq.lineCount(); ++i) {
+        if (HeaderLevel(faq.line(i)) != 0)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
 class Checker
 {
 public:
-    explicit Checker(const QByteArray &bytes) : m_bytes(bytes), m_faq(FaqText::fromBytes(bytes)) {}
+    explicit Checker(const QByteArray &bytes) : m_faq(FaqText::fromBytes(bytes)), m_damage(FindBankDamage(bytes, m_faq)) {}
     CheckOutcome run();
 
 private:
-    void checkNul();
-    void checkLooseLines();
-    void checkNote(qsizetype index);
-    void checkHeaders();
     void checkSection(int level);
     void checkQuestion(int level, qsizetype index);
     int lineIndex(QByteArrayView view) const;
-    void problem(qsizetype index, const QString &text)
-    {
-        m_out.problems.push_back({Diagnostic::Severity::Note, static_cast<int>(index + 1), text});
-    }
+    void problem(qsizetype index, const QString &text) { m_out.problems.push_back(note(index, text)); }
 
-    const QByteArray &m_bytes;
     FaqText m_faq;
+    BankDamage m_damage;
     CheckOutcome m_out;
-    qsizetype m_firstHeader = 0;
 };
 
 CheckOutcome Checker::run()
 {
-    checkNul();
-    checkLooseLines();
-    checkHeaders();
+    m_out.problems = m_damage.problems;
+    m_out.headerLine = m_damage.headerLine;
+    // A line before the first header: a title or notes, which the packer stores plain. The game
+    // never reads it, so it is listed for the reader and is no problem.
+    for (qsizetype i = 0; i < m_damage.firstHeader; ++i) {
+        if (!m_faq.line(i).isEmpty())
+            m_out.notes.push_back(note(i, cp1251::decode(m_faq.line(i))));
+    }
     for (int level = 1; level <= kBankLevels; ++level)
         checkSection(level);
-    std::stable_sort(m_out.problems.begin(), m_out.problems.end(),
-                     [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
+    std::stable_sort(m_out.problems.begin(), m_out.problems.end(), byLine);
     return std::move(m_out);
-}
-
-void Checker::checkNul()
-{
-    const NulCut cut = FindNulCut(m_bytes);
-    if (cut.offset >= 0)
-        problem(cut.line - 1, QStringLiteral("текст обрывается на байте %1 (NUL): дальше игра ничего не читает")
-                                  .arg(cut.offset));
-}
-
-// Lines before the first header, and lines the game skips because of a bracket at one end.
-void Checker::checkLooseLines()
-{
-    m_firstHeader = m_faq.lineCount();
-    for (qsizetype i = 0; i < m_faq.lineCount(); ++i) {
-        const QByteArrayView line = m_faq.line(i);
-        if (IsHeaderLike(line)) {
-            m_firstHeader = std::min(m_firstHeader, i);
-        } else if (i < m_firstHeader) {
-            checkNote(i);
-        } else if (IsSkippedLine(line)) {
-            problem(i, line.front() == '['
-                           ? QStringLiteral("строка начинается с «[»: игра её пропускает")
-                           : QStringLiteral("строка кончается на «]»: игра её пропускает"));
-        }
-    }
-}
-
-// A line before the first header: a title or notes, which the packer stores plain. The game
-// never reads it, so it is listed for the reader and is no problem.
-void Checker::checkNote(qsizetype index)
-{
-    const QByteArrayView line = m_faq.line(index);
-    if (!line.isEmpty())
-        m_out.notes.push_back({Diagnostic::Severity::Note, static_cast<int>(index + 1), cp1251::decode(line)});
-}
-
-void Checker::checkHeaders()
-{
-    for (qsizetype i = m_firstHeader; i < m_faq.lineCount(); ++i) {
-        const QByteArrayView line = m_faq.line(i);
-        if (!IsHeaderLike(line))
-            continue;
-        const int level = HeaderLevel(line);
-        int &first = m_out.headerLine[static_cast<size_t>(level)];
-        if (level == 0) {
-            problem(i, QStringLiteral("заголовок «%1» не обозначает уровень (нужно [1] … [15]): строки под ним "
-                                      "игра не читает").arg(cp1251::decode(line)));
-        } else if (first != 0) {
-            problem(i, QStringLiteral("уровень %1 повторяется (первый заголовок в строке %2): строки под этим "
-                                      "заголовком игра не читает").arg(level).arg(first));
-        } else {
-            first = static_cast<int>(i + 1);
-        }
-    }
 }
 
 void Checker::checkSection(int level)

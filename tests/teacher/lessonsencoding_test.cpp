@@ -8,6 +8,7 @@
 #include "testutil.h"
 
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,4 +85,55 @@ TEST_F(LessonsEncoding, AWindows1251OrPlainAsciiFileShowsNoWarning)
     }
     EXPECT_EQ(tab->model()->rowCount(), 0); // the last file names no bank
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+// A lesson added to a UTF-8 file would be a Windows-1251 line among UTF-8 ones: the file is
+// converted first, when the teacher agrees, and left alone when not.
+TEST_F(LessonsEncoding, AddingALessonToAUtf8FileConvertsTheFileFirst)
+{
+    writeBytes(ini, utf8Settings.toUtf8());
+    writeBytes(folder + QStringLiteral("geo.faq"), "[1]\r\n");
+    show();
+    prompts.texts = {QStringLiteral("гео")};
+    prompts.files = {folder + QStringLiteral("geo.faq")};
+    prompts.confirmAnswer = true;
+    QTest::mouseClick(tab->findChild<QPushButton *>(QStringLiteral("addLesson")), Qt::LeftButton);
+    EXPECT_EQ(readBytes(ini), w(reinterpret_cast<const char16_t *>(utf8Settings.utf16())) + w(u"[ГЕО]\r\nВопросник=geo.faq\r\n"));
+    EXPECT_TRUE(prompts.lastQuestion.contains(QStringLiteral("UTF-8"))) << prompts.lastQuestion.toStdString();
+    EXPECT_FALSE(warning()->isVisible());
+    ASSERT_EQ(tab->model()->rowCount(), 2);
+    EXPECT_EQ(tab->model()->code(0), QStringLiteral("ФИЗИКА-8"));
+    EXPECT_EQ(tab->model()->code(1), QStringLiteral("ГЕО"));
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(LessonsEncoding, AddingALessonToAUtf8FileIsRefusedWhenTheTeacherKeepsUtf8)
+{
+    const QByteArray bytes = utf8Settings.toUtf8();
+    writeBytes(ini, bytes);
+    show();
+    prompts.texts = {QStringLiteral("гео")};
+    prompts.files = {folder + QStringLiteral("geo.faq")};
+    prompts.confirmAnswer = false;
+    QTest::mouseClick(tab->findChild<QPushButton *>(QStringLiteral("addLesson")), Qt::LeftButton);
+    EXPECT_EQ(readBytes(ini), bytes);
+    EXPECT_TRUE(warning()->isVisible());
+}
+
+// The file was saved in UTF-8 by an editor while the tab showed it: removing a lesson is refused
+// with the reason rather than written in the other encoding.
+TEST_F(LessonsEncoding, AFileTurnedUtf8MeanwhileIsNotWrittenInto)
+{
+    writeBytes(ini, w(reinterpret_cast<const char16_t *>(utf8Settings.utf16())));
+    show();
+    ASSERT_EQ(tab->model()->rowCount(), 1);
+    tab->table()->setCurrentIndex(tab->model()->index(0, 0));
+    const QByteArray bytes = utf8Settings.toUtf8();
+    writeBytes(ini, bytes);
+    prompts.confirmAnswer = true;
+    QTest::mouseClick(tab->findChild<QPushButton *>(QStringLiteral("removeLesson")), Qt::LeftButton);
+    EXPECT_EQ(readBytes(ini), bytes);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("UTF-8"))) << prompts.errors[0].toStdString();
+    EXPECT_TRUE(warning()->isVisible());
 }

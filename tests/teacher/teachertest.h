@@ -18,6 +18,8 @@ public:
     std::deque<QString> texts;               ///< answers to askText; none left is a cancel
     std::optional<int> level;                ///< the answer to askLevel
     bool confirmAnswer = true;
+    std::optional<int> chooseAnswer = 0; ///< the answer to choose: its index, nothing for «Отмена»
+    QString lastQuestion;                ///< the text of the last confirm or choose
     std::optional<ImportPlacement> placement = ImportPlacement::SourceLevels;
     QStringList errors;       ///< each error's text, then its details on a line of their own
     QStringList asked;        ///< the caption of every prompt, in order
@@ -48,10 +50,17 @@ public:
         asked.append(caption);
         return level;
     }
-    bool confirm(QWidget *, const QString &caption, const QString &) override
+    bool confirm(QWidget *, const QString &caption, const QString &text) override
     {
         asked.append(caption);
+        lastQuestion = text;
         return confirmAnswer;
+    }
+    std::optional<int> choose(QWidget *, const QString &caption, const QString &text, const QStringList &) override
+    {
+        asked.append(caption);
+        lastQuestion = text;
+        return chooseAnswer;
     }
     void showError(QWidget *, const QString &caption, const QString &text, const QString &details) override
     {

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QListView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QPushButton>
@@ -321,4 +322,30 @@ TEST_F(WindowTest, TheLessonsTabIsWorkedByItsButtons)
     EXPECT_EQ(readBytes(folder + QStringLiteral("tallory.ini")),
               testutil::w(u"; настройки класса\r\n[настройки]\r\nВедущий=\r\n[ГЕО-8]\r\nВопросник=geo.faq\r\n"));
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+}
+
+// A new question is typed at once: Ins (or Ctrl+D) leaves the keyboard in its first cell.
+TEST_F(WindowTest, AfterInsOrCtrlDTheTypingGoesIntoTheNewQuestionsFirstCell)
+{
+    openSaved(fullBank(1));
+    const auto type = [](const char *text) {
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents(); // the cell takes the text once Enter is handled
+    };
+    editor().setCurrentCell(0, 2);
+    editor().notesEdit()->setFocus(); // wherever the keyboard was before
+    key(Qt::Key_Insert);
+    type("Kto?");
+    ASSERT_EQ(doc().count(1), 2);
+    EXPECT_EQ(doc().question(1, 1).question, QStringLiteral("Kto?"));
+    EXPECT_EQ(doc().question(1, 0).question, QStringLiteral("Вопрос 1.1?"));
+
+    editor().setCurrentCell(0, 3);
+    key(Qt::Key_D, Qt::ControlModifier);
+    type("Gde?");
+    ASSERT_EQ(doc().count(1), 3);
+    EXPECT_EQ(doc().question(1, 1).question, QStringLiteral("Gde?"));
+    EXPECT_EQ(doc().question(1, 1).right, doc().question(1, 0).right);
+    EXPECT_EQ(doc().question(1, 0).question, QStringLiteral("Вопрос 1.1?"));
 }
