@@ -21,6 +21,7 @@ public:
     DialogPrompts boxes;
 
     QString openFile(QWidget *p, const QString &c, const QString &f) override { return fake.openFile(p, c, f); }
+    QStringList openFiles(QWidget *p, const QString &c, const QString &f) override { return fake.openFiles(p, c, f); }
     QString saveFile(QWidget *p, const QString &c, const QString &s, const QString &f) override
     {
         return fake.saveFile(p, c, s, f);
