@@ -154,3 +154,24 @@ TEST_F(HousekeepingTest, FreshAccountGetsItsTrashMadeAndTheCurrentFolderStaysCle
     EXPECT_EQ(readBytes(fresh.filePath(QStringLiteral("not-yet/Trash/files/gong.wav"))), "gong");
     EXPECT_TRUE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
+
+// The masks of loose clips: "*" any run, "?" one character, letters in either case, and a
+// star that must give back characters it took ("fon*1.wav" against "fon11.wav").
+TEST_F(HousekeepingTest, MasksMatchAsTheWindowsShellMatchesThem)
+{
+    for (const char *name : {"gong.WAV", "Fon1.wav", "fon11.wav", "fon1.wav.bak", "x.wa", "ab.wav", "Звук.Wav"})
+        writeBytes(folder + QString::fromUtf8(name), "x");
+    const auto matching = [&](const char *mask) {
+        QStringList names;
+        for (const QString &path : MatchingFiles(folder + QString::fromUtf8(mask)))
+            names.append(QFileInfo(path).fileName());
+        names.sort();
+        return names.join(QLatin1Char(' ')).toStdString();
+    };
+    EXPECT_EQ(matching("*.wav"), std::string("Fon1.wav ab.wav fon11.wav gong.WAV Звук.Wav"));
+    EXPECT_EQ(matching("fon*1.wav"), std::string("Fon1.wav fon11.wav"));
+    EXPECT_EQ(matching("??.wav"), std::string("ab.wav"));
+    EXPECT_EQ(matching("звук.*"), std::string("Звук.Wav"));
+    EXPECT_EQ(matching("*.wa"), std::string("x.wa"));
+    EXPECT_EQ(matching("*"), std::string("Fon1.wav ab.wav fon1.wav.bak fon11.wav gong.WAV x.wa Звук.Wav"));
+}
