@@ -5,11 +5,47 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <vector>
 
 namespace cp1251 {
 namespace {
 
 constexpr const char *kCodec = "windows-1251";
+
+// The characters of the 256 bytes, decoded at once: opening a converter a byte (or a line) took
+// longer than all the rest of reading the settings as the program starts, or a large bank.
+const std::array<char16_t, 256> &charTable()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = static_cast<char>(b);
+        QStringDecoder dec(kCodec);
+        const QString text = dec(bytes);
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<size_t>(b)] = text.size() == 256 ? text[b].unicode() : char16_t(b);
+        return t;
+    }();
+    return table;
+}
+
+// From character to byte; 0 for "none" above 0x7F. Only a character that encodes back to its
+// byte is in the code page (0x98 is not).
+const std::vector<unsigned char> &byteTable()
+{
+    static const std::vector<unsigned char> table = [] {
+        std::vector<unsigned char> t(0x10000, 0);
+        for (int b = 0x80; b < 0x100; ++b) {
+            const QByteArray byte(1, static_cast<char>(b));
+            const char16_t c = charTable()[static_cast<size_t>(b)];
+            if (c >= 0x80 && encode(QString(QChar(c))) == std::optional<QByteArray>(byte))
+                t[c] = static_cast<unsigned char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
 
 // The case table is derived once from Qt's Unicode rules rather than typed in by hand,
 // so that letters such as Ё, Ў and Ї follow the same rule as the rest of the program.
@@ -17,18 +53,13 @@ const std::array<unsigned char, 256> &upperTable()
 {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
-        // All 256 bytes are decoded at once, and a letter's capital is looked up among the
-        // decoded ones: opening a converter for each byte took longer than all the rest of
-        // reading the settings as the program starts. A byte whose capital is not among them
-        // stays as it is.
-        QByteArray bytes(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            bytes[b] = static_cast<char>(b);
-        QStringDecoder dec(kCodec);
-        const QString letters = dec(bytes);
+        // A letter's capital is looked up among the decoded bytes; a byte whose capital is not
+        // among them stays as it is.
+        const auto &chars = charTable();
+        const QString letters(reinterpret_cast<const QChar *>(chars.data()), 256);
         for (int b = 0; b < 256; ++b) {
             t[b] = static_cast<unsigned char>(b);
-            const QString up = letters.size() == 256 ? QString(letters[b]).toUpper() : QString();
+            const QString up = QString(letters[b]).toUpper();
             const qsizetype at = up.size() == 1 && up[0] != QChar::ReplacementCharacter ? letters.indexOf(up[0]) : -1;
             if (at >= 0)
                 t[b] = static_cast<unsigned char>(at);
@@ -53,6 +84,19 @@ std::optional<QByteArray> encode(const QString &text)
     if (enc.hasError())
         return std::nullopt;
     return out;
+}
+
+char16_t charOf(unsigned char byte)
+{
+    return charTable()[byte];
+}
+
+std::optional<unsigned char> byteOf(char16_t c)
+{
+    if (c < 0x80)
+        return static_cast<unsigned char>(c);
+    const unsigned char b = byteTable()[c];
+    return b != 0 ? std::optional<unsigned char>(b) : std::nullopt;
 }
 
 unsigned char upperByte(unsigned char byte)

@@ -14,6 +14,13 @@ QString decode(QByteArrayView bytes);
 /// The Windows-1251 bytes of a text, or nothing when a character has no place in the code page.
 std::optional<QByteArray> encode(const QString &text);
 
+/// The character of one byte, from a table made once: decoding byte by byte through it is many
+/// times faster than a converter a line.
+char16_t charOf(unsigned char byte);
+
+/// The byte of one UTF-16 code unit, or nothing when the code page lacks the character.
+std::optional<unsigned char> byteOf(char16_t c);
+
 /// The bytes upper-cased as the program needs it for lesson codes and names (Cyrillic included).
 QByteArray upper(QByteArrayView bytes);
 

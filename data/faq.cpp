@@ -40,13 +40,10 @@ FaqText FaqText::fromBytes(QByteArray bytes)
     LineSpan span;
     // The flags are taken while the line is in cache, so a question's scan never touches the text.
     while (scan.next(span)) {
+        const QByteArrayView line(span.begin, span.length);
         unsigned char flags = 0;
-        if (span.length > 0) {
-            if (span.begin[0] == '[')
-                flags |= kBeginsWithBracket;
-            if (span.begin[span.length - 1] == ']')
-                flags |= kEndsWithBracket;
-        }
+        if (IsSkippedLine(line))
+            flags = IsHeaderLike(line) ? kHeaderLike : line.front() == '[' ? kBeginsWithBracket : kEndsWithBracket;
         if (flags == kHeaderLike)
             faq.m_headers.push_back(static_cast<qsizetype>(faq.m_lines.size()));
         faq.m_lines.push_back(Line{span.begin - base, span.length, flags});

@@ -14,6 +14,18 @@ class RandomSource;
 /// The one-byte key that scrambles question lines and result records.
 inline constexpr unsigned char kScrambleKey = 0xAD;
 
+/// Whether the game takes a stored line for a section header: it begins with "[" and ends with "]".
+inline bool IsHeaderLike(QByteArrayView line)
+{
+    return !line.isEmpty() && line.front() == '[' && line.back() == ']';
+}
+
+/// Whether the game skips a stored line inside a section: it begins with "[" or ends with "]".
+inline bool IsSkippedLine(QByteArrayView line)
+{
+    return !line.isEmpty() && (line.front() == '[' || line.back() == ']');
+}
+
 /// Every byte of text XORed with key; applied twice it gives the text back.
 QByteArray ScrambleText(QByteArrayView text, unsigned char key = kScrambleKey);
 

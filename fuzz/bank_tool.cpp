@@ -3,6 +3,7 @@
 // bytes. Unpack and check also take the text itself as a bank, whatever it holds.
 
 #include "bankcheck.h"
+#include "bankformat.h"
 #include "bankpacker.h"
 #include "bankunpack.h"
 #include "faq.h"
@@ -16,11 +17,10 @@ void checkPacked(const PlainText &text, const PackOutcome &packed)
     // The notes are the lines before the first header; a line holding "|" is never a header.
     int notes = 0;
     for (const PlainLine &line : text.lines) {
-        const QString trimmed = line.text.trimmed();
-        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))
-            && !trimmed.contains(QLatin1Char('|')))
+        const PlainLineKind kind = KindOfPlainLine(line.text);
+        if (kind == PlainLineKind::Header)
             break;
-        if (!IsBlankLine(line.text))
+        if (kind != PlainLineKind::Blank)
             ++notes;
     }
     const FaqText game = FaqText::fromBytes(packed.bank);

@@ -15,18 +15,6 @@ QString where(int level, int row, QuestionField field)
     return text;
 }
 
-// What keeps a note from being stored before "[1]", where the packer would refuse it.
-QStringList noteProblems(const QString &note)
-{
-    QStringList reasons = TextProblems(note, StoredAs::Plain);
-    const QString t = note.trimmed();
-    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
-        reasons.append(QStringLiteral("строка начинается с «[» и кончается на «]»: игра примет её за заголовок"));
-    if (note.count(QLatin1Char('|')) == kQuestionSeparators)
-        reasons.append(QStringLiteral("похожа на вопрос: вопросы пишутся в уровнях, а не в заметках"));
-    return reasons;
-}
-
 } // namespace
 
 BankDocument::BankDocument(QObject *parent) : QObject(parent)
@@ -150,7 +138,7 @@ QList<BankProblem> BankDocument::allProblems() const
 {
     QList<BankProblem> out;
     for (qsizetype i = 0; i < m_notes.size(); ++i) {
-        for (const QString &reason : noteProblems(m_notes[i]))
+        for (const QString &reason : NoteProblems(m_notes[i]))
             out.append(BankProblem{0, -1, -1, QStringLiteral("Заметки, строка %1: %2").arg(i + 1).arg(reason)});
     }
     for (int level = 1; level <= kBankLevels; ++level) {
@@ -172,7 +160,7 @@ QList<BankProblem> BankDocument::allProblems() const
 bool BankDocument::hasProblems() const
 {
     for (const QString &note : m_notes) {
-        if (!noteProblems(note).isEmpty())
+        if (!NoteProblems(note).isEmpty())
             return true;
     }
     for (int level = 1; level <= kBankLevels; ++level) {

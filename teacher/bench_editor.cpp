@@ -7,7 +7,7 @@
 #include "bankeditor.h"
 #include "bankfile.h"
 #include "prompts.h"
-#include "toolio.h"
+#include "userfile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "prompts.h"
 #include "resultsview.h"
 #include "teacherhelp.h"
-#include "toolio.h"
+#include "userfile.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -8,7 +8,8 @@
 #include "cmdline.h"
 #include "importcommand.h"
 #include "plaintext.h"
-#include "toolio.h"
+#include "userfile.h"
+#include "console.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "cmdline.h"
 
-#include "toolio.h"
+#include "console.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,8 @@
 // it to lay out the game's settings file from its UTF-8 source.
 
 #include "textencode.h"
-#include "toolio.h"
+#include "userfile.h"
+#include "console.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -3,7 +3,8 @@
 #include "diagnostic.h"
 #include "importbank.h"
 #include "lockedfile.h"
-#include "toolio.h"
+#include "userfile.h"
+#include "console.h"
 
 #include <algorithm>
 

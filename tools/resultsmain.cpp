@@ -3,7 +3,8 @@
 #include "resultslist.h"
 #include "resultstable.h"
 #include "cmdline.h"
-#include "toolio.h"
+#include "userfile.h"
+#include "console.h"
 
 #include <QCoreApplication>
 #include <QStringList>

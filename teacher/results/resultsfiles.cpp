@@ -1,6 +1,6 @@
 #include "resultsfiles.h"
 
-#include "toolio.h"
+#include "userfile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "results.h"
 #include "resultstable.h"
 #include "tablefit.h"
-#include "toolio.h"
+#include "userfile.h"
 
 #include <QComboBox>
 #include <QDir>

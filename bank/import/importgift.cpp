@@ -235,7 +235,7 @@ public:
 private:
     void flush();
     void question(const QString &text, int line);
-    void add(const SourceLine &line);
+    void add(const PlainLine &line);
     QStringList remarks(const QStringList &images) const;
 
     ImportOutcome m_out;
@@ -249,7 +249,7 @@ private:
 
 ImportOutcome GiftReader::run(const QString &text)
 {
-    for (const SourceLine &line : SourceLines(text)) {
+    for (const PlainLine &line : SplitPlainLines(text)) {
         const QString trimmed = line.text.trimmed();
         if (trimmed.startsWith(QStringLiteral("//"))) {
             // The comments a file opens with are its title.
@@ -271,7 +271,7 @@ ImportOutcome GiftReader::run(const QString &text)
 
 // Questions are meant to be parted by blank lines; one whose answer block has closed ends at the
 // end of that line all the same, so that a forgotten blank line does not run two questions together.
-void GiftReader::add(const SourceLine &line)
+void GiftReader::add(const PlainLine &line)
 {
     if (m_block.isEmpty()) {
         m_blockLine = line.number;

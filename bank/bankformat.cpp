@@ -3,6 +3,8 @@
 #include "faq.h"
 #include "linescan.h"
 
+#include <algorithm>
+
 int HeaderLevel(QByteArrayView line)
 {
     if (line.size() < 3 || line.size() > 4 || !IsHeaderLike(line))
@@ -19,14 +21,26 @@ int HeaderLevel(QByteArrayView line)
     return level <= kBankLevels ? level : 0;
 }
 
-bool IsHeaderLike(QByteArrayView line)
+PlainLineKind KindOfPlainLine(const QString &line)
 {
-    return !line.isEmpty() && line.front() == '[' && line.back() == ']';
+    const QString trimmed = line.trimmed();
+    if (std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }))
+        return PlainLineKind::Blank;
+    // A "|" makes it a question line or a note whatever brackets it wears: "[1]|…|…" is refused as
+    // a question that would scramble into a header, not taken for a header.
+    if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']')) && !trimmed.contains(QLatin1Char('|')))
+        return PlainLineKind::Header;
+    return PlainLineKind::Text;
 }
 
-bool IsSkippedLine(QByteArrayView line)
+int PlainHeaderLevel(const QString &line)
 {
-    return !line.isEmpty() && (line.front() == '[' || line.back() == ']');
+    return HeaderLevel(line.trimmed().toUtf8());
+}
+
+bool HasQuestionSeparators(const QString &line)
+{
+    return line.count(QLatin1Char('|')) == kQuestionSeparators;
 }
 
 bool ScramblesToBreak(unsigned char plain)

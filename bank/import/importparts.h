@@ -4,22 +4,10 @@
 // bank can hold.
 
 #include "importer.h"
+#include "plaintext.h"
 
 #include <QList>
 #include <QString>
-
-/// One line of a source, numbered from 1.
-struct SourceLine {
-    int number = 0;
-    QString text;
-};
-
-/// The text of a source: UTF-8 (a byte order mark dropped) when the bytes are valid UTF-8,
-/// Windows-1251 otherwise.
-QString DecodeSource(const QByteArray &bytes);
-
-/// The lines of a text, split at CR, LF or CR LF as the game splits a bank.
-QList<SourceLine> SourceLines(const QString &text);
 
 /// The question with its fields trimmed, taken when the question rules let a bank hold it and
 /// rejected with their reasons otherwise.

@@ -24,7 +24,7 @@ BankLines splitUnpacked(const QByteArray &utf8)
     BankLines out;
     int level = -1;
     for (const PlainLine &line : DecodeUtf8Lines(utf8).lines) {
-        const int header = IsHeaderLike(line.text.toUtf8()) ? HeaderLevel(line.text.toUtf8()) : -1;
+        const int header = KindOfPlainLine(line.text) == PlainLineKind::Header ? PlainHeaderLevel(line.text) : -1;
         if (header > 0) {
             level = header;
             out.headed[static_cast<size_t>(level)] = true;

@@ -1,7 +1,6 @@
 #include "importer.h"
 
 #include "bankformat.h"
-#include "cp1251.h"
 #include "importparts.h"
 #include "plaintext.h"
 
@@ -38,32 +37,6 @@ bool isAnyOf(const QString &text, const QRegularExpression &pattern)
 
 } // namespace
 
-QString DecodeSource(const QByteArray &bytes)
-{
-    if (IsValidUtf8(bytes))
-        return QString::fromUtf8(WithoutBom(bytes));
-    return cp1251::decode(bytes);
-}
-
-QList<SourceLine> SourceLines(const QString &text)
-{
-    QList<SourceLine> lines;
-    qsizetype start = 0;
-    int number = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            continue;
-        lines.append({++number, text.sliced(start, i - start)});
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append({++number, text.sliced(start)});
-    return lines;
-}
-
 QString JoinWrappedLines(const QString &text)
 {
     static const QRegularExpression wrap(QStringLiteral("[ \\t]*(\\r\\n|\\r|\\n)[ \\t]*"));
@@ -97,13 +70,8 @@ void RejectQuestion(ImportOutcome &out, int line, const QString &text, const QSt
 void KeepNote(ImportOutcome &out, const QString &text)
 {
     const QString note = JoinWrappedLines(text).trimmed();
-    if (note.isEmpty() || out.notes.contains(note) || !TextProblems(note, StoredAs::Plain).isEmpty())
-        return;
-    if (note.startsWith(QLatin1Char('[')) && note.endsWith(QLatin1Char(']')))
-        return;
-    if (note.count(QLatin1Char('|')) == kQuestionSeparators)
-        return;
-    out.notes.append(note);
+    if (!note.isEmpty() && !out.notes.contains(note) && NoteProblems(note).isEmpty())
+        out.notes.append(note);
 }
 
 QChar OptionLetter(QChar c)
@@ -129,7 +97,10 @@ ImportFormat RecogniseFormat(const QString &text)
     static const QRegularExpression giftSign(QStringLiteral("^[ \\t]*(::|\\$CATEGORY:)"),
                                              QRegularExpression::MultilineOption);
     // The patterns know LF alone as a line end.
-    const QString lines = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList split;
+    for (const PlainLine &line : SplitPlainLines(text))
+        split.append(line.text);
+    const QString lines = split.join(QLatin1Char('\n'));
     if (isAnyOf(lines, aikenAnswer) && isAnyOf(lines, aikenOption))
         return ImportFormat::Aiken;
     if (isAnyOf(lines, giftBlock) || isAnyOf(lines, giftSign))
@@ -139,7 +110,7 @@ ImportFormat RecogniseFormat(const QString &text)
 
 ImportOutcome ImportQuestions(const QByteArray &bytes, ImportFormat format)
 {
-    const QString text = DecodeSource(bytes);
+    const QString text = DecodePlainBytes(bytes);
     if (format == ImportFormat::Auto)
         format = RecogniseFormat(text);
     ImportOutcome out;

@@ -20,9 +20,9 @@ struct Problem {
 // What a byte of the code page does to a stored line.
 enum class ByteClass : unsigned char { Fine, Nul, LineBreak, ScrambleBreak, Outside };
 
-// The code page as tables from character to byte and from byte to what it does, made once from
-// the converter itself. The workbench checks every question of a bank as it opens it; opening a
-// converter for each question made that many times slower than reading the bank.
+// What each character does to a stored line, made once from the code page's own tables. The
+// workbench checks every question of a bank as it opens it; opening a converter for each
+// question made that many times slower than reading the bank.
 class CodePage
 {
 public:
@@ -34,7 +34,7 @@ public:
 
     // The byte of a UTF-16 code unit; 0 for a character outside the code page too, told apart by
     // the class.
-    unsigned char byteOf(char16_t c) const { return c < 0x80 ? static_cast<unsigned char>(c) : m_bytes[c]; }
+    unsigned char byteOf(char16_t c) const { return cp1251::byteOf(c).value_or(0); }
 
     ByteClass classOf(char16_t c, StoredAs storedAs) const
     {
@@ -43,15 +43,8 @@ public:
     }
 
 private:
-    CodePage() : m_bytes(0x10000, 0)
+    CodePage()
     {
-        for (int b = 0x80; b < 0x100; ++b) {
-            const QByteArray byte(1, static_cast<char>(b));
-            const QString ch = cp1251::decode(byte);
-            // Only a character that encodes back to its byte is in the code page (0x98 is not).
-            if (ch.size() == 1 && ch[0].unicode() >= 0x80 && cp1251::encode(ch) == std::optional<QByteArray>(byte))
-                m_bytes[ch[0].unicode()] = static_cast<unsigned char>(b);
-        }
         std::array<ByteClass, 256> classes{};
         for (int b = 0; b < 0x100; ++b) {
             classes[b] = b == 0 ? ByteClass::Nul
@@ -61,12 +54,11 @@ private:
         }
         // One look-up a character: what it does to a stored line, or that the code page lacks it.
         for (int c = 0; c < 0x10000; ++c) {
-            const bool outside = c >= 0x80 && m_bytes[static_cast<size_t>(c)] == 0;
-            m_scrambled[static_cast<size_t>(c)] = outside ? ByteClass::Outside : classes[byteOf(static_cast<char16_t>(c))];
+            const std::optional<unsigned char> byte = cp1251::byteOf(static_cast<char16_t>(c));
+            m_scrambled[static_cast<size_t>(c)] = byte ? classes[*byte] : ByteClass::Outside;
         }
     }
 
-    std::vector<unsigned char> m_bytes; // 0 for "none": below 0x80 every character is its own byte
     std::vector<ByteClass> m_scrambled = std::vector<ByteClass>(0x10000, ByteClass::Fine);
 };
 
@@ -237,6 +229,19 @@ QStringList TextProblems(const QString &text, StoredAs storedAs)
     QStringList reasons;
     for (const Problem &p : characterProblems(text, storedAs))
         reasons.append(p.reason);
+    return reasons;
+}
+
+QStringList NoteProblems(const QString &note)
+{
+    QStringList reasons = TextProblems(note, StoredAs::Plain);
+    if (HasQuestionSeparators(note))
+        reasons.append(QStringLiteral("вопрос стоит до первого заголовка уровня: вопросы пишутся "
+                                      "после заголовков [1] … [15]"));
+    // As stored, the game's rule; as typed, the packer's (blanks around a header are allowed).
+    if (IsHeaderLike(note.toUtf8()) || KindOfPlainLine(note) == PlainLineKind::Header)
+        reasons.append(QStringLiteral("строка до первого заголовка начинается с «[» и кончается на «]»: "
+                                      "игра примет её за заголовок"));
     return reasons;
 }
 

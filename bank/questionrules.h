@@ -64,5 +64,11 @@ enum class StoredAs { Scrambled, Plain };
 /// no-break space. Each character is named once.
 QStringList TextProblems(const QString &text, StoredAs storedAs);
 
+/// Why a note (a title or a remark before the first level's header, stored plain) cannot be
+/// stored as it stands, in Russian: the characters TextProblems names, five "|" (a question out of
+/// place), or "[" first and "]" last (the game, or the packer, would take it for a header). Empty
+/// when the bank can hold it. The packer, the editor and the importers all ask this.
+QStringList NoteProblems(const QString &note);
+
 /// The name of a field for a teacher: "вопрос", "верный ответ", "первый неверный ответ", …
 QString QuestionFieldName(QuestionField field);

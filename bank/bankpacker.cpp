@@ -8,12 +8,6 @@
 
 namespace {
 
-bool looksLikeHeader(const QString &trimmed)
-{
-    return trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))
-           && !trimmed.contains(QLatin1Char('|'));
-}
-
 class Packer
 {
 public:
@@ -48,11 +42,11 @@ PackOutcome Packer::run(const PlainText &text)
 
 void Packer::take(const PlainLine &line)
 {
-    if (IsBlankLine(line.text))
+    const PlainLineKind kind = KindOfPlainLine(line.text);
+    if (kind == PlainLineKind::Blank)
         return;
-    const QString trimmed = line.text.trimmed();
-    if (looksLikeHeader(trimmed))
-        header(line, trimmed);
+    if (kind == PlainLineKind::Header)
+        header(line, line.text.trimmed());
     else if (m_level < 0)
         note(line);
     else
@@ -61,7 +55,7 @@ void Packer::take(const PlainLine &line)
 
 void Packer::header(const PlainLine &line, const QString &trimmed)
 {
-    const int level = HeaderLevel(trimmed.toUtf8());
+    const int level = PlainHeaderLevel(trimmed);
     m_level = level;
     if (level == 0) {
         error(line.number, QStringLiteral("заголовок «%1» не обозначает уровень: уровни обозначаются "
@@ -122,30 +116,18 @@ bool Packer::checkQuestion(const PlainLine &line, bool separatorsRight)
 // and come back on unpacking. Only a line the game would take for a header cannot be one.
 void Packer::note(const PlainLine &line)
 {
-    bool storable = true;
-    for (const QString &reason : TextProblems(line.text, StoredAs::Plain)) {
+    const QStringList problems = NoteProblems(line.text);
+    for (const QString &reason : problems)
         error(line.number, reason);
-        storable = false;
-    }
-    if (line.text.count(QLatin1Char('|')) == kQuestionSeparators) {
-        error(line.number, QStringLiteral("вопрос стоит до первого заголовка уровня: вопросы пишутся "
-                                          "после заголовков [1] … [15]"));
-        storable = false;
-    }
-    if (line.text.startsWith(QLatin1Char('[')) && line.text.endsWith(QLatin1Char(']'))) {
-        error(line.number, QStringLiteral("строка до первого заголовка начинается с «[» и кончается на «]»: "
-                                          "игра примет её за заголовок"));
-        storable = false;
-    }
-    if (storable)
+    if (problems.isEmpty())
         m_out.bank.append(cp1251::encode(line.text).value_or(QByteArray())).append("\r\n");
 }
 
 bool Packer::checkSeparators(const PlainLine &line)
 {
-    const int separators = static_cast<int>(line.text.count(QLatin1Char('|')));
-    if (separators == kQuestionSeparators)
+    if (HasQuestionSeparators(line.text))
         return true;
+    const int separators = static_cast<int>(line.text.count(QLatin1Char('|')));
     QString text = QStringLiteral("в строке %1 «|», а нужно ровно пять: "
                                   "вопрос|верный ответ|неверный|неверный|неверный|рисунок")
                        .arg(RussianCount(separators, QStringLiteral("знак"), QStringLiteral("знака"),

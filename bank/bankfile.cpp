@@ -6,40 +6,22 @@
 #include "faq.h"
 #include "plaintext.h"
 #include "lockedfile.h"
-#include "toolio.h"
+#include "userfile.h"
 
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <thread>
 
 namespace {
 
-// Opening a converter per line took longer than everything else in reading a large bank: one
-// table of the 256 characters serves every line.
-const std::array<char16_t, 256> &cp1251Table()
-{
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        QByteArray all(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        QStringDecoder dec("windows-1251");
-        const QString text = dec(all);
-        for (int b = 0; b < 256; ++b)
-            t[static_cast<size_t>(b)] = text.size() == 256 ? text[b].unicode() : char16_t(b);
-        return t;
-    }();
-    return table;
-}
-
 QString decodeUnscrambled(QByteArrayView scrambled)
 {
-    const auto &table = cp1251Table();
+    // Byte by byte through the code page's table: a converter opened per line took longer than
+    // everything else in reading a large bank.
     QString out(scrambled.size(), Qt::Uninitialized);
     QChar *to = out.data();
     for (char c : scrambled)
-        *to++ = QChar(table[static_cast<unsigned char>(c) ^ kScrambleKey]);
+        *to++ = QChar(cp1251::charOf(static_cast<unsigned char>(c) ^ kScrambleKey));
     return out;
 }
 
@@ -119,11 +101,11 @@ LoadedBank BankFromPlainText(const QByteArray &bytes)
     int level = -1; // -1 before the first header, 0 under a header that names no level
     int leftOut = 0;
     for (const PlainLine &line : DecodePlainText(bytes).lines) {
-        if (IsBlankLine(line.text))
+        const PlainLineKind kind = KindOfPlainLine(line.text);
+        if (kind == PlainLineKind::Blank)
             continue;
-        const QString trimmed = line.text.trimmed();
-        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']')) && !trimmed.contains(QLatin1Char('|')))
-            level = HeaderLevel(trimmed.toUtf8());
+        if (kind == PlainLineKind::Header)
+            level = PlainHeaderLevel(line.text);
         else if (level < 0)
             out.bank.notes.append(line.text);
         else if (level == 0)

@@ -9,24 +9,6 @@ namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
-using Decode = QString (*)(QByteArrayView);
-
-QString fromUtf8(QByteArrayView bytes)
-{
-    return QString::fromUtf8(bytes);
-}
-
-PlainText splitLines(QByteArrayView bytes, Decode decode)
-{
-    PlainText text;
-    LineScanner scan(bytes.data(), bytes.data() + bytes.size());
-    LineSpan span;
-    int number = 0;
-    while (scan.next(span))
-        text.lines.append(PlainLine{++number, decode(QByteArrayView(span.begin, span.length))});
-    return text;
-}
-
 } // namespace
 
 bool IsValidUtf8(QByteArrayView bytes)
@@ -44,17 +26,36 @@ QByteArrayView WithoutBom(QByteArrayView bytes)
     return bytes.startsWith(QByteArrayView(kBom)) ? bytes.sliced(3) : bytes;
 }
 
+QString DecodePlainBytes(QByteArrayView bytes, bool *utf8)
+{
+    const bool isUtf8 = IsValidUtf8(bytes);
+    if (utf8)
+        *utf8 = isUtf8;
+    return isUtf8 ? QString::fromUtf8(WithoutBom(bytes)) : cp1251::decode(bytes);
+}
+
+QList<PlainLine> SplitPlainLines(QStringView text)
+{
+    QList<PlainLine> lines;
+    const auto *begin = reinterpret_cast<const char16_t *>(text.utf16());
+    BasicLineScanner<char16_t> scan(begin, begin + text.size());
+    BasicLineSpan<char16_t> span;
+    int number = 0;
+    while (scan.next(span))
+        lines.append(PlainLine{++number, QString(reinterpret_cast<const QChar *>(span.begin), span.length)});
+    return lines;
+}
+
 PlainText DecodeUtf8Lines(QByteArrayView bytes)
 {
-    return splitLines(WithoutBom(bytes), fromUtf8);
+    return PlainText{SplitPlainLines(QString::fromUtf8(WithoutBom(bytes))), true};
 }
 
 PlainText DecodePlainText(QByteArrayView bytes)
 {
-    if (IsValidUtf8(bytes))
-        return DecodeUtf8Lines(bytes);
-    PlainText text = splitLines(bytes, cp1251::decode);
-    text.utf8 = false;
+    PlainText text;
+    const QString decoded = DecodePlainBytes(bytes, &text.utf8);
+    text.lines = SplitPlainLines(decoded);
     return text;
 }
 
@@ -69,13 +70,4 @@ QStringList UnencodableCharacters(const QString &text)
         i += len;
     }
     return found;
-}
-
-bool IsBlankLine(const QString &text)
-{
-    for (QChar c : text) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
-            return false;
-    }
-    return true;
 }

@@ -20,7 +20,7 @@ public:
     ImportOutcome run(const QString &text);
 
 private:
-    void take(const SourceLine &line);
+    void take(const PlainLine &line);
     void finish(const QString &answer);
     void abandon(const QString &reason);
     bool pending() const { return !m_question.isEmpty(); }
@@ -33,14 +33,14 @@ private:
 
 ImportOutcome AikenReader::run(const QString &text)
 {
-    for (const SourceLine &line : SourceLines(text))
+    for (const PlainLine &line : SplitPlainLines(text))
         take(line);
     if (pending())
         abandon(QStringLiteral("нет строки «ANSWER: …» с буквой верного ответа"));
     return std::move(m_out);
 }
 
-void AikenReader::take(const SourceLine &line)
+void AikenReader::take(const PlainLine &line)
 {
     static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(.*)$"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression option(QStringLiteral("^(") + QString::fromUtf16(kOptionLetterClass)

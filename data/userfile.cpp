@@ -1,8 +1,6 @@
-#include "toolio.h"
+#include "userfile.h"
 
 #include "lockedfile.h"
-
-#include <cstdio>
 
 Result<QByteArray> ReadInputFile(const QString &path)
 {
@@ -24,22 +22,4 @@ Status WriteOutputFile(const QString &path, const QByteArray &bytes)
     if (!s.ok())
         return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, s.error));
     return s;
-}
-
-void PrintBytes(QByteArrayView utf8)
-{
-    std::fwrite(utf8.data(), 1, static_cast<size_t>(utf8.size()), stdout);
-    std::fflush(stdout);
-}
-
-void PrintOut(const QString &text)
-{
-    PrintBytes(text.toUtf8());
-}
-
-void PrintError(const QString &text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stderr);
-    std::fflush(stderr);
 }
