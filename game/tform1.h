@@ -137,7 +137,10 @@ private:
     bool answerKey(const QString &text);
     /// Whether a question waits for its answer, so that a lifeline may be used.
     bool questionOnScreen() const;
-    bool askUpper(const QString &caption, const QString &prompt, QByteArray &result);
+    /// The text typed into an input box; empty when cancelled.
+    QString ask(const QString &caption, const QString &prompt);
+    /// Puts the first question of a game whose start was allowed on screen.
+    void beginGame();
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();
