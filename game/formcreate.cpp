@@ -153,32 +153,32 @@ void TForm1::layoutFromScreen()
 
 void TForm1::FormCreate()
 {
-    // 1. The random generator is the services' own, seeded from the clock by the program entry.
-    // 2. No music and no phase yet.
+    // The random generator is the services' own, seeded from the clock by the program entry.
+    // No music and no phase yet.
     Game.PhaseTicks = 0;
     Game.PhaseLength = 0;
     Game.MusicName.clear();
-    // 3. The hand and the arrow are the game's own cursors; the arrow is the whole program's.
+    // The hand and the arrow are the game's own cursors; the arrow is the whole program's.
     if (!m_arrow)
         m_arrow = new ArrowCursor(BuiltinCursor(QStringLiteral("norm")), this);
     m_arrow->apply(this);
     Client->setCursor(BuiltinCursor(QStringLiteral("norm")));
     Image1->setCursor(BuiltinCursor(QStringLiteral("myhand")));
     StatusBar1->setCursor(BuiltinCursor(QStringLiteral("myhand")));
-    // 4-7. The layout of this screen size, then the places that follow from the screen alone.
+    // The layout of this screen size, then the places that follow from the screen alone.
     applyLayoutProfile();
     layoutFromScreen();
-    // 8. Loose clips next to the program move into its sound folder.
+    // Loose clips next to the program move into its sound folder.
     MoveLooseWaves(m_services.programFolder);
-    // 9. Hints are yellow balloons.
+    // Hints are yellow balloons.
     if (!m_hints)
         m_hints = new BalloonHints(this);
-    // 10. The sound switch as the player left it, and the start clip.
+    // The sound switch as the player left it, and the start clip.
     restoreSoundSwitch();
     Wave("begin");
-    // 11. Five idle minutes end the program.
+    // Five idle minutes end the program.
     EnterIdle();
-    // 12. The emblem.
+    // The emblem.
     ResImage(QStringLiteral("ways"), QString());
 }
 

@@ -1,4 +1,5 @@
-// Starting a game and ending it: NewGame, CloseGame and the stop command.
+// Starting a game and ending it: NewGame, CloseGame and the stop command. Whether a game may
+// start is decided in gamestart.cpp; here the window asks for the lesson and the name and shows.
 
 #include "tform1.h"
 
@@ -7,11 +8,10 @@
 #include "cp1251.h"
 #include "dialogs.h"
 #include "files.h"
-#include "inifile.h"
+#include "gamestart.h"
 #include "pacer.h"
 #include "results.h"
 
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QTimer>
@@ -21,21 +21,12 @@ constexpr int kTickMs = 1000;
 constexpr int kBoardMs = 3000;
 } // namespace
 
-bool TForm1::askUpper(const QString &caption, const QString &prompt, QByteArray &result)
+QString TForm1::ask(const QString &caption, const QString &prompt)
 {
     QString typed;
     if (!m_services.dialogs->inputText(caption, prompt, typed))
         typed.clear();
-    // Text the stored files cannot hold is refused, never altered or dropped.
-    const QString bad = cp1251::firstUnencodable(typed);
-    if (!bad.isEmpty()) {
-        m_services.dialogs->showError(
-            QStringLiteral("Символ %1 нельзя использовать: его нельзя сохранить в файлах программы.")
-                .arg(DescribeCharacter(bad)));
-        return false;
-    }
-    result = cp1251::upper(*cp1251::encode(typed));
-    return true;
+    return typed;
 }
 
 void TForm1::NewGame()
@@ -48,56 +39,32 @@ void TForm1::NewGame()
     Timer2->setInterval(kTickMs);
     SelectRussianKeyboard();
 
-    if (!askUpper(QStringLiteral("Тест-игра"), QStringLiteral("Введите код занятия:"), Game.LessonCode))
-        return;
-    const QString settings = m_services.programFolder + QStringLiteral("tallory.ini");
-    const QByteArray configured = IniReadString(settings, Game.LessonCode, cp1251::text(u"Вопросник"), {});
-    const QString bank = FindBankFile(configured, m_services.programFolder);
-    if (bank.isEmpty()) {
-        m_services.dialogs->showError(QStringLiteral("Код занятия не содержит вопросов!"));
-        return;
+    const QString lesson = ask(QStringLiteral("Тест-игра"), QStringLiteral("Введите код занятия:"));
+    GameStart start = DecideGameStart(m_services.programFolder, lesson, [this] {
+        return ask(QStringLiteral("Представьтесь"), QStringLiteral("Фамилия и инициалы студента:"));
+    });
+    // The window keeps what the start read even when it refuses: no game can use it then, and
+    // the next start reads afresh.
+    if (start.lessonCode)
+        Game.LessonCode = *start.lessonCode;
+    if (start.bank) {
+        FaqGlobal = std::move(*start.bank);
+        // The level's lines were views into the bank just replaced.
+        FaqStr.clear();
+        m_bankName = start.bankName;
     }
-    auto loaded = LoadBankFile(bank);
-    if (!loaded.ok()) {
-        failure(loaded.error);
-        return;
-    }
-    FaqGlobal = std::move(loaded.value);
-    // The level's lines were views into the bank just replaced.
-    FaqStr.clear();
-    m_bankName = QFileInfo(bank).fileName();
+    if (start.playerName)
+        Game.PlayerName = *start.playerName;
+    if (start.fileFailure)
+        failure(start.refusal);
+    else if (!start.allowed())
+        m_services.dialogs->showError(start.refusal);
+    else
+        beginGame();
+}
 
-    if (!askUpper(QStringLiteral("Представьтесь"), QStringLiteral("Фамилия и инициалы студента:"), Game.PlayerName))
-        return;
-    // A name of blanks alone names nobody, and would be recorded as such.
-    if (Game.PlayerName.trimmed().isEmpty()) {
-        m_services.dialogs->showError(QStringLiteral("Фамилия и инициалы студента обязательны для заполнения!"));
-        return;
-    }
-    // A name whose record would be cut or split in the results file is refused before the game.
-    const QString problem = RecordProblem(Game.PlayerName);
-    if (!problem.isEmpty()) {
-        m_services.dialogs->showError(problem);
-        return;
-    }
-    const auto seen = AttemptRecorded(ResultsFilePath(m_services.programFolder), Game.LessonCode, Game.PlayerName);
-    if (!seen.ok()) {
-        failure(seen.error);
-        return;
-    }
-    if (seen.value) {
-        m_services.dialogs->showError(QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
-        return;
-    }
-    // A game whose grade could not be recorded would be played for nothing, and could be played
-    // again: it does not start.
-    const QString unwritable = ResultsWriteProblem(ResultsFilePath(m_services.programFolder));
-    if (!unwritable.isEmpty()) {
-        m_services.dialogs->showError(
-            QStringLiteral("Результат игры нельзя будет записать: %1. Обратитесь к учителю.").arg(unwritable));
-        return;
-    }
-
+void TForm1::beginGame()
+{
     ResImage(QStringLiteral("game"), QString());
     Game.CurrentLevel = 1;
     Game.SecuredPoints = 0;

@@ -41,26 +41,41 @@ public:
     ~TForm1() override;
 
     // Controls, by their design names.
-    QWidget *Client = nullptr; ///< the client area under the menu
-    TZelGradient *ZelGradient1 = nullptr;
-    QWidget *SpeedBar1 = nullptr;
-    QToolButton *SL1 = nullptr, *SL2 = nullptr, *SL3 = nullptr, *SL4 = nullptr;
-    QToolButton *SL6 = nullptr, *SL7 = nullptr, *SL8 = nullptr;
-    QWidget *WebBrowser1 = nullptr;
-    QLabel *Image1 = nullptr;
-    QFrame *Panel3 = nullptr;
+    QWidget *Client = nullptr;             ///< the client area under the menu
+    TZelGradient *ZelGradient1 = nullptr;  ///< the window's background, black at the top to navy
+    QWidget *SpeedBar1 = nullptr;          ///< the toolbar along the top
+    QToolButton *SL1 = nullptr;            ///< toolbar: fifty-fifty, as the menu's F5
+    QToolButton *SL2 = nullptr;            ///< toolbar: phone a friend, as the menu's F4
+    QToolButton *SL3 = nullptr;            ///< toolbar: ask the audience, as the menu's F3
+    QToolButton *SL4 = nullptr;            ///< toolbar: stop and keep the grade, as the menu's F6
+    QToolButton *SL6 = nullptr;            ///< toolbar: the sound switch; its hint says what a click does
+    QToolButton *SL7 = nullptr;            ///< toolbar: a new game, as the menu's F2
+    QToolButton *SL8 = nullptr;            ///< toolbar: leave the program, as the menu's Alt+X
+    QWidget *WebBrowser1 = nullptr;        ///< the illustration pane under the toolbar, 1 px high when empty
+    QLabel *Image1 = nullptr;              ///< the big picture: the emblem, the game, the presenter
+    QFrame *Panel3 = nullptr;              ///< the ladder's panel, shown during a game
     std::array<QLineEdit *, kLevels + 1> Edit{}; ///< Edit[1]..Edit[15], the ladder rows
-    QTextEdit *Memo1 = nullptr;
-    std::array<TGradBtn *, 5> FaqBtn{}; ///< FaqBtn[1]..FaqBtn[4], the answers A..D
-    QFrame *Panel2 = nullptr;
-    QFrame *Tablo = nullptr;
-    QLabel *Image5 = nullptr;
-    QLabel *Label1 = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-    QMenu *N1 = nullptr, *N11 = nullptr, *N9 = nullptr;
-    QAction *N2 = nullptr, *N4 = nullptr, *N5 = nullptr, *N50501 = nullptr, *N6 = nullptr, *N8 = nullptr;
-    QAction *MMZwuk = nullptr, *N10 = nullptr, *N18 = nullptr, *N19 = nullptr;
-    QTimer *Timer2 = nullptr;
+    QTextEdit *Memo1 = nullptr;            ///< the question's text
+    std::array<TGradBtn *, 5> FaqBtn{};    ///< FaqBtn[1]..FaqBtn[4], the answers A..D, also keys 1..4
+    QFrame *Panel2 = nullptr;              ///< the audience's chart, up for ten ticks after that lifeline
+    QFrame *Tablo = nullptr;               ///< the board: the points won, then the grade
+    QLabel *Image5 = nullptr;              ///< the board's picture
+    QLabel *Label1 = nullptr;              ///< the board's text: "* points *" or "Оценка: " and the grade
+    QStatusBar *StatusBar1 = nullptr;      ///< the status bar; a click minimises the window
+    QMenu *N1 = nullptr;                   ///< menu "Тест-Игра"
+    QMenu *N11 = nullptr;                  ///< menu "Настройка"
+    QMenu *N9 = nullptr;                   ///< menu "Помощь"
+    QAction *N2 = nullptr;                 ///< menu: a new game (F2)
+    QAction *N4 = nullptr;                 ///< menu: ask the audience (F3)
+    QAction *N5 = nullptr;                 ///< menu: phone a friend (F4)
+    QAction *N50501 = nullptr;             ///< menu: fifty-fifty (F5)
+    QAction *N6 = nullptr;                 ///< menu: stop and keep the grade reached (F6)
+    QAction *N8 = nullptr;                 ///< menu: leave the program at once (Alt+X)
+    QAction *MMZwuk = nullptr;             ///< menu: the sound switch, checked while sound is on
+    QAction *N10 = nullptr;                ///< menu: about the program
+    QAction *N18 = nullptr;                ///< menu: the home page
+    QAction *N19 = nullptr;                ///< menu: a letter to the author, opened in the mail program
+    QTimer *Timer2 = nullptr;              ///< one-second ticks in a game, the five idle minutes between games
 
     GameState Game;
     /// The question bank text: every raw line of the bank found last.
@@ -137,7 +152,10 @@ private:
     bool answerKey(const QString &text);
     /// Whether a question waits for its answer, so that a lifeline may be used.
     bool questionOnScreen() const;
-    bool askUpper(const QString &caption, const QString &prompt, QByteArray &result);
+    /// The text typed into an input box; empty when cancelled.
+    QString ask(const QString &caption, const QString &prompt);
+    /// Puts the first question of a game whose start was allowed on screen.
+    void beginGame();
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();

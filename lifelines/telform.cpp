@@ -22,7 +22,7 @@ constexpr int kDialledDigits = 7;
 constexpr int kLabelPixels = 16;
 /// The smallest the label's text steps down to: still read at a glance.
 constexpr int kSmallestLabelPixels = 9;
-/// The design's margin between the controls and the window's edge.
+/// The margin between the controls and the window's edge.
 constexpr int kMargin = 8;
 constexpr int kGapToTimeBtn = 4;
 

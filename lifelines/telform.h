@@ -71,6 +71,6 @@ private:
     Clips &m_clips;
     /// The text of Label1 as the program set it, carriage returns included.
     QString m_labelText;
-    /// Label1's font as designed; a long text steps down from it.
+    /// Label1's font as the window is built; a long text steps down from it.
     QFont m_labelFont;
 };

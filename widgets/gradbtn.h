@@ -156,27 +156,28 @@ public slots:
     void Click();
 
 signals:
-    /// The button was clicked: left release inside, Enter, or the accelerator (OnClick).
+    /// The button was clicked: the left button let go over it, Enter while it has the focus, or
+    /// its accelerator; its face shows released before this is emitted.
     void clicked();
-    /// The pointer entered the button (OnMouseEnter).
+    /// The pointer came over the button.
     void mouseEntered();
-    /// The pointer left the button (OnMouseLeave).
+    /// The pointer went off the button.
     void mouseLeft();
-    /// Any mouse button went down on the button (OnMouseDown).
+    /// A mouse button, any of them, was pressed on the button; only the left one presses it in.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
-    /// Any mouse button came up (OnMouseUp).
+    /// A mouse button pressed on the button was let go; after clicked() when that made a click.
     void mouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
-    /// The pointer moved over the button, or anywhere while held (OnMouseMove).
+    /// The pointer moved over the button, or anywhere while a button pressed on it is held.
     void mouseMoved(Qt::KeyboardModifiers modifiers, QPoint pos);
-    /// The button gained the keyboard focus (OnEnter).
+    /// The button took the keyboard focus.
     void focusEntered();
-    /// The button lost the keyboard focus (OnExit).
+    /// The keyboard focus went elsewhere.
     void focusLeft();
-    /// A key went down (OnKeyDown).
+    /// A key was pressed while the button has the focus, before it is acted on.
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
-    /// A key produced a character (OnKeyPress).
+    /// A key pressed while the button has the focus typed a character.
     void keyPressed(QChar key);
-    /// A key came up (OnKeyUp).
+    /// A key was let go while the button has the focus.
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
 
 protected:

@@ -101,7 +101,7 @@ public:
         lcd99::lit({1, 3, 4, 5, 7}),           // 37 "Z"
     };
     /// The five drawing orders of the eight segment positions: spiral, up, down, left, right.
-    /// Row r of the design is index r - 1.
+    /// Order n, 1 to 5 as the animation picks it, is index n - 1.
     static constexpr std::array<std::array<int, 8>, 5> AnimationOrders = {{
         {8, 4, 2, 1, 3, 6, 7, 5}, // anSpiral
         {7, 6, 5, 8, 4, 3, 2, 1}, // anUp

@@ -157,7 +157,7 @@ TEST_F(HousekeepingTest, FreshAccountGetsItsTrashMadeAndTheCurrentFolderStaysCle
 
 // The masks of loose clips: "*" any run, "?" one character, letters in either case, and a
 // star that must give back characters it took ("fon*1.wav" against "fon11.wav").
-TEST_F(HousekeepingTest, MasksMatchAsTheWindowsShellMatchesThem)
+TEST_F(HousekeepingTest, MasksTakeStarsThatGiveBackSingleCharactersAndEitherCase)
 {
     for (const char *name : {"gong.WAV", "Fon1.wav", "fon11.wav", "fon1.wav.bak", "x.wa", "ab.wav", "Звук.Wav"})
         writeBytes(folder + QString::fromUtf8(name), "x");

@@ -46,7 +46,7 @@ bool isInk(const QColor &c)
 
 } // namespace
 
-TEST(BannerGeometry, FollowsTheSizingRule)
+TEST(BannerGeometry, IsHalfAgainAsWideAsTheTextAndFiveLinesHigh)
 {
     BannerGeometry g = bannerGeometry(200, 18);
     EXPECT_EQ(g.width, 340);

@@ -10,7 +10,7 @@
 
 using namespace alphabartest;
 
-TEST(AlphaPanel, DefaultsMatchThePublishedTable)
+TEST(AlphaPanel, ANewPanelIsARaisedEmptyStripOfEighteenPixelKeys)
 {
     TAlphaPanel panel;
     EXPECT_TRUE(panel.ActiveButton().isNull());

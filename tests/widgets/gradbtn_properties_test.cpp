@@ -39,7 +39,7 @@ Look lookOf(const TGradBtn &b)
 
 } // namespace
 
-TEST(GradBtn, DefaultsMatchThePublishedTable)
+TEST(GradBtn, ANewButtonIsNavyToCyanFromTheMiddleWithRaisedBlackText)
 {
     TGradBtn b;
     EXPECT_EQ(b.DisabledColor(), QColor(0x80, 0x80, 0x80));

@@ -4,7 +4,7 @@ using namespace lcd99test;
 
 // --- properties and tables ----------------------------------------------------------------
 
-TEST(Lcd99, DefaultsMatchThePublishedTable)
+TEST(Lcd99, ANewDisplayIsBlankWithFourGreenOnBlackDigits)
 {
     TLCD99 lcd;
     EXPECT_EQ(lcd.Value(), QString());
