@@ -50,8 +50,8 @@ void TForm1::NewGame()
 
     if (!askUpper(QStringLiteral("Тест-игра"), QStringLiteral("Введите код занятия:"), Game.LessonCode))
         return;
-    const QString settings = m_services.programFolder + QStringLiteral("tallory.ini");
-    const QByteArray configured = IniReadString(settings, Game.LessonCode, cp1251::text(u"Вопросник"), {});
+    const QString settings = SettingsFilePath(m_services.programFolder);
+    const QByteArray configured = IniReadString(settings, Game.LessonCode, LessonBankKey(), {});
     const QString bank = FindBankFile(configured, m_services.programFolder);
     if (bank.isEmpty()) {
         m_services.dialogs->showError(QStringLiteral("Код занятия не содержит вопросов!"));
