@@ -134,11 +134,7 @@ bool measure(const char *where, const QProcessEnvironment &env, QTemporaryDir &t
     std::printf("%s:\n", where);
     bench::printMeasure(first);
     bench::printMeasure(second);
-    const double extra = first.median() - second.median();
-    const bool met = extra <= kTargetExtraMs;
-    std::printf("  first minus later %36.1f ms   target <= %.0f%s\n", extra, kTargetExtraMs,
-                met ? "" : "   OVER TARGET");
-    return met;
+    return bench::printLimit("first minus later", first.median() - second.median(), kTargetExtraMs);
 }
 
 int driver(int argc, char **argv)

@@ -1,6 +1,7 @@
 #pragma once
-// What both benchmark programs share: a private configuration folder, timing of several
-// measurements side by side with the median reported, and Russian-like Windows-1251 words.
+// What the benchmark programs share: a private configuration folder, timing of several
+// measurements side by side with the median reported, the target lines, and Russian-like
+// Windows-1251 words.
 
 #include "cp1251.h"
 
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 #include <unistd.h>
@@ -67,15 +69,19 @@ inline void useBuffers(Buffers b)
 struct Failure {
 };
 
-/// The whole main() of a data benchmark: a temporary folder that holds every file, the
-/// counters store among them, then run(folder). A failed check ends with status 2.
+/// The whole main() of a benchmark: a temporary folder that holds every file, the counters
+/// store among them, then run(folder). A failed check ends with status 2. Benchmarks of windows
+/// pass QApplication as App; they run offscreen unless QT_QPA_PLATFORM names a platform.
+template <class App = QCoreApplication>
 inline int runInTemporaryFolder(int argc, char **argv, const std::function<int(QTemporaryDir &)> &run)
 {
     QTemporaryDir tmp;
     if (!tmp.isValid())
         return 2;
     useConfigFolder(tmp.filePath(QStringLiteral("config")));
-    QCoreApplication app(argc, argv);
+    if (!std::is_same_v<App, QCoreApplication> && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    App app(argc, argv);
     try {
         return run(tmp);
     } catch (const Failure &) {
@@ -100,6 +106,15 @@ inline void syncSmallFile(const QString &path)
     require(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write("0123456789", 10) == 10 && f.flush()
                 && ::fdatasync(f.handle()) == 0,
             "cannot sync", path);
+}
+
+/// How long body takes, in milliseconds.
+inline double elapsedMs(const std::function<void()> &body)
+{
+    QElapsedTimer t;
+    t.start();
+    body();
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
 /// One timed operation: before runs untimed ahead of every timed body.
@@ -127,10 +142,7 @@ inline void runSideBySide(const std::vector<Measure *> &measures, int runs = kRu
         for (Measure *m : measures) {
             if (m->before)
                 m->before();
-            QElapsedTimer t;
-            t.start();
-            m->body();
-            const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+            const double ms = elapsedMs(m->body);
             if (round >= 0)
                 m->ms.push_back(ms);
         }
@@ -149,6 +161,14 @@ inline bool printRatio(const char *what, const Measure &total, const Measure &ba
     const double ratio = baseline.median() > 0 ? total.median() / baseline.median() : 0.0;
     const bool met = ratio <= target;
     std::printf("  ratio %-42s %7.2f   target <= %.0f%s\n", what, ratio, target, met ? "" : "   OVER TARGET");
+    return met;
+}
+
+/// Prints a time against its target in milliseconds; true when the target is met.
+inline bool printLimit(const char *what, double ms, double target)
+{
+    const bool met = ms <= target;
+    std::printf("  %-46s %9.1f ms  target <= %.0f%s\n", what, ms, target, met ? "" : "   OVER TARGET");
     return met;
 }
 

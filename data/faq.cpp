@@ -83,6 +83,12 @@ std::vector<QByteArrayView> FaqText::section(int level) const
     return lines;
 }
 
+const QByteArray &LessonBankKey()
+{
+    static const QByteArray key = cp1251::text(u"Вопросник");
+    return key;
+}
+
 QString FindBankFile(const QByteArray &configuredPath, const QString &programFolder)
 {
     if (configuredPath.isEmpty())

@@ -55,6 +55,9 @@ private:
     std::vector<qsizetype> m_headers; // indexes of header-like lines, in order
 };
 
+/// The settings-file key under which a lesson's section names its bank: "Вопросник".
+const QByteArray &LessonBankKey();
+
 /// The bank file named by a settings value: the path as it stands, and when it is relative and
 /// finds nothing in the current folder, the same name in the program folder. Backslashes are
 /// folder separators on every platform. Empty when no file is found.

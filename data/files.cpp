@@ -21,6 +21,11 @@ QString ProgramFolder()
     return folder;
 }
 
+QString SettingsFilePath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("tallory.ini");
+}
+
 void MakeFolderPath(const QString &path)
 {
     QString native = path;

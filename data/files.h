@@ -8,6 +8,10 @@
 /// The folder of the program's executable, ending in "/". Independent of the current folder.
 QString ProgramFolder();
 
+/// The settings file "tallory.ini" of a program folder (ending in "/"): the lessons' banks,
+/// the presenter's picture and the layout profiles.
+QString SettingsFilePath(const QString &programFolder);
+
 /// Creates every missing level of the folder path; failures are ignored.
 void MakeFolderPath(const QString &path);
 

@@ -4,6 +4,7 @@
 #include "linescan.h"
 #include "lockedfile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -78,7 +79,10 @@ struct FoundSection {
     LineScanner rest;
 };
 
-std::optional<FoundSection> firstSection(const QByteArray &text, QByteArrayView section)
+// Calls visit(name, header line, scanner after it) for each header line of text in turn, until
+// visit returns true; the section found so, or nothing.
+template <class Visit>
+std::optional<FoundSection> eachSection(const QByteArray &text, Visit visit)
 {
     const char *begin = text.constData();
     const char *end = begin + text.size();
@@ -87,10 +91,15 @@ std::optional<FoundSection> firstSection(const QByteArray &text, QByteArrayView 
         LineSpan header;
         scan.next(header);
         pos = scan.position();
-        if (cp1251::equalsNoCase(ClassifyIniLine(QByteArrayView(header.begin, header.length)).name, section))
+        if (visit(ClassifyIniLine(QByteArrayView(header.begin, header.length)).name))
             return FoundSection{header, scan};
     }
     return std::nullopt;
+}
+
+std::optional<FoundSection> firstSection(const QByteArray &text, QByteArrayView section)
+{
+    return eachSection(text, [&](QByteArrayView name) { return cp1251::equalsNoCase(name, section); });
 }
 
 WritePlace locate(const QByteArray &text, QByteArrayView section, QByteArrayView key)
@@ -182,6 +191,18 @@ std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView se
             return IniValueText(l.value);
     }
     return std::nullopt;
+}
+
+QList<QByteArray> IniSectionNames(const QByteArray &text)
+{
+    QList<QByteArray> names;
+    eachSection(text, [&](QByteArrayView name) {
+        const auto same = [&](const QByteArray &known) { return cp1251::equalsNoCase(known, name); };
+        if (std::none_of(names.cbegin(), names.cend(), same))
+            names.append(name.toByteArray());
+        return false;
+    });
+    return names;
 }
 
 Result<std::optional<QByteArray>> IniRead(const QString &path, QByteArrayView section, QByteArrayView key)

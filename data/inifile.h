@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -62,3 +63,8 @@ QByteArray IniValueText(QByteArrayView value);
 
 /// The value found in the lines of an INI text; exposed for the tools and benchmarks.
 std::optional<QByteArray> IniFindValue(const QByteArray &text, QByteArrayView section, QByteArrayView key);
+
+/// The section names of an INI text in file order, trimmed, each once in its first spelling:
+/// names that differ in letter case alone are one section, of which reads find the first.
+/// A header without a name ("[" alone) is the section "", as reads see it.
+QList<QByteArray> IniSectionNames(const QByteArray &text);

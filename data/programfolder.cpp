@@ -34,7 +34,7 @@ Result<QString> ProgramFolderFromArguments(const QCommandLineParser &parser)
     // A lab share that is not mounted leaves its mount point behind, an empty folder: nothing could
     // be played there and the results would stay on this machine, so a folder without settings is
     // refused rather than taken for the share.
-    if (!QFileInfo::exists(info.absoluteFilePath() + QStringLiteral("/tallory.ini")))
+    if (!QFileInfo::exists(SettingsFilePath(info.absoluteFilePath() + QLatin1Char('/'))))
         return Result<QString>::failure(QStringLiteral("В папке программы «%1» нет файла настроек tallory.ini: "
                                                        "похоже, сетевая папка класса не подключена. Подключите её "
                                                        "(в новую папку положите tallory.ini) и запустите программу "

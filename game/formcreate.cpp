@@ -116,7 +116,7 @@ void TForm1::buildToolbar()
 
 void TForm1::applyLayoutProfile()
 {
-    const LayoutProfile p = ReadLayoutProfile(m_services.programFolder + QStringLiteral("tallory.ini"),
+    const LayoutProfile p = ReadLayoutProfile(SettingsFilePath(m_services.programFolder),
                                               m_services.screen.width(), m_services.screen.height());
     for (int tag = 1; tag <= 4; ++tag) {
         QFont f = FaqBtn[static_cast<size_t>(tag)]->font();

@@ -1,6 +1,8 @@
 #include "gamestart.h"
 
 #include "cp1251.h"
+#include "faq.h"
+#include "files.h"
 #include "inifile.h"
 #include "results.h"
 
@@ -30,8 +32,8 @@ void refuseForFile(GameStart &start, const QString &error)
 // The lesson's bank read into start, or the refusal.
 bool readBank(const QString &programFolder, GameStart &start)
 {
-    const QString settings = programFolder + QStringLiteral("tallory.ini");
-    const QByteArray configured = IniReadString(settings, *start.lessonCode, cp1251::text(u"Вопросник"), {});
+    const QString settings = SettingsFilePath(programFolder);
+    const QByteArray configured = IniReadString(settings, *start.lessonCode, LessonBankKey(), {});
     const QString bank = FindBankFile(configured, programFolder);
     if (bank.isEmpty()) {
         start.refusal = QStringLiteral("Код занятия не содержит вопросов!");

@@ -4,6 +4,7 @@
 
 #include "banners.h"
 #include "cp1251.h"
+#include "files.h"
 #include "gradbtn.h"
 #include "illustration.h"
 #include "illustrationpane.h"
@@ -119,7 +120,7 @@ void TForm1::FaqBtn1Click(int tag)
         hideAudience();
     }
     Wave("btnclick");
-    const QByteArray host = IniReadString(m_services.programFolder + QStringLiteral("tallory.ini"),
+    const QByteArray host = IniReadString(SettingsFilePath(m_services.programFolder),
                                           cp1251::text(u"настройки"), cp1251::text(u"Ведущий"), {});
     ResImage(QStringLiteral("vedok"), cp1251::decode(host));
     AdvanceCounters(Game);

@@ -4,8 +4,8 @@
 #include "cp1251.h"
 #include "diagnostic.h"
 #include "faq.h"
+#include "files.h"
 #include "inifile.h"
-#include "linescan.h"
 #include "lockedfile.h"
 #include "plaintext.h"
 
@@ -24,31 +24,6 @@ bool savedInUtf8(QByteArrayView bytes)
     return beyondAscii && IsValidUtf8(bytes);
 }
 
-const QByteArray &bankKey()
-{
-    static const QByteArray key = cp1251::text(u"Вопросник");
-    return key;
-}
-
-// The distinct section names of an INI text, first spelling of each, in file order.
-QList<QByteArray> sectionNames(const QByteArray &text)
-{
-    QList<QByteArray> names;
-    LineScanner scan(text.constData(), text.constData() + text.size());
-    LineSpan span;
-    while (scan.next(span)) {
-        const IniLine line = ClassifyIniLine(QByteArrayView(span.begin, span.length));
-        if (line.kind != IniLine::Section)
-            continue;
-        const bool known = std::any_of(names.begin(), names.end(), [&](const QByteArray &n) {
-            return cp1251::equalsNoCase(n, line.name);
-        });
-        if (!known)
-            names.append(line.name.toByteArray());
-    }
-    return names;
-}
-
 } // namespace
 
 LessonsModel::LessonsModel(const QString &folder, QObject *parent) : QAbstractTableModel(parent), m_folder(folder)
@@ -58,7 +33,7 @@ LessonsModel::LessonsModel(const QString &folder, QObject *parent) : QAbstractTa
 
 QString LessonsModel::settingsPath() const
 {
-    return m_folder + QStringLiteral("tallory.ini");
+    return SettingsFilePath(m_folder);
 }
 
 void LessonsModel::reload()
@@ -68,9 +43,9 @@ void LessonsModel::reload()
     const auto file = ReadWholeFile(settingsPath());
     const QByteArray text = file.ok() ? file.value.value_or(QByteArray()) : QByteArray();
     m_utf8 = savedInUtf8(text);
-    for (const QByteArray &name : sectionNames(text)) {
+    for (const QByteArray &name : IniSectionNames(text)) {
         // The game reads the first section of a name only, and so does this list.
-        if (const auto bank = IniFindValue(text, name, bankKey()))
+        if (const auto bank = IniFindValue(text, name, LessonBankKey()))
             m_lessons.append(describe(name, *bank));
     }
     endResetModel();
@@ -196,7 +171,7 @@ Status LessonsModel::addLesson(const QString &code, const QString &bankPath)
     const auto bank = bankValue(bankPath);
     if (!bank.ok())
         return Status::failure(bank.error);
-    const Status s = IniWriteString(settingsPath(), section.value, bankKey(), bank.value);
+    const Status s = IniWriteString(settingsPath(), section.value, LessonBankKey(), bank.value);
     reload();
     return s;
 }
@@ -229,7 +204,7 @@ Status LessonsModel::setBank(int row, const QString &bankPath)
     const auto bank = bankValue(bankPath);
     if (!bank.ok())
         return Status::failure(bank.error);
-    const Status s = IniWriteString(settingsPath(), m_lessons[row].section, bankKey(), bank.value);
+    const Status s = IniWriteString(settingsPath(), m_lessons[row].section, LessonBankKey(), bank.value);
     reload();
     return s;
 }

@@ -5,6 +5,7 @@
 #include "bankfile.h"
 #include "lessonstab.h"
 #include "prompts.h"
+#include "results.h"
 #include "resultsview.h"
 #include "teacherhelp.h"
 #include "userfile.h"
@@ -390,7 +391,7 @@ void TeacherWindow::restoreSettings()
     // file not there yet included; a file taken off the list stays off.
     const QString key = QStringLiteral("results/files");
     const QStringList results = s.contains(key) ? s.value(key).toStringList()
-                                                : QStringList{m_folder + QStringLiteral("tallory.rez")};
+                                                : QStringList{ResultsFilePath(m_folder)};
     m_results->openFiles(results);
 }
 

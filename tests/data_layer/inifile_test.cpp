@@ -264,3 +264,34 @@ TEST_F(IniFileTest, RenamingIsRefusedOntoAnotherSectionOrFromAMissingOne)
     EXPECT_TRUE(IniRenameSection(path, "a", "A").ok());
     EXPECT_EQ(readBytes(path), "[A]\r\nk=1\r\n[b]\r\nk=2\r\n");
 }
+
+// The list of sections is what the lessons of the workbench are built from, so it must hold each
+// section a read can reach, under a name that reaches it, and nothing a read passes over.
+TEST(IniSectionNames, ListsEachSectionOnceInFileOrderUnderTheNameAReadFinds)
+{
+    const QByteArray text = w(u"; [ЗАКЛАДКА] в комментарии\r\n"
+                              u"\r\n"
+                              u" \t[  Алгебра-1  ] \r\n"
+                              u"Вопросник=a.faq\r\n"
+                              u"ключ=[не раздел]\r\n"
+                              u"\r\n\r\n"
+                              u"[геометрия]\rВопросник=g.faq\r"
+                              u"[АЛГЕБРА-1]\nВопросник=hidden.faq\n"
+                              u"[ГЕОМЕТРИЯ]\r\n"
+                              u"[1024x768]");
+    const QList<QByteArray> names = IniSectionNames(text);
+    EXPECT_EQ(names, (QList<QByteArray>{w(u"Алгебра-1"), w(u"геометрия"), "1024x768"}));
+    EXPECT_EQ(IniFindValue(text, names.value(0), w(u"Вопросник")), "a.faq");
+    EXPECT_EQ(IniFindValue(text, names.value(1), w(u"Вопросник")), "g.faq");
+}
+
+// "[" alone ends the section before it for every read, and a read of the empty name finds the
+// keys after it; the list names it so, rather than letting them pass for the section above.
+TEST(IniSectionNames, ABracketAloneIsTheSectionWithoutAName)
+{
+    const QByteArray text = "[a]\r\nk=1\r\n[\r\nk=2\r\n[ ]\r\n[b";
+    EXPECT_EQ(IniSectionNames(text), (QList<QByteArray>{"a", "", "b"}));
+    EXPECT_EQ(IniFindValue(text, "", "k"), "2");
+    EXPECT_TRUE(IniSectionNames("").isEmpty());
+    EXPECT_TRUE(IniSectionNames("; [a]\r\nk=[b]\r\n\r\n").isEmpty());
+}

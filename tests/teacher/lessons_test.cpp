@@ -1,10 +1,12 @@
 #include "faq.h"
+#include "files.h"
 #include "inifile.h"
 #include "lessonsmodel.h"
 #include "testutil.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -70,6 +72,14 @@ TEST_F(LessonsTest, AddingALessonAppendsItsTwoLinesAndNothingElse)
     EXPECT_EQ(readBytes(ini), before + lessons + after + w(u"[АЛГЕБРА-1]\r\nВопросник=demo.faq\r\n"));
     EXPECT_EQ(model.rowCount(), 4);
     EXPECT_EQ(cell(3, LessonsModel::State), QStringLiteral("годится для игры"));
+}
+
+// The game looks a lesson up as below; a lesson the workbench adds must be the one it finds.
+TEST_F(LessonsTest, ALessonAddedIsTheOneTheGameLooksUp)
+{
+    ASSERT_TRUE(model.addLesson(QStringLiteral("алгебра-1"), model.storedPath(folder + QStringLiteral("banks/half.faq"))).ok());
+    const QByteArray configured = IniReadString(SettingsFilePath(folder), w(u"АЛГЕБРА-1"), LessonBankKey(), {});
+    EXPECT_EQ(FindBankFile(configured, folder), QFileInfo(folder + QStringLiteral("banks/half.faq")).absoluteFilePath());
 }
 
 TEST_F(LessonsTest, ABankOutsideTheProgramFolderIsStoredWithItsFullPath)

@@ -2,6 +2,8 @@
 // side by side with tallory-bank check on the same file. The target: the editor takes at most
 // three times as long as the check.
 
+#include "benchcommon.h"
+
 #include "bankcheck.h"
 #include "bankdocument.h"
 #include "bankeditor.h"
@@ -10,20 +12,17 @@
 #include "userfile.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace {
 
 constexpr int kLines = 200000;
 constexpr int kRuns = 5;
+constexpr double kTarget = 3.0;
 
 const char16_t *const kWords[] = {u"сколько", u"какой", u"город", u"река", u"число", u"закон", u"формула",
                                   u"атом", u"век", u"поэт", u"роман", u"площадь", u"угол", u"сила", u"масса",
@@ -56,74 +55,56 @@ QByteArray makeBank()
     EditorBank bank = BankFromPlainText(text.toUtf8()).bank;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.faq"));
-    if (!SaveFaq(path, bank).ok())
-        qFatal("the generated bank was refused");
+    bench::require(SaveFaq(path, bank).ok(), "the generated bank was refused");
     return ReadInputFile(path).value;
 }
 
-double median(std::vector<double> v)
+// Times the editor's opening side by side with the tool's check; true when the target is met.
+bool measure(const QString &path, const QString &folder, int bankBytes)
 {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    BankDocument doc;
+    DialogPrompts prompts;
+    BankEditor editor(&doc, folder, &prompts);
+    int problems = -1;
+    LoadedBank loaded;
+    int exitCode = -1;
+    bench::Measure open{"editor: read, split, unscramble, check, fill", [&] {
+        auto read = ReadBank(path);
+        doc.reset(std::move(read.value.bank));
+        problems = static_cast<int>(doc.allProblems().size());
+    }, {}, {}};
+    bench::Measure readOnly{"    reading the file into the bank type", [&] { loaded = ReadBank(path).value; }, {}, {}};
+    bench::Measure resetOnly{"    checking the questions, filling the models", [&] { doc.reset(loaded.bank); }, {}, {}};
+    bench::Measure tool{"tallory-bank check, run as a process", [&] {
+        QProcess check;
+        check.start(QStringLiteral(TALLORY_BANK_TOOL), {QStringLiteral("check"), path});
+        check.waitForFinished(-1);
+        check.readAllStandardOutput();
+        exitCode = check.exitCode();
+    }, {}, {}};
+    bench::Measure inProcess{"CheckBank in this process (for reference)", [&] { CheckBank(ReadInputFile(path).value); },
+                             {}, {}};
+    bench::runSideBySide({&open, &readOnly, &resetOnly, &tool, &inProcess}, kRuns);
+
+    std::printf("bank: %d question lines, %.1f MB; %d questions in the editor, %d problems; tallory-bank check exit %d\n",
+                doc.bank().total(), bankBytes / 1e6, doc.bank().total(), problems, exitCode);
+    std::printf("median of %d runs, measured side by side:\n", kRuns);
+    for (const bench::Measure *m : {&open, &readOnly, &resetOnly, &tool, &inProcess})
+        bench::printMeasure(*m);
+    return bench::printRatio("editor / tallory-bank check", open, tool, kTarget);
 }
 
-double timeIt(const std::function<void()> &run)
+int run(QTemporaryDir &home)
 {
-    std::vector<double> ms;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-    }
-    return median(ms);
+    const QByteArray bytes = makeBank();
+    const QString path = home.filePath(QStringLiteral("big.faq"));
+    bench::require(WriteOutputFile(path, bytes).ok(), "cannot write the bank", path);
+    return measure(path, home.path() + QLatin1Char('/'), static_cast<int>(bytes.size())) ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    QApplication app(argc, argv);
-
-    const QByteArray bytes = makeBank();
-    const QString path = home.filePath(QStringLiteral("big.faq"));
-    if (!WriteOutputFile(path, bytes).ok())
-        qFatal("cannot write the bank");
-
-    BankDocument doc;
-    DialogPrompts prompts;
-    BankEditor editor(&doc, home.path() + QLatin1Char('/'), &prompts);
-    int problems = -1;
-    const double open = timeIt([&] {
-        auto read = ReadBank(path);
-        doc.reset(std::move(read.value.bank));
-        problems = static_cast<int>(doc.allProblems().size());
-    });
-    LoadedBank loaded;
-    const double readOnly = timeIt([&] { loaded = ReadBank(path).value; });
-    const double resetOnly = timeIt([&] { doc.reset(loaded.bank); });
-    int exitCode = -1;
-    const double tool = timeIt([&] {
-        QProcess check;
-        check.start(QStringLiteral(TALLORY_BANK_TOOL), {QStringLiteral("check"), path});
-        check.waitForFinished(-1);
-        check.readAllStandardOutput();
-        exitCode = check.exitCode();
-    });
-    const double inProcess = timeIt([&] { CheckBank(ReadInputFile(path).value); });
-
-    std::printf("bank: %d question lines, %.1f MB; %d questions in the editor, %d problems; tallory-bank check exit %d\n",
-                doc.bank().total(), static_cast<double>(bytes.size()) / 1e6, doc.bank().total(), problems, exitCode);
-    std::printf("median of %d runs:\n", kRuns);
-    std::printf("  editor: read, split, unscramble, check every question, fill the models  %8.1f ms\n", open);
-    std::printf("    of which reading the file into the bank type                          %8.1f ms\n", readOnly);
-    std::printf("    of which checking every question and filling the models               %8.1f ms\n", resetOnly);
-    std::printf("  tallory-bank check, run as a process                                    %8.1f ms\n", tool);
-    std::printf("  CheckBank called in this process (for reference)                        %8.1f ms\n", inProcess);
-    std::printf("ratio editor / tallory-bank check: %.2f (target <= 3)\n", open / tool);
-    return 0;
+    return bench::runInTemporaryFolder<QApplication>(argc, argv, run);
 }
