@@ -85,7 +85,7 @@ void TForm1::NewGame()
         failure(seen.error);
         return;
     }
-    if (seen.value) {
+    if (seen.value || attemptLeftUnfinished()) {
         m_services.dialogs->showError(QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
         return;
     }
@@ -112,6 +112,7 @@ void TForm1::NewGame()
     }
     Game.RemarkIndex = remark.value;
     Game.SoundIndex = sound.value;
+    recorder().gameStarted({Game.LessonCode, Game.PlayerName, bank});
     Wave("gong", ClipPlay::ToEnd);
     GameEnable(true);
     SetGame(Game.CurrentLevel);
@@ -158,16 +159,28 @@ void TForm1::N6Click()
         return;
     m_busy = true;
     Wave("final", ClipPlay::ToEnd);
+    recorder().gameEnded(GameEnding::Stop, Game.CurrentLevel);
     CloseGame(true);
     m_busy = false;
 }
 
 void TForm1::endWithoutQuestion(const QString &message)
 {
+    recorder().gameEnded(GameEnding::NoQuestion, Game.CurrentLevel);
     m_services.dialogs->showError(message);
     // No grade and no record: the student may sit the lesson once the bank is mended.
     CloseGame(false);
     EnterIdle();
+}
+
+// Off unless the settings say "Попытка=строго": a game left with Alt+X or F2 (or lost to a
+// crash) then counts as the attempt, so a bad grade cannot be escaped by quitting.
+bool TForm1::attemptLeftUnfinished()
+{
+    const QByteArray mode = IniReadString(m_services.programFolder + QStringLiteral("tallory.ini"),
+                                          cp1251::text(u"настройки"), cp1251::text(u"Попытка"), {});
+    return cp1251::equalsNoCase(mode, cp1251::text(u"строго"))
+           && recorder().leftUnfinished(Game.LessonCode, Game.PlayerName);
 }
 
 void TForm1::EnterIdle()
