@@ -77,6 +77,7 @@ void GameJournal::gameStarted(const StartedGame &game)
     m_pending.reset();
     if (!m_store.open())
         return;
+    m_store.checkpoint();
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     const bool written = m_store.run(
         QStringLiteral("INSERT INTO games (id, lesson, student, machine, bank_file, bank_sha256, started) "

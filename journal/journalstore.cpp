@@ -123,6 +123,8 @@ bool JournalStore::prepare()
     bool ok = q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next()
               && q.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) == 0;
     ok = ok && q.exec(QStringLiteral("PRAGMA synchronous = ") + sync);
+    // The log is copied into the file as a game starts (see checkpoint), never inside an answer.
+    ok = ok && q.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
     ok = ok && q.exec(QStringLiteral("PRAGMA user_version")) && q.next();
     const bool empty = ok && q.value(0).toInt() == 0;
     q.finish();
@@ -156,6 +158,15 @@ bool JournalStore::setAside()
     note(QStringLiteral("журнал «%1» повреждён: он сохранён как «%2», начат новый журнал")
              .arg(QFileInfo(damaged).fileName(), QFileInfo(aside).fileName()));
     return true;
+}
+
+void JournalStore::checkpoint()
+{
+    if (!m_open)
+        return;
+    QSqlQuery q(m_db);
+    // A failure here loses nothing: the rows stay in the log, and the next start tries again.
+    q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 }
 
 bool JournalStore::run(const QString &sql, const QVariantList &values, const QString &what)

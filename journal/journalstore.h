@@ -32,6 +32,10 @@ public:
     QString path() const;
     const QString &machine() const { return m_machine; }
 
+    /// Copies the log into the journal file and empties it. Done as a game starts, where it
+    /// costs the student nothing, rather than when the log happens to grow inside an answer;
+    /// the log then holds one game at most, and a reader elsewhere finds the rest in the file.
+    void checkpoint();
     /// Runs one statement with its values bound, as its own transaction. On failure the problem
     /// is noted (what names the step, e.g. "ответ") and the store closes.
     bool run(const QString &sql, const QVariantList &values, const QString &what);
