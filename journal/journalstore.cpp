@@ -111,7 +111,25 @@ JournalStore::Opened JournalStore::openFile()
             return Opened::Failed;
         }
     }
+    if (!QFileInfo::exists(path()) && !makeOpenToAll())
+        return Opened::Failed;
     return connect(false) ? Opened::Ready : Opened::Failed;
+}
+
+// The students of a lab machine log in as different users, and every game there writes the
+// machine's one file: it is made writable to all, as the results file is. SQLite gives its log
+// the file's permissions.
+bool JournalStore::makeOpenToAll()
+{
+    QFile file(path());
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                            | QFile::ReadOther | QFile::WriteOther);
+        return true;
+    }
+    fail(QStringLiteral("открытие"), QStringLiteral("файл не создаётся: %1").arg(file.errorString()));
+    return false;
 }
 
 bool JournalStore::prepare()

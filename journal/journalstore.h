@@ -46,6 +46,7 @@ private:
     enum class Opened { Ready, Damaged, Failed };
     Opened openFile();
     bool connect(bool readOnly);
+    bool makeOpenToAll();
     bool prepare();
     bool setAside();
     void note(const QString &what);

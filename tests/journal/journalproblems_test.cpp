@@ -153,3 +153,13 @@ TEST_F(JournalProblems, ReaderNeverCreatesNorHoldsUpTheWriter)
     EXPECT_EQ(reader.value->games().value.at(0).ending, GameEnding::Wrong);
     EXPECT_TRUE(problem().isEmpty()) << problem().toStdString();
 }
+
+TEST_F(JournalProblems, JournalIsWritableByEveryStudentOfTheMachine)
+{
+    startJournalled();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Первый"));
+    answerRight();
+    const QFile::Permissions all = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    EXPECT_EQ(QFileInfo(journalPath()).permissions() & all, all);
+    EXPECT_EQ(QFileInfo(journalPath() + QStringLiteral("-wal")).permissions() & all, all);
+}
