@@ -163,7 +163,10 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
         return m_gameId.clear();
     m_pending.reset();
     const bool graded = how != GameEnding::NoQuestion;
-    m_store.run(QStringLiteral("UPDATE games SET ended = ?, ending = ?, levels_passed = ?, grade = ? WHERE id = ?"),
+    // The end comes in the same click as the last answer, which has just been synced: it is
+    // not synced again. The grade is safe in tallory.rez; should a power cut take this row,
+    // the game shows as unfinished, which refuses nobody that tallory.rez would let play.
+    m_store.runUnsynced(QStringLiteral("UPDATE games SET ended = ?, ending = ?, levels_passed = ?, grade = ? WHERE id = ?"),
                 {JournalTime(m_clock.wallMs()), endingName(how), graded ? QVariant(currentLevel - 1) : nullInt(),
                  graded ? QVariant(cp1251::decode(GradeWord(currentLevel))) : orNull(QString()), m_gameId},
                 QStringLiteral("конец игры"));

@@ -204,6 +204,18 @@ bool JournalStore::run(const QString &sql, const QVariantList &values, const QSt
     return ok;
 }
 
+bool JournalStore::runUnsynced(const QString &sql, const QVariantList &values, const QString &what)
+{
+    if (!m_open || m_sync == JournalSync::Normal)
+        return run(sql, values, what);
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    const bool ok = run(sql, values, what);
+    if (ok)
+        q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    return ok;
+}
+
 std::optional<bool> JournalStore::anyRow(const QString &sql, const QVariantList &values, const QString &what)
 {
     if (!m_open)

@@ -39,6 +39,9 @@ public:
     /// Runs one statement with its values bound, as its own transaction. On failure the problem
     /// is noted (what names the step, e.g. "ответ") and the store closes.
     bool run(const QString &sql, const QVariantList &values, const QString &what);
+    /// The same, without waiting for the disk: the row reaches it with the next synced write.
+    /// A crash of the program loses nothing; a power cut a moment later may lose this row.
+    bool runUnsynced(const QString &sql, const QVariantList &values, const QString &what);
     /// Whether the query finds a row; nothing when it fails (noted, and the store closes).
     std::optional<bool> anyRow(const QString &sql, const QVariantList &values, const QString &what);
 
