@@ -204,3 +204,25 @@ TEST_F(Journal, WithoutStrictAttemptsAGameLeftUnfinishedMayBeSatAgain)
     EXPECT_FALSE(timeline.events.join(QLatin1Char('\n')).contains(QStringLiteral("error:")));
     EXPECT_EQ(games().size(), 2);
 }
+
+TEST_F(Journal, GameTheBankCouldNotGoOnWithIsEndedWithoutAGradeAndNeverCountsAsAnAttempt)
+{
+    writeSettings(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[настройки]\r\nПопытка=строго\r\n");
+    writeBank(folder + QStringLiteral("lesson.faq"), 3, 2);
+    TForm1 &f = startJournalled();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Невезучий"));
+    answerRight(); // level 2 has no question
+    ASSERT_EQ(f.Game.CurrentLevel, 0);
+
+    const QList<JournalGame> g = games();
+    ASSERT_EQ(g.size(), 1);
+    EXPECT_EQ(g[0].ending, GameEnding::NoQuestion);
+    EXPECT_TRUE(g[0].ended.isValid());
+    EXPECT_EQ(g[0].levelsPassed, -1);
+    EXPECT_TRUE(g[0].grade.isEmpty());
+    EXPECT_EQ(answers().size(), 1);
+
+    writeBank(folder + QStringLiteral("lesson.faq"), 3);
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Невезучий"));
+    EXPECT_EQ(f.Game.CurrentLevel, 1);
+}
