@@ -163,3 +163,12 @@ TEST_F(JournalProblems, JournalIsWritableByEveryStudentOfTheMachine)
     EXPECT_EQ(QFileInfo(journalPath()).permissions() & all, all);
     EXPECT_EQ(QFileInfo(journalPath() + QStringLiteral("-wal")).permissions() & all, all);
 }
+
+TEST(JournalFileNames, MachineNameIsMadeSafeAsAFileName)
+{
+    EXPECT_EQ(SafeMachineName(QStringLiteral("ПК-7.lab_2")), QStringLiteral("ПК-7.lab_2"));
+    EXPECT_EQ(SafeMachineName(QStringLiteral("../../etc/passwd")), QStringLiteral("_.._etc_passwd"));
+    EXPECT_EQ(SafeMachineName(QStringLiteral("a:b*c?\"<>| d\\e")), QStringLiteral("a_b_c______d_e"));
+    EXPECT_EQ(SafeMachineName(QStringLiteral("")), QStringLiteral("машина"));
+    EXPECT_EQ(SafeMachineName(QString(100, QLatin1Char('x'))).size(), 64);
+}
