@@ -184,7 +184,10 @@ void JournalStore::checkpoint()
         return;
     QSqlQuery q(m_db);
     // A failure here loses nothing: the rows stay in the log, and the next start tries again.
-    q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    // The log starts again from its beginning but keeps its size: the next game's answers
+    // overwrite it in place, and syncing them need not wait for the file system to record a
+    // longer file.
+    q.exec(QStringLiteral("PRAGMA wal_checkpoint(RESTART)"));
 }
 
 bool JournalStore::run(const QString &sql, const QVariantList &values, const QString &what)

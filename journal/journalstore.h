@@ -32,7 +32,7 @@ public:
     QString path() const;
     const QString &machine() const { return m_machine; }
 
-    /// Copies the log into the journal file and empties it. Done as a game starts, where it
+    /// Copies the log into the journal file and starts it anew. Done as a game starts, where it
     /// costs the student nothing, rather than when the log happens to grow inside an answer;
     /// the log then holds one game at most, and a reader elsewhere finds the rest in the file.
     void checkpoint();

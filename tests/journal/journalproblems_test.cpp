@@ -92,7 +92,7 @@ TEST_F(JournalProblems, DamagedPageOfAJournalIsFoundBeforeWriting)
     play(true);
     journal.reset();
     QByteArray bytes = testutil::readBytes(journalPath());
-    ASSERT_GT(bytes.size(), 4 * 4096);
+    ASSERT_GE(bytes.size(), 4 * 4096);
     for (qsizetype i = 4096 + 100; i < 3 * 4096; ++i)
         bytes[i] = '\x55';
     testutil::writeBytes(journalPath(), bytes);
