@@ -4,8 +4,8 @@
 // Usage: journal_child FOLDER MACHINE NAME SCRIPT [off]
 // SCRIPT, one letter a step: r answers right, w wrong, s stops, f makes the disk full from now
 // on for every write past 4 KB into a file (the journal's log is past that after one answer;
-// the results file and the counters are far below it), F the same past 8 KB (too little to
-// make a journal), h prints "ready" and waits for its input to close. "off" plays without a
+// the results file and the counters are far below it), F, first in the script, the same past
+// 8 KB from before the game starts (too little to make a journal), h prints "ready" and waits for its input to close. "off" plays without a
 // journal.
 // At the end the timeline of what was seen and heard is printed, one event a line.
 
@@ -54,7 +54,6 @@ void step(TForm1 &form, char c)
     case 'w': form.FaqBtn[static_cast<size_t>(right % 4 + 1)]->Click(); break;
     case 's': form.N6->trigger(); break;
     case 'f': limitFileSize(4096); break;
-    case 'F': limitFileSize(8192); break;
     case 'h':
         std::printf("ready\n");
         std::fflush(stdout);
@@ -97,6 +96,8 @@ int main(int argc, char **argv)
     s.programFolder = folder;
     s.screen = QSize(1024, 768);
     TForm1 form(s);
+    if (script.startsWith('F'))
+        limitFileSize(8192);
     dialogs.answer(QStringLiteral("ТЕСТ"));
     dialogs.answer(name);
     form.N2->trigger();

@@ -99,7 +99,8 @@ TEST_F(JournalProcesses, DiskFullBeforeTheJournalIsMadeCostsNothing)
     EXPECT_EQ(withJournal, without);
     EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Пустов")), QStringLiteral("ПУСТОВ|1|Неудовлетворительно"));
     const QString note = ReadProblemNote(folder, QStringLiteral("ПК-1"));
-    EXPECT_TRUE(note.contains(QStringLiteral("не записан"))) << note.toStdString();
+    EXPECT_TRUE(note.contains(QStringLiteral("журнал «ПК-1.sqlite» не записан (открытие)"))) << note.toStdString();
+    EXPECT_FALSE(JournalReader::open(JournalFilePath(folder, QStringLiteral("ПК-1"))).ok());
 }
 
 TEST_F(JournalProcesses, TwoMachinesWriteOneFolderEachToItsOwnFile)
