@@ -121,7 +121,7 @@ Result<FaqText> LoadBankFile(const QString &path)
 }
 
 Result<QByteArray> LoadFaq(const FaqText &faqGlobal, int level, std::vector<QByteArrayView> &faqStr,
-                           RandomSource &random, const QString &bankName)
+                           RandomSource &random, const QString &bankName, int *pickedIndex)
 {
     faqStr = faqGlobal.section(level);
     const QByteArray name = QByteArray::number(level);
@@ -147,5 +147,7 @@ Result<QByteArray> LoadFaq(const FaqText &faqGlobal, int level, std::vector<QByt
     if (faqStr.empty())
         return Result<QByteArray>::failure(
             QStringLiteral("В вопроснике «%1» нет вопросов уровня %2.").arg(bankName).arg(level));
+    if (pickedIndex)
+        *pickedIndex = index;
     return Result<QByteArray>::success(ScrambleText(faqStr[static_cast<size_t>(index)]));
 }

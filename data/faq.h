@@ -70,5 +70,6 @@ Result<FaqText> LoadBankFile(const QString &path);
 /// level's counter is advanced in the counters store before the line is fetched; an absent,
 /// unreadable or negative counter starts at a random line from 0 to 24, one beyond the section
 /// starts again at line 0. A level without lines is an error naming the level and bankName.
+/// pickedIndex, when given, receives the 0-based position of the line in the level's section.
 Result<QByteArray> LoadFaq(const FaqText &faqGlobal, int level, std::vector<QByteArrayView> &faqStr,
-                           RandomSource &random, const QString &bankName);
+                           RandomSource &random, const QString &bankName, int *pickedIndex = nullptr);

@@ -10,6 +10,7 @@
 
 class Banners;
 class Dialogs;
+class GameRecorder;
 class Pacer;
 class RandomSource;
 class SoundBackend;
@@ -21,6 +22,8 @@ struct FormServices {
     Dialogs *dialogs = nullptr;
     Banners *banners = nullptr;
     RandomSource *random = nullptr;
+    /// Keeps the record of every game and answer (the journal); none keeps nothing.
+    GameRecorder *recorder = nullptr;
     /// Ends the program at once.
     std::function<void()> terminate;
     /// Hands a web address or a mail link to the desktop.

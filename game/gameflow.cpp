@@ -59,11 +59,13 @@ void TForm1::NewGame()
         failure(start.refusal);
     else if (!start.allowed())
         m_services.dialogs->showError(start.refusal);
+    else if (attemptLeftUnfinished())
+        m_services.dialogs->showError(QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
     else
-        beginGame();
+        beginGame(start.bankPath);
 }
 
-void TForm1::beginGame()
+void TForm1::beginGame(const QString &bankPath)
 {
     ResImage(QStringLiteral("game"), QString());
     Game.CurrentLevel = 1;
@@ -79,6 +81,7 @@ void TForm1::beginGame()
     }
     Game.RemarkIndex = remark.value;
     Game.SoundIndex = sound.value;
+    recorder().gameStarted({Game.LessonCode, Game.PlayerName, bankPath});
     Wave("gong", ClipPlay::ToEnd);
     GameEnable(true);
     SetGame(Game.CurrentLevel);
@@ -125,16 +128,28 @@ void TForm1::N6Click()
         return;
     m_busy = true;
     Wave("final", ClipPlay::ToEnd);
+    recorder().gameEnded(GameEnding::Stop, Game.CurrentLevel);
     CloseGame(true);
     m_busy = false;
 }
 
 void TForm1::endWithoutQuestion(const QString &message)
 {
+    recorder().gameEnded(GameEnding::NoQuestion, Game.CurrentLevel);
     m_services.dialogs->showError(message);
     // No grade and no record: the student may sit the lesson once the bank is mended.
     CloseGame(false);
     EnterIdle();
+}
+
+// Off unless the settings say "Попытка=строго": a game left with Alt+X or F2 (or lost to a
+// crash) then counts as the attempt, so a bad grade cannot be escaped by quitting.
+bool TForm1::attemptLeftUnfinished()
+{
+    const QByteArray mode = IniReadString(SettingsFilePath(m_services.programFolder),
+                                          cp1251::text(u"настройки"), cp1251::text(u"Попытка"), {});
+    return cp1251::equalsNoCase(mode, cp1251::text(u"строго"))
+           && recorder().leftUnfinished(Game.LessonCode, Game.PlayerName);
 }
 
 void TForm1::EnterIdle()

@@ -46,6 +46,7 @@ bool readBank(const QString &programFolder, GameStart &start)
     }
     start.bank = std::move(loaded.value);
     start.bankName = QFileInfo(bank).fileName();
+    start.bankPath = bank;
     return true;
 }
 

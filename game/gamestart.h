@@ -16,6 +16,7 @@ struct GameStart {
     std::optional<QByteArray> lessonCode; ///< upper case, Windows-1251; set once it can be stored
     std::optional<FaqText> bank;          ///< the lesson's bank, once read
     QString bankName;                     ///< the bank's file name, once read
+    QString bankPath;                     ///< the bank's path, once read
     std::optional<QByteArray> playerName; ///< upper case, Windows-1251; set once it can be stored
     QString refusal;                      ///< the message the student is shown; empty when the game starts
     bool fileFailure = false;             ///< the refusal is a file that could not be read, not the input

@@ -33,8 +33,10 @@ void TForm1::N50501Click()
         return;
     hideAudience();
     Wave("50x50");
-    for (const int k : FiftyFiftyBlanks(Game.CorrectButton, *m_services.random))
+    const std::array<int, 2> blanks = FiftyFiftyBlanks(Game.CorrectButton, *m_services.random);
+    for (const int k : blanks)
         FaqBtn[static_cast<size_t>(k)]->setCaption(QString());
+    recorder().fiftyFiftyUsed(blanks);
     N50501->setEnabled(false);
     SL1->setEnabled(false);
 }
@@ -50,6 +52,7 @@ void TForm1::N4Click()
     Panel2->raise();
     Panel2->show();
     const std::array<int, 5> votes = AudienceVotes(Game.CorrectButton, *m_services.random);
+    recorder().audienceAsked(votes);
     N4->setEnabled(false);
     SL3->setEnabled(false);
     std::array<QString, 5> captions;
@@ -86,6 +89,7 @@ void TForm1::N5Click()
         FriendReply(call.friendIndex, call.phraseIndex, Game.CorrectButton, correctCaption, Game.AnswerTexts);
     const QByteArray number =
         DialNumber(call.friendIndex, call.phraseIndex, Game.CorrectButton, Game.CurrentLevel, Game.SecuredPoints);
+    recorder().friendCalled(reply);
     TTelform *window = Telform();
     window->PrepareCall(call.friendIndex, QString::fromLatin1(number), cp1251::decode(reply), m_services.screen);
     m_services.dialogs->showModal(*window);

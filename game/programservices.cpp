@@ -1,6 +1,7 @@
 #include "programservices.h"
 
 #include "illustrationpane.h"
+#include "journalfiles.h"
 #include "lazyiconstyle.h"
 #include "links.h"
 #include "pictures.h"
@@ -28,6 +29,7 @@ ProgramServices::ProgramServices(const QString &programFolder, QSize screen, con
     , m_screen(screen)
     , m_sound(m_pacer, soundModule)
     , m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
+    , m_journal(programFolder, ThisMachineName())
 {
 }
 
@@ -39,6 +41,7 @@ FormServices ProgramServices::services()
     s.dialogs = &m_dialogs;
     s.banners = &m_banners;
     s.random = &m_random;
+    s.recorder = &m_journal;
     s.terminate = [] { QCoreApplication::exit(0); };
     s.openLink = &OpenLink;
     s.browse = &BrowseIllustration;

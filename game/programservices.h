@@ -4,6 +4,7 @@
 
 #include "errorbox.h"
 #include "formservices.h"
+#include "gamejournal.h"
 #include "pacer.h"
 #include "qtsoundbackend.h"
 #include "randomsource.h"
@@ -13,8 +14,8 @@
 /// icon and style.
 void PrepareApplication(const QString &version);
 
-/// The pacer, the sound, the boxes, the banners and the clock-seeded chance of a running
-/// program. Lives as long as the window it serves.
+/// The pacer, the sound, the boxes, the banners, the clock-seeded chance and this machine's
+/// journal of a running program. Lives as long as the window it serves.
 class ProgramServices
 {
 public:
@@ -32,4 +33,5 @@ private:
     QtDialogs m_dialogs;
     WindowBanners m_banners;
     SeededRandom m_random;
+    GameJournal m_journal;
 };

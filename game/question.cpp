@@ -35,13 +35,15 @@ constexpr int kIllustrationHeight = 240;
 void TForm1::SetGame(int level)
 {
     Memo1->clear();
-    const auto line = LoadFaq(FaqGlobal, level, FaqStr, *m_services.random, m_bankName);
+    int bankIndex = 0;
+    const auto line = LoadFaq(FaqGlobal, level, FaqStr, *m_services.random, m_bankName, &bankIndex);
     if (!line.ok()) {
         endWithoutQuestion(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(Game.LessonCode), line.error));
         return;
     }
     QByteArray remainder = line.value;
-    Memo1->setPlainText(cp1251::decode(NextField(remainder)));
+    const QByteArray question = NextField(remainder);
+    Memo1->setPlainText(cp1251::decode(question));
     for (int i = 1; i <= 4; ++i)
         Game.AnswerTexts[static_cast<size_t>(i)] = NextField(remainder);
     const QByteArray illustration = NextField(remainder);
@@ -77,6 +79,7 @@ void TForm1::SetGame(int level)
     Timer2->start();
     m_tickHeld = false;
     releaseAnswerFocus();
+    recorder().questionShown({level, bankIndex, line.value, question, Game.AnswerTexts, order});
 }
 
 void TForm1::showIllustration(const QByteArray &reference)
@@ -126,6 +129,7 @@ void TForm1::FaqBtn1Click(int tag)
     AdvanceCounters(Game);
     if (Game.RemarkIndex == 3 && Game.CurrentLevel > 5) {
         banner(DoubtPhrases(Game.CurrentLevel), kBlue, kYellow);
+        recorder().teaseShown(DoubtPhrases(Game.CurrentLevel));
         Wave("pause", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
     } else {
@@ -192,6 +196,8 @@ void TForm1::collapseIllustration()
 
 void TForm1::judge(int tag)
 {
+    // On the disk before anything else is shown: whatever happens next, the answer is kept.
+    recorder().answered(tag);
     MarkButton(tag, kRed);
     Wave("pause");
     m_services.pacer->wait(300);
@@ -211,6 +217,7 @@ void TForm1::wrongAnswer()
     Wave("false", ClipPlay::ToEndOrPause);
     m_services.banners->closeBanner();
     Wave("final", ClipPlay::ToEndOrPause);
+    recorder().gameEnded(GameEnding::Wrong, Game.CurrentLevel);
     CloseGame(true);
 }
 
@@ -235,6 +242,7 @@ void TForm1::correctAnswer()
         banner(cp1251::encode(LoadStr(StringId::WinMessage)).value_or(QByteArray()), kMaroon, Qt::white);
         Wave("MILLION", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
+        recorder().gameEnded(GameEnding::Won, Game.CurrentLevel);
         CloseGame(true);
         return;
     }

@@ -7,6 +7,7 @@
 #include "clips.h"
 #include "faq.h"
 #include "formservices.h"
+#include "gamerecorder.h"
 #include "gamestate.h"
 
 #include <QByteArray>
@@ -155,7 +156,7 @@ private:
     /// The text typed into an input box; empty when cancelled.
     QString ask(const QString &caption, const QString &prompt);
     /// Puts the first question of a game whose start was allowed on screen.
-    void beginGame();
+    void beginGame(const QString &bankPath);
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();
@@ -169,10 +170,16 @@ private:
     void showIllustration(const QByteArray &reference);
     void banner(const QByteArray &text, const QColor &background, const QColor &textColour);
     void endWithoutQuestion(const QString &message);
+    /// Whether the settings ask for strict attempts and this player left a game of the lesson
+    /// unfinished on this machine: then it counts as the attempt.
+    bool attemptLeftUnfinished();
+    /// Where the window tells what happens in a game.
+    GameRecorder &recorder() { return m_services.recorder ? *m_services.recorder : m_noRecorder; }
     /// Reports a failure of a platform service in the application's error box.
     void failure(const QString &message);
 
     FormServices m_services;
+    NoGameRecorder m_noRecorder;
     Clips m_clips;
     TTelform *m_telform = nullptr;
     HelpWindow *m_help = nullptr;

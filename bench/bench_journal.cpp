@@ -1,0 +1,325 @@
+// The journal's cost to the answer click: the time the click handler spends on the journal
+// (target: p99 <= 5 ms, each answer on the disk before the next question), beside the same
+// handler with the journal off, in one run. Games are played on three windows in turn, with
+// the journal off, synced in full, and synced the normal way, so that a slow spell of the
+// machine falls on all three alike. Offscreen, then on an X server (DISPLAY, or an Xvfb this
+// benchmark starts). Printed as well: what one fdatasync costs on this disk now, and the first
+// game start on a journal that already holds many answers (opened and checked).
+//
+// Usage: bench_journal             (the driver: prints the figures)
+//        bench_journal probe DIR   (one run on the folder DIR)
+
+#include "benchcommon.h"
+#include "probeenv.h"
+#include "xvfb.h"
+
+#include "banners.h"
+#include "dialogs.h"
+#include "faq.h"
+#include "gamejournal.h"
+#include "gradbtn.h"
+#include "journalfiles.h"
+#include "pacer.h"
+#include "randomsource.h"
+#include "soundbackend.h"
+#include "tform1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <cstdio>
+#include <deque>
+
+namespace {
+
+constexpr int kGames = 60;
+constexpr double kTargetP99Ms = 5.0;
+constexpr int kBigJournalAnswers = 100000;
+
+class InstantPacer final : public Pacer
+{
+public:
+    void wait(int) override {}
+};
+class SilentSound final : public SoundBackend
+{
+public:
+    bool play(const QString &, bool) override { return false; }
+};
+class NoBanners final : public Banners
+{
+public:
+    void showBanner(const QString &, const QString &, const QColor &, const QColor &) override {}
+    void closeBanner() override {}
+};
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    std::deque<QString> answers;
+    bool inputText(const QString &, const QString &, QString &value) override
+    {
+        if (answers.empty())
+            return false;
+        value = answers.front();
+        answers.pop_front();
+        return true;
+    }
+    void showError(const QString &message) override { std::fprintf(stderr, "error: %s\n", qPrintable(message)); }
+    void showModal(QDialog &) override {}
+    void showAbout(const QString &, const QString &) override {}
+};
+
+// The journal, with the time spent in it added up.
+class TimedRecorder final : public GameRecorder
+{
+public:
+    explicit TimedRecorder(GameRecorder &inner) : m_inner(inner) {}
+    qint64 ns = 0;
+    void gameStarted(const StartedGame &g) override { timed([&] { m_inner.gameStarted(g); }); }
+    void questionShown(const ShownQuestion &q) override { timed([&] { m_inner.questionShown(q); }); }
+    void fiftyFiftyUsed(const std::array<int, 2> &b) override { timed([&] { m_inner.fiftyFiftyUsed(b); }); }
+    void audienceAsked(const std::array<int, 5> &v) override { timed([&] { m_inner.audienceAsked(v); }); }
+    void friendCalled(const QByteArray &r) override { timed([&] { m_inner.friendCalled(r); }); }
+    void teaseShown(const QByteArray &t) override { timed([&] { m_inner.teaseShown(t); }); }
+    void answered(int b) override { timed([&] { m_inner.answered(b); }); }
+    void gameEnded(GameEnding how, int level) override { timed([&] { m_inner.gameEnded(how, level); }); }
+    bool leftUnfinished(const QByteArray &l, const QByteArray &p) override { return m_inner.leftUnfinished(l, p); }
+
+private:
+    template <typename F>
+    void timed(F f)
+    {
+        QElapsedTimer t;
+        t.start();
+        f();
+        ns += t.nsecsElapsed();
+    }
+    GameRecorder &m_inner;
+};
+
+struct Mode {
+    const char *label;
+    std::unique_ptr<GameJournal> journal;
+    std::unique_ptr<TimedRecorder> timed;
+    std::unique_ptr<TForm1> form;
+    std::vector<double> handlerMs;
+    std::vector<double> journalMs;
+    std::vector<double> startJournalMs; ///< the journal's part of a new game's start
+};
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
+}
+
+void writeProgramFolder(const QString &folder)
+{
+    bench::Words words(7);
+    QByteArray bank;
+    for (int level = 1; level <= kLevels; ++level) {
+        bank += "[" + QByteArray::number(level) + "]\r\n";
+        for (int i = 0; i < 25; ++i) {
+            QByteArray line = words.phrase(8, true) + "?|";
+            for (int a = 0; a < 4; ++a)
+                line += words.phrase(2, false) + "|";
+            bank += ScrambleText(line) + "\r\n";
+        }
+    }
+    QFile b(folder + QStringLiteral("bench.faq"));
+    bench::require(b.open(QIODevice::WriteOnly) && b.write(bank) == bank.size(), "cannot write the bank");
+    QFile ini(folder + QStringLiteral("tallory.ini"));
+    bench::require(ini.open(QIODevice::WriteOnly) && ini.write("[BENCH]\r\n\xC2\xEE\xEF\xF0\xEE\xF1\xED\xE8\xEA=bench.faq\r\n") > 0,
+                   "cannot write the settings");
+}
+
+// One game: right answers up to a level drawn at random, then a wrong one (or the win).
+void playGame(Mode &m, ScriptedDialogs &dialogs, int player, QRandomGenerator &chance)
+{
+    // The results file files a record under the sum of the name's letter codes: every player's
+    // name has a sum of its own.
+    dialogs.answers = {QStringLiteral("BENCH"), QStringLiteral("Игрок ") + QString(player, QChar(u'Я'))};
+    if (m.timed)
+        m.timed->ns = 0;
+    m.form->N2->trigger();
+    m.startJournalMs.push_back(m.timed ? static_cast<double>(m.timed->ns) / 1e6 : 0.0);
+    bench::require(m.form->Game.CurrentLevel == 1, "the game did not start");
+    const int lastRight = chance.bounded(2, kLevels + 1);
+    while (m.form->Game.CurrentLevel >= 1) {
+        const int level = m.form->Game.CurrentLevel;
+        const int right = m.form->Game.CorrectButton;
+        const int button = level <= lastRight ? right : right % 4 + 1;
+        if (m.timed)
+            m.timed->ns = 0;
+        QElapsedTimer t;
+        t.start();
+        m.form->FaqBtn[static_cast<size_t>(button)]->Click();
+        m.handlerMs.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        m.journalMs.push_back(m.timed ? static_cast<double>(m.timed->ns) / 1e6 : 0.0);
+    }
+}
+
+// A journal of many answers made at once, then the time its first game start takes: the file
+// is opened, checked page by page and a game row written.
+double bigJournalStart(const QString &folder)
+{
+    const QString machine = QStringLiteral("big");
+    GameJournal seed(folder, machine);
+    seed.gameStarted({"BENCH", "SEED", folder + QStringLiteral("bench.faq")});
+    seed.gameEnded(GameEnding::Stop, 2);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(JournalFilePath(folder, machine));
+        bench::require(db.open() && db.transaction(), "cannot fill the journal");
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO answers VALUES (?, ?, 3, 'aa', '2026-01-01T00:00:00.000Z', ?, "
+                                 "'один', 'два', 'три', 'четыре', 'A', 'B', 2, 5000, NULL, NULL, NULL, NULL, NULL, "
+                                 "NULL, NULL)"));
+        bench::Words words(3);
+        for (int i = 0; i < kBigJournalAnswers; ++i) {
+            q.addBindValue(QStringLiteral("g%1").arg(i / 15));
+            q.addBindValue(i % 15 + 1);
+            q.addBindValue(cp1251::decode(words.phrase(8, true)));
+            bench::require(q.exec(), "cannot fill the journal");
+        }
+        q.finish();
+        bench::require(db.commit(), "cannot fill the journal");
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    GameJournal journal(folder, machine);
+    QElapsedTimer t;
+    t.start();
+    journal.gameStarted({"BENCH", "FIRST", folder + QStringLiteral("bench.faq")});
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+void printRow(const char *label, const std::vector<double> &ms)
+{
+    std::printf("  %-44s p50 %7.3f  p99 %7.3f  max %7.3f ms  (%zu clicks)\n", label, percentile(ms, 0.5),
+                percentile(ms, 0.99), percentile(ms, 1.0), ms.size());
+}
+
+// Prints the figures; true when the target is met.
+bool report(const Mode (&modes)[3], const QString &folder, bool big)
+{
+    bench::syncSmallFile(folder + QStringLiteral("sync-probe"));
+    QElapsedTimer sync;
+    sync.start();
+    bench::syncSmallFile(folder + QStringLiteral("sync-probe"));
+    const double syncMs = static_cast<double>(sync.nsecsElapsed()) / 1e6;
+
+    printRow("answer click, journal off", modes[0].handlerMs);
+    printRow("answer click, journal on (synchronous=FULL)", modes[1].handlerMs);
+    printRow("answer click, journal on (synchronous=NORMAL)", modes[2].handlerMs);
+    printRow("  of which the journal (FULL)", modes[1].journalMs);
+    printRow("  of which the journal (NORMAL)", modes[2].journalMs);
+    std::printf("  a new game's start, of which the journal (FULL): p50 %.3f  p99 %.3f ms (log copied, game row)\n",
+                percentile(modes[1].startJournalMs, 0.5), percentile(modes[1].startJournalMs, 0.99));
+    const double p99 = percentile(modes[1].journalMs, 0.99);
+    const bool met = p99 <= kTargetP99Ms;
+    std::printf("  journal p99 in the click (FULL) %24.3f ms   target <= %.0f%s\n", p99, kTargetP99Ms,
+                met ? "" : "   OVER TARGET");
+    std::printf("  p99 of the click, on minus off %25.3f ms\n",
+                percentile(modes[1].handlerMs, 0.99) - percentile(modes[0].handlerMs, 0.99));
+    std::printf("  one fdatasync of a small file here %21.3f ms\n", syncMs);
+    if (big)
+        std::printf("  first game start on a journal of %d answers %11.1f ms\n", kBigJournalAnswers,
+                    bigJournalStart(folder));
+    return met;
+}
+
+int probe(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString folder = QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + QLatin1Char('/');
+    writeProgramFolder(folder);
+    InstantPacer pacer;
+    SilentSound sound;
+    NoBanners banners;
+    ScriptedDialogs dialogs;
+    SeededRandom random(99);
+    Mode modes[3] = {{"off", {}, {}, {}, {}, {}}, {"full", {}, {}, {}, {}, {}}, {"normal", {}, {}, {}, {}, {}}};
+    modes[1].journal = std::make_unique<GameJournal>(folder, QStringLiteral("full"), JournalClock::system(), JournalSync::Full);
+    modes[2].journal = std::make_unique<GameJournal>(folder, QStringLiteral("normal"), JournalClock::system(), JournalSync::Normal);
+    for (Mode &m : modes) {
+        FormServices s{&pacer, &sound, &dialogs, &banners, &random, nullptr, [] {}, [](const QString &) {}, {}, {}, folder,
+                       QSize(1024, 768)};
+        if (m.journal) {
+            m.timed = std::make_unique<TimedRecorder>(*m.journal);
+            s.recorder = m.timed.get();
+        }
+        m.form = std::make_unique<TForm1>(s);
+        m.form->show();
+    }
+    QRandomGenerator chance(5);
+    int player = 0;
+    for (int game = -1; game < kGames; ++game) {
+        for (Mode &m : modes) {
+            playGame(m, dialogs, ++player, chance);
+            if (game < 0) { // a warm-up game, not counted
+                m.handlerMs.clear();
+                m.journalMs.clear();
+                m.startJournalMs.clear();
+            }
+        }
+    }
+    const bool met = report(modes, folder, argc > 3);
+    for (Mode &m : modes)
+        m.form.reset();
+    return met ? 0 : 1;
+}
+
+bool measure(const char *where, const QProcessEnvironment &env, QTemporaryDir &tmp, bool big)
+{
+    const QString folder = tmp.filePath(QString::fromLatin1(where).replace(QLatin1Char(' '), QLatin1Char('-')));
+    QDir().mkpath(folder);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QStringList args{QStringLiteral("probe"), folder};
+    if (big)
+        args << QStringLiteral("big");
+    p.start(QCoreApplication::applicationFilePath(), args);
+    p.waitForFinished(600000);
+    std::printf("%s:\n%s", where, p.readAllStandardOutput().constData());
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() > 1)
+        std::printf("  the probe failed\n");
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+int driver(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    const QProcessEnvironment env = bench::probeEnvironment(tmp);
+    std::printf("The journal in the answer click: %d games on each of three windows, played in turn\n", kGames);
+    bool met = measure("offscreen", bench::offscreenEnvironment(tmp, env), tmp, true);
+    bench::XServer x;
+    if (x.display().isEmpty()) {
+        std::printf("no X server: Xvfb could not be started\n");
+        return met ? 0 : 1;
+    }
+    x.describe();
+    met = measure("X server", x.environment(env), tmp, false) && met;
+    return met ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && qstrcmp(argv[1], "probe") == 0) {
+        try {
+            return probe(argc, argv);
+        } catch (const bench::Failure &) {
+            return 2;
+        }
+    }
+    return driver(argc, argv);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The game's recorder that writes the journal: a row per game as it starts, completed as it
+// ends, and a row per answer, each on the disk before the next question shows. The question on
+// screen, its lifelines and the host's tease are held until the answer is written with them.
+
+#include "gamerecorder.h"
+#include "journalstore.h"
+
+#include <QElapsedTimer>
+
+#include <functional>
+#include <optional>
+
+/// The clocks a journal reads: the wall clock for start and end times, a steady one for the
+/// milliseconds from a question to its answer. Tests hand in their own.
+struct JournalClock {
+    std::function<qint64()> wallMs;   ///< ms since the epoch
+    std::function<qint64()> steadyMs; ///< ms from any fixed point; never goes back
+    /// The computer's clocks.
+    static JournalClock system();
+};
+
+class GameJournal final : public GameRecorder
+{
+public:
+    /// The journal of machine in programFolder (ending in "/"); nothing is opened before the
+    /// first game asks for it.
+    GameJournal(const QString &programFolder, const QString &machine, JournalClock clock = JournalClock::system(),
+                JournalSync sync = JournalSync::Full);
+
+    void gameStarted(const StartedGame &game) override;
+    void questionShown(const ShownQuestion &question) override;
+    void fiftyFiftyUsed(const std::array<int, 2> &blanked) override;
+    void audienceAsked(const std::array<int, 5> &votes) override;
+    void friendCalled(const QByteArray &reply) override;
+    void teaseShown(const QByteArray &tease) override;
+    void answered(int button) override;
+    void gameEnded(GameEnding how, int currentLevel) override;
+    bool leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName) override;
+
+    /// The file written to.
+    QString path() const { return m_store.path(); }
+
+private:
+    struct Pending {
+        ShownQuestion shown;
+        QString shownAt;
+        qint64 shownSteady = 0;
+        QString fiftyBlanked;
+        std::optional<std::array<int, 5>> votes;
+        QString friendReply;
+        QString tease;
+    };
+    bool writeAnswer(const Pending &q, int button);
+
+    JournalStore m_store;
+    JournalClock m_clock;
+    QString m_gameId; ///< empty while no game is being written
+    std::optional<Pending> m_pending;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// The journal's tables, their version, and what a database error means to a teacher.
+// README's section on the journal documents every column; keep the two together.
+
+#include <QString>
+
+class QSqlDatabase;
+class QSqlError;
+
+/// The schema this program writes and reads, kept in PRAGMA user_version. A journal with a
+/// higher version comes from a newer program: it is read by nothing here and never written.
+inline constexpr int kJournalSchemaVersion = 1;
+
+/// Creates the tables in an empty database and sets its version, in one transaction.
+/// Returns the error, or an invalid error when done.
+QSqlError CreateJournalSchema(QSqlDatabase &db);
+
+/// Why a database operation failed, in Russian, with the driver's own words after it.
+QString DescribeSqlError(const QSqlError &error);
+
+/// Whether the error says the file is not a database, or a damaged one.
+bool IsDamage(const QSqlError &error);
+
+/// The time as the journal stores it: UTC, ISO 8601 with milliseconds, e.g.
+/// "2026-12-09T07:30:00.123Z" (SQLite's date functions read it as it is).
+QString JournalTime(qint64 msecsSinceEpoch);

@@ -1,0 +1,262 @@
+#include "journalstore.h"
+
+#include "journalfiles.h"
+#include "journalschema.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+// A second copy of the program on the same machine writes the same file: it is waited for
+// briefly, as the student waits anyway while the host speaks.
+const QString kOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=500");
+
+QString connectionName()
+{
+    static QAtomicInt next;
+    return QStringLiteral("tallory-journal-%1").arg(next.fetchAndAddRelaxed(1));
+}
+} // namespace
+
+JournalStore::JournalStore(QString programFolder, QString machine, std::function<qint64()> nowMs, JournalSync sync)
+    : m_folder(std::move(programFolder))
+    , m_machine(std::move(machine))
+    , m_now(std::move(nowMs))
+    , m_sync(sync)
+{
+}
+
+JournalStore::~JournalStore()
+{
+    close();
+}
+
+QString JournalStore::path() const
+{
+    return JournalFilePath(m_folder, m_machine);
+}
+
+bool JournalStore::open()
+{
+    if (m_open)
+        return true;
+    if (!QDir().mkpath(JournalFolder(m_folder))) {
+        fail(QStringLiteral("открытие"), QStringLiteral("папка journal не создаётся"));
+        return false;
+    }
+    Opened opened = openFile();
+    if (opened == Opened::Damaged) {
+        if (!setAside())
+            return false;
+        opened = openFile();
+    }
+    m_open = opened == Opened::Ready && prepare();
+    return m_open;
+}
+
+namespace {
+// The first value a statement gives, or the error why it gives none. The query is gone when
+// this returns, so the connection may be closed at once.
+std::optional<QVariant> firstValue(QSqlDatabase &db, const QString &sql, QSqlError &error)
+{
+    QSqlQuery q(db);
+    if (q.exec(sql) && q.next())
+        return q.value(0);
+    error = q.lastError();
+    return std::nullopt;
+}
+} // namespace
+
+bool JournalStore::connect(bool readOnly)
+{
+    close();
+    m_connection = connectionName();
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(path());
+    m_db.setConnectOptions(readOnly ? kOptions + QStringLiteral(";QSQLITE_OPEN_READONLY") : kOptions);
+    if (m_db.open())
+        return true;
+    fail(QStringLiteral("открытие"), DescribeSqlError(m_db.lastError()));
+    return false;
+}
+
+// An existing file is looked at through a read-only connection first: a journal of a newer
+// program is then left exactly as it was, and a damaged one is not touched before it is set aside.
+JournalStore::Opened JournalStore::openFile()
+{
+    if (QFileInfo::exists(path())) {
+        if (!connect(true))
+            return Opened::Failed;
+        QSqlError error;
+        const auto version = firstValue(m_db, QStringLiteral("PRAGMA user_version"), error);
+        // A damaged page is found here rather than by a later write, which could spread the damage.
+        const auto check = version ? firstValue(m_db, QStringLiteral("PRAGMA quick_check"), error) : std::nullopt;
+        if (IsDamage(error) || (check && check->toString() != QStringLiteral("ok")))
+            return Opened::Damaged;
+        if (!check) {
+            fail(QStringLiteral("открытие"), DescribeSqlError(error));
+            return Opened::Failed;
+        }
+        if (version->toInt() > kJournalSchemaVersion) {
+            fail(QStringLiteral("открытие"),
+                 QStringLiteral("журнал записан более новой версией программы (версия %1, эта программа знает %2), "
+                                "он оставлен как есть")
+                     .arg(version->toInt())
+                     .arg(kJournalSchemaVersion));
+            return Opened::Failed;
+        }
+    }
+    if (!QFileInfo::exists(path()) && !makeOpenToAll())
+        return Opened::Failed;
+    return connect(false) ? Opened::Ready : Opened::Failed;
+}
+
+// The students of a lab machine log in as different users, and every game there writes the
+// machine's one file: it is made writable to all, as the results file is. SQLite gives its log
+// the file's permissions.
+bool JournalStore::makeOpenToAll()
+{
+    QFile file(path());
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                            | QFile::ReadOther | QFile::WriteOther);
+        return true;
+    }
+    fail(QStringLiteral("открытие"), QStringLiteral("файл не создаётся: %1").arg(file.errorString()));
+    return false;
+}
+
+bool JournalStore::prepare()
+{
+    QSqlQuery q(m_db);
+    // The write-ahead log: an answer is one append and one sync, and a reader never holds
+    // the writer up.
+    const QString sync = m_sync == JournalSync::Full ? QStringLiteral("FULL") : QStringLiteral("NORMAL");
+    bool ok = q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next()
+              && q.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) == 0;
+    ok = ok && q.exec(QStringLiteral("PRAGMA synchronous = ") + sync);
+    // The log is copied into the file as a game starts (see checkpoint), never inside an answer.
+    ok = ok && q.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+    ok = ok && q.exec(QStringLiteral("PRAGMA user_version")) && q.next();
+    const bool empty = ok && q.value(0).toInt() == 0;
+    q.finish();
+    QSqlError error = ok ? QSqlError() : q.lastError();
+    if (ok && empty)
+        error = CreateJournalSchema(m_db);
+    if (!ok || error.isValid()) {
+        fail(QStringLiteral("открытие"), error.isValid() ? DescribeSqlError(error)
+                                                         : QStringLiteral("режим журнала WAL не включается"));
+        return false;
+    }
+    return true;
+}
+
+bool JournalStore::setAside()
+{
+    close();
+    const QString damaged = path();
+    const QString aside = SetAsideName(damaged);
+    // The log and its index go with the file: a new journal must never replay the old log.
+    for (const QString &tail : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFileInfo::exists(damaged + tail) && !QFile::rename(damaged + tail, aside + tail)) {
+            fail(QStringLiteral("открытие"), QStringLiteral("файл повреждён и не откладывается в сторону"));
+            return false;
+        }
+    }
+    if (!QFile::rename(damaged, aside)) {
+        fail(QStringLiteral("открытие"), QStringLiteral("файл повреждён и не откладывается в сторону"));
+        return false;
+    }
+    note(QStringLiteral("журнал «%1» повреждён: он сохранён как «%2», начат новый журнал")
+             .arg(QFileInfo(damaged).fileName(), QFileInfo(aside).fileName()));
+    return true;
+}
+
+void JournalStore::checkpoint()
+{
+    if (!m_open)
+        return;
+    QSqlQuery q(m_db);
+    // A failure here loses nothing: the rows stay in the log, and the next start tries again.
+    // The log starts again from its beginning but keeps its size: the next game's answers
+    // overwrite it in place, and syncing them need not wait for the file system to record a
+    // longer file.
+    q.exec(QStringLiteral("PRAGMA wal_checkpoint(RESTART)"));
+}
+
+bool JournalStore::run(const QString &sql, const QVariantList &values, const QString &what)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q(m_db);
+    bool ok = q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    ok = ok && q.exec();
+    if (!ok) {
+        const QString why = DescribeSqlError(q.lastError());
+        q = QSqlQuery();
+        fail(what, why);
+    }
+    return ok;
+}
+
+bool JournalStore::runUnsynced(const QString &sql, const QVariantList &values, const QString &what)
+{
+    if (!m_open || m_sync == JournalSync::Normal)
+        return run(sql, values, what);
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    const bool ok = run(sql, values, what);
+    if (ok)
+        q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    return ok;
+}
+
+std::optional<bool> JournalStore::anyRow(const QString &sql, const QVariantList &values, const QString &what)
+{
+    if (!m_open)
+        return std::nullopt;
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    ok = ok && q.exec();
+    if (!ok) {
+        const QString why = DescribeSqlError(q.lastError());
+        q = QSqlQuery();
+        fail(what, why);
+        return std::nullopt;
+    }
+    return q.next();
+}
+
+void JournalStore::note(const QString &what)
+{
+    WriteProblemNote(m_folder, m_machine, QDateTime::fromMSecsSinceEpoch(m_now()), what);
+}
+
+void JournalStore::fail(const QString &what, const QString &why)
+{
+    close();
+    note(QStringLiteral("журнал «%1» не записан (%2): %3; игра и tallory.rez записываются как обычно")
+             .arg(QFileInfo(path()).fileName(), what, why));
+}
+
+void JournalStore::close()
+{
+    m_open = false;
+    if (m_connection.isEmpty())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+    m_connection.clear();
+}

@@ -1,0 +1,66 @@
+#pragma once
+// A machine's journal opened for writing. It never costs the student the game: whatever cannot
+// be opened or written is noted beside the journal for the teacher, and the store closes until
+// the next game tries again. A damaged file is set aside under a name of its own, never
+// overwritten; a journal from a newer program is left as it is.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+
+/// When a written row counts as on the disk. The journal runs in write-ahead-log mode; with
+/// Full every answer is synced before the next question shows, and survives a power cut too.
+enum class JournalSync { Full, Normal };
+
+class JournalStore
+{
+public:
+    /// programFolder ends in "/"; nowMs gives the wall clock in ms since the epoch.
+    JournalStore(QString programFolder, QString machine, std::function<qint64()> nowMs,
+                 JournalSync sync = JournalSync::Full);
+    ~JournalStore();
+    JournalStore(const JournalStore &) = delete;
+    JournalStore &operator=(const JournalStore &) = delete;
+
+    /// Opens the journal if it is not open: creates it, or sets a damaged one aside and begins
+    /// anew. False, with the problem noted, when it cannot be written now.
+    bool open();
+    bool isOpen() const { return m_open; }
+    QString path() const;
+    const QString &machine() const { return m_machine; }
+
+    /// Copies the log into the journal file and starts it anew. Done as a game starts, where it
+    /// costs the student nothing, rather than when the log happens to grow inside an answer;
+    /// the log then holds one game at most, and a reader elsewhere finds the rest in the file.
+    void checkpoint();
+    /// Runs one statement with its values bound, as its own transaction. On failure the problem
+    /// is noted (what names the step, e.g. "ответ") and the store closes.
+    bool run(const QString &sql, const QVariantList &values, const QString &what);
+    /// The same, without waiting for the disk: the row reaches it with the next synced write.
+    /// A crash of the program loses nothing; a power cut a moment later may lose this row.
+    bool runUnsynced(const QString &sql, const QVariantList &values, const QString &what);
+    /// Whether the query finds a row; nothing when it fails (noted, and the store closes).
+    std::optional<bool> anyRow(const QString &sql, const QVariantList &values, const QString &what);
+
+private:
+    enum class Opened { Ready, Damaged, Failed };
+    Opened openFile();
+    bool connect(bool readOnly);
+    bool makeOpenToAll();
+    bool prepare();
+    bool setAside();
+    void note(const QString &what);
+    void fail(const QString &what, const QString &why);
+    void close();
+
+    QString m_folder;
+    QString m_machine;
+    std::function<qint64()> m_now;
+    JournalSync m_sync;
+    QString m_connection;
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
