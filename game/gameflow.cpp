@@ -9,6 +9,7 @@
 #include "dialogs.h"
 #include "files.h"
 #include "gamestart.h"
+#include "inifile.h"
 #include "pacer.h"
 #include "results.h"
 
