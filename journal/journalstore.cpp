@@ -190,21 +190,26 @@ void JournalStore::checkpoint()
     q.exec(QStringLiteral("PRAGMA wal_checkpoint(RESTART)"));
 }
 
-bool JournalStore::run(const QString &sql, const QVariantList &values, const QString &what)
+bool JournalStore::execute(QSqlQuery &q, const QString &sql, const QVariantList &values, const QString &what)
 {
-    if (!m_open)
-        return false;
-    QSqlQuery q(m_db);
     bool ok = q.prepare(sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     ok = ok && q.exec();
     if (!ok) {
         const QString why = DescribeSqlError(q.lastError());
-        q = QSqlQuery();
+        q = QSqlQuery(); // the statement lets go of the file before the store closes it
         fail(what, why);
     }
     return ok;
+}
+
+bool JournalStore::run(const QString &sql, const QVariantList &values, const QString &what)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q(m_db);
+    return execute(q, sql, values, what);
 }
 
 bool JournalStore::runUnsynced(const QString &sql, const QVariantList &values, const QString &what)
@@ -225,16 +230,8 @@ std::optional<bool> JournalStore::anyRow(const QString &sql, const QVariantList 
         return std::nullopt;
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    bool ok = q.prepare(sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    ok = ok && q.exec();
-    if (!ok) {
-        const QString why = DescribeSqlError(q.lastError());
-        q = QSqlQuery();
-        fail(what, why);
+    if (!execute(q, sql, values, what))
         return std::nullopt;
-    }
     return q.next();
 }
 

@@ -5,6 +5,7 @@
 // overwritten; a journal from a newer program is left as it is.
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 
@@ -51,6 +52,8 @@ private:
     bool connect(bool readOnly);
     bool makeOpenToAll();
     bool prepare();
+    /// Runs sql with values bound on q; on failure notes it and closes the store.
+    bool execute(QSqlQuery &q, const QString &sql, const QVariantList &values, const QString &what);
     bool setAside();
     void note(const QString &what);
     void fail(const QString &what, const QString &why);
