@@ -1,5 +1,6 @@
 #include "programservices.h"
 
+#include "accessiblewidgets.h"
 #include "illustrationpane.h"
 #include "journalfiles.h"
 #include "lazyiconstyle.h"
@@ -20,6 +21,8 @@ void PrepareApplication(const QString &version)
     QApplication::setApplicationName(QStringLiteral("Таллори!"));
     QApplication::setApplicationVersion(version);
     InstallRussianQtTranslations();
+    // Our painted controls tell a screen reader what they are, as Qt's own do.
+    InstallAccessibleWidgets();
     // The emblem is the program's icon, drawn in the corner of every banner as well.
     QApplication::setWindowIcon(QIcon(BuiltinPicture(QStringLiteral("WAYS"))));
 }

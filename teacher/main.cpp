@@ -1,6 +1,7 @@
 // tallory-teacher: the teacher's workbench, working on the program folder it stands in or on
 // the one named by --folder.
 
+#include "accessiblewidgets.h"
 #include "earlycommandline.h"
 #include "programfolder.h"
 #include "prompts.h"
@@ -36,6 +37,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     InstallRussianQtTranslations();
+    InstallAccessibleWidgets();
 
     QCommandLineParser parser;
     describeCommandLine(parser);

@@ -1,5 +1,6 @@
 #include "gradbtn.h"
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFocusEvent>
@@ -44,6 +45,14 @@ void TGradBtn::setCaption(const QString &caption)
     m_captionPlain = MakePlainCaption(caption);
     updateAccelerator();
     update();
+    // A reader names the button by its caption, and a button blanked to no caption can no
+    // longer be pressed: tell it both.
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessible::State usable;
+    usable.disabled = true;
+    QAccessibleStateChangeEvent changed(this, usable);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TGradBtn::setFontColor(const QColor &color) { setColor(m_fontColor, color); }

@@ -1,5 +1,6 @@
 #include "lcd99.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -68,6 +69,9 @@ void TLCD99::setValue(const QString &value)
         return;
     m_value = v;
     Paint();
+    // What the display shows is what a reader reads.
+    QAccessibleEvent shown(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&shown);
 }
 
 void TLCD99::setInt(int &member, int value)
