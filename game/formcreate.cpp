@@ -75,6 +75,7 @@ QToolButton *TForm1::toolItem(const QString &name, const QString &hint, int left
     item->setObjectName(name);
     item->setAutoRaise(true);
     item->setToolTip(hint);
+    item->setAccessibleName(hint);
     item->setFocusPolicy(Qt::NoFocus);
     QIcon icon;
     icon.addPixmap(ToolbarPicture(name, true), QIcon::Normal);
@@ -89,6 +90,7 @@ void TForm1::buildToolbar()
 {
     SpeedBar1 = new QWidget(Client);
     SpeedBar1->setObjectName(QStringLiteral("SpeedBar1"));
+    SpeedBar1->setAccessibleName(QStringLiteral("Панель инструментов"));
     QPalette pal = SpeedBar1->palette();
     pal.setColor(QPalette::Window, Qt::black);
     pal.setColor(QPalette::Button, Qt::black);

@@ -2,8 +2,10 @@
 
 #include "tform1.h"
 
+#include "accessiblegame.h"
 #include "gradbtn.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -32,6 +34,13 @@ void TForm1::PaintRow(int level, const QColor &text, const QColor &background, c
     const QString old = row->text();
     row->setText(old.left(4) + QLatin1Char(marker) + old.mid(5, 15));
     row->setCursorPosition(0);
+    // The marker is the row's selection for a reader, and a row left behind is now passed.
+    QAccessible::State selection;
+    selection.selected = true;
+    QAccessibleStateChangeEvent selected(row, selection);
+    QAccessible::updateAccessibility(&selected);
+    QAccessibleEvent described(row, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 void TForm1::New(int n)
@@ -58,6 +67,10 @@ void TForm1::GameEnable(bool on)
         item->setEnabled(on);
     for (QToolButton *item : {SL1, SL2, SL3, SL4})
         item->setEnabled(on);
+    // Whether on or off, no lifeline of the game to come has been used yet.
+    MarkLifelineUsed(N50501, SL1, false);
+    MarkLifelineUsed(N4, SL3, false);
+    MarkLifelineUsed(N5, SL2, false);
     Panel3->setVisible(on);
     Memo1->setVisible(on);
     for (int tag = 1; tag <= 4; ++tag)

@@ -2,7 +2,9 @@
 
 #include "tform1.h"
 
+#include "accessiblegame.h"
 #include "audience.h"
+#include "audiencepane.h"
 #include "counters.h"
 #include "cp1251.h"
 #include "dialogs.h"
@@ -39,6 +41,7 @@ void TForm1::N50501Click()
     recorder().fiftyFiftyUsed(blanks);
     N50501->setEnabled(false);
     SL1->setEnabled(false);
+    MarkLifelineUsed(N50501, SL1, true);
 }
 
 void TForm1::N4Click()
@@ -55,11 +58,15 @@ void TForm1::N4Click()
     recorder().audienceAsked(votes);
     N4->setEnabled(false);
     SL3->setEnabled(false);
+    MarkLifelineUsed(N4, SL3, true);
     std::array<QString, 5> captions;
     for (size_t tag = 1; tag <= 4; ++tag)
         captions[tag] = FaqBtn[tag]->Caption();
+    const QList<AudienceBar> bars = AudienceBars(votes, captions);
+    // The chart is a picture; a reader reads its marks as text.
+    Panel2->setAccessibleDescription(AudienceMarks(bars).join(QStringLiteral(", ")));
     if (m_services.audience)
-        m_services.audience(Panel2, AudienceBars(votes, captions));
+        m_services.audience(Panel2, bars);
     Wave("zal");
     if (!Timer2->isActive())
         Timer2->start();
@@ -96,4 +103,5 @@ void TForm1::N5Click()
     releaseAnswerFocus(); // the Enter that hangs up may come twice
     N5->setEnabled(false);
     SL2->setEnabled(false);
+    MarkLifelineUsed(N5, SL2, true);
 }

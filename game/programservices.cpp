@@ -1,5 +1,6 @@
 #include "programservices.h"
 
+#include "accessiblegame.h"
 #include "accessiblewidgets.h"
 #include "illustrationpane.h"
 #include "journalfiles.h"
@@ -23,6 +24,7 @@ void PrepareApplication(const QString &version)
     InstallRussianQtTranslations();
     // Our painted controls tell a screen reader what they are, as Qt's own do.
     InstallAccessibleWidgets();
+    InstallGameAccessibility();
     // The emblem is the program's icon, drawn in the corner of every banner as well.
     QApplication::setWindowIcon(QIcon(BuiltinPicture(QStringLiteral("WAYS"))));
 }

@@ -108,18 +108,22 @@ void TForm1::buildControls()
     WebBrowser1 = new QWidget(Client);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setFixedHeight(1);
+    WebBrowser1->setAccessibleName(QStringLiteral("Иллюстрация к вопросу"));
     Image1 = new QLabel(Client);
     Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral("Картинка ведущего"));
     buildLadder();
     buildQuestion();
     Panel2 = new QFrame(Client);
     Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setAccessibleName(QStringLiteral("Помощь аудитории"));
     Panel2->hide();
     buildBoard();
 
     StatusBar1 = new QStatusBar(Client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setAccessibleName(QStringLiteral("Строка состояния"));
     QFont small = QApplication::font();
     small.setPixelSize(11);
     StatusBar1->setFont(small);
@@ -143,6 +147,7 @@ void TForm1::buildLadder()
 {
     Panel3 = new QFrame(Client);
     Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setAccessibleName(QStringLiteral("Лестница вопросов"));
     Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Panel3->setLineWidth(1);
     paintSolid(Panel3, Qt::black);
@@ -178,6 +183,7 @@ void TForm1::buildQuestion()
 {
     Memo1 = new QTextEdit(Client);
     Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Вопрос"));
     Memo1->setReadOnly(true);
     Memo1->setFrameStyle(QFrame::NoFrame);
     Memo1->setFocusPolicy(Qt::NoFocus);
@@ -215,11 +221,13 @@ void TForm1::buildBoard()
 {
     Tablo = new QFrame(Client);
     Tablo->setObjectName(QStringLiteral("Tablo"));
+    Tablo->setAccessibleName(QStringLiteral("Табло"));
     Tablo->setFrameStyle(QFrame::NoFrame);
     Tablo->setFont(makeFont(QStringLiteral("Times New Roman"), 32, true));
     Tablo->hide();
     Image5 = new QLabel(Tablo);
     Image5->setObjectName(QStringLiteral("Image5"));
+    Image5->setAccessibleName(QStringLiteral("Табло"));
     Image5->setScaledContents(true);
     // Its picture is put in the first time the board shows (see eventFilter): the board is
     // hidden until the first correct answer, and the picture is the largest the window has.

@@ -26,6 +26,8 @@ public:
         // which would otherwise be left without it when the banner goes.
         setAttribute(Qt::WA_ShowWithoutActivating);
         setWindowTitle(caption);
+        setObjectName(QLatin1String(kBannerObjectName));
+        setAccessibleName(text);
         setFont(bannerFont());
         QPalette colours = palette();
         colours.setColor(QPalette::Window, background);

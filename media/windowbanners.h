@@ -24,6 +24,9 @@ BannerGeometry bannerGeometry(const QFont &font, const QString &text);
 /// The banner font: the application's default interface font at 11 points.
 QFont bannerFont();
 
+/// The object name of a banner window, by which a screen reader's interface finds it.
+inline constexpr char kBannerObjectName[] = "HostBanner";
+
 /// The sizing rule gives the whole window. Here the window manager draws the frame around the
 /// client area, so the rule's size is given to the client, and the banner comes out larger by
 /// its frame; the text stays where the rule puts it.

@@ -1,0 +1,27 @@
+#pragma once
+// What a screen reader finds in the game window beyond Qt's own controls and our painted
+// widgets: the ladder as a list of fifteen levels with the current one selected, the host's
+// banners as alerts, and the lifelines marked once used.
+
+#include <QString>
+
+class QAction;
+class QToolButton;
+
+/// Makes Qt find the game's own interfaces. Call once, after the application object exists;
+/// calling again changes nothing.
+void InstallGameAccessibility();
+
+/// The word a used lifeline's toolbar and menu items carry for a reader.
+inline const QString kLifelineUsed = QStringLiteral("использована");
+
+/// Tells a reader that a lifeline was used in this game (or, for a new game, that it is
+/// there again): the toolbar item's description and the menu item's status tip.
+void MarkLifelineUsed(QAction *menuItem, QToolButton *toolItem, bool used);
+
+/// How a reader names a ladder row: the level and the points it brings ("5: 1000 очков": digits alone, which a reader says as a number).
+QString LadderRowName(int level);
+
+/// How a reader describes a ladder row, given the level on screen (0 when there is no game):
+/// a milestone names the grade it secures, and a level below the current one is passed.
+QString LadderRowDescription(int level, int currentLevel);

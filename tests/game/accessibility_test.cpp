@@ -1,0 +1,156 @@
+// The game window as a screen reader finds it: every control named, the ladder a list with the
+// level being played selected, lifelines marked once used, the answer pressed by its action,
+// the audience's shares and the host's banners readable as text.
+
+#include "lifelinesfixture.h"
+
+#include "accessiblegame.h"
+#include "accessiblewidgets.h"
+#include "windowbanners.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAction>
+#include <QFrame>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// The roles a reader stops on and speaks; containers and decoration are passed over.
+bool isControl(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Button: case QAccessible::CheckBox: case QAccessible::MenuItem: case QAccessible::List:
+    case QAccessible::ListItem: case QAccessible::EditableText: case QAccessible::StaticText:
+    case QAccessible::Graphic: case QAccessible::StatusBar: case QAccessible::AlertMessage:
+    case QAccessible::PageTab: case QAccessible::Table: case QAccessible::ComboBox:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void collectNameless(QAccessibleInterface *iface, QStringList &nameless)
+{
+    if (!iface || iface->state().invisible)
+        return;
+    if (isControl(iface->role()) && iface->text(QAccessible::Name).trimmed().isEmpty())
+        nameless << QStringLiteral("%1 (role %2)").arg(iface->object() ? iface->object()->objectName() : QString())
+                        .arg(int(iface->role()));
+    for (int i = 0; i < iface->childCount(); ++i)
+        collectNameless(iface->child(i), nameless);
+}
+
+QAccessibleInterface *findByRole(QAccessibleInterface *iface, QAccessible::Role role)
+{
+    if (!iface)
+        return nullptr;
+    if (iface->role() == role && !iface->state().invisible)
+        return iface;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        if (QAccessibleInterface *found = findByRole(iface->child(i), role))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class Accessibility : public LifelinesFixture
+{
+protected:
+    void SetUp() override
+    {
+        LifelinesFixture::SetUp();
+        InstallAccessibleWidgets();
+        InstallGameAccessibility();
+    }
+    QAccessibleInterface *reader(QObject *object) { return QAccessible::queryAccessibleInterface(object); }
+    // The ladder's items, top of the screen first, as "name | description | selected".
+    std::vector<std::string> ladder()
+    {
+        QAccessibleInterface *list = findByRole(reader(form.get()), QAccessible::List);
+        std::vector<std::string> items;
+        for (int i = 0; list && i < list->childCount(); ++i) {
+            QAccessibleInterface *item = list->child(i);
+            items.push_back((item->text(QAccessible::Name) + QStringLiteral(" | ") + item->text(QAccessible::Description)
+                             + (item->state().selected ? QStringLiteral(" | выбран") : QString())).toStdString());
+        }
+        return items;
+    }
+};
+
+TEST_F(Accessibility, EveryVisibleControlIsNamedBeforeAndDuringAGame)
+{
+    TForm1 &f = startShown();
+    QStringList nameless;
+    collectNameless(reader(&f), nameless);
+    EXPECT_EQ(nameless.join(QStringLiteral("; ")).toStdString(), "") << "before a game";
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    nameless.clear();
+    collectNameless(reader(&f), nameless);
+    EXPECT_EQ(nameless.join(QStringLiteral("; ")).toStdString(), "") << "during a game";
+}
+
+TEST_F(Accessibility, LadderIsAListOfFifteenWithTheLevelBeingPlayedSelected)
+{
+    startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    std::vector<std::string> items = ladder();
+    ASSERT_EQ(items.size(), 15);
+    EXPECT_EQ(items.front(), std::string("15: 1000000 очков | несгораемая сумма, оценка 5"));
+    EXPECT_EQ(items.back(), std::string("1: 100 очков | текущий вопрос | выбран"));
+
+    // The answer pressed through its accessible action, as a reader's user presses it.
+    for (int level = 1; level <= 5; ++level) {
+        QAccessibleInterface *answer = reader(form->FaqBtn[static_cast<size_t>(rightButton())]);
+        answer->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    items = ladder();
+    EXPECT_EQ(items[14], std::string("1: 100 очков | пройден"));
+    EXPECT_EQ(items[10], std::string("5: 1000 очков | несгораемая сумма, оценка 3, заработана"));
+    EXPECT_EQ(items[9], std::string("6: 2000 очков | текущий вопрос | выбран"));
+}
+
+TEST_F(Accessibility, UsedLifelinesSayUsedUntilTheNextGameAndBlankedAnswersCannotBePressed)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    EXPECT_EQ(reader(f.SL1)->text(QAccessible::Name), QStringLiteral("Пятьдесят на пятдесят"));
+    QTest::keyClick(&f, Qt::Key_F5);
+    EXPECT_EQ(reader(f.SL1)->text(QAccessible::Description), kLifelineUsed);
+    EXPECT_EQ(f.N50501->statusTip(), kLifelineUsed);
+    EXPECT_NE(reader(f.SL3)->text(QAccessible::Description), kLifelineUsed);
+    int unavailable = 0;
+    for (int tag = 1; tag <= 4; ++tag)
+        unavailable += reader(f.FaqBtn[static_cast<size_t>(tag)])->state().disabled ? 1 : 0;
+    EXPECT_EQ(unavailable, 2);
+
+    answerWrong();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Другов"));
+    EXPECT_NE(reader(f.SL1)->text(QAccessible::Description), kLifelineUsed);
+    EXPECT_TRUE(f.N50501->statusTip().isEmpty());
+}
+
+TEST_F(Accessibility, AudienceSharesAreReadAsText)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    QTest::keyClick(&f, Qt::Key_F3);
+    const QString shares = reader(f.Panel2)->text(QAccessible::Description);
+    EXPECT_TRUE(shares.startsWith(QStringLiteral("A "))) << shares.toStdString();
+    EXPECT_EQ(shares.count(QStringLiteral(" %")), 4) << shares.toStdString();
+}
+
+TEST_F(Accessibility, HostsBannerIsAnAlertReadWithItsText)
+{
+    WindowBanners banners;
+    banners.showBanner(QStringLiteral("Таллори!"), QStringLiteral("Вы уверены?"), Qt::blue, Qt::white);
+    QAccessibleInterface *banner = reader(banners.currentBanner());
+    ASSERT_NE(banner, nullptr);
+    EXPECT_EQ(banner->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(banner->text(QAccessible::Name), QStringLiteral("Вы уверены?"));
+    EXPECT_EQ(banner->text(QAccessible::Description), QStringLiteral("Таллори!"));
+    banners.closeBanner();
+}
