@@ -135,6 +135,20 @@ void MarkLifelineUsed(QAction *menuItem, QToolButton *toolItem, bool used)
     toolItem->setAccessibleDescription(word);
 }
 
+QString QuestionAnnouncement(int level, const QString &question, const std::array<QString, 5> &captions)
+{
+    QString text = QStringLiteral("Вопрос %1 на %2 очков. %3.").arg(level).arg(PointsTable(level)).arg(question.trimmed());
+    for (size_t p = 1; p <= 4; ++p)
+        text += QLatin1Char(' ') + captions[p] + QLatin1Char('.');
+    return text;
+}
+
+QString VerdictAnnouncement(bool right, const QString &rightCaption)
+{
+    return right ? QStringLiteral("Верно: %1.").arg(rightCaption)
+                 : QStringLiteral("Неверно. Верный ответ: %1.").arg(rightCaption);
+}
+
 QString LadderRowName(int level)
 {
     return QStringLiteral("%1: %2 очков").arg(level).arg(PointsTable(level));

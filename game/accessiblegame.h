@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <array>
+
 class QAction;
 class QToolButton;
 
@@ -18,6 +20,13 @@ inline const QString kLifelineUsed = QStringLiteral("использована");
 /// Tells a reader that a lifeline was used in this game (or, for a new game, that it is
 /// there again): the toolbar item's description and the menu item's status tip.
 void MarkLifelineUsed(QAction *menuItem, QToolButton *toolItem, bool used);
+
+/// What a reader says as a question shows: its level and points, its text, the four answers
+/// as captioned (captions[1..4], "A. …").
+QString QuestionAnnouncement(int level, const QString &question, const std::array<QString, 5> &captions);
+
+/// What a reader says after the click: right, or wrong with the right answer's caption.
+QString VerdictAnnouncement(bool right, const QString &rightCaption);
 
 /// How a reader names a ladder row: the level and the points it brings ("5: 1000 очков": digits alone, which a reader says as a number).
 QString LadderRowName(int level);

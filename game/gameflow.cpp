@@ -3,6 +3,7 @@
 
 #include "tform1.h"
 
+#include "announcer.h"
 #include "banners.h"
 #include "counters.h"
 #include "cp1251.h"
@@ -111,6 +112,7 @@ void TForm1::CloseGame(bool finished)
                                        Game.CurrentLevel);
     if (written.ok()) {
         Label1->setText(QStringLiteral("Оценка: ") + cp1251::decode(GradeWord(Game.CurrentLevel)));
+        m_announcer->announce(QStringLiteral("Игра окончена. ") + Label1->text());
         Tablo->show();
         repaint();
         Wave("begin");

@@ -3,6 +3,7 @@
 #include "tform1.h"
 
 #include "accessiblegame.h"
+#include "announcer.h"
 #include "gradbtn.h"
 
 #include <QAccessible>
@@ -58,6 +59,8 @@ void TForm1::TabloV(int level, bool show)
     Memo1->setVisible(!show);
     Label1->setText(QStringLiteral("* %1 *").arg(PointsTable(level)));
     Tablo->setVisible(show);
+    if (show)
+        m_announcer->announce(QStringLiteral("У вас %1 очков.").arg(PointsTable(level)));
     repaint();
 }
 

@@ -36,8 +36,11 @@ void TForm1::N50501Click()
     hideAudience();
     Wave("50x50");
     const std::array<int, 2> blanks = FiftyFiftyBlanks(Game.CorrectButton, *m_services.random);
-    for (const int k : blanks)
+    for (const int k : blanks) {
         FaqBtn[static_cast<size_t>(k)]->setCaption(QString());
+        // Blank on the screen; a reader still names the place, and hears it cannot be pressed.
+        FaqBtn[static_cast<size_t>(k)]->setAccessibleName(QStringLiteral("%1. ответ убран").arg(QChar(u'A' + k - 1)));
+    }
     recorder().fiftyFiftyUsed(blanks);
     N50501->setEnabled(false);
     SL1->setEnabled(false);

@@ -2,6 +2,8 @@
 
 #include "tform1.h"
 
+#include "accessiblegame.h"
+#include "announcer.h"
 #include "banners.h"
 #include "cp1251.h"
 #include "files.h"
@@ -79,6 +81,13 @@ void TForm1::SetGame(int level)
     Timer2->start();
     m_tickHeld = false;
     releaseAnswerFocus();
+    std::array<QString, 5> captions;
+    for (size_t tag = 1; tag <= 4; ++tag) {
+        captions[tag] = FaqBtn[tag]->Caption();
+        FaqBtn[tag]->setAccessibleDescription(QString());
+        FaqBtn[tag]->setAccessibleName(QString());
+    }
+    m_announcer->announce(QuestionAnnouncement(level, Memo1->toPlainText(), captions));
     recorder().questionShown({level, bankIndex, line.value, question, Game.AnswerTexts, order});
 }
 
@@ -204,6 +213,12 @@ void TForm1::judge(int tag)
     collapseIllustration();
     New(Game.CurrentLevel);
     MarkButton(Game.CorrectButton, kLime);
+    // The colours say it on the screen; the descriptions and the announcement say it aloud.
+    TGradBtn *right = FaqBtn[static_cast<size_t>(Game.CorrectButton)];
+    if (tag != Game.CorrectButton)
+        FaqBtn[static_cast<size_t>(tag)]->setAccessibleDescription(QStringLiteral("неверно"));
+    right->setAccessibleDescription(QStringLiteral("верно"));
+    m_announcer->announce(VerdictAnnouncement(tag == Game.CorrectButton, right->Caption()));
     m_services.pacer->wait(250);
     if (tag != Game.CorrectButton)
         wrongAnswer();

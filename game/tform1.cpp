@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "announcer.h"
 #include "dialogs.h"
 #include "gradbtn.h"
 #include "pictures.h"
@@ -112,6 +113,7 @@ void TForm1::buildControls()
     Image1 = new QLabel(Client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAccessibleName(QStringLiteral("Картинка ведущего"));
+    m_announcer = new Announcer(Client);
     buildLadder();
     buildQuestion();
     Panel2 = new QFrame(Client);

@@ -29,6 +29,7 @@ class TGradBtn;
 class TTelform;
 class TZelGradient;
 class HelpWindow;
+class Announcer;
 class BalloonHints;
 class ArrowCursor;
 
@@ -184,6 +185,7 @@ private:
     TTelform *m_telform = nullptr;
     HelpWindow *m_help = nullptr;
     BalloonHints *m_hints = nullptr;
+    Announcer *m_announcer = nullptr; ///< what a screen reader is told as the game goes on
     ArrowCursor *m_arrow = nullptr;
     QString m_bankName;
     bool m_busy = false;

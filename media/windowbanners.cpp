@@ -27,7 +27,7 @@ public:
         setAttribute(Qt::WA_ShowWithoutActivating);
         setWindowTitle(caption);
         setObjectName(QLatin1String(kBannerObjectName));
-        setAccessibleName(text);
+        setAccessibleName(SpokenBannerText(text));
         setFont(bannerFont());
         QPalette colours = palette();
         colours.setColor(QPalette::Window, background);
@@ -57,6 +57,30 @@ private:
     BannerGeometry m_geometry;
     QPixmap m_icon;
 };
+
+} // namespace
+
+QString SpokenBannerText(const QString &text)
+{
+    // Three single letters in a row, each after one blank, are a spelt-out word.
+    const QStringList tokens = text.split(QLatin1Char(' '));
+    QStringList spoken;
+    for (qsizetype i = 0; i < tokens.size();) {
+        qsizetype end = i;
+        while (end < tokens.size() && tokens[end].size() == 1 && tokens[end][0].isLetter())
+            ++end;
+        if (end - i >= 3) {
+            spoken << tokens.mid(i, end - i).join(QString());
+            i = end;
+        } else {
+            spoken << tokens[i];
+            ++i;
+        }
+    }
+    return spoken.join(QLatin1Char(' '));
+}
+
+namespace {
 
 // Before the window is shown its frame is unknown, so the client is centred; once shown the
 // whole frame is centred again (a move of a pixel or two, made before the banner is painted).

@@ -24,6 +24,10 @@ BannerGeometry bannerGeometry(const QFont &font, const QString &text);
 /// The banner font: the application's default interface font at 11 points.
 QFont bannerFont();
 
+/// A banner's text as a reader should say it: a word the host spells out letter by letter for
+/// show ("П р а в и л ь н о !!!") joined up again, so that it is spoken as a word.
+QString SpokenBannerText(const QString &text);
+
 /// The object name of a banner window, by which a screen reader's interface finds it.
 inline constexpr char kBannerObjectName[] = "HostBanner";
 

@@ -13,6 +13,8 @@ QAccessibleInterface *interfaceFor(const QString &className, QObject *object)
         return new AccessibleGradBtn(static_cast<TGradBtn *>(object));
     if (className == QLatin1String("TLCD99"))
         return new AccessibleLcd(static_cast<TLCD99 *>(object));
+    if (className == QLatin1String("AnnouncerLine"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::AlertMessage);
     return nullptr;
 }
 

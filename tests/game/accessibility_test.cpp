@@ -6,12 +6,15 @@
 
 #include "accessiblegame.h"
 #include "accessiblewidgets.h"
+#include "announcer.h"
 #include "windowbanners.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -153,4 +156,46 @@ TEST_F(Accessibility, HostsBannerIsAnAlertReadWithItsText)
     EXPECT_EQ(banner->text(QAccessible::Name), QStringLiteral("Вы уверены?"));
     EXPECT_EQ(banner->text(QAccessible::Description), QStringLiteral("Таллори!"));
     banners.closeBanner();
+}
+
+TEST_F(Accessibility, ReaderIsToldEachQuestionTheVerdictThePointsAndTheGrade)
+{
+    TForm1 &f = startShown();
+    auto *announcer = f.findChild<Announcer *>();
+    ASSERT_NE(announcer, nullptr);
+    QSignalSpy said(announcer, &Announcer::announced);
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    ASSERT_EQ(said.count(), 1);
+    const QString first = said.takeFirst().at(0).toString();
+    EXPECT_TRUE(first.startsWith(QStringLiteral("Вопрос 1 на 100 очков. Вопрос 1."))) << first.toStdString();
+    for (const QString &letter : {QStringLiteral("A. "), QStringLiteral("B. "), QStringLiteral("C. "), QStringLiteral("D. ")})
+        EXPECT_TRUE(first.contains(letter)) << first.toStdString();
+
+    const int right = rightButton();
+    const QString rightCaption = f.FaqBtn[static_cast<size_t>(right)]->Caption();
+    answerRight();
+    QStringList sentences;
+    for (const QList<QVariant> &s : said)
+        sentences << s.at(0).toString();
+    ASSERT_EQ(sentences.size(), 3);
+    EXPECT_EQ(sentences[0], QStringLiteral("Верно: %1.").arg(rightCaption));
+    EXPECT_EQ(sentences[1], QStringLiteral("У вас 100 очков."));
+    EXPECT_TRUE(sentences[2].startsWith(QStringLiteral("Вопрос 2 на 200 очков."))) << sentences[2].toStdString();
+
+    said.clear();
+    const int wrong = wrongButton();
+    const QString correct = f.FaqBtn[static_cast<size_t>(rightButton())]->Caption();
+    answerWrong();
+    ASSERT_GE(said.count(), 2);
+    EXPECT_EQ(said.at(0).at(0).toString(), QStringLiteral("Неверно. Верный ответ: %1.").arg(correct));
+    EXPECT_EQ(said.last().at(0).toString(), QStringLiteral("Игра окончена. ") + f.Label1->text());
+    EXPECT_EQ(reader(f.FaqBtn[static_cast<size_t>(wrong)])->text(QAccessible::Description), QStringLiteral("неверно"));
+}
+
+TEST(SpokenBannerText, WordsSpeltOutForShowAreJoinedAndOtherTextIsLeftAlone)
+{
+    EXPECT_EQ(SpokenBannerText(QStringLiteral("П р а в и л ь н о !!!")), QStringLiteral("Правильно !!!"));
+    EXPECT_EQ(SpokenBannerText(QStringLiteral(" ВАШИ ЗНАНИЯ ОЦЕНЕНЫ!")), QStringLiteral(" ВАШИ ЗНАНИЯ ОЦЕНЕНЫ!"));
+    EXPECT_EQ(SpokenBannerText(QStringLiteral("А я бы в Москве")), QStringLiteral("А я бы в Москве"));
+    EXPECT_EQ(SpokenBannerText(QStringLiteral("У г а д а л !!!")), QStringLiteral("Угадал !!!"));
 }

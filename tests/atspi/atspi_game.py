@@ -1,0 +1,235 @@
+#!/usr/bin/python3
+"""A whole game played as a screen reader's user plays it: through AT-SPI alone.
+
+Run inside a session bus and an X server (dbus-run-session, Xvfb), as the test suite does:
+    atspi_game.py GAME BANK_TOOL DEMO_FOLDER
+The client starts the game on a lesson of its own whose right answers it can recognise, and
+then only reads the accessible tree and the events a reader hears, and presses through the
+accessible actions. Exit 0 when every check holds, 1 with the failures listed, 77 when the
+AT-SPI client library is missing.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+try:
+    import pyatspi
+    from gi.repository import GLib
+except ImportError:
+    print('SKIP: python3-pyatspi is not installed')
+    sys.exit(77)
+
+GAME, BANK_TOOL, DEMO = sys.argv[1:4]
+failures = []
+heard = []  # (role, name) of every alert that appeared
+
+
+def check(ok, what):
+    print(('ok   ' if ok else 'FAIL ') + what, flush=True)
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+def on_showing(event):
+    try:
+        if event.detail1 == 1 and event.source.getRoleName() == 'alert':
+            heard.append(event.source.name)
+    except Exception:  # the source may be gone already
+        pass
+
+
+context = GLib.MainContext.default()
+
+
+def pump(seconds, until=lambda: False):
+    """Lets AT-SPI events arrive until `until` holds or the time is up."""
+    end = time.monotonic() + seconds
+    wake = GLib.timeout_add(50, lambda: True)
+    try:
+        while time.monotonic() < end:
+            context.iteration(True)
+            try:
+                if until():
+                    return True
+            except Exception:
+                pass
+        return False
+    finally:
+        GLib.source_remove(wake)
+
+
+def children(acc):
+    try:
+        return [acc.getChildAtIndex(i) for i in range(acc.childCount)]
+    except Exception:
+        return []
+
+
+def find_all(acc, pred):
+    found = []
+    stack = [acc]
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        try:
+            if pred(node):
+                found.append(node)
+        except Exception:
+            pass
+        stack.extend(reversed(children(node)))
+    return found
+
+
+def find(acc, pred):
+    found = find_all(acc, pred)
+    return found[0] if found else None
+
+
+def role_named(role, name):
+    return lambda a: a.getRoleName() == role and a.name == name
+
+
+def showing(acc):
+    return acc.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def sensitive(acc):
+    return acc.getState().contains(pyatspi.STATE_SENSITIVE)
+
+
+def press(acc):
+    """The accessible action "Press". The game holds its thread through an answer's sequence
+    and the input boxes, so the reply may come late; the press itself has been delivered."""
+    action = acc.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    try:
+        action.doAction(names.index('Press'))
+    except Exception:
+        pass
+
+
+def the_game():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in children(desktop):
+        if app is not None and app.name == 'Таллори!' and app.childCount > 0:
+            return app
+    return None
+
+
+def make_folder():
+    folder = tempfile.mkdtemp(prefix='tallory-atspi-')
+    for name in os.listdir(DEMO):
+        src = os.path.join(DEMO, name)
+        if os.path.isdir(src):
+            shutil.copytree(src, os.path.join(folder, name))
+        elif not name.startswith('tallory'):
+            shutil.copy(src, folder)
+    shutil.copy(os.path.join(DEMO, 'tallory.ini'), folder)
+    lines = []
+    for level in range(1, 16):
+        lines.append('[%d]' % level)
+        for i in range(2):
+            lines.append('Вопрос %d.%d|Верно %d|Нет %d a|Нет %d b|Нет %d c|' % (level, i, level, level, level, level))
+    with open(os.path.join(folder, 'test.txt'), 'w', encoding='utf-8') as f:
+        f.write('\n'.join(lines) + '\n')
+    subprocess.run([BANK_TOOL, 'pack', os.path.join(folder, 'test.txt'), os.path.join(folder, 'test.faq')], check=True)
+    with open(os.path.join(folder, 'tallory.ini'), 'ab') as f:
+        f.write('\r\n[ЧТЕНИЕ]\r\nВопросник=test.faq\r\n'.encode('cp1251'))
+    config = os.path.join(folder, 'config')
+    os.makedirs(config)
+    # Sound off, as the player's own switch leaves it: the clips' waits are not what is tested.
+    with open(os.path.join(config, 'Quarnel.ini'), 'wb') as f:
+        f.write('[OTallory]\r\nЗвук вкл.=0\r\n'.encode('cp1251'))
+    return folder, config
+
+
+def answer_boxes(app, replies):
+    """Types each reply into the input box that asks for it and presses OK."""
+    for reply in replies:
+        box = None
+        if not pump(20, lambda: find(app, lambda a: a.getRoleName() == 'dialog' and showing(a))):
+            return check(False, 'an input box asks for "%s"' % reply)
+        box = find(app, lambda a: a.getRoleName() == 'dialog' and showing(a))
+        field = find(box, lambda a: a.getRoleName() == 'text' and 'EditableText' in pyatspi.utils.listInterfaces(a))
+        field.queryEditableText().setTextContents(reply)
+        press(find(box, role_named('push button', 'OK')))
+        pump(20, lambda: not box.getState().contains(pyatspi.STATE_SHOWING))
+    return True
+
+
+def answers(app):
+    buttons = find_all(app, lambda a: a.getRoleName() == 'push button' and a.name[:2] in ('A.', 'B.', 'C.', 'D.'))
+    return [b for b in buttons if showing(b)]
+
+
+def current_level(app):
+    ladder = find(app, role_named('list', 'Лестница вопросов'))
+    for item in children(ladder):
+        if item.getState().contains(pyatspi.STATE_SELECTED):
+            return int(item.name.split(':')[0])
+    return 0
+
+
+def play(app):
+    press(find(app, role_named('menu item', 'Новая тест-игра')))
+    answer_boxes(app, ['ЧТЕНИЕ', 'Незрячев'])
+    check(pump(20, lambda: len(answers(app)) == 4), 'four answer buttons named "A. ..." to "D. ..."')
+    check(any(h.startswith('Вопрос 1 на 100 очков. Вопрос 1.') for h in heard), 'the first question is read out')
+    check(current_level(app) == 1, 'the ladder has level 1 selected')
+
+    for level in range(1, 6):
+        right = [b for b in answers(app) if b.name.endswith('Верно %d' % level)]
+        if not check(len(right) == 1, 'level %d: the right answer is among the buttons' % level):
+            return
+        press(right[0])
+        pump(30, lambda: current_level(app) == level + 1)
+        check(current_level(app) == level + 1, 'level %d answered: the ladder advanced' % level)
+    check(any(h.startswith('Верно: ') for h in heard), 'the verdict is read out')
+    check(any(h == 'У вас 1000 очков.' for h in heard), 'the points are read out')
+    check(any('УДОВЛЕТВОРИТЕЛЬНО' in h for h in heard), "the host's banner is read as an alert")
+
+    fifty = find(app, role_named('push button', 'Пятьдесят на пятдесят'))
+    press(fifty)
+    pump(5, lambda: sum(1 for b in answers(app) if not sensitive(b)) == 2)
+    check(sum(1 for b in answers(app) if not sensitive(b)) == 2, '50:50 leaves two answers unavailable')
+    check(fifty.description == 'использована', '50:50 then says "использована"')
+    press(find(app, role_named('push button', 'Помощь аудитории')))
+    panel = find(app, lambda a: a.name == 'Помощь аудитории' and a.getRoleName() != 'push button')
+    # After 50:50 the poll shows the two answers left.
+    pump(5, lambda: panel.description.count(' %') == 2)
+    check(panel.description.count(' %') == 2, "the audience's shares are readable: " + panel.description)
+
+    wrong = [b for b in answers(app) if sensitive(b) and 'Нет' in b.name]
+    if check(len(wrong) == 1, 'a wrong answer is left after 50:50'):
+        press(wrong[0])
+    check(pump(60, lambda: any(h.startswith('Игра окончена. Оценка:') for h in heard)),
+          'the end of the game and the grade are read out')
+
+
+def main():
+    folder, config = make_folder()
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', XDG_CONFIG_HOME=config, QT_QPA_PLATFORM='xcb')
+    pyatspi.Registry.registerEventListener(on_showing, 'object:state-changed:showing')
+    pyatspi.setTimeout(1000, -1)
+    game = subprocess.Popen([GAME, '--folder', folder], env=env)
+    try:
+        if check(pump(30, lambda: the_game() is not None), 'the game is on the accessibility bus'):
+            play(the_game())
+    finally:
+        game.kill()
+        game.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+    print('heard: ' + ' | '.join(heard))
+    if failures:
+        print('%d check(s) failed' % len(failures))
+        return 1
+    print('all checks passed')
+    return 0
+
+
+sys.exit(main())
