@@ -1,6 +1,7 @@
 #include "telform.h"
 
 #include "alphabar.h"
+#include "announcer.h"
 #include "clips.h"
 #include "gradbtn.h"
 #include "lcd99.h"
@@ -113,7 +114,11 @@ TTelform::TTelform(Clips &clips, Pacer &pacer, QWidget *parent)
     TimeBtn->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13));
     TimeBtn->setFontColor(Qt::white);
     TimeBtn->setCaption(QString::number(kCallSeconds));
+    // Its caption is the seconds left; a reader names it by what a press does.
+    TimeBtn->setAccessibleName(QStringLiteral("Положить трубку"));
     connect(TimeBtn, &TGradBtn::clicked, this, &TTelform::TimeBtnClick);
+
+    m_announcer = new Announcer(this);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -139,6 +144,7 @@ void TTelform::PrepareCall(int friendIndex, const QString &dialNumber, const QSt
     // At its place before its text, which is laid out to fit beside that left edge.
     Label1->move(88, Label1->y());
     setLabelText(QStringLiteral("Наберите номер телефона: \r\r        ") + dialNumber);
+    LCD991->setAccessibleName(QStringLiteral("Набранный номер"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     QFont f = font();
     f.setPointSize(13);
@@ -155,6 +161,16 @@ void TTelform::FormActivate()
 {
     CallCountdown = kCallSeconds;
     TimeBtn->setCaption(QString::number(CallCountdown));
+    tellSecondsLeft();
+    m_announcer->announce(QStringLiteral("Звонок другу. ") + Label1->accessibleName() + QStringLiteral(". У вас %1 секунд.").arg(CallCountdown));
+}
+
+void TTelform::tellSecondsLeft()
+{
+    TimeBtn->setAccessibleDescription(QStringLiteral("осталось %1 с").arg(CallCountdown));
+    // Said at a few marks, not every second: a reader would speak of nothing else.
+    if (CallCountdown == 20 || CallCountdown == 10 || CallCountdown == 5)
+        m_announcer->announce(QStringLiteral("Осталось %1 секунд.").arg(CallCountdown));
 }
 
 void TTelform::Timer1Timer()
@@ -163,6 +179,7 @@ void TTelform::Timer1Timer()
         return;
     CallCountdown -= 1;
     TimeBtn->setCaption(QString::number(CallCountdown));
+    tellSecondsLeft();
     // The time is up: the line goes dead without a sound.
     if (CallCountdown <= 0)
         close();
@@ -219,6 +236,7 @@ void TTelform::Okey()
     Label1->move(70, Label1->y());
     setLabelColour(kAqua);
     setLabelText(FriendReply);
+    m_announcer->announce(Label1->accessibleName());
 }
 
 void TTelform::showEvent(QShowEvent *event)
@@ -257,6 +275,8 @@ void TTelform::setLabelText(const QString &text)
     Label1->setFont(fitted.font);
     Label1->setText(fitted.text);
     Label1->setToolTip(fitted.whole ? QString() : lines);
+    // A reader reads the whole text, whatever the window could fit.
+    Label1->setAccessibleName(QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
     Label1->adjustSize();
 }
 

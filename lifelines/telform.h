@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QString>
 
+class Announcer;
 class Clips;
 class Pacer;
 class QLabel;
@@ -67,10 +68,13 @@ private:
     /// Where Label1's text may lie from its top left corner: above the time button, or beside it.
     QList<QSize> labelBoxes() const;
     void setLabelColour(const QColor &colour);
+    /// The seconds left on the time button for a reader, said aloud at 20, 10 and 5.
+    void tellSecondsLeft();
 
     Clips &m_clips;
     /// The text of Label1 as the program set it, carriage returns included.
     QString m_labelText;
+    Announcer *m_announcer = nullptr; ///< what a screen reader is told: the number, the countdown, the reply
     /// Label1's font as the window is built; a long text steps down from it.
     QFont m_labelFont;
 };

@@ -175,6 +175,28 @@ def current_level(app):
     return 0
 
 
+def call_a_friend(app):
+    """Dials the number the call window reads out on its keypad's buttons, hears the reply."""
+    press(find(app, role_named('push button', 'Звонок другу')))
+    prompt = 'Звонок другу. Наберите номер телефона: '
+    if not check(pump(20, lambda: any(h.startswith(prompt) for h in heard)), 'the number to dial is read out'):
+        return
+    number = [h for h in heard if h.startswith(prompt)][-1][len(prompt):].split('.')[0]
+    window = find(app, lambda a: a.getRoleName() == 'dialog' and a.name == 'Звонок другу!')
+    display = find(window, role_named('label', 'Набранный номер'))
+    keys = {k.name: k for k in find_all(window, lambda a: a.getRoleName() == 'push button' and len(a.name) == 1)}
+    check(sorted(keys) == sorted('0123456789*#'), 'the keypad keys are named by their digits')
+    before = len(heard)
+    for digit in number:
+        press(keys[digit])
+    check(pump(20, lambda: any(not h.startswith('Осталось') for h in heard[before:])), "the friend's reply is read out")
+    check(display is not None, 'the dialled number is readable')
+    hang_up = find(window, role_named('push button', 'Положить трубку'))
+    if check(hang_up is not None and hang_up.description.startswith('осталось '), 'the time left is on the hang-up button'):
+        press(hang_up)
+    pump(10, lambda: not window.getState().contains(pyatspi.STATE_SHOWING))
+
+
 def play(app):
     press(find(app, role_named('menu item', 'Новая тест-игра')))
     answer_boxes(app, ['ЧТЕНИЕ', 'Незрячев'])
@@ -203,6 +225,8 @@ def play(app):
     # After 50:50 the poll shows the two answers left.
     pump(5, lambda: panel.description.count(' %') == 2)
     check(panel.description.count(' %') == 2, "the audience's shares are readable: " + panel.description)
+
+    call_a_friend(app)
 
     wrong = [b for b in answers(app) if sensitive(b) and 'Нет' in b.name]
     if check(len(wrong) == 1, 'a wrong answer is left after 50:50'):

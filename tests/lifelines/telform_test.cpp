@@ -1,6 +1,7 @@
 // The call window as the player sees it: its size, the prompt, the keypad's display, the time
 // button, and the friend's reply, read from the window's pixels and captions.
 
+#include "announcer.h"
 #include "clips.h"
 #include "fakes/fakesound.h"
 #include "gradbtn.h"
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -173,4 +175,29 @@ TEST_F(CallWindow, AReplyTooLongForTheWindowKeepsItsBeginningAndEnd)
     EXPECT_TRUE(label->text().contains(QChar(0x2026)));
     EXPECT_EQ(label->toolTip(), QString(reply).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     EXPECT_GE(QFontInfo(label->font()).pixelSize(), kReadablePixels);
+}
+
+// What a screen reader is told in the call window: the number to dial as the window opens, the
+// countdown at a few marks only, and the friend's whole reply however small the window set it.
+TEST_F(CallWindow, ReaderHearsTheNumberTheCountdownMarksAndTheReply)
+{
+    auto *announcer = window.findChild<Announcer *>();
+    ASSERT_NE(announcer, nullptr);
+    QSignalSpy said(announcer, &Announcer::announced);
+    call(QStringLiteral("3421099"), QStringLiteral("Бабушка Анна:\rДумаю, \"B\"!"));
+    ASSERT_EQ(said.count(), 1);
+    EXPECT_EQ(said.takeFirst().at(0).toString(),
+              QStringLiteral("Звонок другу. Наберите номер телефона: 3421099. У вас 30 секунд."));
+    for (int second = 0; second < 26; ++second)
+        window.Timer1Timer();
+    QStringList marks;
+    for (const QList<QVariant> &s : said)
+        marks << s.at(0).toString();
+    EXPECT_EQ(marks, (QStringList{QStringLiteral("Осталось 20 секунд."), QStringLiteral("Осталось 10 секунд."),
+                                  QStringLiteral("Осталось 5 секунд.")}));
+    EXPECT_EQ(window.TimeBtn->accessibleDescription(), QStringLiteral("осталось 4 с"));
+    said.clear();
+    QTest::keyClicks(&window, QStringLiteral("3421099"));
+    ASSERT_GE(said.count(), 1);
+    EXPECT_EQ(said.last().at(0).toString(), QStringLiteral("Бабушка Анна: Думаю, \"B\"!"));
 }
