@@ -48,6 +48,7 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     buildActions();
 
     m_table = new QTableView(this);
+    m_table->setAccessibleName(QStringLiteral("Вопросы уровня"));
     m_table->setModel(m_questionModel);
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
     // Several questions may be chosen (Shift, Ctrl) to be deleted or moved to a level at once.
@@ -124,11 +125,15 @@ QWidget *BankEditor::buildLeft()
     layout->addWidget(notesLabel);
     m_notes = new QPlainTextEdit(box);
     m_notes->setObjectName(QStringLiteral("notes"));
+    // Item views and text boxes are named for a reader here: it does not take their labels.
+    m_notes->setAccessibleName(QStringLiteral("Название и заметки"));
+    notesLabel->setBuddy(m_notes);
     m_notes->setMaximumHeight(80);
     layout->addWidget(m_notes);
     layout->addWidget(new QLabel(QStringLiteral("Уровни:"), box));
     m_levels = new QListView(box);
     m_levels->setObjectName(QStringLiteral("levels"));
+    m_levels->setAccessibleName(QStringLiteral("Уровни"));
     m_levels->setModel(m_levelModel);
     m_levels->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(m_levels, 1);
@@ -137,6 +142,8 @@ QWidget *BankEditor::buildLeft()
     layout->addWidget(minimumLabel);
     m_minimum = new QSpinBox(box);
     m_minimum->setObjectName(QStringLiteral("minimum"));
+    m_minimum->setAccessibleName(QStringLiteral("Не меньше вопросов на уровне"));
+    minimumLabel->setBuddy(m_minimum);
     m_minimum->setRange(1, 1000);
     m_minimum->setValue(m_doc->minimum());
     layout->addWidget(m_minimum);
@@ -159,6 +166,7 @@ QWidget *BankEditor::buildRight()
     layout->addWidget(new QLabel(QStringLiteral("Ошибки (щёлкните, чтобы перейти):"), box));
     m_problems = new QListView(box);
     m_problems->setObjectName(QStringLiteral("problems"));
+    m_problems->setAccessibleName(QStringLiteral("Ошибки"));
     m_problems->setModel(m_problemModel);
     m_problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_problems->setWordWrap(true);

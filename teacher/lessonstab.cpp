@@ -21,6 +21,7 @@ LessonsTab::LessonsTab(const QString &folder, TeacherPrompts *prompts, QWidget *
     : QWidget(parent), m_prompts(prompts), m_model(new LessonsModel(folder, this))
 {
     m_table = new QTableView(this);
+    m_table->setAccessibleName(QStringLiteral("Занятия"));
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -75,6 +75,7 @@ void ResultsView::buildLayout()
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("resultsTable"));
+    m_table->setAccessibleName(QStringLiteral("Результаты"));
     m_table->setModel(m_filter);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
@@ -117,6 +118,7 @@ QWidget *ResultsView::buildFilesPane()
     auto *pane = new QWidget(this);
     m_fileList = new QListWidget(pane);
     m_fileList->setObjectName(QStringLiteral("resultsFiles"));
+    m_fileList->setAccessibleName(QStringLiteral("Файлы результатов"));
     m_fileList->setMaximumHeight(5 * m_fileList->fontMetrics().lineSpacing() + 8);
     auto *label = new QLabel(QStringLiteral("Файлы &результатов:"), pane);
     label->setBuddy(m_fileList);

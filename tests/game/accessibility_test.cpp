@@ -5,6 +5,7 @@
 #include "lifelinesfixture.h"
 
 #include "accessiblegame.h"
+#include "accessibletree.h"
 #include "accessiblewidgets.h"
 #include "announcer.h"
 #include "windowbanners.h"
@@ -18,47 +19,7 @@
 #include <QTest>
 #include <QToolButton>
 
-namespace {
-
-// The roles a reader stops on and speaks; containers and decoration are passed over.
-bool isControl(QAccessible::Role role)
-{
-    switch (role) {
-    case QAccessible::Button: case QAccessible::CheckBox: case QAccessible::MenuItem: case QAccessible::List:
-    case QAccessible::ListItem: case QAccessible::EditableText: case QAccessible::StaticText:
-    case QAccessible::Graphic: case QAccessible::StatusBar: case QAccessible::AlertMessage:
-    case QAccessible::PageTab: case QAccessible::Table: case QAccessible::ComboBox:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void collectNameless(QAccessibleInterface *iface, QStringList &nameless)
-{
-    if (!iface || iface->state().invisible)
-        return;
-    if (isControl(iface->role()) && iface->text(QAccessible::Name).trimmed().isEmpty())
-        nameless << QStringLiteral("%1 (role %2)").arg(iface->object() ? iface->object()->objectName() : QString())
-                        .arg(int(iface->role()));
-    for (int i = 0; i < iface->childCount(); ++i)
-        collectNameless(iface->child(i), nameless);
-}
-
-QAccessibleInterface *findByRole(QAccessibleInterface *iface, QAccessible::Role role)
-{
-    if (!iface)
-        return nullptr;
-    if (iface->role() == role && !iface->state().invisible)
-        return iface;
-    for (int i = 0; i < iface->childCount(); ++i) {
-        if (QAccessibleInterface *found = findByRole(iface->child(i), role))
-            return found;
-    }
-    return nullptr;
-}
-
-} // namespace
+using accessibletree::findByRole;
 
 class Accessibility : public LifelinesFixture
 {
@@ -87,13 +48,11 @@ protected:
 TEST_F(Accessibility, EveryVisibleControlIsNamedBeforeAndDuringAGame)
 {
     TForm1 &f = startShown();
-    QStringList nameless;
-    collectNameless(reader(&f), nameless);
-    EXPECT_EQ(nameless.join(QStringLiteral("; ")).toStdString(), "") << "before a game";
+    EXPECT_EQ(accessibletree::namelessControls(reader(&f)).join(QStringLiteral("; ")).toStdString(), "")
+        << "before a game";
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
-    nameless.clear();
-    collectNameless(reader(&f), nameless);
-    EXPECT_EQ(nameless.join(QStringLiteral("; ")).toStdString(), "") << "during a game";
+    EXPECT_EQ(accessibletree::namelessControls(reader(&f)).join(QStringLiteral("; ")).toStdString(), "")
+        << "during a game";
 }
 
 TEST_F(Accessibility, LadderIsAListOfFifteenWithTheLevelBeingPlayedSelected)
