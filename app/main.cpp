@@ -21,6 +21,8 @@ void describeCommandLine(QCommandLineParser &parser)
     parser.addHelpOption();
     parser.addVersionOption();
     AddFolderOption(parser);
+    parser.addOption(QCommandLineOption(QStringLiteral("large"),
+                                        QStringLiteral("Крупный шрифт: тексты и кнопки игры крупнее, насколько позволяет экран.")));
 }
 
 } // namespace
@@ -51,7 +53,9 @@ int main(int argc, char **argv)
     }
 
     ProgramServices services(folder.value, QGuiApplication::primaryScreen()->size());
-    TForm1 form(services.services());
+    FormServices formServices = services.services();
+    formServices.largePrint = parser.isSet(QStringLiteral("large"));
+    TForm1 form(formServices);
     form.showFullScreen();
     return QApplication::exec();
 }

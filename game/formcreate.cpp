@@ -2,12 +2,15 @@
 
 #include "tform1.h"
 
+#include "largeprint.h"
+
 #include "arrowcursor.h"
 #include "balloonhint.h"
 #include "counters.h"
 #include "cp1251.h"
 #include "files.h"
 #include "gradbtn.h"
+#include "inifile.h"
 #include "layoutprofile.h"
 #include "pictures.h"
 #include "randomsource.h"
@@ -116,16 +119,29 @@ void TForm1::buildToolbar()
         lifeline->setEnabled(false);
 }
 
+// Large print when the command line or the settings ask for it: "[настройки] Крупно=1".
+bool TForm1::largePrintAsked() const
+{
+    const QByteArray large = IniReadString(SettingsFilePath(m_services.programFolder), cp1251::text(u"настройки"),
+                                           cp1251::text(u"Крупно"), {});
+    return m_services.largePrint || large.trimmed() == "1";
+}
+
 void TForm1::applyLayoutProfile()
 {
-    const LayoutProfile p = ReadLayoutProfile(SettingsFilePath(m_services.programFolder),
-                                              m_services.screen.width(), m_services.screen.height());
+    const LayoutProfile profile = ReadLayoutProfile(SettingsFilePath(m_services.programFolder),
+                                                    m_services.screen.width(), m_services.screen.height());
+    const double scale = largePrintAsked() ? LargePrintScale(profile, m_services.screen) : 1.0;
+    m_layout = LayOutGame(profile, m_services.screen, scale);
+    const LayoutProfile &p = m_layout.profile;
+    if (scale > 1.0)
+        scaleLadderAndBoard();
     for (int tag = 1; tag <= 4; ++tag) {
         QFont f = FaqBtn[static_cast<size_t>(tag)]->font();
         f.setPointSize(p.answerFont);
         FaqBtn[static_cast<size_t>(tag)]->setFont(f);
     }
-    Panel3->setGeometry(p.ladderLeft, Panel3->y(), p.ladderWidth, Panel3->height());
+    Panel3->setGeometry(p.ladderLeft, Panel3->y(), p.ladderWidth, m_layout.ladderHeight);
     QFont memoFont = Memo1->font();
     memoFont.setPointSize(p.questionFont);
     Memo1->setFont(memoFont);
@@ -138,13 +154,16 @@ void TForm1::applyLayoutProfile()
 void TForm1::layoutFromScreen()
 {
     const int w = m_services.screen.width();
-    const int h = m_services.screen.height();
     const int half = w / 2;
-    const std::array<QPoint, 5> places = {QPoint(), QPoint(5, h - 112), QPoint(half + 5, h - 112),
-                                          QPoint(5, h - 80), QPoint(half + 5, h - 80)};
+    const int top = m_layout.answerRows[0];
+    const int bottom = m_layout.answerRows[1];
+    const std::array<QPoint, 5> places = {QPoint(), QPoint(5, top), QPoint(half + 5, top), QPoint(5, bottom),
+                                          QPoint(half + 5, bottom)};
     for (int tag = 1; tag <= 4; ++tag)
-        FaqBtn[static_cast<size_t>(tag)]->setGeometry(QRect(places[static_cast<size_t>(tag)], QSize(half - 10, 28)));
-    Memo1->setGeometry(0, Memo1->y(), w, Memo1->height());
+        FaqBtn[static_cast<size_t>(tag)]->setGeometry(
+            QRect(places[static_cast<size_t>(tag)], QSize(half - 10, m_layout.answerHeight)));
+    Memo1->setFixedHeight(m_layout.questionHeight);
+    Memo1->setGeometry(0, Memo1->y(), w, m_layout.questionHeight);
     Tablo->setGeometry(0, Tablo->y(), w, Tablo->height());
     SL3->move(w - 58, SL3->y());
     SL2->move(w - 116, SL2->y());

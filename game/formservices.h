@@ -36,4 +36,6 @@ struct FormServices {
     QString programFolder;
     /// The screen the window is laid out for.
     QSize screen;
+    /// Large print asked for on the command line; the settings may ask for it as well.
+    bool largePrint = false;
 };

@@ -62,6 +62,7 @@ void TForm1::SetGame(int level)
                                                    + cp1251::decode(Game.AnswerTexts[static_cast<size_t>(d)]));
     }
     Game.CorrectButton = static_cast<int>(order.indexOf('1')) + 1;
+    fitLargePrint();
     New(level);
     TabloV(level, false);
     ResImage(QStringLiteral("game"), QString());
@@ -89,6 +90,30 @@ void TForm1::SetGame(int level)
     }
     m_announcer->announce(QuestionAnnouncement(level, Memo1->toPlainText(), captions));
     recorder().questionShown({level, bankIndex, line.value, question, Game.AnswerTexts, order});
+}
+
+void TForm1::fitLargePrint()
+{
+    if (m_layout.scale <= 1.0)
+        return;
+    for (int tag = 1; tag <= 4; ++tag) {
+        TGradBtn *button = FaqBtn[static_cast<size_t>(tag)];
+        const QString caption = TGradBtn::MakePlainCaption(button->Caption()).text;
+        QFont face = button->font();
+        face.setPointSize(m_layout.profile.answerFont);
+        while (face.pointSize() > m_layout.normal.answerFont
+               && QFontMetrics(face).horizontalAdvance(caption) > button->width() - 8)
+            face.setPointSize(face.pointSize() - 1);
+        button->setFont(face);
+    }
+    QFont face = Memo1->font();
+    face.setPointSize(m_layout.profile.questionFont);
+    Memo1->setFont(face);
+    while (face.pointSize() > m_layout.normal.questionFont
+           && Memo1->document()->size().height() > Memo1->viewport()->height()) {
+        face.setPointSize(face.pointSize() - 1);
+        Memo1->setFont(face);
+    }
 }
 
 void TForm1::showIllustration(const QByteArray &reference)

@@ -1,6 +1,7 @@
 #include "tform1.h"
 
 #include "announcer.h"
+#include "windowbanners.h"
 #include "dialogs.h"
 #include "gradbtn.h"
 #include "pictures.h"
@@ -143,6 +144,32 @@ void TForm1::buildControls()
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &TForm1::keepFocusFromPane);
+}
+
+void TForm1::scaleLadderAndBoard()
+{
+    const double scale = m_layout.scale;
+    auto *rows = Panel3->findChild<QWidget *>(QStringLiteral("Panel3Client"));
+    QFont face = rowFont();
+    face.setPixelSize(int(std::lround(face.pixelSize() * scale)));
+    rows->setFont(face);
+    int width = 0;
+    for (int level = 1; level <= kLevels; ++level) {
+        QLineEdit *row = Edit[static_cast<size_t>(level)];
+        width = width > 0 ? width : rowWidth(row);
+        row->setGeometry(row->x(), (kLevels - level) * m_layout.rowHeight, width, m_layout.rowHeight);
+    }
+    Tablo->setFont(makeFont(QStringLiteral("Times New Roman"), int(std::lround(32 * scale)), true));
+    // Menus, input boxes, message boxes and banners take the application's face.
+    // Scaled from the face the program started with, however many windows are made.
+    static const QFont started = QApplication::font();
+    QFont texts = started;
+    texts.setPointSizeF(started.pointSizeF() * scale);
+    QApplication::setFont(texts);
+    SetBannerFontScale(scale);
+    QFont small = StatusBar1->font();
+    small.setPixelSize(int(std::lround(11 * scale)));
+    StatusBar1->setFont(small);
 }
 
 void TForm1::buildLadder()

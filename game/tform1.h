@@ -9,6 +9,7 @@
 #include "formservices.h"
 #include "gamerecorder.h"
 #include "gamestate.h"
+#include "largeprint.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -147,6 +148,12 @@ private:
     void buildBoard();
     void layoutDocked();
     void applyLayoutProfile();
+    bool largePrintAsked() const;
+    /// Large print for the ladder's rows, the board and the texts of menus, boxes and banners.
+    void scaleLadderAndBoard();
+    /// In large print, a question or an answer too long for its place at the large size steps
+    /// down towards the normal size until it fits.
+    void fitLargePrint();
     void layoutFromScreen();
     void restoreSoundSwitch();
     void setSoundHint();
@@ -186,6 +193,7 @@ private:
     HelpWindow *m_help = nullptr;
     BalloonHints *m_hints = nullptr;
     Announcer *m_announcer = nullptr; ///< what a screen reader is told as the game goes on
+    GameLayout m_layout;              ///< where the question, answers and ladder lie, in normal or large print
     ArrowCursor *m_arrow = nullptr;
     QString m_bankName;
     bool m_busy = false;

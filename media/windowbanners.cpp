@@ -112,10 +112,19 @@ BannerGeometry bannerGeometry(const QFont &font, const QString &text)
     return bannerGeometry(metrics.horizontalAdvance(text), metrics.height());
 }
 
+namespace {
+double bannerScale = 1.0;
+} // namespace
+
+void SetBannerFontScale(double scale)
+{
+    bannerScale = scale;
+}
+
 QFont bannerFont()
 {
     QFont font = QApplication::font();
-    font.setPointSize(11);
+    font.setPointSizeF(11 * bannerScale);
     return font;
 }
 

@@ -21,8 +21,10 @@ struct BannerGeometry
 BannerGeometry bannerGeometry(int textWidth, int textHeight);
 /// The sizing rule for text set in font.
 BannerGeometry bannerGeometry(const QFont &font, const QString &text);
-/// The banner font: the application's default interface font at 11 points.
+/// The banner font: the application's default interface font at 11 points, times the scale.
 QFont bannerFont();
+/// Large print: banners' text grows by scale (1 for the normal size).
+void SetBannerFontScale(double scale);
 
 /// A banner's text as a reader should say it: a word the host spells out letter by letter for
 /// show ("П р а в и л ь н о !!!") joined up again, so that it is spoken as a word.

@@ -5,6 +5,9 @@
 #include "formfixture.h"
 
 #include "gradbtn.h"
+#include "inifile.h"
+#include "faq.h"
+#include "cp1251.h"
 #include "layoutprofile.h"
 
 #include <QAction>
@@ -17,6 +20,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -42,7 +46,10 @@ QString describe(const QRect &r)
 
 } // namespace
 
-class DemoLayout : public FormFixture, public ::testing::WithParamInterface<QSize>
+// A screen, and whether the settings ask for large print.
+using DemoScreen = std::tuple<QSize, bool>;
+
+class DemoLayout : public FormFixture, public ::testing::WithParamInterface<DemoScreen>
 {
 protected:
     void SetUp() override
@@ -52,12 +59,33 @@ protected:
             QFile::remove(folder + name);
             ASSERT_TRUE(QFile::copy(kDemoFolder + name, folder + name)) << qPrintable(kDemoFolder + name);
         }
+        if (large()) {
+            ASSERT_TRUE(IniWriteString(folder + QStringLiteral("tallory.ini"), testutil::w(u"настройки"),
+                                       testutil::w(u"Крупно"), "1").ok());
+        }
     }
+
+    // In large print a long text steps down until it fits: the demo lesson's longest question
+    // and answers are then on screen from the first question.
+    void writeLongBank()
+    {
+        QByteArray bank;
+        for (int level = 1; level <= kLevels; ++level) {
+            const QString answer = kLongAnswer.mid(3);
+            const QString line = kLongQuestion + QLatin1Char('|') + answer
+                + QStringLiteral("|«Путешествие в Тверь»|«Путешествие в Клин»|«Путешествие в Торжок»|");
+            bank += '[' + QByteArray::number(level) + "]\r\n" + ScrambleText(*cp1251::encode(line)) + "\r\n";
+        }
+        testutil::writeBytes(folder + QStringLiteral("demo.faq"), bank);
+    }
+
+    QSize screen() const { return std::get<0>(GetParam()); }
+    bool large() const { return std::get<1>(GetParam()); }
 
     /// The window on this screen with the first demo question on it.
     TForm1 &startDemoGame()
     {
-        TForm1 &f = start(GetParam());
+        TForm1 &f = start(screen());
         f.show();
         dialogs.answer(QStringLiteral("ДЕМО"));
         dialogs.answer(QStringLiteral("Иванов И. И."));
@@ -68,19 +96,17 @@ protected:
 
 TEST_P(DemoLayout, ShippedSettingsHoldAProfileForTheScreen)
 {
-    const QSize screen = GetParam();
     const QByteArray settings = testutil::readBytes(folder + QStringLiteral("tallory.ini"));
-    EXPECT_TRUE(settings.contains('[' + LayoutProfileName(screen.width(), screen.height()) + ']'));
+    EXPECT_TRUE(settings.contains('[' + LayoutProfileName(screen().width(), screen().height()) + ']'));
     // Still the Windows-1251 file the game reads: the lesson section is found by its bytes.
     EXPECT_TRUE(settings.contains(testutil::w(u"[ДЕМО]\r\n")));
 }
 
 TEST_P(DemoLayout, QuestionAnswersLadderAndToolbarLieOnScreenApart)
 {
-    const QSize screen = GetParam();
     TForm1 &f = startDemoGame();
     ASSERT_EQ(f.Game.CurrentLevel, 1) << qPrintable(timeline.events.join(QLatin1Char('\n')));
-    ASSERT_EQ(f.size(), screen);
+    ASSERT_EQ(f.size(), screen());
 
     std::vector<std::pair<QString, const QWidget *>> parts = {
         {QStringLiteral("toolbar"), f.SpeedBar1}, {QStringLiteral("picture"), f.Image1},
@@ -89,7 +115,7 @@ TEST_P(DemoLayout, QuestionAnswersLadderAndToolbarLieOnScreenApart)
     for (int tag = 1; tag <= 4; ++tag)
         parts.emplace_back(QStringLiteral("answer %1").arg(tag), f.FaqBtn[static_cast<size_t>(tag)]);
 
-    const QRect onScreen(QPoint(0, 0), screen);
+    const QRect onScreen(QPoint(0, 0), screen());
     for (size_t i = 0; i < parts.size(); ++i) {
         const QRect a = placeInWindow(parts[i].second, &f);
         EXPECT_TRUE(parts[i].second->isVisible()) << qPrintable(parts[i].first);
@@ -123,13 +149,15 @@ TEST_P(DemoLayout, LadderRowsAndToolbarItemsStayInTheirBars)
 
 TEST_P(DemoLayout, LongQuestionAndAnswersAreReadWhole)
 {
+    if (large())
+        writeLongBank();
     TForm1 &f = startDemoGame();
     // The question box shows a long question on its lines without scrolling.
     QTextDocument text;
     text.setDefaultFont(f.Memo1->font());
     text.setDocumentMargin(f.Memo1->document()->documentMargin());
     text.setDefaultTextOption(f.Memo1->document()->defaultTextOption());
-    text.setPlainText(kLongQuestion);
+    text.setPlainText(large() ? f.Memo1->toPlainText() : kLongQuestion);
     text.setTextWidth(f.Memo1->viewport()->width());
     EXPECT_LE(text.size().height(), f.Memo1->viewport()->height())
         << f.Memo1->font().pointSize() << " pt in " << f.Memo1->viewport()->height() << " px";
@@ -137,15 +165,40 @@ TEST_P(DemoLayout, LongQuestionAndAnswersAreReadWhole)
     for (int tag = 1; tag <= 4; ++tag) {
         const TGradBtn *button = f.FaqBtn[static_cast<size_t>(tag)];
         EXPECT_LE(button->fontMetrics().height(), button->height()) << tag;
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(kLongAnswer), button->width()) << tag;
+        const QString caption = large() ? TGradBtn::MakePlainCaption(button->Caption()).text : kLongAnswer;
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(caption), button->width()) << tag;
     }
 }
 
+// Large print: the question and the answers in larger type wherever the screen has room, by
+// the same factor for both, and the ladder's rows with them.
+TEST_P(DemoLayout, LargePrintEnlargesTheQuestionTheAnswersAndTheLadder)
+{
+    TForm1 &f = startDemoGame();
+    const LayoutProfile normal = ReadLayoutProfile(folder + QStringLiteral("tallory.ini"), screen().width(), screen().height());
+    const int answerPoints = f.FaqBtn[1]->font().pointSize();
+    const int questionPoints = f.Memo1->font().pointSize();
+    if (!large()) {
+        EXPECT_EQ(answerPoints, normal.answerFont);
+        EXPECT_EQ(f.FaqBtn[1]->height(), 28);
+        return;
+    }
+    // Every school screen of the demo settings has room for at least a fifth more.
+    EXPECT_GE(answerPoints * 5, normal.answerFont * 6) << answerPoints << " pt";
+    EXPECT_GE(questionPoints * 5, normal.questionFont * 6) << questionPoints << " pt";
+    EXPECT_GE(f.FaqBtn[1]->height() * 5, 28 * 6);
+    EXPECT_GE(f.Edit[1]->height() * 5, 15 * 6);
+    EXPECT_GE(f.Edit[1]->fontInfo().pixelSize() * 5, 11 * 6);
+}
+
 INSTANTIATE_TEST_SUITE_P(SchoolScreens, DemoLayout,
-                         ::testing::Values(QSize(800, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 800),
-                                           QSize(1280, 1024), QSize(1366, 768), QSize(1440, 900), QSize(1600, 900),
-                                           QSize(1680, 1050), QSize(1920, 1080), QSize(1920, 1200),
-                                           QSize(2560, 1440)),
-                         [](const ::testing::TestParamInfo<QSize> &info) {
-                             return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height());
+                         ::testing::Combine(::testing::Values(QSize(800, 600), QSize(1024, 768), QSize(1280, 720),
+                                                              QSize(1280, 800), QSize(1280, 1024), QSize(1366, 768),
+                                                              QSize(1440, 900), QSize(1600, 900), QSize(1680, 1050),
+                                                              QSize(1920, 1080), QSize(1920, 1200), QSize(2560, 1440)),
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<DemoScreen> &info) {
+                             const QSize screen = std::get<0>(info.param);
+                             return std::to_string(screen.width()) + "x" + std::to_string(screen.height())
+                                 + (std::get<1>(info.param) ? "Large" : "");
                          });
