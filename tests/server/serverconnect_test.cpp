@@ -1,0 +1,102 @@
+// Connecting by a service name: each way it can fail is a Russian message naming what to fix.
+
+#include "pgcluster.h"
+#include "serverconnection.h"
+#include "toolstest.h"
+
+using pgtest::cluster;
+
+namespace {
+
+ServerProblem failureOf(const QString &service)
+{
+    ServerProblem problem;
+    const auto connection = ServerConnection::open(service, {}, &problem);
+    EXPECT_FALSE(connection);
+    return problem;
+}
+
+class ServerConnect : public pgtest::ServerTest
+{
+};
+
+} // namespace
+
+TEST_F(ServerConnect, UnknownServiceSaysWhereLibpqLooks)
+{
+    const ServerProblem problem = failureOf(QStringLiteral("no_such_service"));
+    EXPECT_EQ(problem.failure, ServerFailure::UnknownService) << problem.message.toStdString();
+    EXPECT_TRUE(problem.message.startsWith(QStringLiteral("Служба «no_such_service» не описана")))
+        << problem.message.toStdString();
+    EXPECT_TRUE(problem.message.contains(QStringLiteral("PGSERVICEFILE"))) << problem.message.toStdString();
+}
+
+TEST_F(ServerConnect, WrongPasswordSaysToCheckThePassword)
+{
+    cluster().addService(QStringLiteral("wrong_password"), m_database, QStringLiteral("school_owner"),
+                         QStringLiteral("not-the-password"));
+    const ServerProblem problem = failureOf(QStringLiteral("wrong_password"));
+    EXPECT_EQ(problem.failure, ServerFailure::WrongPassword) << problem.message.toStdString();
+    EXPECT_TRUE(problem.message.startsWith(QStringLiteral("Сервер службы «wrong_password» не принял пароль")))
+        << problem.message.toStdString();
+}
+
+TEST_F(ServerConnect, ServerThatIsNotThereSaysItDoesNotAnswer)
+{
+    cluster().addService(QStringLiteral("nobody_home"), m_database, QStringLiteral("school_owner"),
+                         pgtest::kOwnerPassword, cluster().deadSocketDir());
+    const ServerProblem problem = failureOf(QStringLiteral("nobody_home"));
+    EXPECT_EQ(problem.failure, ServerFailure::NotAnswering) << problem.message.toStdString();
+    EXPECT_TRUE(problem.message.startsWith(QStringLiteral("Сервер службы «nobody_home» не отвечает")))
+        << problem.message.toStdString();
+}
+
+TEST_F(ServerConnect, DatabaseThatIsNotThereIsNamed)
+{
+    cluster().addService(QStringLiteral("no_database"), QStringLiteral("nowhere"), QStringLiteral("school_owner"),
+                         pgtest::kOwnerPassword);
+    EXPECT_EQ(failureOf(QStringLiteral("no_database")).failure, ServerFailure::NoDatabase);
+}
+
+// Qt passes the options to libpq as they are: a blank in the name would smuggle in options of
+// its own (here another password), so such a name never reaches libpq.
+TEST(ServerConnectName, NameThatWouldCarryOptionsIsRefused)
+{
+    ServerProblem problem;
+    const auto connection = ServerConnection::open(QStringLiteral("x password=y"), {}, &problem);
+    EXPECT_FALSE(connection);
+    EXPECT_EQ(problem.failure, ServerFailure::BadServiceName);
+    EXPECT_TRUE(problem.message.contains(QStringLiteral("«x password=y»"))) << problem.message.toStdString();
+}
+
+// A school's server and the program's own locale may speak Russian: libpq's and the server's
+// translated words are understood as well as the English ones.
+TEST(ServerConnectWords, RussianMessagesOfLibpqAndTheServerAreUnderstood)
+{
+    const QString s = QStringLiteral("класс");
+    EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("определение службы \"класс\" не найдено")).failure,
+              ServerFailure::UnknownService);
+    EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("подключиться к серверу \"10.0.0.5\", порту 5432 не удалось: "
+                                                     "ВАЖНО:  пользователь \"pc7\" не прошёл проверку подлинности "
+                                                     "(по паролю)")).failure,
+              ServerFailure::WrongPassword);
+    EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("подключиться к серверу \"10.0.0.5\", порту 5432 не удалось: "
+                                                     "ВАЖНО:  в pg_hba.conf нет записи для компьютера")).failure,
+              ServerFailure::NotAllowed);
+    EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("подключиться к серверу \"10.0.0.5\", порту 5432 не удалось: "
+                                                     "ВАЖНО:  база данных \"school\" не существует")).failure,
+              ServerFailure::NoDatabase);
+    EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("подключиться к серверу \"10.0.0.5\", порту 5432 не удалось: "
+                                                     "тайм-аут")).failure,
+              ServerFailure::NotAnswering);
+}
+
+TEST(ServerConnectWords, LoginNotAllowedIsNotTakenForAMissingUser)
+{
+    const ServerProblem problem = ClassifyConnectError(
+        QStringLiteral("s"), QStringLiteral("connection to server on socket \"/run/.s.PGSQL.5432\" failed: "
+                                            "FATAL:  role \"tallory_game\" is not permitted to log in"));
+    EXPECT_EQ(problem.failure, ServerFailure::NotAllowed);
+    EXPECT_TRUE(problem.message.contains(QStringLiteral("is not permitted to log in")))
+        << "the driver's own words follow the advice: " << problem.message.toStdString();
+}
