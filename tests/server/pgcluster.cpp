@@ -149,11 +149,12 @@ void Cluster::TearDown()
 }
 
 void Cluster::addService(const QString &name, const QString &database, const QString &user, const QString &password,
-                         const QString &socketDir)
+                         const QString &host, int port)
 {
-    m_services << QStringLiteral("[%1]\nhost=%2\nport=5432\ndbname=%3\nuser=%4\npassword=%5\n")
-                      .arg(name, socketDir.isEmpty() ? m_dir.filePath(QStringLiteral("sock")) : socketDir, database,
-                           user, password);
+    m_services << QStringLiteral("[%1]\nhost=%2\nport=%3\ndbname=%4\nuser=%5\npassword=%6\n")
+                      .arg(name, host.isEmpty() ? m_dir.filePath(QStringLiteral("sock")) : host)
+                      .arg(port)
+                      .arg(database, user, password);
     writeServiceFile();
 }
 

@@ -26,9 +26,10 @@ public:
     /// Empty when the cluster runs; otherwise why not, for GTEST_SKIP.
     const QString &unavailable() const { return m_unavailable; }
 
-    /// Adds a service to the pg_service.conf that PGSERVICEFILE names.
+    /// Adds a service to the pg_service.conf that PGSERVICEFILE names; by default at this
+    /// cluster's socket.
     void addService(const QString &name, const QString &database, const QString &user, const QString &password,
-                    const QString &socketDir = QString());
+                    const QString &host = QString(), int port = 5432);
 
     /// Runs statements as the cluster's superuser in a database; the error text, empty when done.
     QString adminSql(const QString &database, const QStringList &statements);

@@ -4,6 +4,15 @@
 #include "serverconnection.h"
 #include "toolstest.h"
 
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using pgtest::cluster;
 
 namespace {
@@ -49,6 +58,42 @@ TEST_F(ServerConnect, ServerThatIsNotThereSaysItDoesNotAnswer)
     EXPECT_EQ(problem.failure, ServerFailure::NotAnswering) << problem.message.toStdString();
     EXPECT_TRUE(problem.message.startsWith(QStringLiteral("Сервер службы «nobody_home» не отвечает")))
         << problem.message.toStdString();
+}
+
+// A port that takes the connection and never says a word, as a server hung or behind a broken
+// network does: the kernel completes the handshake, nobody reads.
+TEST_F(ServerConnect, ServerThatNeverAnswersIsGivenUpWithinTheBound)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    cluster().addService(QStringLiteral("silent"), m_database, QStringLiteral("school_owner"), pgtest::kOwnerPassword,
+                         QStringLiteral("127.0.0.1"), ntohs(address.sin_port));
+    QElapsedTimer clock;
+    clock.start();
+    const ServerProblem problem = failureOf(QStringLiteral("silent"));
+    const qint64 waited = clock.elapsed();
+    ::close(listener);
+    EXPECT_EQ(problem.failure, ServerFailure::NotAnswering) << problem.message.toStdString();
+    EXPECT_LT(waited, 4000) << "connect_timeout is 2 s";
+}
+
+TEST_F(ServerConnect, StatementsAreBoundedWhenAsked)
+{
+    ServerProblem problem;
+    ServerConnectOptions options;
+    options.statementTimeoutMs = 50;
+    const auto connection = ServerConnection::open(service("owner"), options, &problem);
+    ASSERT_TRUE(connection) << problem.message.toStdString();
+    QSqlQuery q(connection->database());
+    EXPECT_FALSE(q.exec(QStringLiteral("SELECT pg_sleep(30)")));
+    EXPECT_TRUE(DescribeServerError(q.lastError()).startsWith(QStringLiteral("сервер не ответил вовремя")))
+        << DescribeServerError(q.lastError()).toStdString();
 }
 
 TEST_F(ServerConnect, DatabaseThatIsNotThereIsNamed)
