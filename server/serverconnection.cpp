@@ -31,6 +31,7 @@ const Wording kWordings[] = {
                                 u"permission denied for database|доступ к базе"},
     {ServerFailure::NoDatabase, u"database \".*\" does not exist|база данных \".*\" не существует"},
     {ServerFailure::NoUser, u"role \".*\" does not exist|роль \".*\" не существует"},
+    {ServerFailure::Tls, u"certificate|сертификат|SSL"},
     {ServerFailure::NotAnswering, u"connection to server|подключиться к серверу|timeout expired|тайм-аут|"
                                   u"could not translate host name|преобразовать имя"},
 };
@@ -58,6 +59,10 @@ QString advice(ServerFailure failure, const QString &s)
     case ServerFailure::NoUser:
         return QStringLiteral("На сервере службы «%1» нет пользователя, названного в её описании (user): "
                               "проверьте имя или создайте пользователя.").arg(s);
+    case ServerFailure::Tls:
+        return QStringLiteral("Сервер службы «%1» не прошёл проверку TLS: проверьте в описании службы "
+                              "sslrootcert (сертификат центра, подписавшего сертификат сервера) и host "
+                              "(имя, на которое выдан сертификат).").arg(s);
     case ServerFailure::NotAnswering:
         return QStringLiteral("Сервер службы «%1» не отвечает: проверьте, что он запущен и доступен "
                               "по сети (host и port в описании службы).").arg(s);

@@ -23,6 +23,7 @@ enum class ServerFailure {
     NotAllowed,     ///< pg_hba.conf has no line that lets this connection in
     NoDatabase,     ///< the service names a database the server does not have
     NoUser,         ///< the service names a user the server does not have
+    Tls,            ///< the server's certificate was not trusted, or TLS failed
     NotAnswering,   ///< nobody answered at the address in time
     Other,
 };

@@ -73,6 +73,28 @@ QString Cluster::run(const QStringList &command, const QString &what)
     return QString();
 }
 
+QString Cluster::prepareFolders()
+{
+    const passwd *user = nullptr;
+    QString why;
+    if (::geteuid() == 0) {
+        if (!(user = systemUser(&why)))
+            return why;
+        m_asUser = {QStringLiteral("runuser"), QStringLiteral("-u"), QString::fromLatin1(kSystemUser), QStringLiteral("--")};
+    }
+    QDir().mkpath(m_dir.filePath(QStringLiteral("sock")));
+    QDir().mkpath(deadSocketDir());
+    QFile pw(m_dir.filePath(QStringLiteral("pw")));
+    pw.open(QIODevice::WriteOnly);
+    pw.write(kAdminPassword.toUtf8() + '\n');
+    pw.close();
+    for (const QString &path : {m_dir.path(), m_dir.filePath(QStringLiteral("sock")), pw.fileName()}) {
+        if (!(why = handOver(path, user)).isEmpty())
+            return why;
+    }
+    return QString();
+}
+
 QString Cluster::start()
 {
     if (!QFileInfo(kBin + QStringLiteral("/initdb")).isExecutable()
@@ -82,43 +104,27 @@ QString Cluster::start()
         return QStringLiteral("Qt's QPSQL driver is not installed: scripts/setup installs libqt6sql6-psql");
     if (!m_dir.isValid())
         return QStringLiteral("no temporary folder");
-    const passwd *user = nullptr;
-    QString why;
-    if (::geteuid() == 0) {
-        if (!(user = systemUser(&why)))
-            return why;
-        m_asUser = {QStringLiteral("runuser"), QStringLiteral("-u"), QString::fromLatin1(kSystemUser), QStringLiteral("--")};
-    }
-    const QString sock = m_dir.filePath(QStringLiteral("sock"));
-    const QString pwfile = m_dir.filePath(QStringLiteral("pw"));
-    QDir().mkpath(sock);
-    QDir().mkpath(deadSocketDir());
-    QFile pw(pwfile);
-    pw.open(QIODevice::WriteOnly);
-    pw.write(kAdminPassword.toUtf8() + '\n');
-    pw.close();
-    for (const QString &path : {m_dir.path(), sock, pwfile}) {
-        if (!(why = handOver(path, user)).isEmpty())
-            return why;
-    }
+    QString why = prepareFolders();
+    if (!why.isEmpty())
+        return why;
     const QString data = m_dir.filePath(QStringLiteral("data"));
     why = run({kBin + QStringLiteral("/initdb"), QStringLiteral("-D"), data, QStringLiteral("-U"),
-               QStringLiteral("tallory_admin"), QStringLiteral("--pwfile=") + pwfile, QStringLiteral("-A"),
-               QStringLiteral("scram-sha-256"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+               QStringLiteral("tallory_admin"), QStringLiteral("--pwfile=") + m_dir.filePath(QStringLiteral("pw")),
+               QStringLiteral("-A"), QStringLiteral("scram-sha-256"), QStringLiteral("-E"), QStringLiteral("UTF8"),
                QStringLiteral("--locale=C.UTF-8"), QStringLiteral("-N")},
               QStringLiteral("initdb"));
     if (!why.isEmpty())
         return why;
+    // No TCP at all; durability does not matter to a cluster that lives for one test program.
     why = run({kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), data, QStringLiteral("-l"),
                m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"), QStringLiteral("-t"),
                QStringLiteral("60"), QStringLiteral("-o"),
-               QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off").arg(sock),
+               QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off")
+                   .arg(m_dir.filePath(QStringLiteral("sock"))),
                QStringLiteral("start")},
               QStringLiteral("pg_ctl-start"));
-    if (!why.isEmpty())
-        return why;
-    m_started = true;
-    return QString();
+    m_started = why.isEmpty();
+    return why;
 }
 
 void Cluster::SetUp()

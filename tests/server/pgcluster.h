@@ -38,6 +38,7 @@ public:
     QString deadSocketDir() const { return m_dir.path() + QStringLiteral("/nobody"); }
 
 private:
+    QString prepareFolders();
     QString start();
     QString run(const QStringList &command, const QString &what);
     void writeServiceFile();

@@ -134,6 +134,20 @@ TEST(ServerConnectWords, RussianMessagesOfLibpqAndTheServerAreUnderstood)
     EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("подключиться к серверу \"10.0.0.5\", порту 5432 не удалось: "
                                                      "тайм-аут")).failure,
               ServerFailure::NotAnswering);
+    EXPECT_EQ(ClassifyConnectError(s, QStringLiteral("подключиться к серверу \"10.0.0.5\", порту 5432 не удалось: "
+                                                     "файл корневых сертификатов \"/etc/ssl/ca.pem\" не существует")).failure,
+              ServerFailure::Tls);
+}
+
+TEST(ServerConnectWords, UntrustedCertificateIsNotTakenForASilentServer)
+{
+    const ServerProblem problem = ClassifyConnectError(
+        QStringLiteral("school"), QStringLiteral("connection to server at \"10.0.0.5\", port 5432 failed: server "
+                                                 "certificate for \"db.school.local\" does not match host name "
+                                                 "\"10.0.0.5\""));
+    EXPECT_EQ(problem.failure, ServerFailure::Tls);
+    EXPECT_TRUE(problem.message.startsWith(QStringLiteral("Сервер службы «school» не прошёл проверку TLS")))
+        << problem.message.toStdString();
 }
 
 TEST(ServerConnectWords, LoginNotAllowedIsNotTakenForAMissingUser)
