@@ -82,12 +82,35 @@ TEST_F(ServerCommand, CheckOfANewerSchemaSaysToUpdateTheProgram)
     EXPECT_EQ(server("upgrade", service("owner")).exitCode, 1);
 }
 
+TEST_F(ServerCommand, LoginWithoutEitherRoleIsToldWhatToGrant)
+{
+    ASSERT_EQ(server("init", service("owner")).exitCode, 0);
+    const QString login = m_database + QStringLiteral("_stranger");
+    ASSERT_EQ(pgtest::cluster().adminSql(QStringLiteral("postgres"),
+                                         {QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'x'").arg(login)}),
+              QString());
+    pgtest::cluster().addService(login, m_database, login, QStringLiteral("x"));
+    const auto check = server("check", login);
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(check.err, u8(QStringLiteral("Пользователю службы «%1» не выдана ни роль tallory_game, ни "
+                                           "tallory_teacher: выдайте нужную (GRANT tallory_game TO пользователь;).\n")
+                                .arg(login)));
+}
+
 TEST_F(ServerCommand, SecondInitIsRefusedAndKeepsTheRows)
 {
     ASSERT_EQ(server("init", service("owner")).exitCode, 0);
+    ASSERT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral(
+                  "INSERT INTO tallory.results (id, lesson, name, levels, grade, machine, recorded) VALUES "
+                  "(gen_random_uuid(), 'ДЕМО', 'ИВАНОВ', 5, 'Удовлетворительно', 'ПК-1', now())")}),
+              QString());
     const auto again = server("init", service("owner"));
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_TRUE(again.err.contains(u8(QStringLiteral("схема Таллори уже есть (версия 1)")))) << again.err.toStdString();
+    EXPECT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral(
+                  "DO $$ BEGIN IF (SELECT count(*) FROM tallory.results) <> 1 THEN "
+                  "RAISE EXCEPTION 'the record is gone'; END IF; END $$")}),
+              QString());
 }
 
 TEST_F(ServerCommand, UnknownServiceAndWrongPasswordAreNamed)
