@@ -106,6 +106,11 @@ Result<ServerAudit> AuditServer(QSqlDatabase &db, const QString &service)
     ServerAudit audit;
     audit.game.role = QStringLiteral("tallory_game");
     audit.teacher.role = QStringLiteral("tallory_teacher");
+    // The schema first: a login without either role may not even look into it, and is told so.
+    const auto schema = ReadServerSchema(db, service);
+    if (!schema.ok())
+        return Result<ServerAudit>::failure(schema.error);
+    audit.schema = schema.value;
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT CURRENT_USER, pg_catalog.current_database(), "
                                "pg_catalog.current_setting('server_version'), "
@@ -116,10 +121,6 @@ Result<ServerAudit> AuditServer(QSqlDatabase &db, const QString &service)
     audit.database = q.value(1).toString();
     audit.serverVersion = q.value(2).toString();
     audit.guardPresent = q.value(3).toBool();
-    const auto schema = ReadServerSchema(db, service);
-    if (!schema.ok())
-        return Result<ServerAudit>::failure(schema.error);
-    audit.schema = schema.value;
     if (const Status s = readRoles(db, audit); !s.ok())
         return Result<ServerAudit>::failure(s.error);
     return Result<ServerAudit>::success(audit);
