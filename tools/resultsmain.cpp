@@ -5,6 +5,7 @@
 #include "cmdline.h"
 #include "userfile.h"
 #include "console.h"
+#include "servercommand.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -17,9 +18,10 @@ QString usage()
         "Использование:\n"
         "  tallory-results list tallory.rez          таблица результатов\n"
         "  tallory-results list tallory.rez --csv    то же в CSV для электронной таблицы\n"
+        "%1"
         "\n"
         "  -h, --help      эта справка\n"
-        "  -v, --version   версия программы\n");
+        "  -v, --version   версия программы\n").arg(ServerCommandUsage());
 }
 
 int list(const QString &path, bool csv)
@@ -44,6 +46,8 @@ int run(const QStringList &arguments)
     const QStringList args = line.parser.positionalArguments();
     if (args.isEmpty())
         return line.usageError(QStringLiteral("не указана команда"));
+    if (args[0] == QLatin1String("server"))
+        return RunServerCommand(line, args.mid(1));
     if (args[0] != QLatin1String("list"))
         return line.usageError(QStringLiteral("неизвестная команда «%1»").arg(args[0]));
     if (args.size() != 2)

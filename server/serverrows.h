@@ -1,0 +1,34 @@
+#pragma once
+// What the game's role may do on the server: add rows, and ask the attempt guard. Every value is
+// bound to a prepared statement; names such as O'Neil are data, never SQL.
+
+#include "result.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+enum class ServerTable {
+    Results,  ///< a graded game's record: id, lesson, name, levels, grade, machine, recorded
+    Games,    ///< a game as it starts, as in the journal's games table
+    GameEnds, ///< a game's end: game, ended, ending, levels_passed, grade
+    Answers,  ///< the journal's answers table, column for column
+};
+
+/// The columns sent to a table, in the order SendRow takes their values.
+const QStringList &ServerColumns(ServerTable table);
+
+/// Stores one row unless a row with its key is there already (a resend after a lost reply):
+/// true when stored now, false when it was stored before. Times go as ISO 8601 text.
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values);
+
+enum class AttemptVerdict {
+    Allowed,
+    Graded,     ///< a record or a graded game of this name and lesson exists, on any machine
+    Unfinished, ///< a game of this name and lesson was started and never ended
+};
+
+/// The server's attempt guard for a name and a lesson, as the game upper-cased them.
+Result<AttemptVerdict> AskAttempt(QSqlDatabase &db, const QString &lesson, const QString &name,
+                                  bool countUnfinished = true);

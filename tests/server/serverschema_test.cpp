@@ -1,0 +1,96 @@
+// The schema's versions: created whole, brought up to date in order, and never left half done.
+
+#include "pgcluster.h"
+#include "serverschema.h"
+#include "toolstest.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+ServerMigration testVersion(int version, const char *file)
+{
+    return {version, QStringLiteral(TALLORY_SERVER_TEST_DATA "/") + QLatin1String(file)};
+}
+
+class ServerSchema : public pgtest::ServerTest
+{
+protected:
+    int version()
+    {
+        const auto owner = connect(service("owner"));
+        QSqlDatabase db = owner->database();
+        const auto state = ReadServerSchema(db, service("owner"));
+        EXPECT_TRUE(state.ok()) << state.error.toStdString();
+        return state.value.version;
+    }
+
+    bool relationExists(const char *name)
+    {
+        const auto owner = connect(service("owner"));
+        QSqlQuery q(owner->database());
+        q.prepare(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"));
+        q.addBindValue(QString::fromLatin1(name));
+        return q.exec() && q.next() && q.value(0).toBool();
+    }
+};
+
+} // namespace
+
+TEST_F(ServerSchema, UpgradeAppliesTheMissingVersionsInOrder)
+{
+    initSchema();
+    const auto owner = connect(service("owner"));
+    QSqlDatabase db = owner->database();
+    std::vector<ServerMigration> later = ServerMigrations();
+    later.push_back(testVersion(2, "002_lessons.sql"));
+    later.push_back(testVersion(3, "003_rename.sql"));
+    const auto applied = UpgradeServerSchema(db, service("owner"), later);
+    ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
+    EXPECT_EQ(applied.value, 2);
+    EXPECT_EQ(version(), 3);
+    EXPECT_TRUE(relationExists("tallory.lessons_known"));
+}
+
+TEST_F(ServerSchema, VersionThatFailsLeavesNothingOfItself)
+{
+    initSchema();
+    const auto owner = connect(service("owner"));
+    QSqlDatabase db = owner->database();
+    std::vector<ServerMigration> later = ServerMigrations();
+    later.push_back(testVersion(2, "002_broken.sql"));
+    const auto applied = UpgradeServerSchema(db, service("owner"), later);
+    ASSERT_FALSE(applied.ok());
+    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия 2 схемы не применилась"))) << applied.error.toStdString();
+    EXPECT_EQ(version(), 1);
+    EXPECT_FALSE(relationExists("tallory.half_done"));
+}
+
+TEST_F(ServerSchema, OnlyTheOwnerCreatesIt)
+{
+    initSchema(); // makes the roles, so that the teacher's login can be given one
+    ASSERT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral("DROP SCHEMA tallory CASCADE")}), QString());
+    const auto teacher = connect(service("teacher"));
+    QSqlDatabase db = teacher->database();
+    const Status created = CreateServerSchema(db, service("teacher"));
+    ASSERT_FALSE(created.ok());
+    EXPECT_TRUE(created.error.contains(QStringLiteral("владелец, «school_owner»"))) << created.error.toStdString();
+}
+
+TEST(ServerSchemaWords, OlderSchemaNamesTheUpgradeCommand)
+{
+    EXPECT_EQ(SchemaProblem(QStringLiteral("school"), {true, 1}, 2),
+              QStringLiteral("Схема Таллори в базе службы «school» устарела (версия 1, программе нужна 2): "
+                             "владелец базы обновляет её командой tallory-results server upgrade school"));
+    EXPECT_EQ(SchemaProblem(QStringLiteral("school"), {true, 2}, 2), QString());
+}
+
+TEST(ServerSchemaWords, EveryBuiltInVersionIsThere)
+{
+    const std::vector<ServerMigration> versions = ServerMigrations();
+    ASSERT_FALSE(versions.empty());
+    for (size_t i = 0; i < versions.size(); ++i) {
+        EXPECT_EQ(versions[i].version, static_cast<int>(i) + 1);
+        EXPECT_TRUE(QFile::exists(versions[i].path)) << versions[i].path.toStdString();
+    }
+}
