@@ -121,7 +121,8 @@ struct JournalProblem {
     QString problem;
 };
 
-/// The journals of one or more folders and files, merged. Each file is opened read-only.
+/// The journals of one or more folders and files, merged. Each file is opened read-only. Use an
+/// archive on the thread that made it; it reads the journals on threads of its own.
 class AnswerArchive
 {
 public:
@@ -173,6 +174,8 @@ void FlagQuestions(LessonAnalysis &analysis, const AnalysisSettings &settings);
 /// The moves that make the ladder climb, from the shares right of the questions answered at
 /// least settings.minAnswersToMove times: a question whose share lies more than the margin
 /// from its level's typical share goes to the level whose typical share is nearest its own.
+/// A level's typical share is the median of its questions' shares, made to climb first (levels
+/// where a higher one is easier than a lower one are pooled).
 QList<LevelMove> ProposeLevels(const LessonAnalysis &analysis, const AnalysisSettings &settings = {});
 
 /// The question table as CSV for a spreadsheet: ";" between fields, UTF-8 with a BOM, CRLF,
