@@ -79,7 +79,8 @@ void TForm1::SetGame(int level)
     Timer2->start();
     m_tickHeld = false;
     releaseAnswerFocus();
-    recorder().questionShown({level, bankIndex, line.value, question, Game.AnswerTexts, order});
+    m_shown = {level, bankIndex, line.value, question, Game.AnswerTexts, order};
+    recorder().questionShown(m_shown);
 }
 
 void TForm1::showIllustration(const QByteArray &reference)
