@@ -2,7 +2,7 @@
 // class's answers. 30 machines' journals holding 1 000 000 answers together (games of 15
 // questions drawn from a bank of 25 per level), and the lookup the F3 key runs: every journal
 // opened read-only and the answers to the question on screen counted. Measured with the
-// journals' question index and without it, and what adding the index to a journal costs once.
+// journals' lookup indexes and without them, and what adding them to a journal costs once.
 
 #include "benchcommon.h"
 
@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <cstdio>
@@ -23,6 +24,7 @@ namespace {
 constexpr int kJournals = 30;
 constexpr int kAnswers = 1000000;
 constexpr int kPerLevel = 25;
+constexpr int kLevels = 15;
 constexpr double kTargetMs = 50.0;
 const QString kLesson = QStringLiteral("BENCH");
 
@@ -109,6 +111,10 @@ qint64 folderBytes(const QString &folder)
 int run(QTemporaryDir &tmp)
 {
     const QString folder = tmp.path() + QStringLiteral("/");
+    // The journal keeps the hash of the bank a game was played from.
+    QFile bank(folder + QStringLiteral("bench.faq"));
+    bench::require(bank.open(QIODevice::WriteOnly) && bank.write("[1]\r\n") > 0, "cannot write the bank");
+    bank.close();
     bench::Words words(11);
     QElapsedTimer fill;
     fill.start();
@@ -121,25 +127,28 @@ int run(QTemporaryDir &tmp)
     const auto lookup = [&] {
         found = GatherClassAnswers(folder, kLesson, bankLine(1, 0), 60000).total();
     };
-    bench::Measure indexed{"lookup on pressing F3, with the index", lookup, {}, {}};
+    bench::Measure indexed{"lookup on pressing F3, with the indexes", lookup, {}, {}};
     bench::runSideBySide({&indexed}, 15);
     bench::require(found > 1000, "the lookup found too few answers", QString::number(found));
     std::printf("  answers to the question found: %d\n", found);
     bench::printMeasure(indexed);
 
-    onEveryJournal(folder, [](QSqlDatabase &db) { exec(db, QStringLiteral("DROP INDEX answers_by_question")); });
-    bench::Measure scanned{"lookup on pressing F3, without the index", lookup, {}, {}};
+    onEveryJournal(folder, [](QSqlDatabase &db) {
+        exec(db, QStringLiteral("DROP INDEX answers_by_question"));
+        exec(db, QStringLiteral("DROP INDEX games_lesson_of_id"));
+    });
+    bench::Measure scanned{"lookup on pressing F3, without them", lookup, {}, {}};
     bench::runSideBySide({&scanned}, 3);
     bench::printMeasure(scanned);
 
     std::vector<double> adding;
     onEveryJournal(folder, [&](QSqlDatabase &db) {
-        adding.push_back(bench::elapsedMs([&] { bench::require(!AddQuestionIndex(db).isValid(), "no index"); }));
+        adding.push_back(bench::elapsedMs([&] { bench::require(!AddLookupIndexes(db).isValid(), "no index"); }));
     });
     std::sort(adding.begin(), adding.end());
-    std::printf("  the index added to a journal of %d answers (once, as a game starts): median %.1f ms, max %.1f ms\n",
+    std::printf("  the indexes added to a journal of %d answers (once, as a game starts): median %.1f ms, max %.1f ms\n",
                 kAnswers / kJournals, adding[adding.size() / 2], adding.back());
-    return bench::printLimit("lookup with the index (median)", indexed.median(), kTargetMs) ? 0 : 1;
+    return bench::printLimit("lookup with the indexes (median)", indexed.median(), kTargetMs) ? 0 : 1;
 }
 
 } // namespace

@@ -16,10 +16,10 @@ inline constexpr int kJournalSchemaVersion = 1;
 /// Returns the error, or an invalid error when done.
 QSqlError CreateJournalSchema(QSqlDatabase &db);
 
-/// Indexes the answers by question, where the writer opens a journal (older ones gain it then).
-/// Tables and columns stay as they are, so the schema version stays too. Returns the error, or an
-/// invalid error when done.
-QSqlError AddQuestionIndex(QSqlDatabase &db);
+/// The indexes that count the class's answers to one question, made where the writer opens a
+/// journal (older ones gain them then). Tables and columns stay as they are, so the schema
+/// version stays too. Returns the error, or an invalid error when done.
+QSqlError AddLookupIndexes(QSqlDatabase &db);
 
 /// A question's identity in the journal: the SHA-256 of its unscrambled bank line, in lower-case
 /// hex. An edited question is a new question; a moved one keeps its figures.

@@ -152,7 +152,7 @@ bool JournalStore::prepare()
     // Not having it only makes the audience's lookup slower, and that lookup is time-boxed: a
     // journal that cannot take it now is written on as it is.
     if (ok && !error.isValid())
-        AddQuestionIndex(m_db);
+        AddLookupIndexes(m_db);
     if (!ok || error.isValid()) {
         fail(QStringLiteral("открытие"), error.isValid() ? DescribeSqlError(error)
                                                          : QStringLiteral("режим журнала WAL не включается"));
