@@ -6,6 +6,7 @@
 #include "lifelinesfixture.h"
 
 #include "audience.h"
+#include "classanswers.h"
 #include "cp1251.h"
 #include "gamejournal.h"
 #include "journalfiles.h"
@@ -212,4 +213,14 @@ TEST_F(Hall, AfterFiftyFiftyTheTwoAnswersLeftShareTheFiftyVotes)
     answerRight();
     // The blanked buttons had no votes: the fifty are all on the two shown.
     EXPECT_EQ(recordedVotes(), shown);
+}
+
+// The chart must not wait on slow journals: once the lookup's time is up, no journal more is read.
+TEST_F(Hall, TheLookupReadsNoJournalOnceItsTimeIsUp)
+{
+    classAnswered({0, 12, 6, 2, 0});
+    const QByteArray line = levelOneQuestion(0).line;
+    EXPECT_EQ(GatherClassAnswers(folder, QStringLiteral("ТЕСТ"), line, 5000).chosen,
+              (std::array<int, 5>{0, 12, 6, 2, 0}));
+    EXPECT_EQ(GatherClassAnswers(folder, QStringLiteral("ТЕСТ"), line, 0).total(), 0);
 }
