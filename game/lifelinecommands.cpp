@@ -25,7 +25,7 @@ const QSize kAudiencePanel(242, 186);
 constexpr int kAudiencePanelTop = 56;
 // The longest the class's answers are looked for once the button is pressed; journals not read
 // by then are left out. With the journals' lookup indexes, 30 journals of a million answers in
-// all take some 30 to 40 ms; a share on the network may be slower, and the chart must not wait.
+// all take 20 to 40 ms; a share on the network may be slower, and the chart must not wait.
 constexpr int kClassLookupMs = 150;
 } // namespace
 
