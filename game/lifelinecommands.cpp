@@ -5,12 +5,15 @@
 #include "accessiblegame.h"
 #include "audience.h"
 #include "audiencepane.h"
+#include "classanswers.h"
 #include "counters.h"
 #include "cp1251.h"
 #include "dialogs.h"
 #include "fiftyfifty.h"
+#include "files.h"
 #include "friendcall.h"
 #include "gradbtn.h"
+#include "inifile.h"
 #include "telform.h"
 
 #include <QAction>
@@ -22,6 +25,10 @@ namespace {
 constexpr int kAudienceTicks = 10;
 const QSize kAudiencePanel(242, 186);
 constexpr int kAudiencePanelTop = 56;
+// The longest the class's answers are looked for once the button is pressed; journals not read
+// by then are left out. With the journals' lookup indexes, 30 journals of a million answers in
+// all take 20 to 40 ms; a share on the network may be slower, and the chart must not wait.
+constexpr int kClassLookupMs = 150;
 } // namespace
 
 bool TForm1::questionOnScreen() const
@@ -57,14 +64,14 @@ void TForm1::N4Click()
                               kAudiencePanel));
     Panel2->raise();
     Panel2->show();
-    const std::array<int, 5> votes = AudienceVotes(Game.CorrectButton, *m_services.random);
+    std::array<QString, 5> captions;
+    for (size_t tag = 1; tag <= 4; ++tag)
+        captions[tag] = FaqBtn[tag]->Caption();
+    const std::array<int, 5> votes = audienceVotes(captions);
     recorder().audienceAsked(votes);
     N4->setEnabled(false);
     SL3->setEnabled(false);
     MarkLifelineUsed(N4, SL3, true);
-    std::array<QString, 5> captions;
-    for (size_t tag = 1; tag <= 4; ++tag)
-        captions[tag] = FaqBtn[tag]->Caption();
     const QList<AudienceBar> bars = AudienceBars(votes, captions);
     // The chart is a picture; a reader reads its marks as text.
     Panel2->setAccessibleDescription(AudienceMarks(bars).join(QStringLiteral(", ")));
@@ -73,6 +80,39 @@ void TForm1::N4Click()
     Wave("zal");
     if (!Timer2->isActive())
         Timer2->start();
+}
+
+std::array<int, 5> TForm1::audienceVotes(const std::array<QString, 5> &captions)
+{
+    if (const auto votes = classVotes(captions))
+        return *votes;
+    return AudienceVotes(Game.CorrectButton, *m_services.random);
+}
+
+// Off unless the settings say "Зал=класс": the audience then shows how this lesson's students
+// answered the question on screen, as the journals of every machine in the program folder hold
+// it. The bank's answers are counted on the buttons that show them now. After fifty-fifty the
+// two answers left share the fifty votes between them, as the poll's marks do.
+std::optional<std::array<int, 5>> TForm1::classVotes(const std::array<QString, 5> &captions)
+{
+    const QByteArray hall = IniReadString(SettingsFilePath(m_services.programFolder), cp1251::text(u"настройки"),
+                                          cp1251::text(u"Зал"), {});
+    if (!cp1251::equalsNoCase(hall, cp1251::text(u"класс")) || m_shown.order.size() != 4)
+        return std::nullopt;
+    const ClassAnswers given = GatherClassAnswers(m_services.programFolder, cp1251::decode(Game.LessonCode),
+                                                  m_shown.line, kClassLookupMs);
+    if (given.total() < kClassAnswersNeeded)
+        return std::nullopt;
+    std::array<int, 5> onButton{};
+    for (size_t tag = 1; tag <= 4; ++tag) {
+        const int bankAnswer = m_shown.order[static_cast<qsizetype>(tag - 1)] - '0';
+        if (!captions[tag].isEmpty() && bankAnswer >= 1 && bankAnswer <= 4)
+            onButton[tag] = given.chosen[static_cast<size_t>(bankAnswer)];
+    }
+    // The class chose only answers fifty-fifty has taken away: it has nothing to say on these two.
+    if (onButton[1] + onButton[2] + onButton[3] + onButton[4] == 0)
+        return std::nullopt;
+    return VotesFromAnswers(onButton);
 }
 
 void TForm1::N5Click()

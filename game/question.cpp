@@ -89,7 +89,8 @@ void TForm1::SetGame(int level)
         FaqBtn[tag]->setAccessibleName(QString());
     }
     m_announcer->announce(QuestionAnnouncement(level, Memo1->toPlainText(), captions));
-    recorder().questionShown({level, bankIndex, line.value, question, Game.AnswerTexts, order});
+    m_shown = {level, bankIndex, line.value, question, Game.AnswerTexts, order};
+    recorder().questionShown(m_shown);
 }
 
 void TForm1::fitLargePrint()

@@ -15,6 +15,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <array>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -181,6 +182,12 @@ private:
     /// Whether the settings ask for strict attempts and this player left a game of the lesson
     /// unfinished on this machine: then it counts as the attempt.
     bool attemptLeftUnfinished();
+    /// The audience's votes per button [1..4] on the question on screen: the class's answers
+    /// when the settings make the hall the class and enough were given, else the poll.
+    std::array<int, 5> audienceVotes(const std::array<QString, 5> &captions);
+    /// The class's answers as votes on the buttons whose captions are shown; nothing when the
+    /// hall is not the class, or when too few answers are in the journals.
+    std::optional<std::array<int, 5>> classVotes(const std::array<QString, 5> &captions);
     /// Where the window tells what happens in a game.
     GameRecorder &recorder() { return m_services.recorder ? *m_services.recorder : m_noRecorder; }
     /// Reports a failure of a platform service in the application's error box.
@@ -196,6 +203,8 @@ private:
     GameLayout m_layout;              ///< where the question, answers and ladder lie, in normal or large print
     ArrowCursor *m_arrow = nullptr;
     QString m_bankName;
+    /// The question on screen as its line stands in the bank and as its answers are shuffled.
+    ShownQuestion m_shown;
     bool m_busy = false;
     bool m_droppingAnswers = false; ///< answers held during the last sequence are being dropped
     bool m_tickHeld = false;        ///< Timer2 fell due during an answer sequence and was not restarted

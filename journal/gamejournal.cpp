@@ -15,11 +15,6 @@
 
 namespace {
 
-QString sha256(QByteArrayView bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
-
 // The bank as it was played: its bytes' hash tells a later edit of the same file apart.
 QString fileSha256(const QString &path)
 {
@@ -134,7 +129,7 @@ bool GameJournal::writeAnswer(const Pending &q, int button)
     const ShownQuestion &s = q.shown;
     const auto bankAnswer = [&](int b) { return s.order.size() == 4 ? s.order[b - 1] - '0' : 0; };
     const int right = static_cast<int>(s.order.indexOf('1')) + 1;
-    QVariantList values{m_gameId, s.level, s.bankIndex, sha256(s.line), q.shownAt, cp1251::decode(s.question)};
+    QVariantList values{m_gameId, s.level, s.bankIndex, QuestionSha256(s.line), q.shownAt, cp1251::decode(s.question)};
     for (int b = 1; b <= 4; ++b)
         values << cp1251::decode(s.answers[static_cast<size_t>(std::clamp(bankAnswer(b), 0, 4))]);
     values << letter(right);

@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 
 QString connectionName()
@@ -117,7 +119,7 @@ QVariantList lessonValues(const QString &lesson)
 
 } // namespace
 
-Result<std::shared_ptr<JournalReader>> JournalReader::open(const QString &file)
+Result<std::shared_ptr<JournalReader>> JournalReader::open(const QString &file, int waitMs)
 {
     using R = Result<std::shared_ptr<JournalReader>>;
     const QString name = QFileInfo(file).fileName();
@@ -126,7 +128,7 @@ Result<std::shared_ptr<JournalReader>> JournalReader::open(const QString &file)
     std::shared_ptr<JournalReader> reader(new JournalReader(connectionName()));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), reader->m_connection);
     db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(std::max(waitMs, 0)));
     if (!db.open())
         return R::failure(QStringLiteral("Журнал «%1» не открывается: %2.").arg(name, DescribeSqlError(db.lastError())));
     QSqlQuery q(db);
@@ -193,4 +195,25 @@ Result<QList<JournalAnswer>> JournalReader::answersOf(const QString &gameId) con
 {
     return select<JournalAnswer>(database(), kAnswerColumns + QStringLiteral("FROM answers a WHERE a.game = ? ORDER BY a.level"),
                                  {gameId}, &answerRow);
+}
+
+Result<std::array<int, 5>> JournalReader::chosenCounts(const QString &lesson, const QString &questionSha256) const
+{
+    using R = Result<std::array<int, 5>>;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT a.chosen, COUNT(*) FROM answers a JOIN games g ON g.id = a.game "
+                             "WHERE a.question_sha256 = ? AND a.chosen BETWEEN 1 AND 4 AND g.lesson = ? "
+                             "GROUP BY a.chosen"));
+    q.addBindValue(questionSha256);
+    q.addBindValue(lesson);
+    if (!q.exec())
+        return R::failure(QStringLiteral("Журнал не читается: %1.").arg(DescribeSqlError(q.lastError())));
+    std::array<int, 5> counts{};
+    while (q.next()) {
+        const int chosen = q.value(0).toInt();
+        if (chosen >= 1 && chosen <= 4)
+            counts[static_cast<size_t>(chosen)] = q.value(1).toInt();
+    }
+    return R::success(counts);
 }

@@ -56,7 +56,8 @@ class JournalReader
 public:
     /// Opens a journal file read-only. Fails with a message for the teacher when the file is
     /// missing, is not a journal, or was written by a newer program.
-    static Result<std::shared_ptr<JournalReader>> open(const QString &file);
+    /// waitMs: how long a moment's lock by a writer is waited for.
+    static Result<std::shared_ptr<JournalReader>> open(const QString &file, int waitMs = 2000);
     ~JournalReader();
     JournalReader(const JournalReader &) = delete;
     JournalReader &operator=(const JournalReader &) = delete;
@@ -72,6 +73,10 @@ public:
 
     /// The read-only connection, for the analysis's own queries; on this thread only.
     QSqlDatabase database() const;
+
+    /// The clicks of a lesson's games on each bank answer of a question (by its hash):
+    /// [1] right, [2..4] wrong 1..3; row 0 unused.
+    Result<std::array<int, 5>> chosenCounts(const QString &lesson, const QString &questionSha256) const;
 
 private:
     explicit JournalReader(QString connection);

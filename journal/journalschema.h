@@ -2,6 +2,7 @@
 // The journal's tables, their version, and what a database error means to a teacher.
 // README's section on the journal documents every column; keep the two together.
 
+#include <QByteArrayView>
 #include <QString>
 
 class QSqlDatabase;
@@ -14,6 +15,15 @@ inline constexpr int kJournalSchemaVersion = 1;
 /// Creates the tables in an empty database and sets its version, in one transaction.
 /// Returns the error, or an invalid error when done.
 QSqlError CreateJournalSchema(QSqlDatabase &db);
+
+/// The indexes that count the class's answers to one question, made where the writer opens a
+/// journal (older ones gain them then). Tables and columns stay as they are, so the schema
+/// version stays too. Returns the error, or an invalid error when done.
+QSqlError AddLookupIndexes(QSqlDatabase &db);
+
+/// A question's identity in the journal: the SHA-256 of its unscrambled bank line, in lower-case
+/// hex. An edited question is a new question; a moved one keeps its figures.
+QString QuestionSha256(QByteArrayView line);
 
 /// Why a database operation failed, in Russian, with the driver's own words after it.
 QString DescribeSqlError(const QSqlError &error);

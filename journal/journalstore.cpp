@@ -149,6 +149,10 @@ bool JournalStore::prepare()
     QSqlError error = ok ? QSqlError() : q.lastError();
     if (ok && empty)
         error = CreateJournalSchema(m_db);
+    // Not having it only makes the audience's lookup slower, and that lookup is time-boxed: a
+    // journal that cannot take it now is written on as it is.
+    if (ok && !error.isValid())
+        AddLookupIndexes(m_db);
     if (!ok || error.isValid()) {
         fail(QStringLiteral("открытие"), error.isValid() ? DescribeSqlError(error)
                                                          : QStringLiteral("режим журнала WAL не включается"));

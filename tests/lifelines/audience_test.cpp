@@ -69,3 +69,17 @@ TEST(AudienceBars, BlankedAnswersShowNoBar)
     EXPECT_EQ(bars[1].votes, 5);
     EXPECT_EQ(bars[1].colour, QColor(0xFF, 0xFF, 0x00));
 }
+
+TEST(VotesFromAnswers, ThirdsMakeFiftyByTheLargestRemainders)
+{
+    // Rounded each on its own, three thirds would make 51 votes; cut, 48.
+    EXPECT_EQ(VotesFromAnswers({0, 1, 1, 1, 0}), (std::array<int, 5>{0, 17, 17, 16, 0}));
+    // 16.67, 14.29, 11.90 and 7.14: the two votes left go to C and A.
+    EXPECT_EQ(VotesFromAnswers({0, 7, 6, 5, 3}), (std::array<int, 5>{0, 17, 14, 12, 7}));
+}
+
+TEST(VotesFromAnswers, ExactSharesAndNoAnswers)
+{
+    EXPECT_EQ(VotesFromAnswers({0, 12, 6, 2, 0}), (std::array<int, 5>{0, 30, 15, 5, 0}));
+    EXPECT_EQ(VotesFromAnswers({0, 0, 0, 0, 0}), (std::array<int, 5>{}));
+}
