@@ -1,0 +1,60 @@
+// The tab keeps up with the class: a game written while the tab is open shows without a
+// refresh, and a game that ends later changes from «не закончена» to its ending. Waits are
+// bounded waits for the tab's own signal, never sleeps.
+
+#include "analysislab.h"
+
+using namespace analysistest;
+
+namespace {
+
+constexpr int kWaitMs = 10000; // a bound for a loaded machine; a change arrives in a fraction of it
+
+class AnalysisWatch : public AnalysisTest
+{
+protected:
+    QString outcomeOf(const QString &student) const
+    {
+        const auto *games = child<QTableWidget>("analysisGames");
+        for (int r = 0; r < games->rowCount(); ++r) {
+            if (games->item(r, 0)->text() == student)
+                return games->item(r, 5)->text();
+        }
+        return {};
+    }
+
+    /// Waits for refreshes until the student's game shows this outcome, or the bound passes.
+    bool waitForOutcome(const QString &student, const QString &outcome)
+    {
+        QDeadlineTimer deadline(kWaitMs);
+        while (outcomeOf(student) != outcome && !deadline.hasExpired())
+            refreshed->wait(int(std::max<qint64>(1, deadline.remainingTime())));
+        return outcomeOf(student) == outcome;
+    }
+};
+
+} // namespace
+
+TEST_F(AnalysisWatch, AGameFinishedWhileTheTabIsOpenShowsWithoutARefresh)
+{
+    window->tabs()->setCurrentWidget(view);
+    ASSERT_EQ(child<QTableWidget>("analysisGames")->rowCount(), 0);
+    // The machine's first game makes the journal folder and the journal itself.
+    play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}, {2, 0, 2, 3000}}, GameEnding::Wrong, 2);
+    ASSERT_TRUE(waitForOutcome(QStringLiteral("ИВАНОВ"), QStringLiteral("неверный ответ")));
+    EXPECT_EQ(child<QTableView>("questionTable")->model()->rowCount(), 2);
+}
+
+TEST_F(AnalysisWatch, AGameThatEndsLaterChangesFromUnfinishedToItsEnding)
+{
+    play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}}, GameEnding::Wrong, 2);
+    play(QStringLiteral("ПК-1"), QStringLiteral("ПЕТРОВ"), {{1, 1, 1, 3000}}, std::nullopt);
+    showTab();
+    ASSERT_EQ(outcomeOf(QStringLiteral("ПЕТРОВ")), QStringLiteral("не закончена"));
+    // The game goes on in the journal the game keeps open: only its write-ahead log changes.
+    const QuestionFields &q = bank.levels[2][0];
+    ShownQuestion shown{2, 0, *cp1251::encode(QuestionLine(q)), *cp1251::encode(q.question), {}, "1234"};
+    journal(QStringLiteral("ПК-1")).questionShown(shown);
+    journal(QStringLiteral("ПК-1")).gameEnded(GameEnding::Stop, 2);
+    EXPECT_TRUE(waitForOutcome(QStringLiteral("ПЕТРОВ"), QStringLiteral("остановился")));
+}
