@@ -82,14 +82,10 @@ QSpinBox *AnalysisView::addSpin(const char *name, int min, int max, int value, c
     return spin;
 }
 
-QWidget *AnalysisView::buildControls()
+// The thresholds of the flags and the moves: each change redraws the table at once.
+void AnalysisView::buildThresholds()
 {
-    auto *controls = new QWidget(this);
     const AnalysisSettings defaults;
-    m_lessonBox = new QComboBox(this);
-    m_lessonBox->setObjectName(QStringLiteral("analysisLesson"));
-    m_lessonBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &AnalysisView::analyse);
     m_margin = addSpin("analysisMargin", 1, 90, qRound(defaults.margin * 100), QStringLiteral(" %"));
     m_margin->setToolTip(QStringLiteral("Насколько доля верных может отстоять от соседних вопросов уровня, "
                                         "прежде чем вопрос отмечен как трудный или лёгкий"));
@@ -100,6 +96,16 @@ QWidget *AnalysisView::buildControls()
     m_quickMs = addSpin("analysisQuickMs", 100, 60000, int(defaults.quickMs), QStringLiteral(" мс"));
     m_quickMs->setSingleStep(100);
     m_quickMs->setToolTip(QStringLiteral("Верный ответ быстрее этого считается угаданным"));
+}
+
+QWidget *AnalysisView::buildControls()
+{
+    auto *controls = new QWidget(this);
+    m_lessonBox = new QComboBox(this);
+    m_lessonBox->setObjectName(QStringLiteral("analysisLesson"));
+    m_lessonBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &AnalysisView::analyse);
+    buildThresholds();
     auto *propose = new QPushButton(QStringLiteral("Предложить &уровни"), this);
     propose->setObjectName(QStringLiteral("proposeLevels"));
     auto *exportCsv = new QPushButton(QStringLiteral("Экспорт &CSV…"), this);
@@ -108,17 +114,14 @@ QWidget *AnalysisView::buildControls()
     connect(exportCsv, &QPushButton::clicked, this, &AnalysisView::exportRequested);
     auto *row = new QHBoxLayout(controls);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(buddyLabel(QStringLiteral("&Занятие:"), m_lessonBox));
-    row->addWidget(m_lessonBox);
-    row->addSpacing(12);
-    row->addWidget(buddyLabel(QStringLiteral("&Порог:"), m_margin));
-    row->addWidget(m_margin);
-    row->addWidget(buddyLabel(QStringLiteral("&Ответов для отметки:"), m_minAnswers));
-    row->addWidget(m_minAnswers);
-    row->addWidget(buddyLabel(QStringLiteral("для &переноса:"), m_minMove));
-    row->addWidget(m_minMove);
-    row->addWidget(buddyLabel(QStringLiteral("&Быстро:"), m_quickMs));
-    row->addWidget(m_quickMs);
+    const QList<std::pair<QString, QWidget *>> fields{
+        {QStringLiteral("&Занятие:"), m_lessonBox}, {QStringLiteral("По&рог:"), m_margin},
+        {QStringLiteral("Ответов для о&тметки:"), m_minAnswers}, {QStringLiteral("для пере&носа:"), m_minMove},
+        {QStringLiteral("&Быстро:"), m_quickMs}};
+    for (const auto &[text, field] : fields) {
+        row->addWidget(buddyLabel(text, field));
+        row->addWidget(field);
+    }
     row->addStretch(1);
     row->addWidget(propose);
     row->addWidget(exportCsv);
@@ -133,9 +136,9 @@ QWidget *AnalysisView::buildJournalsPane()
     m_problemList = new QListWidget(pane);
     m_problemList->setObjectName(QStringLiteral("analysisProblems"));
     m_problemList->setWordWrap(true);
-    auto *add = new QPushButton(QStringLiteral("Д&обавить журналы…"), pane);
+    auto *add = new QPushButton(QStringLiteral("&Добавить журналы…"), pane);
     add->setObjectName(QStringLiteral("addJournals"));
-    auto *remove = new QPushButton(QStringLiteral("&Убрать из списка"), pane);
+    auto *remove = new QPushButton(QStringLiteral("Убрать из спис&ка"), pane);
     remove->setObjectName(QStringLiteral("removeJournals"));
     connect(add, &QPushButton::clicked, this, &AnalysisView::addRequested);
     connect(remove, &QPushButton::clicked, this, &AnalysisView::removeChosenSource);
@@ -155,6 +158,8 @@ QWidget *AnalysisView::buildJournalsPane()
 void AnalysisView::openSources(const QStringList &sources)
 {
     m_watch->setSources(sources);
+    m_stamp.clear();
+    m_archive.reset();
     m_sourceList->clear();
     for (const QString &source : m_watch->sources())
         m_sourceList->addItem(QDir::toNativeSeparators(source));
@@ -193,6 +198,10 @@ AnalysisSettings AnalysisView::settings() const
 
 void AnalysisView::refresh()
 {
+    QStringList stamp = m_watch->stamp();
+    if (m_archive && stamp == m_stamp)
+        return;
+    m_stamp = std::move(stamp);
     m_archive = std::make_unique<AnswerArchive>(m_watch->journals());
     fillLessons();
     analyse();

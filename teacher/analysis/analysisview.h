@@ -51,13 +51,14 @@ public:
     bool exportCsv(const QString &path, QString *error = nullptr) const;
 
 public slots:
-    /// Reads the journals again now; a change of a watched journal calls it by itself.
+    /// Reads the journals again now when they changed since they were last read; a change of a
+    /// watched journal calls it by itself.
     void refresh();
     /// Shows the moves «Предложить уровни» proposes for the lesson chosen.
     void proposeLevels();
 
 signals:
-    /// The journals were read again after a change.
+    /// The journals were read again because they changed.
     void refreshed();
     /// The teacher asked for more journals to be added.
     void addRequested();
@@ -66,6 +67,7 @@ signals:
 
 private:
     QWidget *buildControls();
+    void buildThresholds();
     QWidget *buildJournalsPane();
     QSpinBox *addSpin(const char *name, int min, int max, int value, const QString &suffix);
     void fillLessons();
@@ -75,6 +77,7 @@ private:
 
     JournalWatch *m_watch = nullptr;
     std::unique_ptr<AnswerArchive> m_archive;
+    QStringList m_stamp; ///< the journals as last read
     LessonAnalysis m_analysis;
     MoveApplier m_applier;
     QuestionTableModel *m_model = nullptr;

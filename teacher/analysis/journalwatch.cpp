@@ -4,6 +4,7 @@
 #include "journalfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -97,6 +98,32 @@ QList<MachineProblem> JournalWatch::machineProblems() const
         }
     }
     return problems;
+}
+
+namespace {
+
+// Size, time and the log's header, whose salt changes when SQLite starts the log afresh at the
+// same size.
+QString fileStamp(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("-");
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(32).toHex() : QByteArray();
+    return QStringLiteral("%1 %2 %3").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch()).arg(QLatin1String(head));
+}
+
+} // namespace
+
+QStringList JournalWatch::stamp() const
+{
+    QStringList stamp;
+    for (const QString &journal : journals())
+        stamp << journal << fileStamp(journal) << fileStamp(journal + QStringLiteral("-wal"));
+    for (const MachineProblem &p : machineProblems())
+        stamp << p.machine << p.note;
+    return stamp;
 }
 
 void JournalWatch::onChange()

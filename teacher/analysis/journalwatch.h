@@ -35,6 +35,10 @@ public:
     QStringList journals() const;
     /// The problem notes the machines left in the sources' program folders.
     QList<MachineProblem> machineProblems() const;
+    /// What the journals and notes are now, in a few bytes a file: equal stamps, nothing new to
+    /// read. Reading a journal stirs its folder too (SQLite's shared-memory file), and that
+    /// must not make the tab read again and again.
+    QStringList stamp() const;
 
 signals:
     /// A watched folder, journal or log changed, once per burst of changes.

@@ -31,7 +31,7 @@ LevelMovesPane::LevelMovesPane(QWidget *parent)
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
     m_table->setWordWrap(false);
-    m_accept = new QPushButton(QStringLiteral("&Принять перенос"), this);
+    m_accept = new QPushButton(QStringLiteral("Пр&инять перенос"), this);
     m_accept->setObjectName(QStringLiteral("acceptMove"));
     m_reject = new QPushButton(QStringLiteral("&Отклонить"), this);
     m_reject->setObjectName(QStringLiteral("rejectMove"));

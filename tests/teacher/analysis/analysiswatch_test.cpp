@@ -49,7 +49,10 @@ TEST_F(AnalysisWatch, AGameThatEndsLaterChangesFromUnfinishedToItsEnding)
 {
     play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}}, GameEnding::Wrong, 2);
     play(QStringLiteral("ПК-1"), QStringLiteral("ПЕТРОВ"), {{1, 1, 1, 3000}}, std::nullopt);
-    showTab();
+    // The tab opened on the journals as they are now, with no change of the folder pending.
+    view->openSources(view->sources());
+    QCoreApplication::processEvents();
+    window->tabs()->setCurrentWidget(view);
     ASSERT_EQ(outcomeOf(QStringLiteral("ПЕТРОВ")), QStringLiteral("не закончена"));
     // The game goes on in the journal the game keeps open: only its write-ahead log changes.
     const QuestionFields &q = bank.levels[2][0];
@@ -57,4 +60,17 @@ TEST_F(AnalysisWatch, AGameThatEndsLaterChangesFromUnfinishedToItsEnding)
     journal(QStringLiteral("ПК-1")).questionShown(shown);
     journal(QStringLiteral("ПК-1")).gameEnded(GameEnding::Stop, 2);
     EXPECT_TRUE(waitForOutcome(QStringLiteral("ПЕТРОВ"), QStringLiteral("остановился")));
+}
+
+TEST_F(AnalysisWatch, ReadingTheJournalsAgainWithNothingNewSignalsNothing)
+{
+    play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}}, GameEnding::Wrong, 2);
+    showTab();
+    refreshed->clear();
+    view->refresh();
+    EXPECT_EQ(refreshed->count(), 0) << "the journals have not changed";
+    play(QStringLiteral("ПК-1"), QStringLiteral("ПЕТРОВ"), {{1, 1, 1, 3000}}, GameEnding::Wrong, 2);
+    view->refresh();
+    EXPECT_EQ(refreshed->count(), 1);
+    EXPECT_EQ(outcomeOf(QStringLiteral("ПЕТРОВ")), QStringLiteral("неверный ответ"));
 }
