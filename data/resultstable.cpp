@@ -51,8 +51,14 @@ QByteArray FormatResultsTable(const std::vector<ResultEntry> &entries)
     std::vector<QStringList> rows{ResultColumnTitles()};
     for (const ResultEntry &e : entries)
         rows.push_back(ResultFields(e));
-    QList<qsizetype> widths(rows.front().size(), 0);
+    return FormatTextTable(rows);
+}
+
+QByteArray FormatTextTable(const std::vector<QStringList> &rows)
+{
+    QList<qsizetype> widths;
     for (const QStringList &row : rows) {
+        widths.resize(std::max(widths.size(), row.size()), 0);
         for (qsizetype i = 0; i < row.size(); ++i)
             widths[i] = std::max(widths[i], row[i].size());
     }
@@ -82,6 +88,11 @@ QByteArray FormatResultsCsv(const std::vector<ResultEntry> &entries)
     std::vector<QStringList> rows{ResultColumnTitles()};
     for (const ResultEntry &e : entries)
         rows.push_back(ResultFields(e));
+    return FormatCsv(rows);
+}
+
+QByteArray FormatCsv(const std::vector<QStringList> &rows)
+{
     QString out;
     for (const QStringList &row : rows) {
         QStringList fields;

@@ -23,6 +23,13 @@ QByteArray FormatResultsTable(const std::vector<ResultEntry> &entries);
 /// the titles first.
 QByteArray FormatResultsCsv(const std::vector<ResultEntry> &entries);
 
+/// Rows (the titles first) as an aligned table in UTF-8 with LF line ends: every column but
+/// the last padded to its widest field, two blanks between columns.
+QByteArray FormatTextTable(const std::vector<QStringList> &rows);
+
+/// Rows (the titles first) as CSV for spreadsheets, as FormatResultsCsv writes them.
+QByteArray FormatCsv(const std::vector<QStringList> &rows);
+
 /// One CSV field: after an apostrophe when it begins like a formula ("=", "+", "-", "@"), and
 /// quoted, with its quotes doubled, when it holds ";", a quote or a line break.
 QString CsvField(const QString &text);

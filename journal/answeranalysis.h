@@ -15,6 +15,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 /// The thresholds the teacher may set. Shares are fractions (0.25 = 25 %).
 struct AnalysisSettings {
@@ -137,15 +138,29 @@ public:
     /// The answers of one game of an analysis, with their texts.
     Result<QList<JournalAnswer>> path(const GamePath &game) const;
 
+    /// One journal as the archive keeps it (defined with the archive).
+    struct Journal;
+
 private:
+    Journal *journalOf(const QString &file) const;
+    void noteProblem(const QString &file, const QString &problem) const;
+
     QStringList m_files;
-    QList<JournalProblem> m_problems;
-    QList<std::shared_ptr<JournalReader>> m_readers;
+    /// Problems found while analysing are added as they come: a journal may be damaged later.
+    mutable QList<JournalProblem> m_problems;
+    /// Each journal keeps the lessons it has added up until its file changes, so that going
+    /// back to a lesson, or to another one, reads only the journals written meanwhile.
+    std::vector<std::unique_ptr<Journal>> m_journals;
 };
 
 /// The journals a path names: a journal file itself, or every journal of a folder that holds
 /// journal/ (a program folder) or is one.
 QStringList JournalFilesOf(const QString &path);
+
+/// Sets the flags of every question from its figures and the thresholds; the teacher may
+/// change the thresholds and flag again without reading the journals anew (all but quickMs,
+/// which counts as the answers are read).
+void FlagQuestions(LessonAnalysis &analysis, const AnalysisSettings &settings);
 
 /// The moves that make the ladder climb, from the shares right of the questions answered at
 /// least settings.minAnswersToMove times: a question whose share lies more than the margin
@@ -155,3 +170,10 @@ QList<LevelMove> ProposeLevels(const LessonAnalysis &analysis, const AnalysisSet
 /// The question table as CSV for a spreadsheet: ";" between fields, UTF-8 with a BOM, CRLF,
 /// fields a spreadsheet would take for a formula guarded as the results export guards them.
 QByteArray QuestionTableCsv(const LessonAnalysis &analysis);
+/// The same for several lessons, one table with the lesson in the first column.
+QByteArray QuestionTableCsv(const QList<LessonAnalysis> &analyses);
+
+/// The short question table for a terminal, in UTF-8 with LF line ends: lesson, level,
+/// question (cut short), asked, shares right and wrong in %, median ms, flags; "Ответов нет."
+/// when there is no question.
+QByteArray QuestionTableText(const QList<LessonAnalysis> &analyses);

@@ -43,7 +43,12 @@ QString JournalFilePath(const QString &programFolder, const QString &machine)
 
 QStringList JournalFiles(const QString &programFolder)
 {
-    const QDir dir(JournalFolder(programFolder));
+    return JournalFilesIn(JournalFolder(programFolder));
+}
+
+QStringList JournalFilesIn(const QString &journalFolder)
+{
+    const QDir dir(journalFolder);
     QStringList files;
     for (const QString &name : dir.entryList({QStringLiteral("*.sqlite")}, QDir::Files, QDir::Name)) {
         if (!name.contains(kDamaged))

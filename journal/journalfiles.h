@@ -23,6 +23,8 @@ QString JournalFilePath(const QString &programFolder, const QString &machine);
 /// The journals of a program folder, one per machine, sorted; copies set aside as damaged are
 /// not among them.
 QStringList JournalFiles(const QString &programFolder);
+/// The same for a journal folder itself (ending in "/"), as a teacher may copy one.
+QStringList JournalFilesIn(const QString &journalFolder);
 
 /// Where the first free name beside path is for a damaged journal set aside:
 /// "<machine> (повреждённый).sqlite", then "<machine> (повреждённый 2).sqlite" and so on.

@@ -88,20 +88,31 @@ JournalAnswer answerRow(const QSqlQuery &q)
 }
 
 template <typename Row>
-Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QString &lesson,
+Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                           Row (*row)(const QSqlQuery &))
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(sql);
-    q.addBindValue(lesson);
-    q.addBindValue(lesson);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
     if (!q.exec())
         return Result<QList<Row>>::failure(QStringLiteral("Журнал не читается: %1.").arg(DescribeSqlError(q.lastError())));
     QList<Row> rows;
     while (q.next())
         rows << row(q);
     return Result<QList<Row>>::success(rows);
+}
+
+const QString kAnswerColumns = QStringLiteral(
+    "SELECT a.game, a.level, a.bank_index, a.question_sha256, a.shown, a.question, a.answer_a, a.answer_b, "
+    "a.answer_c, a.answer_d, a.right_button, a.clicked_button, a.chosen, a.ms, a.fifty_blanked, a.votes_a, "
+    "a.votes_b, a.votes_c, a.votes_d, a.friend_reply, a.tease ");
+
+QVariantList lessonValues(const QString &lesson)
+{
+    const QString code = lesson.isNull() ? QStringLiteral("") : lesson;
+    return {code, code};
 }
 
 } // namespace
@@ -166,17 +177,20 @@ Result<QList<JournalGame>> JournalReader::games(const QString &lesson) const
                                QStringLiteral("SELECT id, lesson, student, machine, bank_file, bank_sha256, started, "
                                               "ended, ending, levels_passed, grade FROM games "
                                               "WHERE (? = '' OR lesson = ?) ORDER BY started, id"),
-                               lesson.isNull() ? QStringLiteral("") : lesson, &gameRow);
+                               lessonValues(lesson), &gameRow);
 }
 
 Result<QList<JournalAnswer>> JournalReader::answers(const QString &lesson) const
 {
-    return select<JournalAnswer>(
-        database(),
-        QStringLiteral("SELECT a.game, a.level, a.bank_index, a.question_sha256, a.shown, a.question, a.answer_a, "
-                       "a.answer_b, a.answer_c, a.answer_d, a.right_button, a.clicked_button, a.chosen, a.ms, "
-                       "a.fifty_blanked, a.votes_a, a.votes_b, a.votes_c, a.votes_d, a.friend_reply, a.tease "
-                       "FROM answers a JOIN games g ON g.id = a.game WHERE (? = '' OR g.lesson = ?) "
-                       "ORDER BY g.started, g.id, a.level"),
-        lesson.isNull() ? QStringLiteral("") : lesson, &answerRow);
+    return select<JournalAnswer>(database(),
+                                 kAnswerColumns
+                                     + QStringLiteral("FROM answers a JOIN games g ON g.id = a.game "
+                                                      "WHERE (? = '' OR g.lesson = ?) ORDER BY g.started, g.id, a.level"),
+                                 lessonValues(lesson), &answerRow);
+}
+
+Result<QList<JournalAnswer>> JournalReader::answersOf(const QString &gameId) const
+{
+    return select<JournalAnswer>(database(), kAnswerColumns + QStringLiteral("FROM answers a WHERE a.game = ? ORDER BY a.level"),
+                                 {gameId}, &answerRow);
 }

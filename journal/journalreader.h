@@ -67,9 +67,13 @@ public:
     Result<QList<JournalGame>> games(const QString &lesson = QString()) const;
     /// The answers of a lesson's games (of every game for an empty code), by game start and level.
     Result<QList<JournalAnswer>> answers(const QString &lesson = QString()) const;
+    /// The answers of one game, by level.
+    Result<QList<JournalAnswer>> answersOf(const QString &gameId) const;
+
+    /// The read-only connection, for the analysis's own queries; on this thread only.
+    QSqlDatabase database() const;
 
 private:
     explicit JournalReader(QString connection);
-    QSqlDatabase database() const;
     QString m_connection;
 };

@@ -1,5 +1,7 @@
-// tallory-results: lists every record of a results file, for reading or for a spreadsheet.
+// tallory-results: lists every record of a results file, and the class's answers to every
+// question from the answer journals, for reading or for a spreadsheet.
 
+#include "answeranalysis.h"
 #include "resultslist.h"
 #include "resultstable.h"
 #include "cmdline.h"
@@ -17,7 +19,13 @@ QString usage()
         "Использование:\n"
         "  tallory-results list tallory.rez          таблица результатов\n"
         "  tallory-results list tallory.rez --csv    то же в CSV для электронной таблицы\n"
+        "  tallory-results answers ПУТЬ... [--lesson КОД] [--csv]\n"
+        "                                            ответы класса по вопросам из журналов:\n"
+        "                                            ПУТЬ — файл журнала, папка программы\n"
+        "                                            с journal/ или сама папка журналов\n"
         "\n"
+        "  --lesson КОД    только это занятие (без него — все)\n"
+        "  --csv           CSV для электронной таблицы\n"
         "  -h, --help      эта справка\n"
         "  -v, --version   версия программы\n");
 }
@@ -34,21 +42,71 @@ int list(const QString &path, bool csv)
     return 0;
 }
 
+// The journals the paths name; a path that names none is reported.
+QStringList journalFiles(const QStringList &paths, int &status)
+{
+    QStringList files;
+    for (const QString &path : paths) {
+        const QStringList found = JournalFilesOf(path);
+        if (found.isEmpty()) {
+            PrintError(QStringLiteral("В «%1» нет журналов ответов.\n").arg(path));
+            status = 1;
+        }
+        files << found;
+    }
+    return files;
+}
+
+int answers(const QStringList &paths, const QString &lesson, bool csv)
+{
+    int status = 0;
+    const AnswerArchive archive(journalFiles(paths, status));
+    QStringList lessons = archive.lessons();
+    if (!lesson.isEmpty()) {
+        // The game keeps lesson codes in capitals, whatever was typed.
+        const QString code = lesson.toUpper();
+        if (!lessons.contains(code)) {
+            PrintError(QStringLiteral("Занятия «%1» в журналах нет.\n").arg(code));
+            return 1;
+        }
+        lessons = QStringList{code};
+    }
+    QList<LessonAnalysis> analyses;
+    for (const QString &code : lessons)
+        analyses << archive.analyse(code);
+    for (const JournalProblem &problem : archive.problems()) {
+        PrintError(problem.file + QStringLiteral(": ") + problem.problem + QLatin1Char('\n'));
+        status = 1;
+    }
+    PrintBytes(csv ? QuestionTableCsv(analyses) : QuestionTableText(analyses));
+    return status;
+}
+
 int run(const QStringList &arguments)
 {
     ToolCommandLine line(QStringLiteral("tallory-results"), usage());
     const QCommandLineOption csvOption(QStringLiteral("csv"));
+    const QCommandLineOption lessonOption(QStringLiteral("lesson"), QString(), QStringLiteral("КОД"));
     line.parser.addOption(csvOption);
+    line.parser.addOption(lessonOption);
     if (const auto status = line.read(arguments))
         return *status;
     const QStringList args = line.parser.positionalArguments();
     if (args.isEmpty())
         return line.usageError(QStringLiteral("не указана команда"));
+    const bool csv = line.parser.isSet(csvOption);
+    if (args[0] == QLatin1String("answers")) {
+        if (args.size() < 2)
+            return line.usageError(QStringLiteral("answers: нужен хотя бы один журнал или папка"));
+        return answers(args.mid(1), line.parser.value(lessonOption), csv);
+    }
     if (args[0] != QLatin1String("list"))
         return line.usageError(QStringLiteral("неизвестная команда «%1»").arg(args[0]));
+    if (line.parser.isSet(lessonOption))
+        return line.usageError(QStringLiteral("list: параметр «--lesson» бывает только у answers"));
     if (args.size() != 2)
         return line.usageError(QStringLiteral("list: нужно одно имя файла результатов"));
-    return list(args[1], line.parser.isSet(csvOption));
+    return list(args[1], csv);
 }
 
 } // namespace

@@ -56,13 +56,17 @@ LevelMovesPane::LevelMovesPane(QWidget *parent)
 void LevelMovesPane::setMoves(const QList<LevelMove> &moves, const AnalysisSettings &settings)
 {
     m_moves = moves;
-    // With n answers one student more or less moves a share by at most 1/n: far less than the
-    // margin a question must be off its level by, so no move rests on one student.
+    // With n answers a share wanders by chance about 1/sqrt(n) (two standard errors): below
+    // the margin a question must be off its level by, so no move rests on chance alone.
     const int n = std::max(1, settings.minAnswersToMove);
-    m_why->setText(QStringLiteral("Переносятся только вопросы, на которые ответили не меньше %1 раз: тогда один "
-                                  "ответ больше или меньше сдвигает долю верных не больше чем на %2 %, а вопрос "
-                                  "должен отстоять от своего уровня больше чем на %3 %.")
-                       .arg(n).arg(std::ceil(100.0 / n)).arg(qRound(settings.margin * 100)));
+    const int wander = qRound(100.0 / std::sqrt(double(n)));
+    const int margin = qRound(settings.margin * 100);
+    m_why->setText(QStringLiteral("Переносятся только вопросы, на которые ответили не меньше %1 раз: с таким числом "
+                                  "ответов доля верных случайно гуляет примерно на ±%2 %, %3 порога в %4 %, на "
+                                  "который вопрос должен отстоять от своего уровня.")
+                       .arg(n).arg(wander)
+                       .arg(wander < margin ? QStringLiteral("меньше") : QStringLiteral("не меньше"))
+                       .arg(margin));
     m_table->clearContents();
     m_table->setRowCount(int(moves.size()));
     for (int r = 0; r < moves.size(); ++r) {

@@ -1,0 +1,263 @@
+// The journals of every machine merged into one lesson's figures. Each journal adds up its own
+// answers in SQL (answertally.cpp); here the tallies are summed, the medians taken over all the
+// times, and the texts fetched once per question from whichever journal showed it last.
+
+#include "answeranalysis.h"
+
+#include "answertally.h"
+#include "journalfiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+
+struct AnswerArchive::Journal {
+    QString file;
+    std::shared_ptr<JournalReader> reader;
+    struct Kept {
+        QString stamp; ///< the file and its log as they were when added up
+        LessonTally tally;
+    };
+    QHash<QString, Kept> lessons;
+};
+
+namespace {
+
+// What changes whenever a game writes: the size and time of the file and of its log.
+QString stampOf(const QString &file)
+{
+    const QFileInfo db(file);
+    const QFileInfo wal(file + QStringLiteral("-wal"));
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(db.size())
+        .arg(db.lastModified().toMSecsSinceEpoch())
+        .arg(wal.exists() ? wal.size() : -1)
+        .arg(wal.exists() ? wal.lastModified().toMSecsSinceEpoch() : 0);
+}
+
+// A question's answers from every journal.
+struct Merged {
+    QuestionFigures figures;
+    std::vector<qint64> rightMs;
+    std::vector<qint64> allMs;
+    /// The latest rows, as in QuestionTally::latest, with the journal each is in.
+    std::array<std::pair<RowMark, AnswerArchive::Journal *>, 5> latest{};
+};
+
+void add(Merged &m, const QuestionTally &t, AnswerArchive::Journal *journal)
+{
+    QuestionFigures &f = m.figures;
+    f.asked += t.asked;
+    f.answered += t.answered;
+    for (size_t k = 1; k <= 4; ++k) {
+        f.chosen[k] += t.chosen[k];
+        f.rightOnButton[k] += t.rightOnButton[k];
+    }
+    f.fiftyFifty += t.fiftyFifty;
+    f.audience += t.audience;
+    f.friendCalls += t.friendCalls;
+    m.rightMs.insert(m.rightMs.end(), t.rightMs.begin(), t.rightMs.end());
+    m.allMs.insert(m.allMs.end(), t.rightMs.begin(), t.rightMs.end());
+    m.allMs.insert(m.allMs.end(), t.otherMs.begin(), t.otherMs.end());
+    for (size_t k = 0; k <= 4; ++k) {
+        if (!t.latest[k].isEmpty() && t.latest[k] > m.latest[k].first)
+            m.latest[k] = {t.latest[k], journal};
+    }
+}
+
+} // namespace
+
+AnswerArchive::AnswerArchive(const QStringList &files) : m_files(files)
+{
+    for (const QString &file : files) {
+        auto reader = JournalReader::open(file);
+        if (!reader.ok()) {
+            m_problems << JournalProblem{file, reader.error};
+            continue;
+        }
+        auto journal = std::make_unique<Journal>();
+        journal->file = file;
+        journal->reader = reader.value;
+        m_journals.push_back(std::move(journal));
+    }
+}
+
+AnswerArchive::~AnswerArchive() = default;
+
+void AnswerArchive::noteProblem(const QString &file, const QString &problem) const
+{
+    const JournalProblem p{file, QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), problem)};
+    const bool known = std::any_of(m_problems.begin(), m_problems.end(),
+                                   [&](const JournalProblem &q) { return q.file == p.file && q.problem == p.problem; });
+    if (!known)
+        m_problems << p;
+}
+
+AnswerArchive::Journal *AnswerArchive::journalOf(const QString &file) const
+{
+    for (const auto &j : m_journals) {
+        if (j->file == file)
+            return j.get();
+    }
+    return nullptr;
+}
+
+QStringList AnswerArchive::lessons() const
+{
+    QStringList codes;
+    for (const auto &j : m_journals) {
+        const auto found = j->reader->lessons();
+        if (!found.ok())
+            noteProblem(j->file, found.error);
+        codes << found.value;
+    }
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    return codes;
+}
+
+namespace {
+
+// A journal's tally of a lesson: kept from an earlier call while the file has not changed.
+const LessonTally *tallyOf(AnswerArchive::Journal &j, const QString &lesson, QString &problem)
+{
+    const QString stamp = stampOf(j.file);
+    const auto kept = j.lessons.constFind(lesson);
+    if (kept != j.lessons.constEnd() && kept->stamp == stamp)
+        return &kept->tally;
+    auto tally = TallyLesson(j.reader->database(), lesson);
+    if (tally.ok()) {
+        auto games = j.reader->games(lesson);
+        if (!games.ok())
+            tally.error = games.error;
+        tally.value.games = std::move(games.value);
+    }
+    if (!tally.ok()) {
+        problem = tally.error;
+        return nullptr;
+    }
+    return &j.lessons.insert(lesson, {stamp, std::move(tally.value)})->tally;
+}
+
+// The question's texts from the rows it was last shown in: the question and the right answer
+// from its latest row, each wrong answer from the latest row that chose it.
+QString fillTexts(Merged &m)
+{
+    QuestionFigures &f = m.figures;
+    QHash<RowMark, ShownTexts> read;
+    for (size_t k = 0; k <= 4; ++k) {
+        const auto &[mark, journal] = m.latest[k];
+        if (mark.isEmpty() || !journal)
+            continue;
+        if (!read.contains(mark)) {
+            auto texts = ReadShownTexts(journal->reader->database(), mark, f.level);
+            if (!texts.ok())
+                return texts.error;
+            read.insert(mark, texts.value);
+        }
+        const ShownTexts &t = read[mark];
+        if (k == 0) {
+            f.bankIndex = t.bankIndex;
+            f.question = t.question;
+            f.answers[1] = t.onButton[static_cast<size_t>(std::clamp(t.rightButton, 0, 4))];
+        } else {
+            f.answers[k] = t.onButton[static_cast<size_t>(std::clamp(t.clickedButton, 0, 4))];
+        }
+    }
+    return QString();
+}
+
+void countLevels(LessonAnalysis &a, const std::array<int, 16> &leftOnScreen)
+{
+    for (int l = 1; l <= 15; ++l) {
+        a.levels[static_cast<size_t>(l)].level = l;
+        a.levels[static_cast<size_t>(l)].reached = leftOnScreen[static_cast<size_t>(l)];
+    }
+    for (const QuestionFigures &q : a.questions) {
+        if (q.level < 1 || q.level > 15)
+            continue;
+        a.levels[static_cast<size_t>(q.level)].reached += q.asked;
+        a.levels[static_cast<size_t>(q.level)].passed += q.chosen[1];
+        a.answers += q.asked;
+    }
+}
+
+bool byLadder(const QuestionFigures &x, const QuestionFigures &y)
+{
+    return std::tie(x.level, x.bankIndex, x.sha256) < std::tie(y.level, y.bankIndex, y.sha256);
+}
+
+bool byStart(const GamePath &x, const GamePath &y)
+{
+    return std::tie(x.game.started, x.game.id) < std::tie(y.game.started, y.game.id);
+}
+
+} // namespace
+
+LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSettings &settings) const
+{
+    LessonAnalysis a;
+    a.lesson = lesson;
+    QList<Merged> merged;
+    QHash<QString, qsizetype> index; // level and hash -> merged
+    std::array<int, 16> leftOnScreen{};
+    for (const auto &j : m_journals) {
+        QString problem;
+        const LessonTally *tally = tallyOf(*j, lesson, problem);
+        if (!tally) {
+            noteProblem(j->file, problem);
+            continue;
+        }
+        for (const QuestionTally &t : tally->questions) {
+            const QString key = QString::number(t.level) + QLatin1Char(':') + t.sha256;
+            auto at = index.constFind(key);
+            if (at == index.constEnd()) {
+                at = index.insert(key, merged.size());
+                merged.append(Merged{});
+                merged.back().figures.level = t.level;
+                merged.back().figures.sha256 = t.sha256;
+            }
+            add(merged[*at], t, j.get());
+        }
+        for (size_t l = 1; l <= 15; ++l)
+            leftOnScreen[l] += tally->leftOnScreen[l];
+        for (const JournalGame &g : tally->games)
+            a.games << GamePath{g, j->file, {}};
+    }
+    for (Merged &m : merged) {
+        const QString problem = fillTexts(m);
+        if (!problem.isEmpty())
+            noteProblem(m.latest[0].second ? m.latest[0].second->file : QString(), problem);
+        m.figures.medianMs = MedianMs(std::move(m.allMs));
+        m.figures.quickRight = static_cast<int>(
+            std::count_if(m.rightMs.begin(), m.rightMs.end(), [&](qint64 ms) { return ms < settings.quickMs; }));
+        a.questions << std::move(m.figures);
+    }
+    std::sort(a.questions.begin(), a.questions.end(), byLadder);
+    std::sort(a.games.begin(), a.games.end(), byStart);
+    countLevels(a, leftOnScreen);
+    FlagQuestions(a, settings);
+    return a;
+}
+
+Result<QList<JournalAnswer>> AnswerArchive::path(const GamePath &game) const
+{
+    const Journal *j = journalOf(game.file);
+    if (!j)
+        return Result<QList<JournalAnswer>>::failure(
+            QStringLiteral("Журнал «%1» не открыт.").arg(QFileInfo(game.file).fileName()));
+    return j->reader->answersOf(game.game.id);
+}
+
+QStringList JournalFilesOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isFile())
+        return {info.absoluteFilePath()};
+    if (!info.isDir())
+        return {};
+    const QString folder = QDir::cleanPath(info.absoluteFilePath()) + QLatin1Char('/');
+    return QFileInfo(JournalFolder(folder)).isDir() ? JournalFiles(folder) : JournalFilesIn(folder);
+}
