@@ -47,19 +47,27 @@ TEST_F(AnalysisWatch, AGameFinishedWhileTheTabIsOpenShowsWithoutARefresh)
 
 TEST_F(AnalysisWatch, AGameThatEndsLaterChangesFromUnfinishedToItsEnding)
 {
+    view->openSources({}); // the window's own tab reads nothing here, and so stirs nothing
     play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}}, GameEnding::Wrong, 2);
     play(QStringLiteral("ПК-1"), QStringLiteral("ПЕТРОВ"), {{1, 1, 1, 3000}}, std::nullopt);
-    // The tab opened on the journals as they are now, with no change of the folder pending.
-    view->openSources(view->sources());
-    QCoreApplication::processEvents();
-    window->tabs()->setCurrentWidget(view);
-    ASSERT_EQ(outcomeOf(QStringLiteral("ПЕТРОВ")), QStringLiteral("не закончена"));
-    // The game goes on in the journal the game keeps open: only its write-ahead log changes.
+    // A tab opened on the journals as they are now, while the game goes on.
+    AnalysisView tab;
+    tab.openSources({folder});
+    QSignalSpy tabRefreshed(&tab, &AnalysisView::refreshed);
+    // Reading stirs the journal folder (SQLite touches its shared-memory file); that settles
+    // first, with nothing new to read, so that only the game's write can bring what follows.
+    QSignalSpy settled(tab.findChild<JournalWatch *>(), &JournalWatch::changed);
+    settled.wait(kWaitMs);
+    EXPECT_EQ(tabRefreshed.count(), 0);
+    const auto outcome = [&tab] { return tab.findChild<QTableWidget *>("analysisGames")->item(1, 5)->text(); };
+    ASSERT_EQ(outcome(), QStringLiteral("не закончена"));
+    // The game writes into the journal it keeps open: only its write-ahead log changes.
     const QuestionFields &q = bank.levels[2][0];
     ShownQuestion shown{2, 0, *cp1251::encode(QuestionLine(q)), *cp1251::encode(q.question), {}, "1234"};
     journal(QStringLiteral("ПК-1")).questionShown(shown);
     journal(QStringLiteral("ПК-1")).gameEnded(GameEnding::Stop, 2);
-    EXPECT_TRUE(waitForOutcome(QStringLiteral("ПЕТРОВ"), QStringLiteral("остановился")));
+    ASSERT_TRUE(tabRefreshed.wait(kWaitMs));
+    EXPECT_EQ(outcome(), QStringLiteral("остановился"));
 }
 
 TEST_F(AnalysisWatch, ReadingTheJournalsAgainWithNothingNewSignalsNothing)
