@@ -4,6 +4,7 @@
 #include "levelmovespane.h"
 #include "questiontablemodel.h"
 #include "studentpaths.h"
+#include "tablefit.h"
 #include "userfile.h"
 
 #include <QComboBox>
@@ -38,7 +39,11 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(QuestionTableModel::Question, QHeaderView::Stretch);
+    // The question takes the room left; the figures keep theirs, so a 1024-pixel screen shows
+    // every column, the question's whole text in its tooltip.
+    QList<int> weights(QuestionTableModel::ColumnCount, 0);
+    weights[QuestionTableModel::Question] = 1;
+    m_fit = new TableFit(m_table, weights);
     m_funnel = new FunnelChart(this);
     m_funnel->setObjectName(QStringLiteral("funnelChart"));
     m_students = new StudentPaths(this);
@@ -112,19 +117,26 @@ QWidget *AnalysisView::buildControls()
     exportCsv->setObjectName(QStringLiteral("analysisCsv"));
     connect(propose, &QPushButton::clicked, this, &AnalysisView::proposeLevels);
     connect(exportCsv, &QPushButton::clicked, this, &AnalysisView::exportRequested);
-    auto *row = new QHBoxLayout(controls);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto *top = new QHBoxLayout;
+    top->addWidget(buddyLabel(QStringLiteral("&Занятие:"), m_lessonBox));
+    top->addWidget(m_lessonBox);
+    top->addStretch(1);
+    top->addWidget(propose);
+    top->addWidget(exportCsv);
+    // The thresholds on a line of their own, so that the tab fits a 1024-pixel screen.
+    auto *thresholds = new QHBoxLayout;
     const QList<std::pair<QString, QWidget *>> fields{
-        {QStringLiteral("&Занятие:"), m_lessonBox}, {QStringLiteral("По&рог:"), m_margin},
-        {QStringLiteral("Ответов для о&тметки:"), m_minAnswers}, {QStringLiteral("для пере&носа:"), m_minMove},
-        {QStringLiteral("&Быстро:"), m_quickMs}};
+        {QStringLiteral("По&рог:"), m_margin}, {QStringLiteral("Ответов для о&тметки:"), m_minAnswers},
+        {QStringLiteral("для пере&носа:"), m_minMove}, {QStringLiteral("&Быстро:"), m_quickMs}};
     for (const auto &[text, field] : fields) {
-        row->addWidget(buddyLabel(text, field));
-        row->addWidget(field);
+        thresholds->addWidget(buddyLabel(text, field));
+        thresholds->addWidget(field);
     }
-    row->addStretch(1);
-    row->addWidget(propose);
-    row->addWidget(exportCsv);
+    thresholds->addStretch(1);
+    auto *rows = new QVBoxLayout(controls);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->addLayout(top);
+    rows->addLayout(thresholds);
     return controls;
 }
 
@@ -226,7 +238,11 @@ void AnalysisView::analyse()
     m_analysis = m_archive && !lesson.isEmpty() ? m_archive->analyse(lesson, settings()) : LessonAnalysis{};
     m_model->setQuestions(m_analysis.questions);
     m_table->resizeColumnsToContents();
-    m_table->horizontalHeader()->setSectionResizeMode(QuestionTableModel::Question, QHeaderView::Stretch);
+    m_table->resizeRowsToContents();
+    QList<int> widths;
+    for (int c = 0; c < QuestionTableModel::ColumnCount; ++c)
+        widths.append(m_table->horizontalHeader()->sectionSize(c));
+    m_fit->setPreferred(widths);
     m_funnel->setLevels(m_analysis.levels);
     m_students->setGames(m_analysis.games);
     // Proposals made from other figures would no longer hold.

@@ -22,6 +22,7 @@ class QTabWidget;
 class QTableView;
 class QuestionTableModel;
 class StudentPaths;
+class TableFit;
 
 class AnalysisView : public QWidget
 {
@@ -88,6 +89,7 @@ private:
     QSpinBox *m_quickMs = nullptr;
     QTabWidget *m_pages = nullptr;
     QTableView *m_table = nullptr;
+    TableFit *m_fit = nullptr; ///< keeps the question table's columns inside its width
     FunnelChart *m_funnel = nullptr;
     StudentPaths *m_students = nullptr;
     LevelMovesPane *m_moves = nullptr;

@@ -30,6 +30,7 @@ LevelMovesPane::LevelMovesPane(QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setWordWrap(false);
     m_accept = new QPushButton(QStringLiteral("Пр&инять перенос"), this);
     m_accept->setObjectName(QStringLiteral("acceptMove"));

@@ -23,6 +23,8 @@ QTableWidget *makeTable(QWidget *parent, const char *name, const QStringList &ti
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
+    // A line a row, as in the question table: a class's games fit the screen.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     table->setWordWrap(false);
     return table;
