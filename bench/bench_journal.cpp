@@ -4,11 +4,14 @@
 // the journal off, synced in full, and synced the normal way, so that a slow spell of the
 // machine falls on all three alike. Offscreen, then on an X server (DISPLAY, or an Xvfb this
 // benchmark starts). Printed as well: what one fdatasync costs on this disk now, and the first
-// game start on a journal that already holds many answers (opened and checked).
+// game start on a journal that already holds many answers (opened and checked). Then the
+// teacher's side: the analysis of 30 journals holding a million answers (benchanalysis.cpp).
 //
 // Usage: bench_journal             (the driver: prints the figures)
+//        bench_journal analysis [DIR]  (the analysis alone; its journals kept in DIR)
 //        bench_journal probe DIR   (one run on the folder DIR)
 
+#include "benchanalysis.h"
 #include "benchcommon.h"
 #include "probeenv.h"
 #include "xvfb.h"
@@ -293,20 +296,33 @@ bool measure(const char *where, const QProcessEnvironment &env, QTemporaryDir &t
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
+bool analysis(const QString &folder)
+{
+    try {
+        return BenchAnalysis(folder);
+    } catch (const bench::Failure &) {
+        std::printf("  the analysis failed\n");
+        return false;
+    }
+}
+
 int driver(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir tmp;
+    if (argc >= 2 && qstrcmp(argv[1], "analysis") == 0)
+        return analysis(argc >= 3 ? QString::fromLocal8Bit(argv[2]) : tmp.filePath(QStringLiteral("analysis"))) ? 0 : 1;
     const QProcessEnvironment env = bench::probeEnvironment(tmp);
     std::printf("The journal in the answer click: %d games on each of three windows, played in turn\n", kGames);
     bool met = measure("offscreen", bench::offscreenEnvironment(tmp, env), tmp, true);
     bench::XServer x;
     if (x.display().isEmpty()) {
         std::printf("no X server: Xvfb could not be started\n");
-        return met ? 0 : 1;
+    } else {
+        x.describe();
+        met = measure("X server", x.environment(env), tmp, false) && met;
     }
-    x.describe();
-    met = measure("X server", x.environment(env), tmp, false) && met;
+    met = analysis(tmp.filePath(QStringLiteral("analysis"))) && met;
     return met ? 0 : 1;
 }
 

@@ -113,13 +113,16 @@ struct LessonAnalysis {
     int answers = 0;                  ///< answer rows read
 };
 
+class TallyCache;
+
 /// A journal that could not be read, with the reason, for the teacher.
 struct JournalProblem {
     QString file;
     QString problem;
 };
 
-/// The journals of one or more folders and files, merged. Each file is opened read-only.
+/// The journals of one or more folders and files, merged. Each file is opened read-only. Use an
+/// archive on the thread that made it; it reads the journals on threads of its own.
 class AnswerArchive
 {
 public:
@@ -137,6 +140,10 @@ public:
     LessonAnalysis analyse(const QString &lesson, const AnalysisSettings &settings = {}) const;
     /// The answers of one game of an analysis, with their texts.
     Result<QList<JournalAnswer>> path(const GamePath &game) const;
+    /// Whether the other lessons are still being read in the background. After the first
+    /// analysis they are, so that a change of lesson finds them ready; an analysis asked for
+    /// meanwhile is never wrong, only slower.
+    bool readingAhead() const;
 
     /// One journal as the archive keeps it (defined with the archive).
     struct Journal;
@@ -148,9 +155,11 @@ private:
     QStringList m_files;
     /// Problems found while analysing are added as they come: a journal may be damaged later.
     mutable QList<JournalProblem> m_problems;
-    /// Each journal keeps the lessons it has added up until its file changes, so that going
-    /// back to a lesson, or to another one, reads only the journals written meanwhile.
     std::vector<std::unique_ptr<Journal>> m_journals;
+    /// The lessons each journal has added up, kept until its file changes, so that going back
+    /// to a lesson, or to another one, reads only the journals written meanwhile.
+    std::unique_ptr<TallyCache> m_tallies;
+    mutable bool m_readAhead = false; ///< the other lessons are being or have been read ahead
 };
 
 /// The journals a path names: a journal file itself, or every journal of a folder that holds
@@ -165,6 +174,8 @@ void FlagQuestions(LessonAnalysis &analysis, const AnalysisSettings &settings);
 /// The moves that make the ladder climb, from the shares right of the questions answered at
 /// least settings.minAnswersToMove times: a question whose share lies more than the margin
 /// from its level's typical share goes to the level whose typical share is nearest its own.
+/// A level's typical share is the median of its questions' shares, made to climb first (levels
+/// where a higher one is easier than a lower one are pooled).
 QList<LevelMove> ProposeLevels(const LessonAnalysis &analysis, const AnalysisSettings &settings = {});
 
 /// The question table as CSV for a spreadsheet: ";" between fields, UTF-8 with a BOM, CRLF,

@@ -6,6 +6,7 @@
 
 #include "answertally.h"
 #include "journalfiles.h"
+#include "tallycache.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,26 +17,11 @@
 struct AnswerArchive::Journal {
     QString file;
     std::shared_ptr<JournalReader> reader;
-    struct Kept {
-        QString stamp; ///< the file and its log as they were when added up
-        LessonTally tally;
-    };
-    QHash<QString, Kept> lessons;
+    /// The texts of the rows read so far: a row never changes once written.
+    QHash<RowMark, ShownTexts> texts;
 };
 
 namespace {
-
-// What changes whenever a game writes: the size and time of the file and of its log.
-QString stampOf(const QString &file)
-{
-    const QFileInfo db(file);
-    const QFileInfo wal(file + QStringLiteral("-wal"));
-    return QStringLiteral("%1:%2:%3:%4")
-        .arg(db.size())
-        .arg(db.lastModified().toMSecsSinceEpoch())
-        .arg(wal.exists() ? wal.size() : -1)
-        .arg(wal.exists() ? wal.lastModified().toMSecsSinceEpoch() : 0);
-}
 
 // A question's answers from every journal.
 struct Merged {
@@ -82,13 +68,17 @@ AnswerArchive::AnswerArchive(const QStringList &files) : m_files(files)
         journal->reader = reader.value;
         m_journals.push_back(std::move(journal));
     }
+    QStringList readable;
+    for (const auto &j : m_journals)
+        readable << j->file;
+    m_tallies = std::make_unique<TallyCache>(readable);
 }
 
 AnswerArchive::~AnswerArchive() = default;
 
 void AnswerArchive::noteProblem(const QString &file, const QString &problem) const
 {
-    const JournalProblem p{file, QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), problem)};
+    const JournalProblem p{file, problem};
     const bool known = std::any_of(m_problems.begin(), m_problems.end(),
                                    [&](const JournalProblem &q) { return q.file == p.file && q.problem == p.problem; });
     if (!known)
@@ -110,7 +100,7 @@ QStringList AnswerArchive::lessons() const
     for (const auto &j : m_journals) {
         const auto found = j->reader->lessons();
         if (!found.ok())
-            noteProblem(j->file, found.error);
+            noteProblem(j->file, QStringLiteral("%1: %2").arg(QFileInfo(j->file).fileName(), found.error));
         codes << found.value;
     }
     std::sort(codes.begin(), codes.end());
@@ -120,44 +110,24 @@ QStringList AnswerArchive::lessons() const
 
 namespace {
 
-// A journal's tally of a lesson: kept from an earlier call while the file has not changed.
-const LessonTally *tallyOf(AnswerArchive::Journal &j, const QString &lesson, QString &problem)
-{
-    const QString stamp = stampOf(j.file);
-    const auto kept = j.lessons.constFind(lesson);
-    if (kept != j.lessons.constEnd() && kept->stamp == stamp)
-        return &kept->tally;
-    auto tally = TallyLesson(j.reader->database(), lesson);
-    if (tally.ok()) {
-        auto games = j.reader->games(lesson);
-        if (!games.ok())
-            tally.error = games.error;
-        tally.value.games = std::move(games.value);
-    }
-    if (!tally.ok()) {
-        problem = tally.error;
-        return nullptr;
-    }
-    return &j.lessons.insert(lesson, {stamp, std::move(tally.value)})->tally;
-}
-
 // The question's texts from the rows it was last shown in: the question and the right answer
 // from its latest row, each wrong answer from the latest row that chose it.
 QString fillTexts(Merged &m)
 {
     QuestionFigures &f = m.figures;
-    QHash<RowMark, ShownTexts> read;
     for (size_t k = 0; k <= 4; ++k) {
         const auto &[mark, journal] = m.latest[k];
         if (mark.isEmpty() || !journal)
             continue;
-        if (!read.contains(mark)) {
+        const QString key = QString::number(f.level) + QLatin1Char('|') + mark;
+        auto known = journal->texts.constFind(key);
+        if (known == journal->texts.constEnd()) {
             auto texts = ReadShownTexts(journal->reader->database(), mark, f.level);
             if (!texts.ok())
                 return texts.error;
-            read.insert(mark, texts.value);
+            known = journal->texts.insert(key, texts.value);
         }
-        const ShownTexts &t = read[mark];
+        const ShownTexts &t = *known;
         if (k == 0) {
             f.bankIndex = t.bankIndex;
             f.question = t.question;
@@ -191,7 +161,9 @@ bool byLadder(const QuestionFigures &x, const QuestionFigures &y)
 
 bool byStart(const GamePath &x, const GamePath &y)
 {
-    return std::tie(x.game.started, x.game.id) < std::tie(y.game.started, y.game.id);
+    const qint64 a = x.game.started.toMSecsSinceEpoch();
+    const qint64 b = y.game.started.toMSecsSinceEpoch();
+    return a != b ? a < b : x.game.id < y.game.id;
 }
 
 } // namespace
@@ -203,14 +175,13 @@ LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSetti
     QList<Merged> merged;
     QHash<QString, qsizetype> index; // level and hash -> merged
     std::array<int, 16> leftOnScreen{};
-    for (const auto &j : m_journals) {
-        QString problem;
-        const LessonTally *tally = tallyOf(*j, lesson, problem);
-        if (!tally) {
-            noteProblem(j->file, problem);
+    for (const TallyCache::Found &found : m_tallies->lesson(lesson)) {
+        if (!found.tally) {
+            noteProblem(found.file, found.problem);
             continue;
         }
-        for (const QuestionTally &t : tally->questions) {
+        Journal *journal = journalOf(found.file);
+        for (const QuestionTally &t : found.tally->questions) {
             const QString key = QString::number(t.level) + QLatin1Char(':') + t.sha256;
             auto at = index.constFind(key);
             if (at == index.constEnd()) {
@@ -219,17 +190,19 @@ LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSetti
                 merged.back().figures.level = t.level;
                 merged.back().figures.sha256 = t.sha256;
             }
-            add(merged[*at], t, j.get());
+            add(merged[*at], t, journal);
         }
         for (size_t l = 1; l <= 15; ++l)
-            leftOnScreen[l] += tally->leftOnScreen[l];
-        for (const JournalGame &g : tally->games)
-            a.games << GamePath{g, j->file, {}};
+            leftOnScreen[l] += found.tally->leftOnScreen[l];
+        for (const JournalGame &g : found.tally->games)
+            a.games << GamePath{g, found.file, {}};
     }
     for (Merged &m : merged) {
         const QString problem = fillTexts(m);
-        if (!problem.isEmpty())
-            noteProblem(m.latest[0].second ? m.latest[0].second->file : QString(), problem);
+        if (!problem.isEmpty()) {
+            const QString file = m.latest[0].second ? m.latest[0].second->file : QString();
+            noteProblem(file, QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), problem));
+        }
         m.figures.medianMs = MedianMs(std::move(m.allMs));
         m.figures.quickRight = static_cast<int>(
             std::count_if(m.rightMs.begin(), m.rightMs.end(), [&](qint64 ms) { return ms < settings.quickMs; }));
@@ -239,7 +212,17 @@ LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSetti
     std::sort(a.games.begin(), a.games.end(), byStart);
     countLevels(a, leftOnScreen);
     FlagQuestions(a, settings);
+    // Once: later the journals written meanwhile are read as their lessons are asked for.
+    if (!m_readAhead) {
+        m_readAhead = true;
+        m_tallies->readAhead(lessons());
+    }
     return a;
+}
+
+bool AnswerArchive::readingAhead() const
+{
+    return m_tallies->readingAhead();
 }
 
 Result<QList<JournalAnswer>> AnswerArchive::path(const GamePath &game) const

@@ -349,3 +349,26 @@ TEST_F(AnswerAnalysis, CsvIsForARussianSpreadsheetWithFormulasKeptAsText)
     EXPECT_TRUE(lines[4].contains(QStringLiteral(";ключ?, трудный;Неверный ответ 1").toUtf8()));
     EXPECT_EQ(lines[6], "");
 }
+
+TEST_F(AnswerAnalysis, AChangeOfLessonGivesWhatAFreshArchiveGives)
+{
+    Writer pc(folder(QStringLiteral("lab")), QStringLiteral("ПК-1"));
+    WriteClass([&](int) -> Writer & { return pc; });
+    WriteLadder(pc, 60);
+    const QStringList files = JournalFilesOf(folder(QStringLiteral("lab")));
+    // The first analysis starts reading the other lesson in the background; the second comes
+    // while it reads or after, and must not differ from a lesson read on its own.
+    const AnswerArchive archive(files);
+    archive.analyse(kLesson);
+    const LessonAnalysis changed = archive.analyse(QStringLiteral("ЛЕСТНИЦА"));
+    const LessonAnalysis fresh = AnswerArchive(files).analyse(QStringLiteral("ЛЕСТНИЦА"));
+    ASSERT_EQ(changed.questions.size(), 15);
+    ASSERT_EQ(fresh.questions.size(), 15);
+    for (qsizetype i = 0; i < 15; ++i) {
+        EXPECT_EQ(changed.questions[i].question, fresh.questions[i].question);
+        EXPECT_EQ(changed.questions[i].chosen, fresh.questions[i].chosen);
+        EXPECT_EQ(changed.questions[i].medianMs, fresh.questions[i].medianMs);
+    }
+    EXPECT_EQ(changed.games.size(), 60);
+    EXPECT_EQ(archive.analyse(kLesson).answers, 56); // and back
+}
