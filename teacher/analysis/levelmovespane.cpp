@@ -1,5 +1,7 @@
 #include "levelmovespane.h"
 
+#include "tablefit.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,6 +34,8 @@ LevelMovesPane::LevelMovesPane(QWidget *parent)
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setWordWrap(false);
+    // The question and the reason give up room, so that the decision stays in sight.
+    m_fit = new TableFit(m_table, {2, 0, 0, 0, 0, 3, 0});
     m_accept = new QPushButton(QStringLiteral("Пр&инять перенос"), this);
     m_accept->setObjectName(QStringLiteral("acceptMove"));
     m_reject = new QPushButton(QStringLiteral("&Отклонить"), this);
@@ -82,6 +86,10 @@ void LevelMovesPane::setMoves(const QList<LevelMove> &moves, const AnalysisSetti
         }
     }
     m_table->resizeColumnsToContents();
+    QList<int> widths;
+    for (int c = 0; c < ColumnCount; ++c)
+        widths.append(m_table->columnWidth(c));
+    m_fit->setPreferred(widths);
     m_result->setText(moves.isEmpty() ? QStringLiteral("Переносить нечего: лестница поднимается, или ответов пока мало.")
                                       : QString());
     updateButtons();

@@ -12,6 +12,7 @@
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class TableFit;
 
 class LevelMovesPane : public QWidget
 {
@@ -39,6 +40,7 @@ private:
     Applier m_applier;
     QList<LevelMove> m_moves;
     QTableWidget *m_table = nullptr;
+    TableFit *m_fit = nullptr; ///< keeps every column, the decision too, inside the width
     QLabel *m_why = nullptr;     ///< how many answers a move needs, and why that is enough
     QLabel *m_result = nullptr;  ///< what became of the last decision
     QPushButton *m_accept = nullptr;
