@@ -176,3 +176,24 @@ TEST_F(AnalysisTab, ListsAMachinesProblemNoteAndAJournalThatCannotBeRead)
     EXPECT_EQ(cell("questionTable", rowOfLevel(1), QuestionTableModel::Asked), QStringLiteral("12"));
     EXPECT_TRUE(child<QLabel>("analysisStatus")->text().contains(QStringLiteral("Неполадки (2)")));
 }
+
+TEST_F(AnalysisTab, AnotherMachinesJournalIsAddedAndTakenOffTheList)
+{
+    play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}}, GameEnding::Wrong, 2);
+    // Another machine keeps its own program folder; its journal is copied into a folder here.
+    const QString other = folder + QStringLiteral("ПК-2/");
+    GameJournal elsewhere(other, QStringLiteral("ПК-2"), JournalClock{[this] { return wall; }, [this] { return steady; }});
+    elsewhere.gameStarted(StartedGame{*cp1251::encode(QStringLiteral("ДЕМО")), *cp1251::encode(QStringLiteral("ПЕТРОВ")), bankPath});
+    elsewhere.gameEnded(GameEnding::Stop, 1);
+    showTab();
+    choosePage(QStringLiteral("Журналы"));
+    prompts.fileLists = {{elsewhere.path()}};
+    QTest::mouseClick(child<QPushButton>("addJournals"), Qt::LeftButton);
+    EXPECT_EQ(view->analysis().games.size(), 2);
+    auto *sources = child<QListWidget>("analysisSources");
+    ASSERT_EQ(sources->count(), 2);
+    QTest::mouseClick(sources->viewport(), Qt::LeftButton, {}, sources->visualItemRect(sources->item(1)).center());
+    QTest::mouseClick(child<QPushButton>("removeJournals"), Qt::LeftButton);
+    EXPECT_EQ(sources->count(), 1);
+    EXPECT_EQ(view->analysis().games.size(), 1);
+}
