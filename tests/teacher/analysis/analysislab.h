@@ -23,8 +23,9 @@ namespace analysistest {
 /// One answer of a game: the question (level, row in its level), the bank answer chosen (1 right,
 /// 2..4 wrong 1..3, 0 a stop on it), the time to the click and the lifelines taken on it.
 struct Step {
-    Step(int level, int row, int chosen, qint64 ms, bool fifty = false, QString friendReply = {})
-        : level(level), row(row), chosen(chosen), ms(ms), fifty(fifty), friendReply(std::move(friendReply))
+    Step(int level, int row, int chosen, qint64 ms, bool fifty = false, QString friendReply = {}, bool audience = false)
+        : level(level), row(row), chosen(chosen), ms(ms), fifty(fifty), friendReply(std::move(friendReply)),
+          audience(audience)
     {
     }
     int level;
@@ -33,6 +34,7 @@ struct Step {
     qint64 ms;
     bool fifty;
     QString friendReply;
+    bool audience;
 };
 
 /// A bank of levels 1..15 whose questions are named "У<level>В<row>" and whose answers are
@@ -96,7 +98,9 @@ protected:
                 shown.answers[size_t(k)] = *cp1251::encode(FieldAt(q, k));
             j.questionShown(shown);
             if (s.fifty)
-                j.fiftyFiftyUsed({3, 4});
+                j.fiftyFiftyUsed({2, 4});
+            if (s.audience)
+                j.audienceAsked({0, 30, 10, 6, 4});
             if (!s.friendReply.isEmpty())
                 j.friendCalled(*cp1251::encode(s.friendReply));
             advance(s.ms);

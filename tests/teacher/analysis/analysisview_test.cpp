@@ -118,7 +118,7 @@ TEST_F(AnalysisTab, FunnelShowsHowManyReachedAndPassedEachLevel)
 
 TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
 {
-    play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ И.И."), {{1, 1, 1, 2500, false, QStringLiteral("Думаю, это A")}, {2, 0, 3, 7000}},
+    play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ И.И."), {{1, 1, 1, 2500, false, QStringLiteral("Думаю, это A")}, {2, 0, 3, 7000, true, {}, true}},
          GameEnding::Wrong, 2);
     play(QStringLiteral("ПК-2"), QStringLiteral("ПЕТРОВ П.П."), {{1, 0, 1, 3000}}, std::nullopt);
     showTab();
@@ -136,6 +136,7 @@ TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
     EXPECT_EQ(path->item(0, 5)->text(), QStringLiteral("друг: «Думаю, это A»"));
     EXPECT_EQ(path->item(1, 2)->text(), QStringLiteral("C: неверный 2 У2В0"));
     EXPECT_EQ(path->item(1, 3)->text(), QStringLiteral("неверно (неверный 2)"));
+    EXPECT_EQ(path->item(1, 5)->text(), QStringLiteral("50:50 убрал B и D; зал: A 30, B 10, C 6, D 4"));
 }
 
 TEST_F(AnalysisTab, ExportWritesTheQuestionTableAsCsv)
