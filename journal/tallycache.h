@@ -1,9 +1,10 @@
 #pragma once
 // The lessons' tallies of every journal, kept while the journal does not change, read on as
-// many threads as the machine has cores, and read ahead in the background: reading one lesson
-// costs nearly as much as reading the whole file (a lesson's answers lie among all the others),
-// so the other lessons are read while the teacher looks at the first, and a change of lesson
-// finds them ready.
+// many threads as the machine has cores, and read ahead in the background: adding up a lesson
+// of a big lab takes SQLite far longer than a change of lesson may (every answer of the lesson
+// goes through its sorter), so the other lessons are read while the teacher looks at the first,
+// and a change of lesson finds them ready. Reading them all in one pass instead would make the
+// first lesson wait for the others.
 
 #include "answertally.h"
 
