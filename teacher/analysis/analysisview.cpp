@@ -214,10 +214,13 @@ void AnalysisView::refresh()
     if (m_archive && stamp == m_stamp)
         return;
     m_stamp = std::move(stamp);
-    m_archive = std::make_unique<AnswerArchive>(m_watch->journals());
+    // The same journals, all readable: the archive reads again only those written meanwhile.
+    // Another set, or one that could not be read (it may be whole now), is opened afresh.
+    const QStringList journals = m_watch->journals();
+    if (!m_archive || m_archive->files() != journals || !m_archive->problems().isEmpty())
+        m_archive = std::make_unique<AnswerArchive>(journals);
     fillLessons();
     analyse();
-    showProblems();
     emit refreshed();
 }
 
@@ -247,6 +250,8 @@ void AnalysisView::analyse()
     m_students->setGames(m_analysis.games);
     // Proposals made from other figures would no longer hold.
     m_moves->setMoves({}, settings());
+    // A journal may turn out unreadable only as a lesson is added up.
+    showProblems();
 }
 
 void AnalysisView::proposeLevels()
@@ -266,6 +271,8 @@ QString AnalysisView::lessonBankFile() const
 
 void AnalysisView::showProblems()
 {
+    if (!m_archive)
+        return;
     m_problemList->clear();
     QStringList lines;
     for (const JournalProblem &p : m_archive->problems())
