@@ -1,5 +1,6 @@
 #include "teacherwindow.h"
 
+#include "analysistab.h"
 #include "bankdocument.h"
 #include "bankeditor.h"
 #include "bankfile.h"
@@ -48,6 +49,7 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
     m_tabs->addTab(m_editor, QStringLiteral("Вопросник"));
     m_tabs->addTab(m_lessons, QStringLiteral("Занятия"));
     m_tabs->addTab(m_results, QStringLiteral("Результаты"));
+    AddAnalysisTab(this, folder, prompts);
     connect(m_results, &ResultsView::addRequested, this, &TeacherWindow::chooseResults);
     setCentralWidget(m_tabs);
     buildMenus();

@@ -1,0 +1,43 @@
+#pragma once
+// Each student's games of the lesson, and the chosen game as the student played it: question
+// by question, the answer chosen, the time taken and the lifelines used. A game with no end is
+// shown as «не закончена», never left out.
+
+#include "answeranalysis.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QTableWidget;
+
+class StudentPaths : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Reads the answers of a game when it is chosen.
+    using PathReader = std::function<Result<QList<JournalAnswer>>(const GamePath &)>;
+
+    explicit StudentPaths(QWidget *parent = nullptr);
+
+    void setReader(PathReader reader) { m_reader = std::move(reader); }
+    /// Shows these games; the game chosen before stays chosen when it is still among them.
+    void setGames(const QList<GamePath> &games);
+
+private:
+    void chooseGame();
+    void showPath(const QList<JournalAnswer> &answers);
+
+    PathReader m_reader;
+    QList<GamePath> m_games;
+    QTableWidget *m_gameTable = nullptr; ///< one game a row
+    QTableWidget *m_pathTable = nullptr; ///< the chosen game, one question a row
+    QLabel *m_pathTitle = nullptr;
+};
+
+/// How a game ended, as the games list says it: «не закончена» for a game with no end.
+QString GameOutcomeText(const JournalGame &game);
+/// The lifelines and the host's tease on one question, in a few words.
+QString LifelinesText(const JournalAnswer &answer);
