@@ -35,6 +35,7 @@ AnalysisView::AnalysisView(QWidget *parent)
 {
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("questionTable"));
+    m_table->setAccessibleName(QStringLiteral("Вопросы занятия"));
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
@@ -46,6 +47,7 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_fit = new TableFit(m_table, weights);
     m_funnel = new FunnelChart(this);
     m_funnel->setObjectName(QStringLiteral("funnelChart"));
+    m_funnel->setAccessibleName(QStringLiteral("Сколько учеников дошли до каждого уровня и прошли его"));
     m_students = new StudentPaths(this);
     m_students->setObjectName(QStringLiteral("studentPaths"));
     m_students->setReader([this](const GamePath &game) {
@@ -145,8 +147,10 @@ QWidget *AnalysisView::buildJournalsPane()
     auto *pane = new QWidget(this);
     m_sourceList = new QListWidget(pane);
     m_sourceList->setObjectName(QStringLiteral("analysisSources"));
+    m_sourceList->setAccessibleName(QStringLiteral("Журналы ответов"));
     m_problemList = new QListWidget(pane);
     m_problemList->setObjectName(QStringLiteral("analysisProblems"));
+    m_problemList->setAccessibleName(QStringLiteral("Неполадки журналов"));
     m_problemList->setWordWrap(true);
     auto *add = new QPushButton(QStringLiteral("&Добавить журналы…"), pane);
     add->setObjectName(QStringLiteral("addJournals"));

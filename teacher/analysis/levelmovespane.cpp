@@ -25,6 +25,7 @@ LevelMovesPane::LevelMovesPane(QWidget *parent)
     m_why->setWordWrap(true);
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setObjectName(QStringLiteral("levelMoves"));
+    m_table->setAccessibleName(QStringLiteral("Предложенные переносы"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("Вопрос"), QStringLiteral("С уровня"), QStringLiteral("На уровень"),
                                         QStringLiteral("Верно"), QStringLiteral("Ответов"), QStringLiteral("Почему"),
                                         QStringLiteral("Решение")});

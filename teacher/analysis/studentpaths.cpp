@@ -14,10 +14,11 @@ QString letter(int button)
     return button >= 1 && button <= 4 ? QString(QLatin1Char(static_cast<char>('A' + button - 1))) : QString();
 }
 
-QTableWidget *makeTable(QWidget *parent, const char *name, const QStringList &titles)
+QTableWidget *makeTable(QWidget *parent, const char *name, const QString &spoken, const QStringList &titles)
 {
     auto *table = new QTableWidget(0, int(titles.size()), parent);
     table->setObjectName(QLatin1String(name));
+    table->setAccessibleName(spoken);
     table->setHorizontalHeaderLabels(titles);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -82,10 +83,10 @@ QString LifelinesText(const JournalAnswer &a)
 StudentPaths::StudentPaths(QWidget *parent)
     : QWidget(parent)
 {
-    m_gameTable = makeTable(this, "analysisGames", {QStringLiteral("Ученик"), QStringLiteral("Машина"),
+    m_gameTable = makeTable(this, "analysisGames", QStringLiteral("Игры учеников"), {QStringLiteral("Ученик"), QStringLiteral("Машина"),
                                                     QStringLiteral("Начало"), QStringLiteral("Пройдено уровней"),
                                                     QStringLiteral("Оценка"), QStringLiteral("Конец")});
-    m_pathTable = makeTable(this, "analysisPath", {QStringLiteral("Уровень"), QStringLiteral("Вопрос"),
+    m_pathTable = makeTable(this, "analysisPath", QStringLiteral("Путь ученика по вопросам"), {QStringLiteral("Уровень"), QStringLiteral("Вопрос"),
                                                    QStringLiteral("Ответ"), QStringLiteral("Итог"),
                                                    QStringLiteral("Время"), QStringLiteral("Подсказки")});
     m_pathTitle = new QLabel(QStringLiteral("Выберите игру в списке."), this);
