@@ -1,5 +1,7 @@
 #include "funnelchart.h"
 
+#include "countaxes.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -39,17 +41,7 @@ FunnelChart::FunnelChart(QWidget *parent)
     chart->legend()->setAlignment(Qt::AlignBottom);
     // A refresh after each game redraws the chart; an animation would replay every time.
     chart->setAnimationOptions(QChart::NoAnimation);
-    auto *axisX = new QBarCategoryAxis;
-    axisX->append(categories);
-    axisX->setTitleText(QStringLiteral("Уровень"));
-    chart->addAxis(axisX, Qt::AlignBottom);
-    series->attachAxis(axisX);
-    m_axisY = new QValueAxis;
-    m_axisY->setLabelFormat(QStringLiteral("%d"));
-    m_axisY->setRange(0, 1);
-    m_axisY->setTickCount(2);
-    chart->addAxis(m_axisY, Qt::AlignLeft);
-    series->attachAxis(m_axisY);
+    m_axisY = AttachCountAxes(chart, series, categories, QStringLiteral("Уровень"));
     setChart(chart);
     setRenderHint(QPainter::Antialiasing);
 }
@@ -63,11 +55,7 @@ void FunnelChart::setLevels(const std::array<LevelFigures, 16> &levels)
         m_passed->replace(level - 1, f.passed);
         top = std::max({top, f.reached, f.passed});
     }
-    // Whole games on the axis, a few ticks however many games there are.
-    const int step = std::max(1, (top + 4) / 5);
-    const int max = ((top + step - 1) / step) * step;
-    m_axisY->setRange(0, max);
-    m_axisY->setTickCount(max / step + 1);
+    SetCountRange(m_axisY, top, false);
 }
 
 int FunnelChart::reached(int level) const

@@ -1,5 +1,7 @@
 #include "gradechart.h"
 
+#include "countaxes.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -33,17 +35,7 @@ GradeChart::GradeChart(QWidget *parent)
     // Each change of the filter redraws the chart; an animation would lag behind the typing.
     chart->setAnimationOptions(QChart::NoAnimation);
 
-    auto *axisX = new QBarCategoryAxis;
-    axisX->append(GradeTitles());
-    axisX->setTitleText(QStringLiteral("Оценка"));
-    chart->addAxis(axisX, Qt::AlignBottom);
-    series->attachAxis(axisX);
-    m_axisY = new QValueAxis;
-    m_axisY->setLabelFormat(QStringLiteral("%d"));
-    m_axisY->setRange(0, 1);
-    m_axisY->setTickCount(2);
-    chart->addAxis(m_axisY, Qt::AlignLeft);
-    series->attachAxis(m_axisY);
+    m_axisY = AttachCountAxes(chart, series, GradeTitles(), QStringLiteral("Оценка"));
 
     setChart(chart);
     setRenderHint(QPainter::Antialiasing);
@@ -58,11 +50,7 @@ void GradeChart::setCounts(const Counts &counts)
     for (int g = 0; g < kGradeCount; ++g)
         m_set->replace(g, counts[size_t(g)]);
     // Whole pupils on the axis, with room above the tallest bar for its label.
-    const int top = std::max(1, *std::max_element(counts.begin(), counts.end()));
-    const int step = std::max(1, (top + 4) / 5);
-    const int max = ((top + step) / step) * step;
-    m_axisY->setRange(0, max);
-    m_axisY->setTickCount(max / step + 1);
+    SetCountRange(m_axisY, *std::max_element(counts.begin(), counts.end()), true);
 }
 
 void GradeChart::setSubject(const QString &subject)
