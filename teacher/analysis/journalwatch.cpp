@@ -43,29 +43,15 @@ QStringList notedMachines(const QString &programFolder)
 } // namespace
 
 JournalWatch::JournalWatch(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_watch(kSettleMs, [this] { return wanted(); })
 {
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
-    connect(&m_settle, &QTimer::timeout, this, &JournalWatch::changed);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &JournalWatch::onChange);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &JournalWatch::onChange);
+    connect(&m_watch, &SettledWatch::changed, this, &JournalWatch::changed);
 }
 
 void JournalWatch::setSources(const QStringList &sources)
 {
-    QStringList absolute;
-    for (const QString &path : sources) {
-        const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        if (!absolute.contains(clean))
-            absolute.append(clean);
-    }
-    m_sources = absolute;
-    m_settle.stop();
-    const QStringList watched = m_watcher.files() + m_watcher.directories();
-    if (!watched.isEmpty())
-        m_watcher.removePaths(watched);
-    watch();
+    m_sources = SettledWatch::absolutePaths(sources);
+    m_watch.restart();
 }
 
 QStringList JournalWatch::journals() const
@@ -126,37 +112,16 @@ QStringList JournalWatch::stamp() const
     return stamp;
 }
 
-void JournalWatch::onChange()
+QStringList JournalWatch::wanted() const
 {
-    watch();
-    m_settle.start();
-}
-
-void JournalWatch::watch()
-{
-    // addPaths skips what is watched already; a log removed and made again comes back.
     QStringList wanted;
-    const auto want = [&wanted](const QString &path) {
-        if (QFileInfo::exists(path) && !wanted.contains(path))
-            wanted.append(path);
-    };
-    for (const QString &source : std::as_const(m_sources)) {
+    for (const QString &source : m_sources) {
         const QString folder = programFolderOf(source);
-        want(QDir::cleanPath(folder));
-        want(QDir::cleanPath(JournalFolder(folder)));
+        wanted << QDir::cleanPath(folder) << QDir::cleanPath(JournalFolder(folder));
         if (QFileInfo(source).isFile())
-            want(source);
+            wanted << source;
     }
-    for (const QString &journal : journals()) {
-        want(journal);
-        want(journal + QStringLiteral("-wal"));
-    }
-    const QStringList watched = m_watcher.files() + m_watcher.directories();
-    QStringList missing;
-    for (const QString &path : std::as_const(wanted)) {
-        if (!watched.contains(path))
-            missing.append(path);
-    }
-    if (!missing.isEmpty())
-        m_watcher.addPaths(missing);
+    for (const QString &journal : journals())
+        wanted << journal << journal + QStringLiteral("-wal");
+    return wanted;
 }

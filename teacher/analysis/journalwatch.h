@@ -4,10 +4,10 @@
 // removes that file as the game opens and closes it: the folders, the files and their logs are
 // all watched, and every path is watched again after each change, as the results tab does.
 
-#include <QFileSystemWatcher>
+#include "settledwatch.h"
+
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 /// A machine whose journal could not be written, as the game noted it.
 struct MachineProblem {
@@ -45,10 +45,9 @@ signals:
     void changed();
 
 private:
-    void onChange();
-    void watch();
+    /// The folders, the journals and their logs.
+    QStringList wanted() const;
 
     QStringList m_sources;
-    QFileSystemWatcher m_watcher;
-    QTimer m_settle; ///< coalesces a burst of watcher signals into one changed()
+    SettledWatch m_watch;
 };

@@ -6,29 +6,15 @@
 #include <QFileInfo>
 
 ResultsFiles::ResultsFiles(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_watch(kSettleMs, [this] { return wanted(); })
 {
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
-    connect(&m_settle, &QTimer::timeout, this, &ResultsFiles::changed);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &ResultsFiles::onChange);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &ResultsFiles::onChange);
+    connect(&m_watch, &SettledWatch::changed, this, &ResultsFiles::changed);
 }
 
 void ResultsFiles::setPaths(const QStringList &paths)
 {
-    QStringList absolute;
-    for (const QString &path : paths) {
-        const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        if (!absolute.contains(clean))
-            absolute.append(clean);
-    }
-    m_paths = absolute;
-    m_settle.stop();
-    const QStringList watched = m_watcher.files() + m_watcher.directories();
-    if (!watched.isEmpty())
-        m_watcher.removePaths(watched);
-    watch();
+    m_paths = SettledWatch::absolutePaths(paths);
+    m_watch.restart();
 }
 
 std::vector<ResultsSource> ResultsFiles::read() const
@@ -51,29 +37,10 @@ std::vector<ResultsSource> ResultsFiles::read() const
     return sources;
 }
 
-void ResultsFiles::onChange()
+QStringList ResultsFiles::wanted() const
 {
-    watch();
-    m_settle.start();
-}
-
-void ResultsFiles::watch()
-{
-    // addPaths skips what is watched already; a replaced file has fallen out and comes back.
     QStringList wanted;
-    for (const QString &path : std::as_const(m_paths)) {
-        const QFileInfo info(path);
-        if (info.exists())
-            wanted.append(path);
-        if (info.absoluteDir().exists())
-            wanted.append(info.absolutePath());
-    }
-    const QStringList watched = m_watcher.files() + m_watcher.directories();
-    QStringList missing;
-    for (const QString &path : std::as_const(wanted)) {
-        if (!watched.contains(path) && !missing.contains(path))
-            missing.append(path);
-    }
-    if (!missing.isEmpty())
-        m_watcher.addPaths(missing);
+    for (const QString &path : m_paths)
+        wanted << path << QFileInfo(path).absolutePath();
+    return wanted;
 }

@@ -6,10 +6,10 @@
 
 #include "resultsmerge.h"
 
-#include <QFileSystemWatcher>
+#include "settledwatch.h"
+
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 #include <vector>
 
@@ -37,10 +37,9 @@ signals:
     void changed();
 
 private:
-    void onChange();
-    void watch();
+    /// The files and their folders.
+    QStringList wanted() const;
 
     QStringList m_paths;
-    QFileSystemWatcher m_watcher;
-    QTimer m_settle; ///< coalesces a burst of watcher signals into one changed()
+    SettledWatch m_watch;
 };
