@@ -13,14 +13,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
-try:
-    import pyatspi
-    from gi.repository import GLib
-except ImportError:
-    print('SKIP: python3-pyatspi is not installed')
-    sys.exit(77)
+from atspiclient import application, children, find, find_all, press, pump, pyatspi, role_named, sensitive, showing
 
 GAME, BANK_TOOL, DEMO = sys.argv[1:4]
 failures = []
@@ -42,83 +36,8 @@ def on_showing(event):
         pass
 
 
-context = GLib.MainContext.default()
-
-
-def pump(seconds, until=lambda: False):
-    """Lets AT-SPI events arrive until `until` holds or the time is up."""
-    end = time.monotonic() + seconds
-    wake = GLib.timeout_add(50, lambda: True)
-    try:
-        while time.monotonic() < end:
-            context.iteration(True)
-            try:
-                if until():
-                    return True
-            except Exception:
-                pass
-        return False
-    finally:
-        GLib.source_remove(wake)
-
-
-def children(acc):
-    try:
-        return [acc.getChildAtIndex(i) for i in range(acc.childCount)]
-    except Exception:
-        return []
-
-
-def find_all(acc, pred):
-    found = []
-    stack = [acc]
-    while stack:
-        node = stack.pop()
-        if node is None:
-            continue
-        try:
-            if pred(node):
-                found.append(node)
-        except Exception:
-            pass
-        stack.extend(reversed(children(node)))
-    return found
-
-
-def find(acc, pred):
-    found = find_all(acc, pred)
-    return found[0] if found else None
-
-
-def role_named(role, name):
-    return lambda a: a.getRoleName() == role and a.name == name
-
-
-def showing(acc):
-    return acc.getState().contains(pyatspi.STATE_SHOWING)
-
-
-def sensitive(acc):
-    return acc.getState().contains(pyatspi.STATE_SENSITIVE)
-
-
-def press(acc):
-    """The accessible action "Press". The game holds its thread through an answer's sequence
-    and the input boxes, so the reply may come late; the press itself has been delivered."""
-    action = acc.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    try:
-        action.doAction(names.index('Press'))
-    except Exception:
-        pass
-
-
 def the_game():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in children(desktop):
-        if app is not None and app.name == 'Таллори!' and app.childCount > 0:
-            return app
-    return None
+    return application('Таллори!')
 
 
 def make_folder():

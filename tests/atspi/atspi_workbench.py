@@ -12,48 +12,14 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
-try:
-    import pyatspi
-    from gi.repository import GLib
-except ImportError:
-    print('SKIP: python3-pyatspi is not installed')
-    sys.exit(77)
+from atspiclient import application, children, press, pump, pyatspi, showing
 
 WORKBENCH, DEMO = sys.argv[1:3]
 # The roles a reader stops on and speaks; containers and decoration are passed over.
 CONTROLS = {'push button', 'toggle button', 'check box', 'radio button', 'combo box', 'spin button',
             'text', 'entry', 'table', 'tree table', 'list', 'list box', 'page tab', 'menu item',
             'slider', 'chart'}
-context = GLib.MainContext.default()
-
-
-def pump(seconds, until):
-    end = time.monotonic() + seconds
-    wake = GLib.timeout_add(50, lambda: True)
-    try:
-        while time.monotonic() < end:
-            context.iteration(True)
-            try:
-                if until():
-                    return True
-            except Exception:
-                pass
-        return False
-    finally:
-        GLib.source_remove(wake)
-
-
-def children(acc):
-    try:
-        return [acc.getChildAtIndex(i) for i in range(acc.childCount)]
-    except Exception:
-        return []
-
-
-def showing(acc):
-    return acc.getState().contains(pyatspi.STATE_SHOWING)
 
 
 def walk(acc, found, seen):
@@ -71,11 +37,7 @@ def walk(acc, found, seen):
 
 
 def the_workbench():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in children(desktop):
-        if app is not None and app.childCount > 0 and app.name == 'tallory-teacher':
-            return app
-    return None
+    return application('tallory-teacher')
 
 
 def page_tabs(app):
@@ -113,9 +75,7 @@ def main():
 
         def visit(tab):
             visited.add(tab.name)
-            action = tab.queryAction()
-            names = [action.getName(i) for i in range(action.nActions)]
-            action.doAction(names.index('Press'))
+            press(tab)
             pump(1, lambda: False)
             found, seen = [], []
             walk(app, found, seen)
