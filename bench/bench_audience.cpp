@@ -7,6 +7,7 @@
 //        bench_audience probe DIR  (one run on the program folder DIR; prints "first=… second=…")
 
 #include "benchcommon.h"
+#include "scripteddialogs.h"
 #include "probeenv.h"
 #include "xvfb.h"
 
@@ -31,24 +32,6 @@ namespace {
 
 constexpr int kProbeRuns = 7;
 constexpr double kTargetExtraMs = 100.0;
-
-// The two input boxes of a new game answered at once; anything else is printed.
-class ScriptedDialogs final : public Dialogs
-{
-public:
-    std::deque<QString> answers;
-    bool inputText(const QString &, const QString &, QString &value) override
-    {
-        if (answers.empty())
-            return false;
-        value = answers.front();
-        answers.pop_front();
-        return true;
-    }
-    void showError(const QString &message) override { std::fprintf(stderr, "error: %s\n", qPrintable(message)); }
-    void showModal(QDialog &) override {}
-    void showAbout(const QString &, const QString &) override {}
-};
 
 // Notes a paint of the audience panel or of anything inside it.
 class PanelPaints final : public QObject

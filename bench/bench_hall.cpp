@@ -5,6 +5,7 @@
 // journals' lookup indexes and without them, and what adding them to a journal costs once.
 
 #include "benchcommon.h"
+#include "filljournal.h"
 
 #include "classanswers.h"
 #include "gamejournal.h"
@@ -57,14 +58,7 @@ void exec(QSqlDatabase &db, const QString &sql)
 void fillJournal(const QString &folder, int machine, int answers, bench::Words &words)
 {
     const QString name = QStringLiteral("pc-%1").arg(machine, 2, 10, QLatin1Char('0'));
-    {
-        GameJournal journal(folder, name, JournalClock::system(), JournalSync::Normal);
-        journal.gameStarted({"BENCH", "SEED", folder + QStringLiteral("bench.faq")});
-        journal.gameEnded(GameEnding::Stop, 2);
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-    db.setDatabaseName(JournalFilePath(folder, name));
-    bench::require(db.open() && db.transaction(), "cannot fill the journal");
+    QSqlDatabase db = bench::openJournalToFill(folder, name, JournalSync::Normal);
     {
         QSqlQuery game(db);
         game.prepare(QStringLiteral("INSERT INTO games VALUES (?, ?, ?, ?, 'bench.faq', 'ff', "

@@ -13,6 +13,8 @@
 
 #include "benchanalysis.h"
 #include "benchcommon.h"
+#include "filljournal.h"
+#include "scripteddialogs.h"
 #include "probeenv.h"
 #include "xvfb.h"
 
@@ -58,22 +60,6 @@ class NoBanners final : public Banners
 public:
     void showBanner(const QString &, const QString &, const QColor &, const QColor &) override {}
     void closeBanner() override {}
-};
-class ScriptedDialogs final : public Dialogs
-{
-public:
-    std::deque<QString> answers;
-    bool inputText(const QString &, const QString &, QString &value) override
-    {
-        if (answers.empty())
-            return false;
-        value = answers.front();
-        answers.pop_front();
-        return true;
-    }
-    void showError(const QString &message) override { std::fprintf(stderr, "error: %s\n", qPrintable(message)); }
-    void showModal(QDialog &) override {}
-    void showAbout(const QString &, const QString &) override {}
 };
 
 // The journal, with the time spent in it added up.
@@ -173,13 +159,8 @@ void playGame(Mode &m, ScriptedDialogs &dialogs, int player, QRandomGenerator &c
 double bigJournalStart(const QString &folder)
 {
     const QString machine = QStringLiteral("big");
-    GameJournal seed(folder, machine);
-    seed.gameStarted({"BENCH", "SEED", folder + QStringLiteral("bench.faq")});
-    seed.gameEnded(GameEnding::Stop, 2);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(JournalFilePath(folder, machine));
-        bench::require(db.open() && db.transaction(), "cannot fill the journal");
+        QSqlDatabase db = bench::openJournalToFill(folder, machine);
         QSqlQuery q(db);
         q.prepare(QStringLiteral("INSERT INTO answers VALUES (?, ?, 3, 'aa', '2026-01-01T00:00:00.000Z', ?, "
                                  "'один', 'два', 'три', 'четыре', 'A', 'B', 2, 5000, NULL, NULL, NULL, NULL, NULL, "
@@ -247,7 +228,7 @@ int probe(int argc, char **argv)
     NoBanners banners;
     ScriptedDialogs dialogs;
     SeededRandom random(99);
-    Mode modes[3] = {{"off", {}, {}, {}, {}, {}}, {"full", {}, {}, {}, {}, {}}, {"normal", {}, {}, {}, {}, {}}};
+    Mode modes[3] = {{"off", {}, {}, {}, {}, {}, {}}, {"full", {}, {}, {}, {}, {}, {}}, {"normal", {}, {}, {}, {}, {}, {}}};
     modes[1].journal = std::make_unique<GameJournal>(folder, QStringLiteral("full"), JournalClock::system(), JournalSync::Full);
     modes[2].journal = std::make_unique<GameJournal>(folder, QStringLiteral("normal"), JournalClock::system(), JournalSync::Normal);
     for (Mode &m : modes) {
