@@ -14,6 +14,7 @@ const char *tableName(ServerTable table)
     case ServerTable::Games: return "tallory.games";
     case ServerTable::GameEnds: return "tallory.game_ends";
     case ServerTable::Answers: return "tallory.answers";
+    case ServerTable::UncheckedAttempts: return "tallory.unchecked_attempts";
     }
     return "";
 }
@@ -33,11 +34,13 @@ const QStringList &ServerColumns(ServerTable table)
     static const QStringList answers = columns(
         "game level bank_index question_sha256 shown question answer_a answer_b answer_c answer_d right_button "
         "clicked_button chosen ms fifty_blanked votes_a votes_b votes_c votes_d friend_reply tease");
+    static const QStringList unchecked = columns("game lesson student machine noted reason");
     switch (table) {
     case ServerTable::Results: return results;
     case ServerTable::Games: return games;
     case ServerTable::GameEnds: return ends;
     case ServerTable::Answers: return answers;
+    case ServerTable::UncheckedAttempts: return unchecked;
     }
     return results;
 }

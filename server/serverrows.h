@@ -14,6 +14,7 @@ enum class ServerTable {
     Games,    ///< a game as it starts, as in the journal's games table
     GameEnds, ///< a game's end: game, ended, ending, levels_passed, grade
     Answers,  ///< the journal's answers table, column for column
+    UncheckedAttempts, ///< a game let in by the machine's own file, the server out of reach
 };
 
 /// The columns sent to a table, in the order SendRow takes their values.

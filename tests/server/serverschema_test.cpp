@@ -43,12 +43,12 @@ TEST_F(ServerSchema, UpgradeAppliesTheMissingVersionsInOrder)
     const auto owner = connect(service("owner"));
     QSqlDatabase db = owner->database();
     std::vector<ServerMigration> later = ServerMigrations();
-    later.push_back(testVersion(2, "002_lessons.sql"));
-    later.push_back(testVersion(3, "003_rename.sql"));
+    later.push_back(testVersion(3, "003_lessons.sql"));
+    later.push_back(testVersion(4, "004_rename.sql"));
     const auto applied = UpgradeServerSchema(db, service("owner"), later);
     ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
     EXPECT_EQ(applied.value, 2);
-    EXPECT_EQ(version(), 3);
+    EXPECT_EQ(version(), 4);
     EXPECT_TRUE(relationExists("tallory.lessons_known"));
 }
 
@@ -58,11 +58,11 @@ TEST_F(ServerSchema, VersionThatFailsLeavesNothingOfItself)
     const auto owner = connect(service("owner"));
     QSqlDatabase db = owner->database();
     std::vector<ServerMigration> later = ServerMigrations();
-    later.push_back(testVersion(2, "002_broken.sql"));
+    later.push_back(testVersion(3, "003_broken.sql"));
     const auto applied = UpgradeServerSchema(db, service("owner"), later);
     ASSERT_FALSE(applied.ok());
-    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия 2 схемы не применилась"))) << applied.error.toStdString();
-    EXPECT_EQ(version(), 1);
+    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия 3 схемы не применилась"))) << applied.error.toStdString();
+    EXPECT_EQ(version(), 2);
     EXPECT_FALSE(relationExists("tallory.half_done"));
 }
 
@@ -93,4 +93,20 @@ TEST(ServerSchemaWords, EveryBuiltInVersionIsThere)
         EXPECT_EQ(versions[i].version, static_cast<int>(i) + 1);
         EXPECT_TRUE(QFile::exists(versions[i].path)) << versions[i].path.toStdString();
     }
+}
+
+TEST_F(ServerSchema, ADatabaseOfTheFirstVersionIsBroughtToTheCurrentOne)
+{
+    const auto owner = connect(service("owner"));
+    QSqlDatabase db = owner->database();
+    const std::vector<ServerMigration> all = ServerMigrations();
+    ASSERT_GE(all.size(), 2u);
+    const Status created = CreateServerSchema(db, service("owner"), {all.front()});
+    ASSERT_TRUE(created.ok()) << created.error.toStdString();
+    EXPECT_FALSE(relationExists("tallory.unchecked_attempts"));
+    const auto applied = UpgradeServerSchema(db, service("owner"));
+    ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
+    EXPECT_EQ(applied.value, static_cast<int>(all.size()) - 1);
+    EXPECT_EQ(version(), ServerSchemaVersion());
+    EXPECT_TRUE(relationExists("tallory.unchecked_attempts"));
 }

@@ -1,2 +1,2 @@
--- Works only after 002.
+-- Works only after 003.
 ALTER VIEW tallory.lessons_seen RENAME TO lessons_known;
