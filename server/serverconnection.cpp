@@ -1,5 +1,9 @@
 #include "serverconnection.h"
 
+#include "cp1251.h"
+#include "files.h"
+#include "inifile.h"
+
 #include <QAtomicInteger>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -162,4 +166,11 @@ QString DescribeServerError(const QSqlError &error)
         why = QStringLiteral("ошибка сервера");
     const QString words = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).simplified();
     return words.isEmpty() ? why : why + QStringLiteral(" (") + words + QLatin1Char(')');
+}
+
+QString ServerServiceOf(const QString &programFolder)
+{
+    const QByteArray name = IniReadString(SettingsFilePath(programFolder), cp1251::text(u"сервер"),
+                                          cp1251::text(u"Служба"), {});
+    return cp1251::decode(name).trimmed();
 }

@@ -63,5 +63,10 @@ private:
     QString m_service;
 };
 
+/// The service a program folder's settings name: "[сервер] Служба=NAME" in tallory.ini, trimmed;
+/// empty when no server is named (no section, no key, or an empty value). Reading it loads no
+/// driver, so a folder without a server costs nothing more at start-up.
+QString ServerServiceOf(const QString &programFolder);
+
 /// Why a statement failed, in Russian, with the server's own words after it.
 QString DescribeServerError(const QSqlError &error);

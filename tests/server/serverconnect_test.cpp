@@ -1,12 +1,16 @@
 // Connecting by a service name: each way it can fail is a Russian message naming what to fix.
 
 #include "pgcluster.h"
+#include "cp1251.h"
+#include "files.h"
+#include "inifile.h"
 #include "serverconnection.h"
 #include "toolstest.h"
 
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -158,4 +162,16 @@ TEST(ServerConnectWords, LoginNotAllowedIsNotTakenForAMissingUser)
     EXPECT_EQ(problem.failure, ServerFailure::NotAllowed);
     EXPECT_TRUE(problem.message.contains(QStringLiteral("is not permitted to log in")))
         << "the driver's own words follow the advice: " << problem.message.toStdString();
+}
+
+TEST(ServerSetting, TheFolderNamesItsServiceInTheServerSection)
+{
+    QTemporaryDir folder;
+    const QString program = folder.path() + QLatin1Char('/');
+    EXPECT_EQ(ServerServiceOf(program), QString()); // no tallory.ini at all
+    ASSERT_TRUE(IniWriteString(SettingsFilePath(program), cp1251::text(u"настройки"), "x", "1").ok());
+    EXPECT_EQ(ServerServiceOf(program), QString());
+    ASSERT_TRUE(IniWriteString(SettingsFilePath(program), cp1251::text(u"сервер"), cp1251::text(u"Служба"),
+                               " school-lab ").ok());
+    EXPECT_EQ(ServerServiceOf(program), QStringLiteral("school-lab"));
 }
