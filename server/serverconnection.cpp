@@ -40,6 +40,16 @@ const Wording kWordings[] = {
                                   u"could not translate host name|преобразовать имя"},
 };
 
+// A connection lost in the middle of a session: libpq says so in its own words, with no SQLSTATE,
+// and a sender must tell it from a row the server refused (it waits for the one, not the other).
+bool lostConnection(const QSqlError &error)
+{
+    static const QRegularExpression words(QStringLiteral(
+        "server closed the connection|no connection to the server|could not (send|receive) data|"
+        "закрыл соединение|нет соединения с сервером|не удалось (передать|получить) данные"));
+    return error.nativeErrorCode().isEmpty() && words.match(error.text()).hasMatch();
+}
+
 QString advice(ServerFailure failure, const QString &s)
 {
     switch (failure) {
@@ -158,7 +168,7 @@ QString DescribeServerError(const QSqlError &error)
         why = QStringLiteral("нет прав: этой роли сервер такого не позволяет");
     else if (state == QLatin1String("57014"))
         why = QStringLiteral("сервер не ответил вовремя");
-    else if (state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01"))
+    else if (state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01") || lostConnection(error))
         why = QStringLiteral("связь с сервером потеряна");
     else if (state.startsWith(QLatin1String("23")))
         why = QStringLiteral("сервер отверг строку: она не подходит к схеме");

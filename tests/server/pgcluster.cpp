@@ -1,5 +1,7 @@
 #include "pgcluster.h"
 
+#include "pgproxy.h"
+
 #include "serverschema.h"
 
 #include <QDir>
@@ -50,6 +52,17 @@ const passwd *systemUser(QString *why)
     return nullptr;
 }
 
+// The login and the password of a test database's "owner", "game" or "teacher".
+std::pair<QString, QString> loginOf(const char *who)
+{
+    const QString name = QLatin1String(who);
+    if (name == QLatin1String("game"))
+        return {QStringLiteral("school_game"), kGamePassword};
+    if (name == QLatin1String("teacher"))
+        return {QStringLiteral("school_teacher"), kTeacherPassword};
+    return {QStringLiteral("school_owner"), kOwnerPassword};
+}
+
 } // namespace
 
 Cluster &cluster()
@@ -82,13 +95,13 @@ QString Cluster::prepareFolders()
             return why;
         m_asUser = {QStringLiteral("runuser"), QStringLiteral("-u"), QString::fromLatin1(kSystemUser), QStringLiteral("--")};
     }
-    QDir().mkpath(m_dir.filePath(QStringLiteral("sock")));
+    QDir().mkpath(socketDir());
     QDir().mkpath(deadSocketDir());
     QFile pw(m_dir.filePath(QStringLiteral("pw")));
     pw.open(QIODevice::WriteOnly);
     pw.write(kAdminPassword.toUtf8() + '\n');
     pw.close();
-    for (const QString &path : {m_dir.path(), m_dir.filePath(QStringLiteral("sock")), pw.fileName()}) {
+    for (const QString &path : {m_dir.path(), socketDir(), pw.fileName()}) {
         if (!(why = handOver(path, user)).isEmpty())
             return why;
     }
@@ -120,7 +133,7 @@ QString Cluster::start()
                m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"), QStringLiteral("-t"),
                QStringLiteral("60"), QStringLiteral("-o"),
                QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off")
-                   .arg(m_dir.filePath(QStringLiteral("sock"))),
+                   .arg(socketDir()),
                QStringLiteral("start")},
               QStringLiteral("pg_ctl-start"));
     m_started = why.isEmpty();
@@ -158,7 +171,7 @@ void Cluster::addService(const QString &name, const QString &database, const QSt
                          const QString &host, int port)
 {
     m_services << QStringLiteral("[%1]\nhost=%2\nport=%3\ndbname=%4\nuser=%5\npassword=%6\n")
-                      .arg(name, host.isEmpty() ? m_dir.filePath(QStringLiteral("sock")) : host)
+                      .arg(name, host.isEmpty() ? socketDir() : host)
                       .arg(port)
                       .arg(database, user, password);
     writeServiceFile();
@@ -197,9 +210,15 @@ void ServerTest::SetUp()
     ASSERT_EQ(cluster().adminSql(QStringLiteral("postgres"),
                                  {QStringLiteral("CREATE DATABASE %1 OWNER school_owner").arg(m_database)}),
               QString());
-    cluster().addService(service("owner"), m_database, QStringLiteral("school_owner"), kOwnerPassword);
-    cluster().addService(service("game"), m_database, QStringLiteral("school_game"), kGamePassword);
-    cluster().addService(service("teacher"), m_database, QStringLiteral("school_teacher"), kTeacherPassword);
+    for (const char *who : {"owner", "game", "teacher"})
+        cluster().addService(service(who), m_database, loginOf(who).first, loginOf(who).second);
+}
+
+QString ServerTest::serviceThrough(const Proxy &proxy, const char *who)
+{
+    const QString name = service(who) + QStringLiteral("_proxy");
+    cluster().addService(name, m_database, loginOf(who).first, loginOf(who).second, proxy.socketDir(), proxy.port());
+    return name;
 }
 
 std::unique_ptr<ServerConnection> ServerTest::connect(const QString &service)

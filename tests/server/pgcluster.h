@@ -17,6 +17,8 @@
 
 namespace pgtest {
 
+class Proxy;
+
 class Cluster : public ::testing::Environment
 {
 public:
@@ -33,6 +35,9 @@ public:
 
     /// Runs statements as the cluster's superuser in a database; the error text, empty when done.
     QString adminSql(const QString &database, const QStringList &statements);
+
+    /// The folder of the server's socket file, ".s.PGSQL.5432".
+    QString socketDir() const { return m_dir.filePath(QStringLiteral("sock")); }
 
     /// A folder in which no server listens.
     QString deadSocketDir() const { return m_dir.path() + QStringLiteral("/nobody"); }
@@ -67,6 +72,9 @@ protected:
 
     /// The service for one of the logins of this test's database.
     QString service(const char *who) const { return m_database + QLatin1Char('_') + QLatin1String(who); }
+
+    /// Adds "<db>_<who>_proxy": the same login as service(who), through the proxy. Returns its name.
+    QString serviceThrough(const Proxy &proxy, const char *who);
 
     /// Opens a service; fails the test when it cannot.
     std::unique_ptr<ServerConnection> connect(const QString &service);
