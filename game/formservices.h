@@ -2,6 +2,7 @@
 // What the main window is handed when it is built: time, sound, dialogs, banners, chance and
 // the few platform actions, so that tests can drive whole games without a screen or a clock.
 
+#include "attemptguard.h"
 #include "audiencepane.h"
 
 #include <QSize>
@@ -24,6 +25,9 @@ struct FormServices {
     RandomSource *random = nullptr;
     /// Keeps the record of every game and answer (the journal); none keeps nothing.
     GameRecorder *recorder = nullptr;
+    /// The school's server's attempt guard for a lesson and a name (decoded, upper case) and
+    /// whether unfinished games count; none when no server is named. Returns within its bound.
+    std::function<SchoolAttempt(const QString &lesson, const QString &name, bool countUnfinished)> askSchool;
     /// Ends the program at once.
     std::function<void()> terminate;
     /// Hands a web address or a mail link to the desktop.
