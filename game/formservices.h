@@ -25,9 +25,6 @@ struct FormServices {
     RandomSource *random = nullptr;
     /// Keeps the record of every game and answer (the journal); none keeps nothing.
     GameRecorder *recorder = nullptr;
-    /// The school's server's attempt guard for a lesson and a name (decoded, upper case) and
-    /// whether unfinished games count; none when no server is named. Returns within its bound.
-    std::function<SchoolAttempt(const QString &lesson, const QString &name, bool countUnfinished)> askSchool;
     /// Ends the program at once.
     std::function<void()> terminate;
     /// Hands a web address or a mail link to the desktop.
@@ -42,4 +39,7 @@ struct FormServices {
     QSize screen;
     /// Large print asked for on the command line; the settings may ask for it as well.
     bool largePrint = false;
+    /// The school's server's attempt guard for a lesson and a name (decoded, upper case) and
+    /// whether unfinished games count; none when no server is named. Returns within its bound.
+    std::function<SchoolAttempt(const QString &lesson, const QString &name, bool countUnfinished)> askSchool = {};
 };

@@ -24,7 +24,7 @@ struct StartedGame {
     QString bankPath;      ///< the bank file the game reads
     /// Why the school's server could not check this attempt, the machine's own results file
     /// deciding alone; empty when it checked, or when no server is named.
-    QString unchecked;
+    QString unchecked = {};
 };
 
 /// A question as the student sees it.

@@ -67,13 +67,14 @@ bool OutboxSender::sendAll(QString *problem)
         return true;
     if (!openJournal(problem))
         return false;
-    for (;;) {
-        const int sent = sendBatch(problem);
-        if (sent < 0)
-            return false;
-        if (sent < m_batchRows)
-            return true;
-    }
+    int sent = 0;
+    do
+        sent = sendBatch(problem);
+    while (sent == m_batchRows);
+    // Not held open between rounds: a journal set aside as damaged is replaced by a new file,
+    // which the next round then reads.
+    closeJournal();
+    return sent >= 0;
 }
 
 bool OutboxSender::openJournal(QString *problem)

@@ -20,7 +20,8 @@ public:
     OutboxSender &operator=(const OutboxSender &) = delete;
 
     /// Sends until the outbox is empty or something fails: true when it is empty, otherwise
-    /// problem says why. Connections left broken are dropped and made anew next time.
+    /// problem says why. The journal is opened for the round; the server's connection is kept
+    /// between rounds, and one left broken is dropped and made anew next time.
     bool sendAll(QString *problem);
 
 private:
