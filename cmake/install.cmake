@@ -139,8 +139,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 # The dependencies are read from the libraries the programs and modules link: Qt's runtime
 # packages (the platform, image and multimedia plugins come with them) and the C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's SQLite driver is a plugin, loaded by name rather than linked: no library names it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+# Qt's SQLite and PostgreSQL drivers are plugins, loaded by name rather than linked: no library
+# names them. The PostgreSQL one is loaded only where tallory.ini names a school's server.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql")
 # The fonts the windows name (Times New Roman, Courier New) have metric twins there.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)

@@ -2,6 +2,7 @@
 // What the main window is handed when it is built: time, sound, dialogs, banners, chance and
 // the few platform actions, so that tests can drive whole games without a screen or a clock.
 
+#include "attemptguard.h"
 #include "audiencepane.h"
 
 #include <QSize>
@@ -38,4 +39,7 @@ struct FormServices {
     QSize screen;
     /// Large print asked for on the command line; the settings may ask for it as well.
     bool largePrint = false;
+    /// The school's server's attempt guard for a lesson and a name (decoded, upper case) and
+    /// whether unfinished games count; none when no server is named. Returns within its bound.
+    std::function<SchoolAttempt(const QString &lesson, const QString &name, bool countUnfinished)> askSchool = {};
 };

@@ -61,13 +61,28 @@ void TForm1::NewGame()
         failure(start.refusal);
     else if (!start.allowed())
         m_services.dialogs->showError(start.refusal);
-    else if (attemptLeftUnfinished())
-        m_services.dialogs->showError(QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
     else
-        beginGame(start.bankPath);
+        admitAndBegin(start.bankPath);
 }
 
-void TForm1::beginGame(const QString &bankPath)
+void TForm1::admitAndBegin(const QString &bankPath)
+{
+    const QString refusal = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
+    const bool strict = strictAttempts();
+    if (strict && recorder().leftUnfinished(Game.LessonCode, Game.PlayerName))
+        return m_services.dialogs->showError(refusal);
+    if (!m_services.askSchool)
+        return beginGame(bankPath, QString());
+    // The whole school's word, as this machine's file has already let the student in. The
+    // student has just typed the name and waits anyway; the wait is bounded by the guard.
+    const SchoolAttempt school = m_services.askSchool(cp1251::decode(Game.LessonCode),
+                                                      cp1251::decode(Game.PlayerName), strict);
+    if (school.verdict && *school.verdict != AttemptVerdict::Allowed)
+        return m_services.dialogs->showError(refusal);
+    beginGame(bankPath, school.verdict ? QString() : school.problem);
+}
+
+void TForm1::beginGame(const QString &bankPath, const QString &unchecked)
 {
     ResImage(QStringLiteral("game"), QString());
     Game.CurrentLevel = 1;
@@ -83,7 +98,7 @@ void TForm1::beginGame(const QString &bankPath)
     }
     Game.RemarkIndex = remark.value;
     Game.SoundIndex = sound.value;
-    recorder().gameStarted({Game.LessonCode, Game.PlayerName, bankPath});
+    recorder().gameStarted({Game.LessonCode, Game.PlayerName, bankPath, unchecked});
     Wave("gong", ClipPlay::ToEnd);
     GameEnable(true);
     SetGame(Game.CurrentLevel);
@@ -147,12 +162,11 @@ void TForm1::endWithoutQuestion(const QString &message)
 
 // Off unless the settings say "Попытка=строго": a game left with Alt+X or F2 (or lost to a
 // crash) then counts as the attempt, so a bad grade cannot be escaped by quitting.
-bool TForm1::attemptLeftUnfinished()
+bool TForm1::strictAttempts() const
 {
     const QByteArray mode = IniReadString(SettingsFilePath(m_services.programFolder),
                                           cp1251::text(u"настройки"), cp1251::text(u"Попытка"), {});
-    return cp1251::equalsNoCase(mode, cp1251::text(u"строго"))
-           && recorder().leftUnfinished(Game.LessonCode, Game.PlayerName);
+    return cp1251::equalsNoCase(mode, cp1251::text(u"строго"));
 }
 
 void TForm1::EnterIdle()

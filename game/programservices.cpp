@@ -8,6 +8,7 @@
 #include "links.h"
 #include "pictures.h"
 #include "qttranslations.h"
+#include "serverconnection.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -36,6 +37,9 @@ ProgramServices::ProgramServices(const QString &programFolder, QSize screen, con
     , m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
     , m_journal(programFolder, ThisMachineName())
 {
+    const QString service = ServerServiceOf(programFolder);
+    if (!service.isEmpty())
+        m_school = std::make_unique<SchoolServer>(service, m_journal);
 }
 
 FormServices ProgramServices::services()
@@ -47,6 +51,8 @@ FormServices ProgramServices::services()
     s.banners = &m_banners;
     s.random = &m_random;
     s.recorder = &m_journal;
+    if (m_school)
+        m_school->serve(s);
     s.terminate = [] { QCoreApplication::exit(0); };
     s.openLink = &OpenLink;
     s.browse = &BrowseIllustration;

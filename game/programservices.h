@@ -8,6 +8,7 @@
 #include "pacer.h"
 #include "qtsoundbackend.h"
 #include "randomsource.h"
+#include "schoolserver.h"
 #include "windowbanners.h"
 
 /// Application-wide settings made once, right after the application object: title, version,
@@ -15,7 +16,8 @@
 void PrepareApplication(const QString &version);
 
 /// The pacer, the sound, the boxes, the banners, the clock-seeded chance and this machine's
-/// journal of a running program. Lives as long as the window it serves.
+/// journal of a running program, and, where tallory.ini names the school's server, the sender of
+/// the journal's outbox and the server's attempt guard. Lives as long as the window it serves.
 class ProgramServices
 {
 public:
@@ -34,4 +36,6 @@ private:
     WindowBanners m_banners;
     SeededRandom m_random;
     GameJournal m_journal;
+    // Made only where a server is named: no driver is loaded and no thread started otherwise.
+    std::unique_ptr<SchoolServer> m_school;
 };

@@ -164,8 +164,12 @@ private:
     bool questionOnScreen() const;
     /// The text typed into an input box; empty when cancelled.
     QString ask(const QString &caption, const QString &prompt);
-    /// Puts the first question of a game whose start was allowed on screen.
-    void beginGame(const QString &bankPath);
+    /// Puts the first question of a game whose start was allowed on screen; unchecked says why
+    /// the school's server did not check the attempt (empty when it did, or none is named).
+    void beginGame(const QString &bankPath, const QString &unchecked);
+    /// After the start's own checks passed: the attempt guards of this machine's journal and
+    /// of the school's server, then the game.
+    void admitAndBegin(const QString &bankPath);
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();
@@ -179,9 +183,8 @@ private:
     void showIllustration(const QByteArray &reference);
     void banner(const QByteArray &text, const QColor &background, const QColor &textColour);
     void endWithoutQuestion(const QString &message);
-    /// Whether the settings ask for strict attempts and this player left a game of the lesson
-    /// unfinished on this machine: then it counts as the attempt.
-    bool attemptLeftUnfinished();
+    /// Whether the settings ask for strict attempts: a game left unfinished counts as the attempt.
+    bool strictAttempts() const;
     /// The audience's votes per button [1..4] on the question on screen: the class's answers
     /// when the settings make the hall the class and enough were given, else the poll.
     std::array<int, 5> audienceVotes(const std::array<QString, 5> &captions);

@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "journalschema.h"
+#include "outbox.h"
 #include "results.h"
 
 #include <QCryptographicHash>
@@ -66,22 +67,60 @@ GameJournal::GameJournal(const QString &programFolder, const QString &machine, J
 {
 }
 
+void GameJournal::keepOutbox(std::function<void()> written)
+{
+    m_written = std::move(written);
+    m_store.keepOutbox();
+}
+
+QList<JournalStatement> GameJournal::withOutbox(const JournalStatement &row, const QString &table,
+                                                const QVariantList &serverValues) const
+{
+    QList<JournalStatement> statements{row};
+    if (m_written)
+        statements << OutboxRow(table, serverValues);
+    return statements;
+}
+
+void GameJournal::sent()
+{
+    if (m_written)
+        m_written();
+}
+
 void GameJournal::gameStarted(const StartedGame &game)
 {
     m_gameId.clear();
     m_pending.reset();
+    if (!game.unchecked.isEmpty())
+        noteUnchecked(game);
     if (!m_store.open())
         return;
     m_store.checkpoint();
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const bool written = m_store.run(
-        QStringLiteral("INSERT INTO games (id, lesson, student, machine, bank_file, bank_sha256, started) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?)"),
-        {id, cp1251::decode(game.lessonCode), cp1251::decode(game.playerName), m_store.machine(),
-         QFileInfo(game.bankPath).absoluteFilePath(), fileSha256(game.bankPath), JournalTime(m_clock.wallMs())},
-        QStringLiteral("начало игры"));
-    if (written)
+    const QString now = JournalTime(m_clock.wallMs());
+    m_lesson = cp1251::decode(game.lessonCode);
+    m_student = cp1251::decode(game.playerName);
+    const QVariantList values{id, m_lesson, m_student, m_store.machine(),
+                              QFileInfo(game.bankPath).absoluteFilePath(), fileSha256(game.bankPath), now};
+    auto statements = withOutbox({QStringLiteral("INSERT INTO games (id, lesson, student, machine, bank_file, "
+                                                 "bank_sha256, started) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                                  values},
+                                 outbox::kGames, values);
+    if (m_written && !game.unchecked.isEmpty())
+        statements << OutboxRow(outbox::kUncheckedAttempts,
+                                {id, m_lesson, m_student, m_store.machine(), now, game.unchecked});
+    if (m_store.runAll(statements, QStringLiteral("начало игры")))
         m_gameId = id;
+    sent();
+}
+
+// The teacher learns of it beside the journal at once, and from the server once it answers.
+void GameJournal::noteUnchecked(const StartedGame &game)
+{
+    m_store.note(QStringLiteral("попытка «%1» по занятию «%2» не проверена на сервере школы (%3): "
+                                "игра допущена по tallory.rez этой машины")
+                     .arg(cp1251::decode(game.playerName), cp1251::decode(game.lessonCode), game.unchecked));
 }
 
 void GameJournal::questionShown(const ShownQuestion &question)
@@ -141,12 +180,15 @@ bool GameJournal::writeAnswer(const Pending &q, int button)
     for (size_t b = 1; b <= 4; ++b)
         values << (q.votes ? QVariant((*q.votes)[b]) : nullInt());
     values << orNull(q.friendReply) << orNull(q.tease);
-    return m_store.run(QStringLiteral("INSERT INTO answers (game, level, bank_index, question_sha256, shown, "
-                                      "question, answer_a, answer_b, answer_c, answer_d, right_button, "
-                                      "clicked_button, chosen, ms, fifty_blanked, votes_a, votes_b, votes_c, "
-                                      "votes_d, friend_reply, tease) "
-                                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                       values, QStringLiteral("ответ"));
+    const JournalStatement row{QStringLiteral("INSERT INTO answers (game, level, bank_index, question_sha256, "
+                                              "shown, question, answer_a, answer_b, answer_c, answer_d, "
+                                              "right_button, clicked_button, chosen, ms, fifty_blanked, votes_a, "
+                                              "votes_b, votes_c, votes_d, friend_reply, tease) "
+                                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                               values};
+    const bool written = m_store.runAll(withOutbox(row, outbox::kAnswers, values), QStringLiteral("ответ"));
+    sent();
+    return written;
 }
 
 void GameJournal::gameEnded(GameEnding how, int currentLevel)
@@ -158,14 +200,22 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
         return m_gameId.clear();
     m_pending.reset();
     const bool graded = how != GameEnding::NoQuestion;
+    const QString ended = JournalTime(m_clock.wallMs());
+    const QVariant levels = graded ? QVariant(currentLevel - 1) : nullInt();
+    const QVariant grade = graded ? QVariant(cp1251::decode(GradeWord(currentLevel))) : orNull(QString());
+    auto statements = withOutbox(
+        {QStringLiteral("UPDATE games SET ended = ?, ending = ?, levels_passed = ?, grade = ? WHERE id = ?"),
+         {ended, endingName(how), levels, grade, m_gameId}},
+        outbox::kGameEnds, {m_gameId, ended, endingName(how), levels, grade});
+    // The record tallory.rez is about to get, under the game's own id.
+    if (m_written && graded)
+        statements << OutboxRow(outbox::kResults, {m_gameId, m_lesson, m_student, levels, grade, m_store.machine(), ended});
     // The end comes in the same click as the last answer, which has just been synced: it is
     // not synced again. The grade is safe in tallory.rez; should a power cut take this row,
     // the game shows as unfinished, which refuses nobody that tallory.rez would let play.
-    m_store.runUnsynced(QStringLiteral("UPDATE games SET ended = ?, ending = ?, levels_passed = ?, grade = ? WHERE id = ?"),
-                {JournalTime(m_clock.wallMs()), endingName(how), graded ? QVariant(currentLevel - 1) : nullInt(),
-                 graded ? QVariant(cp1251::decode(GradeWord(currentLevel))) : orNull(QString()), m_gameId},
-                QStringLiteral("конец игры"));
+    m_store.runAll(statements, QStringLiteral("конец игры"), false);
     m_gameId.clear();
+    sent();
 }
 
 bool GameJournal::leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName)

@@ -38,6 +38,10 @@ public:
     void gameEnded(GameEnding how, int currentLevel) override;
     bool leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName) override;
 
+    /// From now on every row written goes into the journal's outbox too, in the same
+    /// transaction, for the school's server; written is called after each (the sender's poke).
+    void keepOutbox(std::function<void()> written);
+
     /// The file written to.
     QString path() const { return m_store.path(); }
 
@@ -52,9 +56,16 @@ private:
         QString tease;
     };
     bool writeAnswer(const Pending &q, int button);
+    /// The statement, and its outbox copy when one is kept.
+    QList<JournalStatement> withOutbox(const JournalStatement &row, const QString &table,
+                                       const QVariantList &serverValues) const;
+    void noteUnchecked(const StartedGame &game);
+    void sent();
 
     JournalStore m_store;
     JournalClock m_clock;
     QString m_gameId; ///< empty while no game is being written
+    QString m_lesson, m_student; ///< of the game being written, as the journal holds them
+    std::function<void()> m_written; ///< set while an outbox is kept
     std::optional<Pending> m_pending;
 };

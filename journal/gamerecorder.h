@@ -22,6 +22,9 @@ struct StartedGame {
     QByteArray lessonCode; ///< upper case, Windows-1251
     QByteArray playerName; ///< upper case, Windows-1251
     QString bankPath;      ///< the bank file the game reads
+    /// Why the school's server could not check this attempt, the machine's own results file
+    /// deciding alone; empty when it checked, or when no server is named.
+    QString unchecked = {};
 };
 
 /// A question as the student sees it.

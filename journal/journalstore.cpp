@@ -2,6 +2,7 @@
 
 #include "journalfiles.h"
 #include "journalschema.h"
+#include "outbox.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -153,6 +154,8 @@ bool JournalStore::prepare()
     // journal that cannot take it now is written on as it is.
     if (ok && !error.isValid())
         AddLookupIndexes(m_db);
+    if (ok && !error.isValid() && m_outbox)
+        error = CreateOutbox(m_db);
     if (!ok || error.isValid()) {
         fail(QStringLiteral("открытие"), error.isValid() ? DescribeSqlError(error)
                                                          : QStringLiteral("режим журнала WAL не включается"));
@@ -210,22 +213,57 @@ bool JournalStore::execute(QSqlQuery &q, const QString &sql, const QVariantList 
 
 bool JournalStore::run(const QString &sql, const QVariantList &values, const QString &what)
 {
-    if (!m_open)
-        return false;
-    QSqlQuery q(m_db);
-    return execute(q, sql, values, what);
+    return runAll({{sql, values}}, what);
 }
 
 bool JournalStore::runUnsynced(const QString &sql, const QVariantList &values, const QString &what)
 {
-    if (!m_open || m_sync == JournalSync::Normal)
-        return run(sql, values, what);
-    QSqlQuery q(m_db);
-    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-    const bool ok = run(sql, values, what);
-    if (ok)
-        q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    return runAll({{sql, values}}, what, false);
+}
+
+bool JournalStore::runAll(const QList<JournalStatement> &statements, const QString &what, bool synced)
+{
+    if (!m_open)
+        return false;
+    const bool relax = !synced && m_sync == JournalSync::Full;
+    QSqlQuery pragma(m_db);
+    if (relax)
+        pragma.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    const bool ok = transaction(statements, what);
+    if (ok && relax)
+        pragma.exec(QStringLiteral("PRAGMA synchronous = FULL"));
     return ok;
+}
+
+// One statement is a transaction of its own already; several are wrapped in one, so that a
+// journal row and its copy in the outbox reach the disk together, with one sync.
+bool JournalStore::transaction(const QList<JournalStatement> &statements, const QString &what)
+{
+    const bool wrap = statements.size() > 1;
+    if (wrap && !m_db.transaction()) {
+        fail(what, DescribeSqlError(m_db.lastError()));
+        return false;
+    }
+    for (const JournalStatement &s : statements) {
+        QSqlQuery q(m_db);
+        if (!execute(q, s.sql, s.values, what))
+            return false; // closing the connection has rolled the transaction back
+    }
+    if (wrap && !m_db.commit()) {
+        fail(what, DescribeSqlError(m_db.lastError()));
+        return false;
+    }
+    return true;
+}
+
+void JournalStore::keepOutbox()
+{
+    m_outbox = true;
+    if (!m_open)
+        return;
+    const QSqlError error = CreateOutbox(m_db);
+    if (error.isValid())
+        fail(QStringLiteral("очередь для сервера"), DescribeSqlError(error));
 }
 
 std::optional<bool> JournalStore::anyRow(const QString &sql, const QVariantList &values, const QString &what)

@@ -16,6 +16,12 @@
 /// Full every answer is synced before the next question shows, and survives a power cut too.
 enum class JournalSync { Full, Normal };
 
+/// One statement and the values bound to it.
+struct JournalStatement {
+    QString sql;
+    QVariantList values;
+};
+
 class JournalStore
 {
 public:
@@ -33,6 +39,14 @@ public:
     QString path() const;
     const QString &machine() const { return m_machine; }
 
+    /// Keeps an outbox for the school's server in the journal (see outbox.h): made as the
+    /// journal opens, or at once when it is open.
+    void keepOutbox();
+    bool keepsOutbox() const { return m_outbox; }
+
+    /// Leaves a note for the teacher beside the journal (see WriteProblemNote).
+    void note(const QString &what);
+
     /// Copies the log into the journal file and starts it anew. Done as a game starts, where it
     /// costs the student nothing, rather than when the log happens to grow inside an answer;
     /// the log then holds one game at most, and a reader elsewhere finds the rest in the file.
@@ -43,6 +57,9 @@ public:
     /// The same, without waiting for the disk: the row reaches it with the next synced write.
     /// A crash of the program loses nothing; a power cut a moment later may lose this row.
     bool runUnsynced(const QString &sql, const QVariantList &values, const QString &what);
+    /// Runs the statements as one transaction: all of them are written, or none. synced false
+    /// is runUnsynced's promise.
+    bool runAll(const QList<JournalStatement> &statements, const QString &what, bool synced = true);
     /// Whether the query finds a row; nothing when it fails (noted, and the store closes).
     std::optional<bool> anyRow(const QString &sql, const QVariantList &values, const QString &what);
 
@@ -55,7 +72,7 @@ private:
     /// Runs sql with values bound on q; on failure notes it and closes the store.
     bool execute(QSqlQuery &q, const QString &sql, const QVariantList &values, const QString &what);
     bool setAside();
-    void note(const QString &what);
+    bool transaction(const QList<JournalStatement> &statements, const QString &what);
     void fail(const QString &what, const QString &why);
     void close();
 
@@ -66,4 +83,5 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     bool m_open = false;
+    bool m_outbox = false;
 };

@@ -108,7 +108,7 @@ QString Cluster::prepareFolders()
     return QString();
 }
 
-QString Cluster::start()
+QString Cluster::create()
 {
     if (!QFileInfo(kBin + QStringLiteral("/initdb")).isExecutable()
         || !QFileInfo(kBin + QStringLiteral("/pg_ctl")).isExecutable())
@@ -128,21 +128,35 @@ QString Cluster::start()
               QStringLiteral("initdb"));
     if (!why.isEmpty())
         return why;
+    return start();
+}
+
+QString Cluster::start()
+{
     // No TCP at all; durability does not matter to a cluster that lives for one test program.
-    why = run({kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), data, QStringLiteral("-l"),
-               m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"), QStringLiteral("-t"),
-               QStringLiteral("60"), QStringLiteral("-o"),
-               QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off")
-                   .arg(socketDir()),
-               QStringLiteral("start")},
-              QStringLiteral("pg_ctl-start"));
+    const QString why = run({kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")),
+                             QStringLiteral("-l"), m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
+                             QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"),
+                             QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off")
+                                 .arg(socketDir()),
+                             QStringLiteral("start")},
+                            QStringLiteral("pg_ctl-start"));
     m_started = why.isEmpty();
+    return why;
+}
+
+QString Cluster::stop()
+{
+    const QString why = run({kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")),
+                             QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")},
+                            QStringLiteral("pg_ctl-stop"));
+    m_started = !why.isEmpty();
     return why;
 }
 
 void Cluster::SetUp()
 {
-    m_unavailable = start();
+    m_unavailable = create();
     if (!m_unavailable.isEmpty())
         return;
     // libpq reads nothing of the machine's own: only this cluster's services and no password file.

@@ -39,12 +39,17 @@ public:
     /// The folder of the server's socket file, ".s.PGSQL.5432".
     QString socketDir() const { return m_dir.filePath(QStringLiteral("sock")); }
 
+    /// Stops the server (its connections are cut) and starts it again on the same socket, for
+    /// tests of a server that goes away in the middle of a lesson. The error text, empty when done.
+    QString stop();
+    QString start();
+
     /// A folder in which no server listens.
     QString deadSocketDir() const { return m_dir.path() + QStringLiteral("/nobody"); }
 
 private:
     QString prepareFolders();
-    QString start();
+    QString create();
     QString run(const QStringList &command, const QString &what);
     void writeServiceFile();
 

@@ -1,0 +1,29 @@
+#pragma once
+// The school's server as the game uses it, made only where tallory.ini names one: the journal
+// keeps an outbox that a sender empties off the window's thread, and every start asks the
+// server's attempt guard.
+
+#include "attemptguard.h"
+#include "gamejournal.h"
+#include "serverlink.h"
+
+#include <memory>
+
+struct FormServices;
+
+class SchoolServer
+{
+public:
+    /// Connects journal to the libpq service; the sender is poked at once, for what an earlier
+    /// run left in the outbox. guardWaitMs bounds the student's wait at a start.
+    SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs = 2000);
+
+    /// Hands the attempt guard to the window.
+    void serve(FormServices &services);
+
+    ServerLink &link() { return *m_link; }
+
+private:
+    std::unique_ptr<ServerLink> m_link;
+    std::unique_ptr<ServerAttemptGuard> m_guard;
+};

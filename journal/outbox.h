@@ -1,0 +1,32 @@
+#pragma once
+// The outbox: rows waiting in a machine's journal for the school's server. Each is written in
+// the same transaction as the journal row it copies, so the journal and what the server will
+// get never disagree; the sender deletes a row only once the server has committed it.
+// Only a journal whose program folder names a server has the table.
+
+#include "journalstore.h"
+
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+/// The server's tables, as the outbox names them.
+namespace outbox {
+inline const QString kGames = QStringLiteral("games");
+inline const QString kAnswers = QStringLiteral("answers");
+inline const QString kGameEnds = QStringLiteral("game_ends");
+inline const QString kResults = QStringLiteral("results");
+inline const QString kUncheckedAttempts = QStringLiteral("unchecked_attempts");
+} // namespace outbox
+
+/// Creates the outbox where there is none. Returns the error, or an invalid error when done.
+QSqlError CreateOutbox(QSqlDatabase &db);
+
+/// The statement that queues one row for a server table: values in the order of the server's
+/// columns for that table, kept as a JSON array.
+JournalStatement OutboxRow(const QString &table, const QVariantList &values);
+
+/// A queued row's values back from its payload: texts, whole numbers and nulls as they went in.
+/// Nothing when the payload is not a JSON array.
+std::optional<QVariantList> OutboxValues(const QString &payload);

@@ -1,0 +1,168 @@
+// The school's server going away: what the machines write waits in their journals and reaches
+// the server once, in order, when it is back; a start the server could not check is decided by
+// the machine's own file and noted for the teacher. And many machines at once lose nothing.
+
+#include "gameseat.h"
+#include "pgcluster.h"
+#include "serverrowcheck.h"
+
+#include "journalfiles.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlQuery>
+
+namespace {
+
+constexpr int kFlushMs = 30000;
+const QString kRefusal = QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!");
+
+class ServerOutage : public pgtest::ServerTest
+{
+protected:
+    void SetUp() override
+    {
+        pgtest::ServerTest::SetUp();
+        if (IsSkipped())
+            return;
+        initSchema();
+        owner = connect(service("owner"));
+        ASSERT_TRUE(owner);
+    }
+    void TearDown() override
+    {
+        // A test that failed with the server stopped leaves it running for the next.
+        pgtest::cluster().start();
+    }
+
+    std::unique_ptr<GameSeat> seat(const QString &machine, int guardWaitMs = 2000)
+    {
+        auto s = std::make_unique<GameSeat>(machine, service("game"), guardWaitMs);
+        s->open();
+        return s;
+    }
+
+    QStringList server(ServerTable table)
+    {
+        if (!owner || !owner->database().isOpen() || !QSqlQuery(owner->database()).exec(QStringLiteral("SELECT 1")))
+            owner = connect(service("owner")); // the restart cut the old connection
+        QSqlDatabase db = owner->database();
+        return rowcheck::serverRows(db, table);
+    }
+
+    void expectAllSentOnce(GameSeat &s)
+    {
+        ASSERT_TRUE(s.school->link().flush(kFlushMs)) << s.school->link().lastProblem().toStdString();
+        for (ServerTable t : {ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers})
+            EXPECT_EQ(server(t), rowcheck::journalRows(s.journal->path(), t));
+        EXPECT_EQ(rowcheck::outboxRows(s.journal->path()), 0);
+    }
+
+    std::unique_ptr<ServerConnection> owner;
+};
+
+TEST_F(ServerOutage, AServerStoppedMidLessonGetsEveryRowOnceWhenItIsBack)
+{
+    auto a = seat(QStringLiteral("kab-1"));
+    a->newGame(QStringLiteral("тест"), QStringLiteral("Белов Б.Б."));
+    a->answerRight();
+    a->answerRight();
+    ASSERT_TRUE(a->school->link().flush(kFlushMs));
+
+    ASSERT_EQ(pgtest::cluster().stop(), QString());
+    a->answerRight();
+    a->answerWrong();
+    a->play(QStringLiteral("тест"), QStringLiteral("Чернов Ч.Ч."), 4);
+    EXPECT_GT(rowcheck::outboxRows(a->journal->path()), 0);
+    EXPECT_FALSE(a->school->link().flush(kFlushMs));
+    ASSERT_EQ(pgtest::cluster().start(), QString());
+
+    // Nothing is sent until the machine's next answer or game pokes the sender.
+    a->play(QStringLiteral("тест"), QStringLiteral("Зуев З.З."), 2);
+    expectAllSentOnce(*a);
+    EXPECT_EQ(server(ServerTable::Games).size(), 3);
+    EXPECT_EQ(server(ServerTable::Results).size(), 3);
+    // The start made while the server was away was let in by the machine's file, and noted.
+    const QStringList unchecked = server(ServerTable::UncheckedAttempts);
+    ASSERT_EQ(unchecked.size(), 1);
+    EXPECT_TRUE(unchecked[0].contains(QStringLiteral(" | ТЕСТ | ЧЕРНОВ Ч.Ч. | kab-1 | ")));
+    EXPECT_TRUE(ReadProblemNote(a->folder, QStringLiteral("kab-1")).contains(QStringLiteral("ЧЕРНОВ Ч.Ч.")));
+}
+
+TEST_F(ServerOutage, AGuardThatCannotReachTheServerLeavesTheDecisionToTheMachinesFile)
+{
+    auto a = seat(QStringLiteral("kab-1"));
+    a->play(QStringLiteral("тест"), QStringLiteral("Белов Б.Б."), 1);
+    ASSERT_EQ(pgtest::cluster().stop(), QString());
+    // This machine's record still refuses; a name it has no record of plays.
+    a->newGame(QStringLiteral("тест"), QStringLiteral("Белов Б.Б."));
+    EXPECT_EQ(a->errors(), QStringList{kRefusal});
+    a->play(QStringLiteral("тест"), QStringLiteral("Жуков Ж.Ж."), 1);
+    EXPECT_EQ(a->record(QStringLiteral("ТЕСТ"), QStringLiteral("Жуков Ж.Ж.")),
+              QStringLiteral("ЖУКОВ Ж.Ж.|0|Неудовлетворительно"));
+    EXPECT_TRUE(ReadProblemNote(a->folder, QStringLiteral("kab-1")).contains(QStringLiteral("ЖУКОВ Ж.Ж.")));
+    ASSERT_EQ(pgtest::cluster().start(), QString());
+    a->play(QStringLiteral("тест"), QStringLiteral("Попов П.П."), 1);
+    expectAllSentOnce(*a);
+    const QStringList unchecked = server(ServerTable::UncheckedAttempts);
+    ASSERT_EQ(unchecked.size(), 1);
+    EXPECT_TRUE(unchecked[0].contains(QStringLiteral("ЖУКОВ Ж.Ж.")));
+}
+
+TEST_F(ServerOutage, AGuardTheServerDoesNotAnswerInTimeKeepsTheStudentWaitingNoLonger)
+{
+    auto a = seat(QStringLiteral("kab-1"), 300);
+    // The guard's question waits behind a teacher's lock on the results for as long as it lasts.
+    QSqlDatabase lockHolder = owner->database();
+    ASSERT_TRUE(lockHolder.transaction());
+    QSqlQuery lock(lockHolder);
+    ASSERT_TRUE(lock.exec(QStringLiteral("LOCK TABLE tallory.results IN ACCESS EXCLUSIVE MODE")));
+    QElapsedTimer waited;
+    waited.start();
+    a->newGame(QStringLiteral("тест"), QStringLiteral("Козлов К.К."));
+    EXPECT_LT(waited.elapsed(), 1500);
+    EXPECT_EQ(a->form->Game.CurrentLevel, 1);
+    ASSERT_TRUE(lockHolder.commit());
+    a->answerWrong();
+    expectAllSentOnce(*a);
+    const QStringList unchecked = server(ServerTable::UncheckedAttempts);
+    ASSERT_EQ(unchecked.size(), 1);
+    EXPECT_TRUE(unchecked[0].contains(QStringLiteral("не ответил за 300 мс")));
+}
+
+TEST_F(ServerOutage, EightMachinesPlayingAtOnceLandEveryRowOnce)
+{
+    constexpr int kMachines = 8, kGames = 50;
+    QTemporaryDir lab;
+    std::vector<std::unique_ptr<QProcess>> machines;
+    for (int m = 0; m < kMachines; ++m) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        p->start(QStringLiteral(TALLORY_SERVER_GAME_DRIVER),
+                 {service("game"), lab.filePath(QStringLiteral("m%1/").arg(m)), QStringLiteral("kab-%1").arg(m),
+                  QString::number(kGames)});
+        machines.push_back(std::move(p));
+    }
+    QStringList journals;
+    for (int m = 0; m < kMachines; ++m) {
+        QProcess &p = *machines[static_cast<size_t>(m)];
+        ASSERT_TRUE(p.waitForFinished(300000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+        journals << JournalFilePath(lab.filePath(QStringLiteral("m%1/").arg(m)), QStringLiteral("kab-%1").arg(m));
+        EXPECT_EQ(rowcheck::outboxRows(journals.last()), 0);
+    }
+    QSqlDatabase db = owner->database();
+    EXPECT_EQ(rowcheck::count(db, ServerTable::Games), kMachines * kGames);
+    EXPECT_EQ(rowcheck::count(db, ServerTable::Answers), kMachines * kGames * 15);
+    EXPECT_EQ(rowcheck::count(db, ServerTable::GameEnds), kMachines * kGames);
+    EXPECT_EQ(rowcheck::count(db, ServerTable::Results), kMachines * kGames);
+    for (ServerTable t : {ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers}) {
+        QStringList all;
+        for (const QString &journal : journals)
+            all << rowcheck::journalRows(journal, t);
+        all.sort();
+        EXPECT_EQ(rowcheck::serverRows(db, t), all);
+    }
+}
+
+} // namespace
