@@ -7,11 +7,14 @@
 #include "resultsmodel.h"
 #include "results.h"
 #include "resultstable.h"
+#include "serverfeed.h"
 #include "tablefit.h"
 #include "userfile.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -38,13 +42,15 @@ ResultsView::ResultsView(QWidget *parent)
     : QWidget(parent),
       m_files(new ResultsFiles(this)),
       m_model(new ResultsModel(this)),
-      m_filter(new ResultsFilter(this))
+      m_filter(new ResultsFilter(this)),
+      m_feed(new ServerFeed(this))
 {
     m_filter->setResultsModel(m_model);
     buildLayout();
     connect(m_files, &ResultsFiles::changed, this, &ResultsView::refresh);
     connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &ResultsView::chooseLesson);
     connect(m_nameEdit, &QLineEdit::textChanged, this, &ResultsView::typeName);
+    connect(m_feed, &ServerFeed::arrived, this, &ResultsView::readServer);
     fitColumns();
     fillLessons();
     updateShown();
@@ -106,6 +112,7 @@ void ResultsView::buildLayout()
     m_status->setObjectName(QStringLiteral("resultsStatus"));
     m_status->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(buildServerBar());
     layout->addLayout(filters);
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
@@ -144,7 +151,9 @@ QWidget *ResultsView::buildFilesPane()
 void ResultsView::openFiles(const QStringList &paths)
 {
     m_files->setPaths(paths);
-    showSources();
+    // The server's rows stay shown: the files are what a load would send.
+    if (!m_feed->isOpen())
+        showSources();
     fillFiles();
 }
 
@@ -174,6 +183,10 @@ QStringList ResultsView::files() const
 
 void ResultsView::refresh()
 {
+    if (m_feed->isOpen()) {
+        readServer();
+        return;
+    }
     std::vector<ResultsSource> sources = m_files->read();
     // The lock file and the game's temporary file stir the folder too: only new bytes count.
     if (sources == m_model->sources())
@@ -263,10 +276,154 @@ QString ResultsView::statusText() const
 bool ResultsView::exportCsv(const QString &path, QString *error) const
 {
     std::vector<ResultEntry> entries;
-    for (int source : m_filter->shownSourceRows())
+    std::vector<QStringList> serverRows{ServerResultColumnTitles()};
+    for (int source : m_filter->shownSourceRows()) {
         entries.push_back(m_model->resultRow(source).entry);
-    const Status written = WriteOutputFile(path, FormatResultsCsv(entries));
+        if (m_model->showsServer())
+            serverRows.push_back(ServerResultFields(m_model->serverRow(source)));
+    }
+    const Status written
+        = WriteOutputFile(path, m_model->showsServer() ? FormatCsv(serverRows) : FormatResultsCsv(entries));
     if (error)
         *error = written.error;
     return written.ok();
+}
+
+// The server's line, with a button to try again, and the filters the server applies: a machine
+// and the days the rows were recorded on, each narrowing what is read.
+QWidget *ResultsView::buildServerBar()
+{
+    m_serverBar = new QWidget(this);
+    m_serverLine = new QLabel(m_serverBar);
+    m_serverLine->setObjectName(QStringLiteral("serverLine"));
+    m_serverLine->setWordWrap(true);
+    m_reconnect = new QPushButton(QStringLiteral("Подключиться &снова"), m_serverBar);
+    m_reconnect->setObjectName(QStringLiteral("serverReconnect"));
+    connect(m_reconnect, &QPushButton::clicked, this, &ResultsView::connectServer);
+    m_serverFilters = new QWidget(m_serverBar);
+    m_machineEdit = new QLineEdit(m_serverFilters);
+    m_machineEdit->setObjectName(QStringLiteral("machineFilter"));
+    m_machineEdit->setPlaceholderText(QStringLiteral("часть имени компьютера"));
+    m_machineEdit->setClearButtonEnabled(true);
+    auto *filters = new QHBoxLayout(m_serverFilters);
+    filters->setContentsMargins(0, 0, 0, 0);
+    auto *machineLabel = new QLabel(QStringLiteral("&Компьютер:"), m_serverFilters);
+    machineLabel->setBuddy(m_machineEdit);
+    filters->addWidget(machineLabel);
+    filters->addWidget(m_machineEdit, 1);
+    for (auto [edit, title, name] : {std::tuple{&m_fromDate, "&с:", "fromDate"}, std::tuple{&m_toDate, "&по:", "toDate"}}) {
+        *edit = new QDateEdit(m_serverFilters);
+        (*edit)->setObjectName(QLatin1String(name));
+        // The least date reads "любая": no bound on that side.
+        (*edit)->setMinimumDate(QDate(2000, 1, 1));
+        (*edit)->setSpecialValueText(QStringLiteral("любая"));
+        (*edit)->setDate((*edit)->minimumDate());
+        (*edit)->setCalendarPopup(true);
+        auto *label = new QLabel(QString::fromUtf8(title), m_serverFilters);
+        label->setBuddy(*edit);
+        filters->addWidget(label);
+        filters->addWidget(*edit);
+        connect(*edit, &QDateEdit::dateChanged, this, &ResultsView::readServer);
+    }
+    connect(m_machineEdit, &QLineEdit::textChanged, this, &ResultsView::readServer);
+    auto *line = new QHBoxLayout;
+    line->addWidget(m_serverLine, 1);
+    line->addWidget(m_reconnect);
+    auto *layout = new QVBoxLayout(m_serverBar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(line);
+    layout->addWidget(m_serverFilters);
+    m_serverBar->hide();
+    return m_serverBar;
+}
+
+void ResultsView::useServer(const QString &service)
+{
+    m_feed->open(service);
+    m_serverBar->show();
+    if (m_feed->isOpen())
+        readServer();
+    else
+        fallBackToFiles(m_feed->problem());
+}
+
+bool ResultsView::showsServer() const
+{
+    return m_model->showsServer();
+}
+
+void ResultsView::connectServer()
+{
+    useServer(m_feed->service());
+}
+
+void ResultsView::readServer()
+{
+    if (!m_feed->isOpen())
+        return;
+    ServerResultsQuery query;
+    query.machine = m_machineEdit->text().trimmed();
+    if (m_fromDate->date() != m_fromDate->minimumDate())
+        query.from = m_fromDate->date();
+    if (m_toDate->date() != m_toDate->minimumDate())
+        query.to = m_toDate->date();
+    auto rows = m_feed->read(query);
+    if (!rows.ok()) {
+        fallBackToFiles(m_feed->problem());
+        return;
+    }
+    m_model->setServerRows(std::move(rows.value));
+    fitColumns();
+    fillLessons();
+    updateShown();
+    QString line = QStringLiteral("Результаты всей школы с сервера (служба «%1»); новые записи появляются сами.")
+                       .arg(m_feed->service());
+    if (!m_serverNote.isEmpty())
+        line += QLatin1Char('\n') + m_serverNote;
+    m_serverLine->setText(line);
+    m_reconnect->hide();
+    m_serverFilters->show();
+    emit refreshed();
+}
+
+void ResultsView::fallBackToFiles(const QString &problem)
+{
+    m_serverLine->setText(QStringLiteral("Сервер школы недоступен. %1\nПоказаны результаты из файлов.").arg(problem));
+    m_reconnect->show();
+    m_serverFilters->hide();
+    showSources();
+}
+
+void ResultsView::showServerNote(const QString &text)
+{
+    m_serverNote = text;
+    if (m_feed->isOpen())
+        readServer();
+    else
+        m_serverLine->setText(m_serverLine->text() + QLatin1Char('\n') + text);
+}
+
+Result<RezLoadCounts> ResultsView::loadFilesToServer(const QStringList &paths)
+{
+    using Counts = Result<RezLoadCounts>;
+    if (m_feed->service().isEmpty())
+        return Counts::failure(QStringLiteral("В tallory.ini папки не назван сервер школы ([сервер] Служба=…)."));
+    QString problem;
+    const auto connection = OpenSchoolServer(m_feed->service(), ServerFeed::windowOptions(), &problem);
+    if (!connection)
+        return Counts::failure(problem);
+    QSqlDatabase db = connection->database();
+    RezLoadCounts total;
+    for (const QString &path : paths) {
+        if (!QFileInfo::exists(path))
+            continue;
+        const auto counts = LoadResultsFile(db, path);
+        if (!counts.ok())
+            return Counts::failure(counts.error);
+        total += counts.value;
+    }
+    // A server out of reach until now is read at once; a connected one announces the new rows.
+    if (!m_feed->isOpen())
+        connectServer();
+    return Counts::success(total);
 }
