@@ -4,6 +4,7 @@
 #include "pgcluster.h"
 #include "results.h"
 #include "resultslist.h"
+#include "serverresults.h"
 #include "serverrows.h"
 #include "toolstest.h"
 
@@ -34,12 +35,13 @@ protected:
         ASSERT_TRUE(game);
     }
 
-    void sendLive(const QString &name, int levels, const QString &grade, const QString &machine)
+    void sendLive(const QString &name, int levels, const QString &grade, const QString &machine,
+                  const QString &recorded = QStringLiteral("2026-12-09T07:30:00.000Z"))
     {
         QSqlDatabase db = game->database();
         const auto sent = SendRow(db, ServerTable::Results,
                                   {QUuid::createUuid().toString(QUuid::WithoutBraces), kLesson, name, levels, grade,
-                                   machine, QStringLiteral("2026-12-09T07:30:00.000Z")});
+                                   machine, recorded});
         ASSERT_TRUE(sent.ok() && sent.value) << sent.error.toStdString();
     }
 
@@ -82,16 +84,24 @@ TEST_F(ServerResults, ListShowsWhatTheGameSentHostileNamesAsTyped)
     sendLive(QStringLiteral("O'NEIL"), 7, kSatisfactory, QStringLiteral("ПК-1"));
     sendLive(QStringLiteral("'); DROP TABLE x; --"), 7, kSatisfactory, QStringLiteral("ПК-2"));
     sendLive(QStringLiteral("=HYPERLINK(1)"), 15, QStringLiteral("Отлично"), QStringLiteral("ПК-3"));
+    QSqlDatabase db = game->database();
+    ASSERT_TRUE(SendRow(db, ServerTable::UncheckedAttempts,
+                        {QUuid::createUuid().toString(QUuid::WithoutBraces), kLesson, QStringLiteral("ПЕТРОВ П.П."),
+                         QStringLiteral("ПК-4"), QStringLiteral("2026-12-09T08:00:00.000Z"),
+                         QStringLiteral("сервер не ответил")}).ok());
     const auto list = tool({QStringLiteral("list"), QStringLiteral("--server"), service("teacher")});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     const QStringList lines = QString::fromUtf8(list.out).split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 5) << list.out.toStdString();
+    ASSERT_EQ(lines.size(), 6) << list.out.toStdString();
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Занятие"))) << lines[0].toStdString();
     EXPECT_TRUE(lines[0].contains(QStringLiteral("Компьютер  Записано")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("O'NEIL")));
     EXPECT_TRUE(lines[2].contains(QStringLiteral("'); DROP TABLE x; --")));
-    EXPECT_TRUE(lines[2].contains(QStringLiteral("в порядке  ПК-2")));
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("в порядке")) && lines[2].contains(QStringLiteral("ПК-2")));
     EXPECT_TRUE(lines[3].contains(QStringLiteral("15")) && lines[3].contains(QStringLiteral("ПК-3")));
+    EXPECT_TRUE(lines[4].contains(QStringLiteral("ПЕТРОВ П.П.")));
+    EXPECT_TRUE(lines[4].contains(QStringLiteral("попытка без проверки сервером: сервер не ответил  ПК-4")))
+        << lines[4].toStdString();
 
     const auto csv = tool({QStringLiteral("list"), QStringLiteral("--server"), service("teacher"), QStringLiteral("--csv")});
     ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
@@ -101,6 +111,31 @@ TEST_F(ServerResults, ListShowsWhatTheGameSentHostileNamesAsTyped)
     EXPECT_TRUE(csv.out.contains(u8(QStringLiteral("ФИЗИКА;\"'); DROP TABLE x; --\";7;")))) << csv.out.toStdString();
     EXPECT_TRUE(csv.out.contains(u8(QStringLiteral("ФИЗИКА;'=HYPERLINK(1);15;")))) << "a formula stays text";
     EXPECT_EQ(stored().size(), 3) << "the table the hostile name names nothing in";
+}
+
+TEST_F(ServerResults, FiltersAreValuesNeverSql)
+{
+    sendLive(QStringLiteral("O'NEIL"), 7, kSatisfactory, QStringLiteral("ПК-1"), QStringLiteral("2026-12-01T09:00:00Z"));
+    sendLive(QStringLiteral("'); DROP TABLE x; --"), 7, kSatisfactory, QStringLiteral("ПК-2"),
+             QStringLiteral("2026-12-09T09:00:00Z"));
+    const auto teacher = connect(service("teacher"));
+    QSqlDatabase db = teacher->database();
+    const auto names = [&](const ServerResultsQuery &query) {
+        const auto rows = ReadServerResults(db, query);
+        EXPECT_TRUE(rows.ok()) << rows.error.toStdString();
+        QStringList found;
+        for (const ServerResultRow &row : rows.value)
+            found << row.name;
+        return found;
+    };
+    EXPECT_EQ(names({}), QStringList({"O'NEIL", "'); DROP TABLE x; --"}));
+    EXPECT_EQ(names({.name = QStringLiteral("'); DROP")}), QStringList{"'); DROP TABLE x; --"});
+    EXPECT_EQ(names({.name = QStringLiteral("o'n")}), QStringList{"O'NEIL"});
+    EXPECT_EQ(names({.machine = QStringLiteral("ПК-1")}), QStringList{"O'NEIL"});
+    EXPECT_EQ(names({.lesson = QStringLiteral("ХИМИЯ")}), QStringList());
+    EXPECT_EQ(names({.from = QDate(2026, 12, 5)}), QStringList{"'); DROP TABLE x; --"});
+    EXPECT_EQ(names({.to = QDate(2026, 12, 5)}), QStringList{"O'NEIL"});
+    EXPECT_EQ(stored().size(), 2);
 }
 
 TEST_F(ServerResults, ListNamesAnUnknownServiceAWrongPasswordAndAnOldSchema)
