@@ -2,6 +2,8 @@
 // new ones arriving by the server's announcement, the files loaded once, the files shown while
 // the server is out of reach.
 
+#include "accessibletree.h"
+#include "accessiblewidgets.h"
 #include "cp1251.h"
 #include "pgcluster.h"
 #include "results.h"
@@ -127,6 +129,9 @@ TEST_F(ServerWorkbench, MachineTypedIsAskedOfTheServer)
     QTest::keyClicks(machine, QStringLiteral("pc-2"));
     ASSERT_EQ(table()->rowCount(), 1);
     EXPECT_EQ(cell(0, 1), QStringLiteral("ПЕТРОВ П.П."));
+    InstallAccessibleWidgets();
+    EXPECT_EQ(accessibletree::namelessControls(QAccessible::queryAccessibleInterface(window.get())), QStringList())
+        << "a screen reader names the server's filters too";
 }
 
 TEST_F(ServerWorkbench, LoadActionStoresTheFolderFileOnce)
