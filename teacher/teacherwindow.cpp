@@ -4,10 +4,12 @@
 #include "bankdocument.h"
 #include "bankeditor.h"
 #include "bankfile.h"
+#include "journalfiles.h"
 #include "lessonstab.h"
 #include "prompts.h"
 #include "results.h"
 #include "resultsview.h"
+#include "serverconnection.h"
 #include "teacherhelp.h"
 #include "userfile.h"
 
@@ -107,6 +109,10 @@ QMenu *TeacherWindow::buildFileMenu()
             &QAction::triggered, this, &TeacherWindow::chooseResults);
     connect(addItem(file, QStringLiteral("Результаты в CSV…"), Qt::CTRL | Qt::SHIFT | Qt::Key_E, "actionResultsCsv"),
             &QAction::triggered, this, &TeacherWindow::exportResults);
+    // Only where the folder names a server; restoreSettings() enables it.
+    m_loadToServer = addItem(file, QStringLiteral("Загрузить файлы на сервер"), QKeySequence(), "actionLoadToServer");
+    m_loadToServer->setEnabled(false);
+    connect(m_loadToServer, &QAction::triggered, this, &TeacherWindow::loadToServer);
     file->addSeparator();
     connect(addItem(file, QStringLiteral("Выход"), Qt::CTRL | Qt::Key_Q, "actionQuit"), &QAction::triggered, this,
             &QWidget::close);
@@ -279,6 +285,27 @@ void TeacherWindow::exportResults()
         m_prompts->showError(this, QStringLiteral("Результаты в CSV"), error);
 }
 
+// The folder's own results file and every file open in the tab go to the server, each record
+// once; the journals wait for their own loader.
+void TeacherWindow::loadToServer()
+{
+    m_tabs->setCurrentWidget(m_results);
+    QStringList files = m_results->files();
+    const QString own = QFileInfo(ResultsFilePath(m_folder)).absoluteFilePath();
+    if (!files.contains(own))
+        files.prepend(own);
+    const auto counts = m_results->loadFilesToServer(files);
+    if (!counts.ok()) {
+        m_prompts->showError(this, QStringLiteral("Загрузить файлы на сервер"), counts.error);
+        return;
+    }
+    QString note = DescribeLoadCounts(counts.value);
+    if (const qsizetype journals = JournalFiles(m_folder).size())
+        note += QStringLiteral(" Журналы ответов (%1) не загружены: журналы загружает на сервер следующая версия "
+                               "программы.").arg(journals);
+    m_results->showServerNote(note);
+}
+
 void TeacherWindow::registerLesson()
 {
     m_tabs->setCurrentWidget(m_lessons);
@@ -395,6 +422,10 @@ void TeacherWindow::restoreSettings()
     const QStringList results = s.contains(key) ? s.value(key).toStringList()
                                                 : QStringList{ResultsFilePath(m_folder)};
     m_results->openFiles(results);
+    const QString service = ServerServiceOf(m_folder);
+    m_loadToServer->setEnabled(!service.isEmpty());
+    if (!service.isEmpty())
+        m_results->useServer(service);
 }
 
 void TeacherWindow::storeSettings() const

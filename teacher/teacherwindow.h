@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class BankDocument;
+class QAction;
 class BankEditor;
 class LessonsTab;
 class QMenu;
@@ -54,6 +55,7 @@ private:
     void chooseImport();
     void chooseResults();
     void exportResults();
+    void loadToServer();
     void registerLesson();
     void showHelp();
     /// Whether the bank may be left: saved, or not saved by the teacher's choice; false to stay.
@@ -74,6 +76,7 @@ private:
     ResultsView *m_results = nullptr;
     QTabWidget *m_tabs = nullptr;
     QMenu *m_recent = nullptr; ///< the banks opened last
+    QAction *m_loadToServer = nullptr; ///< «Загрузить файлы на сервер», where a server is named
     TeacherHelp *m_help = nullptr;
     QString m_path;
     QString m_damaged; ///< the bank file opened damaged and not yet saved over: its original is kept

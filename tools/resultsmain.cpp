@@ -8,6 +8,7 @@
 #include "userfile.h"
 #include "console.h"
 #include "servercommand.h"
+#include "serverresults.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,6 +21,8 @@ QString usage()
         "Использование:\n"
         "  tallory-results list tallory.rez          таблица результатов\n"
         "  tallory-results list tallory.rez --csv    то же в CSV для электронной таблицы\n"
+        "  tallory-results list --server СЛУЖБА [--csv]\n"
+        "                                            результаты всей школы с сервера\n"
         "  tallory-results answers ПУТЬ... [--lesson КОД] [--csv]\n"
         "                                            ответы класса по вопросам из журналов:\n"
         "                                            ПУТЬ — файл журнала, папка программы\n"
@@ -41,6 +44,32 @@ int list(const QString &path, bool csv)
     }
     const std::vector<ResultEntry> entries = ReadResultEntries(input.value);
     PrintBytes(csv ? FormatResultsCsv(entries) : FormatResultsTable(entries));
+    return 0;
+}
+
+// The school's results from the server, as list shows a file's, with the machine and the time.
+int listServer(const QString &service, bool csv)
+{
+    QString problem;
+    const auto connection = OpenSchoolServer(service, ServerConnectOptions{}, &problem);
+    if (!connection) {
+        PrintError(problem + QLatin1Char('\n'));
+        return 1;
+    }
+    QSqlDatabase db = connection->database();
+    const auto rows = ReadServerResults(db);
+    if (!rows.ok()) {
+        PrintError(rows.error + QLatin1Char('\n'));
+        return 1;
+    }
+    if (rows.value.empty() && !csv) {
+        PrintBytes(QByteArrayLiteral("Записей нет.\n"));
+        return 0;
+    }
+    std::vector<QStringList> table{ServerResultColumnTitles()};
+    for (const ServerResultRow &row : rows.value)
+        table.push_back(ServerResultFields(row));
+    PrintBytes(csv ? FormatCsv(table) : FormatTextTable(table));
     return 0;
 }
 
@@ -91,6 +120,8 @@ int run(const QStringList &arguments)
     const QCommandLineOption lessonOption(QStringLiteral("lesson"), QString(), QStringLiteral("КОД"));
     line.parser.addOption(csvOption);
     line.parser.addOption(lessonOption);
+    const QCommandLineOption serverOption(QStringLiteral("server"), QString(), QStringLiteral("СЛУЖБА"));
+    line.parser.addOption(serverOption);
     if (const auto status = line.read(arguments))
         return *status;
     const QStringList args = line.parser.positionalArguments();
@@ -108,6 +139,11 @@ int run(const QStringList &arguments)
         return line.usageError(QStringLiteral("неизвестная команда «%1»").arg(args[0]));
     if (line.parser.isSet(lessonOption))
         return line.usageError(QStringLiteral("list: параметр «--lesson» бывает только у answers"));
+    if (line.parser.isSet(serverOption)) {
+        if (args.size() != 1)
+            return line.usageError(QStringLiteral("list: с «--server» файл не указывают"));
+        return listServer(line.parser.value(serverOption), csv);
+    }
     if (args.size() != 2)
         return line.usageError(QStringLiteral("list: нужно одно имя файла результатов"));
     return list(args[1], csv);

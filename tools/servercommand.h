@@ -1,6 +1,7 @@
 #pragma once
 // "tallory-results server init|upgrade|check SERVICE": creates, updates and checks Tallory's
-// schema on the school's server.
+// schema on the school's server; "server load SERVICE PATH..." loads the results files kept
+// before the school had one.
 
 #include "cmdline.h"
 

@@ -222,6 +222,8 @@ qint64 ResultsFilter::key(int source) const
         return m_gradeOf[size_t(source)];
     case ResultsModel::State:
         return (qint64(row.entry.state) << 32) + row.conflicts.size();
+    case ResultsModel::Recorded:
+        return m_results->showsServer() ? m_results->serverRow(source).recorded.toMSecsSinceEpoch() : 0;
     default:
         return 0;
     }

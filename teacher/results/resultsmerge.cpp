@@ -32,7 +32,9 @@ std::vector<QByteArray> storedValues(const QByteArray &text)
     return values;
 }
 
-Grade gradeOf(const ResultEntry &e)
+} // namespace
+
+Grade GradeOf(const ResultEntry &e)
 {
     if (e.state == ResultEntry::State::Damaged)
         return Grade::Unknown;
@@ -44,6 +46,8 @@ Grade gradeOf(const ResultEntry &e)
     }
     return Grade::Unknown;
 }
+
+namespace {
 
 class Merger
 {
@@ -91,7 +95,7 @@ void Merger::add(int source, ResultEntry &&entry, QByteArray &&value)
     ResultRow row;
     row.lessonKey = lessonKey;
     row.nameKey = cp1251::upper(entry.name);
-    row.grade = gradeOf(entry);
+    row.grade = GradeOf(entry);
     row.entry = std::move(entry);
     row.value = std::move(value);
     row.files = {source};

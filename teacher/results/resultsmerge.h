@@ -27,6 +27,9 @@ struct ResultsSource {
 enum class Grade { Unknown = -1, Fail, Pass, Good, Excellent };
 inline constexpr int kGradeCount = 4;
 
+/// The grade of an entry; Unknown for a damaged one or an unknown word.
+Grade GradeOf(const ResultEntry &entry);
+
 /// One row of the merged list.
 struct ResultRow {
     ResultEntry entry;      ///< the record as its first file holds it

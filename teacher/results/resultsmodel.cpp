@@ -1,8 +1,10 @@
 #include "resultsmodel.h"
 
+#include "cp1251.h"
 #include "resultstable.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -15,8 +17,36 @@ ResultsModel::ResultsModel(QObject *parent)
 void ResultsModel::setSources(std::vector<ResultsSource> sources)
 {
     beginResetModel();
+    m_server = false;
+    m_serverRows.clear();
     m_sources = std::move(sources);
     m_rows = MergeResults(m_sources);
+    m_fields.assign(m_rows.size(), {});
+    endResetModel();
+}
+
+void ResultsModel::setServerRows(std::vector<ServerResultRow> rows)
+{
+    beginResetModel();
+    m_server = true;
+    m_serverRows = std::move(rows);
+    m_sources.clear();
+    m_rows.clear();
+    QHash<QString, int> machines;
+    for (const ServerResultRow &server : m_serverRows) {
+        const int place = machines.value(server.machine, int(m_sources.size()));
+        if (place == int(m_sources.size())) {
+            machines.insert(server.machine, place);
+            m_sources.push_back(ResultsSource{server.machine, server.machine, {}, {}, false});
+        }
+        ResultRow row;
+        row.entry = ServerResultEntry(server);
+        row.lessonKey = cp1251::upper(row.entry.lesson);
+        row.nameKey = cp1251::upper(row.entry.name);
+        row.grade = server.kind == ServerResultRow::Kind::Record ? GradeOf(row.entry) : Grade::Unknown;
+        row.files = {place};
+        m_rows.push_back(std::move(row));
+    }
     m_fields.assign(m_rows.size(), {});
     endResetModel();
 }
@@ -39,7 +69,7 @@ int ResultsModel::rowCount(const QModelIndex &parent) const
 
 int ResultsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : m_server ? ColumnCount + 1 : ColumnCount;
 }
 
 QVariant ResultsModel::data(const QModelIndex &index, int role) const
@@ -69,11 +99,13 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case File:
-        return QStringLiteral("Файл");
+        return m_server ? QStringLiteral("Компьютер") : QStringLiteral("Файл");
+    case Recorded:
+        return QStringLiteral("Записано");
     case State:
         return QStringLiteral("Состояние");
     default:
@@ -106,7 +138,9 @@ QString ResultsModel::text(int r, int column) const
         return labels.join(QStringLiteral(", "));
     }
     case State:
-        return stateText(row);
+        return m_server ? ServerStateText(m_serverRows[size_t(r)]) : stateText(row);
+    case Recorded:
+        return m_server ? ServerTimeText(m_serverRows[size_t(r)].recorded) : QString();
     default:
         return {};
     }

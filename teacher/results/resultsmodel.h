@@ -1,9 +1,11 @@
 #pragma once
 // The merged records of the open results files as a table: lesson, name, levels passed, grade,
 // the files that hold the record and its state. Damaged and conflicting rows carry a colour
-// and say why in their tooltip.
+// and say why in their tooltip. The school's rows from the server show the same way, the file
+// column naming the machine, and one column more: when the machine recorded the row.
 
 #include "resultsmerge.h"
+#include "serverresults.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -15,7 +17,8 @@ class ResultsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Lesson, Name, Levels, Grade, File, State, ColumnCount };
+    /// Files have ColumnCount columns; the server's rows have Recorded too.
+    enum Column { Lesson, Name, Levels, Grade, File, State, ColumnCount, Recorded = ColumnCount };
 
     /// Background of a damaged record and of one that conflicts with another copy.
     static inline const QColor kDamagedColor = QColor(0xF6, 0xC6, 0xC0);
@@ -26,6 +29,12 @@ public:
     /// Shows the records of these files, merged, in place of the ones shown.
     void setSources(std::vector<ResultsSource> sources);
     const std::vector<ResultsSource> &sources() const { return m_sources; }
+
+    /// Shows the school's rows read from the server in place of what was shown: one source per
+    /// machine, so that the file column names the machine and sorts by it.
+    void setServerRows(std::vector<ServerResultRow> rows);
+    bool showsServer() const { return m_server; }
+    const ServerResultRow &serverRow(int row) const { return m_serverRows[size_t(row)]; }
 
     const ResultRow &resultRow(int row) const { return m_rows[size_t(row)]; }
 
@@ -45,6 +54,8 @@ private:
 
     std::vector<ResultsSource> m_sources;
     std::vector<ResultRow> m_rows;
+    bool m_server = false;                      ///< the rows are the server's, not the files'
+    std::vector<ServerResultRow> m_serverRows;  ///< by row, when they are
     /// The displayed fields of the rows painted so far. Decoding is slow next to painting:
     /// each row is decoded once, when it is first seen.
     mutable std::vector<QStringList> m_fields;

@@ -7,6 +7,7 @@
 #include "resultsmodel.h"
 #include "results.h"
 #include "resultstable.h"
+#include "serverfeed.h"
 #include "tablefit.h"
 #include "userfile.h"
 
@@ -38,13 +39,15 @@ ResultsView::ResultsView(QWidget *parent)
     : QWidget(parent),
       m_files(new ResultsFiles(this)),
       m_model(new ResultsModel(this)),
-      m_filter(new ResultsFilter(this))
+      m_filter(new ResultsFilter(this)),
+      m_feed(new ServerFeed(this))
 {
     m_filter->setResultsModel(m_model);
     buildLayout();
     connect(m_files, &ResultsFiles::changed, this, &ResultsView::refresh);
     connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &ResultsView::chooseLesson);
     connect(m_nameEdit, &QLineEdit::textChanged, this, &ResultsView::typeName);
+    connect(m_feed, &ServerFeed::arrived, this, &ResultsView::readServer);
     fitColumns();
     fillLessons();
     updateShown();
@@ -106,6 +109,7 @@ void ResultsView::buildLayout()
     m_status->setObjectName(QStringLiteral("resultsStatus"));
     m_status->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(buildServerBar());
     layout->addLayout(filters);
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
@@ -144,7 +148,9 @@ QWidget *ResultsView::buildFilesPane()
 void ResultsView::openFiles(const QStringList &paths)
 {
     m_files->setPaths(paths);
-    showSources();
+    // The server's rows stay shown: the files are what a load would send.
+    if (!m_feed->isOpen())
+        showSources();
     fillFiles();
 }
 
@@ -174,6 +180,10 @@ QStringList ResultsView::files() const
 
 void ResultsView::refresh()
 {
+    if (m_feed->isOpen()) {
+        readServer();
+        return;
+    }
     std::vector<ResultsSource> sources = m_files->read();
     // The lock file and the game's temporary file stir the folder too: only new bytes count.
     if (sources == m_model->sources())
@@ -263,10 +273,16 @@ QString ResultsView::statusText() const
 bool ResultsView::exportCsv(const QString &path, QString *error) const
 {
     std::vector<ResultEntry> entries;
-    for (int source : m_filter->shownSourceRows())
+    std::vector<QStringList> serverRows{ServerResultColumnTitles()};
+    for (int source : m_filter->shownSourceRows()) {
         entries.push_back(m_model->resultRow(source).entry);
-    const Status written = WriteOutputFile(path, FormatResultsCsv(entries));
+        if (m_model->showsServer())
+            serverRows.push_back(ServerResultFields(m_model->serverRow(source)));
+    }
+    const Status written
+        = WriteOutputFile(path, m_model->showsServer() ? FormatCsv(serverRows) : FormatResultsCsv(entries));
     if (error)
         *error = written.error;
     return written.ok();
 }
+

@@ -1,12 +1,19 @@
 #pragma once
 // The class's results: one table of every record of one or several results files, filtered as
-// the teacher types, with the grade chart of the chosen lesson.
+// the teacher types, with the grade chart of the chosen lesson. Where the program folder names
+// the school's server, the table shows the whole school's rows from it instead, filtered by
+// machine and date too, and follows new ones as the server announces them.
+
+#include "result.h"
+#include "serverload.h"
 
 #include <QStringList>
 #include <QWidget>
 
 class GradeChart;
 class QComboBox;
+class QDateEdit;
+class ServerFeed;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -35,6 +42,17 @@ public:
     /// reported through the returned error text when it cannot be written.
     bool exportCsv(const QString &path, QString *error = nullptr) const;
 
+    /// Reads the school's results from this service instead of the files. The window waits on
+    /// the server at most 2 s; a server out of reach leaves the files shown and a line that says
+    /// what to fix, with a button to try again.
+    void useServer(const QString &service);
+    /// Whether the table shows the server's rows now.
+    bool showsServer() const;
+    /// Loads the records of these results files into the server, each once; the table follows.
+    Result<RezLoadCounts> loadFilesToServer(const QStringList &paths);
+    /// A line for the teacher under the server's name: what a load did.
+    void showServerNote(const QString &text);
+
 public slots:
     /// Reads the files again now; a change of a watched file calls it by itself.
     void refresh();
@@ -56,6 +74,10 @@ private:
     void typeName(const QString &text);
     void updateShown();
     QString statusText() const;
+    QWidget *buildServerBar();
+    void connectServer();
+    void readServer();
+    void fallBackToFiles(const QString &problem);
 
     ResultsFiles *m_files = nullptr;   ///< the open files and their watcher
     ResultsModel *m_model = nullptr;   ///< every record of the open files, merged
@@ -68,4 +90,13 @@ private:
     QListWidget *m_fileList = nullptr; ///< the open files, one a line
     QPushButton *m_removeFile = nullptr; ///< takes the chosen file off
     QLabel *m_status = nullptr;        ///< how many records are shown, and files that could not be read
+    ServerFeed *m_feed = nullptr;      ///< the server's rows and their announcements
+    QWidget *m_serverBar = nullptr;    ///< the server's line and its filters; hidden without a server
+    QLabel *m_serverLine = nullptr;    ///< which server is read, or why it is not
+    QPushButton *m_reconnect = nullptr; ///< tries the server again after it was out of reach
+    QWidget *m_serverFilters = nullptr; ///< machine and dates, which the server filters
+    QLineEdit *m_machineEdit = nullptr;
+    QDateEdit *m_fromDate = nullptr;   ///< its least date stands for "any"
+    QDateEdit *m_toDate = nullptr;
+    QString m_serverNote;              ///< what the last load did
 };

@@ -1,0 +1,66 @@
+#include "serverfeed.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QTimer>
+
+namespace {
+
+const QString kChannel = QStringLiteral("tallory_results");
+
+} // namespace
+
+ServerConnectOptions ServerFeed::windowOptions()
+{
+    ServerConnectOptions options;
+    options.connectTimeoutSeconds = 2;
+    options.statementTimeoutMs = 2000;
+    return options;
+}
+
+ServerFeed::ServerFeed(QObject *parent)
+    : QObject(parent), m_burst(new QTimer(this))
+{
+    // A lesson's last minutes bring many records at once: one reading answers them all.
+    m_burst->setSingleShot(true);
+    m_burst->setInterval(0);
+    connect(m_burst, &QTimer::timeout, this, &ServerFeed::arrived);
+}
+
+ServerFeed::~ServerFeed() = default;
+
+bool ServerFeed::open(const QString &service)
+{
+    m_connection.reset();
+    m_service = service;
+    m_connection = OpenSchoolServer(service, windowOptions(), &m_problem);
+    if (!m_connection)
+        return false;
+    QSqlDriver *driver = m_connection->database().driver();
+    if (!driver->subscribeToNotification(kChannel)) {
+        m_problem = QStringLiteral("Сервер службы «%1» не даёт следить за новыми записями: %2")
+                        .arg(service, DescribeServerError(driver->lastError()));
+        m_connection.reset();
+        return false;
+    }
+    connect(driver, &QSqlDriver::notification, this,
+            [this](const QString &name, QSqlDriver::NotificationSource, const QVariant &) {
+                if (name == kChannel)
+                    m_burst->start();
+            });
+    m_problem.clear();
+    return true;
+}
+
+Result<std::vector<ServerResultRow>> ServerFeed::read(const ServerResultsQuery &query)
+{
+    if (!m_connection)
+        return Result<std::vector<ServerResultRow>>::failure(m_problem);
+    QSqlDatabase db = m_connection->database();
+    auto rows = ReadServerResults(db, query);
+    if (!rows.ok()) {
+        m_problem = QStringLiteral("Сервер службы «%1» не отдал результаты: %2").arg(m_service, rows.error);
+        m_connection.reset();
+    }
+    return rows;
+}
