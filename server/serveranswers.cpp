@@ -25,10 +25,13 @@ QString onButton(const char *row, const char *button)
 }
 
 // The game of the latest row among those the filter lets in: the row the texts are read from,
-// as the journals take the last row that showed a question or chose a wrong answer.
+// as the journals take the last row that showed a question or chose a wrong answer. The rows
+// come sorted latest first within each question, so the first one gathered is it: one sort of
+// the lesson's rows instead of one per question and aggregate. The hashes are sorted bytewise
+// (COLLATE "C"): they are hex, and the server's language rules would only slow the sort.
 QString latest(const char *filter)
 {
-    return QStringLiteral("(array_agg(a.game ORDER BY a.shown DESC, a.game DESC)%1)[1]")
+    return QStringLiteral("(array_agg(a.game)%1)[1]")
         .arg(*filter ? QStringLiteral(" FILTER (WHERE %1)").arg(QLatin1String(filter)) : QString());
 }
 
@@ -37,12 +40,12 @@ const char *const kGames = "SELECT id::text, lesson, student, machine, bank_file
 
 // As the journals count them: an unfinished game whose every row is a right answer was left
 // with the next question on screen.
+// The unfinished games are found first, so that only their answers are read (by the key).
 const char *const kLeftOnScreen = R"(SELECT count(a.game)
-FROM tallory.games g
-LEFT JOIN tallory.game_ends e ON e.game = g.id
-LEFT JOIN tallory.answers a ON a.game = g.id
-WHERE g.lesson = ? AND e.game IS NULL
-GROUP BY g.id
+FROM (SELECT g.id FROM tallory.games g
+      WHERE g.lesson = ? AND NOT EXISTS (SELECT FROM tallory.game_ends e WHERE e.game = g.id)) u
+LEFT JOIN tallory.answers a ON a.game = u.id
+GROUP BY u.id
 HAVING count(a.game) = count(*) FILTER (WHERE a.chosen = 1))";
 
 QuestionFigures questionRow(const QSqlQuery &q)
@@ -70,6 +73,11 @@ QuestionFigures questionRow(const QSqlQuery &q)
 
 } // namespace
 
+QStringList ServerAnalysisSessionSql()
+{
+    return {QStringLiteral("SET work_mem = '64MB'"), QStringLiteral("SET jit = off")};
+}
+
 QString ServerLessonTallySql()
 {
     QString sql = QStringLiteral(
@@ -78,12 +86,16 @@ QString ServerLessonTallySql()
         "count(*) FILTER (WHERE a.chosen = 3) AS c3, count(*) FILTER (WHERE a.chosen = 4) AS c4, "
         "count(*) FILTER (WHERE a.right_button = 'A') AS ra, count(*) FILTER (WHERE a.right_button = 'B') AS rb, "
         "count(*) FILTER (WHERE a.right_button = 'C') AS rc, count(*) FILTER (WHERE a.right_button = 'D') AS rd, "
-        "count(a.fifty_blanked) AS fifty, count(a.votes_a) AS audience, count(a.friend_reply) AS friend, "
+        "count(*) FILTER (WHERE a.fifty) AS fifty, count(*) FILTER (WHERE a.audience) AS audience, "
+        "count(*) FILTER (WHERE a.friend) AS friend, "
         // The journals' median: the middle time, or the floor of the two middle ones' mean.
         "floor(percentile_cont(0.5) WITHIN GROUP (ORDER BY a.ms) FILTER (WHERE a.chosen >= 1)) AS median, "
         "count(*) FILTER (WHERE a.chosen = 1 AND a.ms < ?) AS quick, "
         "%1 AS last0, %2 AS last2, %3 AS last3, %4 AS last4 "
+        "FROM (SELECT a.level, a.question_sha256 COLLATE \"C\" AS question_sha256, a.chosen, a.right_button, a.ms, a.game, "
+        "a.fifty_blanked IS NOT NULL AS fifty, a.votes_a IS NOT NULL AS audience, a.friend_reply IS NOT NULL AS friend "
         "FROM tallory.games g JOIN tallory.answers a ON a.game = g.id WHERE g.lesson = ? "
+        "ORDER BY 1, 2, a.shown DESC, a.game DESC) a "
         "GROUP BY a.level, a.question_sha256) "
         "SELECT t.level, t.sha, t.asked, t.answered, t.c1, t.c2, t.c3, t.c4, t.ra, t.rb, t.rc, t.rd, t.fifty, "
         "t.audience, t.friend, t.median, t.quick, l.bank_index, l.question, %5, %6, %7, %8 "
@@ -148,7 +160,13 @@ LessonAnalysis ServerAnswers::analyse(const QString &lesson, const AnalysisSetti
     a.lesson = lesson;
     std::array<int, 16> leftOnScreen{};
     QSqlQuery q(m_db);
-    QString problem = run(q, ServerLessonTallySql(), {settings.quickMs, lesson});
+    QString problem;
+    for (const QString &sql : ServerAnalysisSessionSql()) {
+        if (problem.isEmpty() && !q.exec(sql))
+            problem = DescribeServerError(q.lastError());
+    }
+    if (problem.isEmpty())
+        problem = run(q, ServerLessonTallySql(), {settings.quickMs, lesson});
     while (problem.isEmpty() && q.next())
         a.questions << questionRow(q);
     if (problem.isEmpty())

@@ -34,6 +34,11 @@ private:
     mutable QList<JournalProblem> m_problems;
 };
 
+/// The session settings the analysis reads with: the lesson's answers sorted by question in
+/// memory rather than on the server's disk, and no JIT compiling (it costs a statement read once
+/// a tenth of a second and gains nothing back here). Any role may set them for its session.
+QStringList ServerAnalysisSessionSql();
+
 /// The statement that adds up one lesson's answers per question, with its two values bound in
 /// this order: the quick time in ms (AnalysisSettings::quickMs) and the lesson code. Public so
 /// that a benchmark can give psql the very same aggregate.
