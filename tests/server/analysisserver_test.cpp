@@ -118,8 +118,9 @@ TEST_F(AnalysisServer, TabShowsTheServersFiguresAndAGameEndingAnywhere)
     QSignalSpy refreshed(view, &AnalysisView::refreshed);
     playOneMoreGame(expected.questions.front());
     // No refresh asked for: the server's word that a game ended brings it in.
-    QTRY_COMPARE(view->analysis().games.size(), 21);
+    ASSERT_TRUE(refreshed.wait(10000));
     EXPECT_EQ(refreshed.count(), 1);
+    EXPECT_EQ(view->analysis().games.size(), 21);
     EXPECT_EQ(view->analysis().questions.front().asked, expected.questions.front().asked + 1);
     EXPECT_EQ(status(), QStringLiteral("Сервер «%1»: игр занятия: 21, ответов: %2.").arg(service("teacher")).arg(expected.answers + 1));
 }
