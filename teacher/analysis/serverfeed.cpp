@@ -35,7 +35,11 @@ QString ServerFeed::follow(const QString &service)
     m_answers.reset();
     m_connection.reset();
     ServerProblem problem;
-    auto connection = ServerConnection::open(service, ServerConnectOptions{}, &problem);
+    // A server that lets the connection in and then hangs must not hold the window for ever;
+    // a lesson of a whole district's answers still fits well within the bound.
+    ServerConnectOptions options;
+    options.statementTimeoutMs = 30000;
+    auto connection = ServerConnection::open(service, options, &problem);
     if (!connection)
         return problem.message;
     QSqlDatabase db = connection->database();

@@ -25,8 +25,8 @@ public:
     explicit ServerFeed(QObject *parent = nullptr);
     ~ServerFeed() override;
 
-    /// Connects to the service (waiting at most 2 s), checks its schema and listens for ended
-    /// games, in place of any server before. Empty when following; else why not, in Russian.
+    /// Connects to the service (waiting at most 2 s; a statement at most 30 s), checks its
+    /// schema and listens for ended games, in place of any server before. Empty when following; else why not, in Russian.
     QString follow(const QString &service);
     /// The server's answers; null when not following.
     const ServerAnswers *answers() const { return m_answers.get(); }
