@@ -121,9 +121,26 @@ struct JournalProblem {
     QString problem;
 };
 
+/// Where the analysis reads the answers: the machines' journals (AnswerArchive), or the school's
+/// server. The figures, the flags and the paths are the same whichever it is; only the reading
+/// differs. Use a source on the thread that made it.
+class AnswerSource
+{
+public:
+    virtual ~AnswerSource() = default;
+    /// The lesson codes with games, sorted.
+    virtual QStringList lessons() const = 0;
+    /// Every figure of a lesson, with the flags of settings.
+    virtual LessonAnalysis analyse(const QString &lesson, const AnalysisSettings &settings = {}) const = 0;
+    /// The answers of one game of an analysis, with their texts.
+    virtual Result<QList<JournalAnswer>> path(const GamePath &game) const = 0;
+    /// What could not be read, so far, for the teacher.
+    virtual QList<JournalProblem> problems() const = 0;
+};
+
 /// The journals of one or more folders and files, merged. Each file is opened read-only. Use an
 /// archive on the thread that made it; it reads the journals on threads of its own.
-class AnswerArchive
+class AnswerArchive : public AnswerSource
 {
 public:
     /// Opens every file; one that cannot be read is listed among the problems, the rest are read.
@@ -133,13 +150,11 @@ public:
     AnswerArchive &operator=(const AnswerArchive &) = delete;
 
     const QStringList &files() const { return m_files; }
-    const QList<JournalProblem> &problems() const { return m_problems; }
+    QList<JournalProblem> problems() const override { return m_problems; }
     /// The lesson codes with games in any journal, sorted.
-    QStringList lessons() const;
-    /// Every figure of a lesson, with the flags of settings.
-    LessonAnalysis analyse(const QString &lesson, const AnalysisSettings &settings = {}) const;
-    /// The answers of one game of an analysis, with their texts.
-    Result<QList<JournalAnswer>> path(const GamePath &game) const;
+    QStringList lessons() const override;
+    LessonAnalysis analyse(const QString &lesson, const AnalysisSettings &settings = {}) const override;
+    Result<QList<JournalAnswer>> path(const GamePath &game) const override;
     /// Whether the other lessons are still being read in the background. After the first
     /// analysis they are, so that a change of lesson finds them ready; an analysis asked for
     /// meanwhile is never wrong, only slower.
@@ -165,6 +180,12 @@ private:
 /// The journals a path names: a journal file itself, or every journal of a folder that holds
 /// journal/ (a program folder) or is one.
 QStringList JournalFilesOf(const QString &path);
+
+/// Completes an analysis whose questions and games a source has read: questions in ladder order,
+/// games by start, the funnel (leftOnScreen[l]: unfinished games left on a level-l question
+/// with no answer row for it), the answers counted, and the flags set.
+void CompleteAnalysis(LessonAnalysis &analysis, const std::array<int, 16> &leftOnScreen,
+                      const AnalysisSettings &settings);
 
 /// Sets the flags of every question from its figures and the thresholds; the teacher may
 /// change the thresholds and flag again without reading the journals anew (all but quickMs,

@@ -168,6 +168,16 @@ bool byStart(const GamePath &x, const GamePath &y)
 
 } // namespace
 
+void CompleteAnalysis(LessonAnalysis &analysis, const std::array<int, 16> &leftOnScreen,
+                      const AnalysisSettings &settings)
+{
+    std::sort(analysis.questions.begin(), analysis.questions.end(), byLadder);
+    std::sort(analysis.games.begin(), analysis.games.end(), byStart);
+    analysis.answers = 0;
+    countLevels(analysis, leftOnScreen);
+    FlagQuestions(analysis, settings);
+}
+
 LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSettings &settings) const
 {
     LessonAnalysis a;
@@ -208,10 +218,7 @@ LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSetti
             std::count_if(m.rightMs.begin(), m.rightMs.end(), [&](qint64 ms) { return ms < settings.quickMs; }));
         a.questions << std::move(m.figures);
     }
-    std::sort(a.questions.begin(), a.questions.end(), byLadder);
-    std::sort(a.games.begin(), a.games.end(), byStart);
-    countLevels(a, leftOnScreen);
-    FlagQuestions(a, settings);
+    CompleteAnalysis(a, leftOnScreen, settings);
     // Once: later the journals written meanwhile are read as their lessons are asked for.
     if (!m_readAhead) {
         m_readAhead = true;

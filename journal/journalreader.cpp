@@ -43,7 +43,9 @@ std::optional<GameEnding> ending(const QVariant &v)
     return std::nullopt;
 }
 
-JournalGame gameRow(const QSqlQuery &q)
+} // namespace
+
+JournalGame JournalGameRow(const QSqlQuery &q)
 {
     JournalGame g;
     g.id = q.value(0).toString();
@@ -60,7 +62,7 @@ JournalGame gameRow(const QSqlQuery &q)
     return g;
 }
 
-JournalAnswer answerRow(const QSqlQuery &q)
+JournalAnswer JournalAnswerRow(const QSqlQuery &q)
 {
     JournalAnswer a;
     a.game = q.value(0).toString();
@@ -88,6 +90,8 @@ JournalAnswer answerRow(const QSqlQuery &q)
     a.tease = q.value(20).toString();
     return a;
 }
+
+namespace {
 
 template <typename Row>
 Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
@@ -179,7 +183,7 @@ Result<QList<JournalGame>> JournalReader::games(const QString &lesson) const
                                QStringLiteral("SELECT id, lesson, student, machine, bank_file, bank_sha256, started, "
                                               "ended, ending, levels_passed, grade FROM games "
                                               "WHERE (? = '' OR lesson = ?) ORDER BY started, id"),
-                               lessonValues(lesson), &gameRow);
+                               lessonValues(lesson), &JournalGameRow);
 }
 
 Result<QList<JournalAnswer>> JournalReader::answers(const QString &lesson) const
@@ -188,13 +192,13 @@ Result<QList<JournalAnswer>> JournalReader::answers(const QString &lesson) const
                                  kAnswerColumns
                                      + QStringLiteral("FROM answers a JOIN games g ON g.id = a.game "
                                                       "WHERE (? = '' OR g.lesson = ?) ORDER BY g.started, g.id, a.level"),
-                                 lessonValues(lesson), &answerRow);
+                                 lessonValues(lesson), &JournalAnswerRow);
 }
 
 Result<QList<JournalAnswer>> JournalReader::answersOf(const QString &gameId) const
 {
     return select<JournalAnswer>(database(), kAnswerColumns + QStringLiteral("FROM answers a WHERE a.game = ? ORDER BY a.level"),
-                                 {gameId}, &answerRow);
+                                 {gameId}, &JournalAnswerRow);
 }
 
 Result<std::array<int, 5>> JournalReader::chosenCounts(const QString &lesson, const QString &questionSha256) const

@@ -4,6 +4,7 @@
 #include "bankdocument.h"
 #include "levelmoveedit.h"
 #include "prompts.h"
+#include "serverconnection.h"
 #include "teacherwindow.h"
 
 #include <QDir>
@@ -96,5 +97,9 @@ AnalysisView *AddAnalysisTab(TeacherWindow *window, const QString &folder, Teach
         exportTable(view, window, prompts, folder);
     });
     view->openSources({folder});
+    // A school with a server: the whole school's answers, the folder's journals meanwhile.
+    const QString service = ServerServiceOf(folder);
+    if (!service.isEmpty())
+        view->followServer(service);
     return view;
 }

@@ -2,6 +2,7 @@
 // question from the answer journals, for reading or for a spreadsheet.
 
 #include "answeranalysis.h"
+#include "answersserver.h"
 #include "resultslist.h"
 #include "resultstable.h"
 #include "cmdline.h"
@@ -27,6 +28,8 @@ QString usage()
         "                                            ответы класса по вопросам из журналов:\n"
         "                                            ПУТЬ — файл журнала, папка программы\n"
         "                                            с journal/ или сама папка журналов\n"
+        "  tallory-results answers --server СЛУЖБА [--lesson КОД] [--csv]\n"
+        "                                            то же со всей школы, с сервера\n"
         "%1"
         "\n"
         "  --lesson КОД    только это занятие (без него — все)\n"
@@ -130,6 +133,11 @@ int run(const QStringList &arguments)
     if (args[0] == QLatin1String("server"))
         return RunServerCommand(line, args.mid(1));
     const bool csv = line.parser.isSet(csvOption);
+    if (args[0] == QLatin1String("answers") && line.parser.isSet(serverOption)) {
+        if (args.size() > 1)
+            return line.usageError(QStringLiteral("answers: либо --server, либо журналы, не вместе"));
+        return PrintServerAnswers(line.parser.value(serverOption), line.parser.value(lessonOption), csv);
+    }
     if (args[0] == QLatin1String("answers")) {
         if (args.size() < 2)
             return line.usageError(QStringLiteral("answers: нужен хотя бы один журнал или папка"));

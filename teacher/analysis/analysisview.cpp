@@ -3,6 +3,7 @@
 #include "funnelchart.h"
 #include "levelmovespane.h"
 #include "questiontablemodel.h"
+#include "serverfeed.h"
 #include "studentpaths.h"
 #include "tablefit.h"
 #include "userfile.h"
@@ -31,7 +32,8 @@ QLabel *buddyLabel(const QString &text, QWidget *buddy)
 } // namespace
 
 AnalysisView::AnalysisView(QWidget *parent)
-    : QWidget(parent), m_watch(new JournalWatch(this)), m_model(new QuestionTableModel(this))
+    : QWidget(parent), m_watch(new JournalWatch(this)), m_server(new ServerFeed(this)),
+      m_model(new QuestionTableModel(this))
 {
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("questionTable"));
@@ -51,7 +53,7 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_students = new StudentPaths(this);
     m_students->setObjectName(QStringLiteral("studentPaths"));
     m_students->setReader([this](const GamePath &game) {
-        return m_archive ? m_archive->path(game) : Result<QList<JournalAnswer>>::failure(QStringLiteral("журналы не открыты"));
+        return source() ? source()->path(game) : Result<QList<JournalAnswer>>::failure(QStringLiteral("журналы не открыты"));
     });
     m_moves = new LevelMovesPane(this);
     m_moves->setObjectName(QStringLiteral("levelMovesPane"));
@@ -72,7 +74,13 @@ AnalysisView::AnalysisView(QWidget *parent)
     layout->addWidget(buildControls());
     layout->addWidget(m_pages, 1);
     layout->addWidget(m_status);
-    connect(m_watch, &JournalWatch::changed, this, &AnalysisView::refresh);
+    // While the server is read, the folder's journals are its machines' copies: the server's
+    // word that a game ended is what counts.
+    connect(m_watch, &JournalWatch::changed, this, [this] {
+        if (!readsServer())
+            refresh();
+    });
+    connect(m_server, &ServerFeed::gamesEnded, this, &AnalysisView::refresh);
     refresh();
 }
 
@@ -192,6 +200,28 @@ QStringList AnalysisView::journals() const
     return m_archive ? m_archive->files() : QStringList{};
 }
 
+void AnalysisView::followServer(const QString &service)
+{
+    const QString problem = m_server->follow(service);
+    m_serverLine = problem.isEmpty() ? QString()
+                                     : QStringLiteral("Ответы с сервера «%1» не прочитаны, показаны журналы этой папки: %2")
+                                           .arg(service, problem);
+    m_stamp.clear();
+    refresh();
+}
+
+bool AnalysisView::readsServer() const
+{
+    return m_server->answers() != nullptr;
+}
+
+const AnswerSource *AnalysisView::source() const
+{
+    if (readsServer())
+        return m_server->answers();
+    return m_archive.get();
+}
+
 void AnalysisView::removeChosenSource()
 {
     const int row = m_sourceList->currentRow();
@@ -214,6 +244,13 @@ AnalysisSettings AnalysisView::settings() const
 
 void AnalysisView::refresh()
 {
+    if (readsServer()) {
+        // Every game that ended since: the server adds the lesson up anew.
+        fillLessons();
+        analyse();
+        emit refreshed();
+        return;
+    }
     QStringList stamp = m_watch->stamp();
     if (m_archive && stamp == m_stamp)
         return;
@@ -234,7 +271,7 @@ void AnalysisView::fillLessons()
     const QString chosen = m_lessonBox->currentText();
     const QSignalBlocker quiet(m_lessonBox);
     m_lessonBox->clear();
-    m_lessonBox->addItems(m_archive->lessons());
+    m_lessonBox->addItems(source()->lessons());
     const int index = m_lessonBox->findText(chosen);
     m_lessonBox->setCurrentIndex(index >= 0 ? index : 0);
 }
@@ -242,7 +279,7 @@ void AnalysisView::fillLessons()
 void AnalysisView::analyse()
 {
     const QString lesson = m_lessonBox->currentText();
-    m_analysis = m_archive && !lesson.isEmpty() ? m_archive->analyse(lesson, settings()) : LessonAnalysis{};
+    m_analysis = source() && !lesson.isEmpty() ? source()->analyse(lesson, settings()) : LessonAnalysis{};
     m_model->setQuestions(m_analysis.questions);
     m_table->resizeColumnsToContents();
     m_table->resizeRowsToContents();
@@ -273,20 +310,34 @@ QString AnalysisView::lessonBankFile() const
     return {};
 }
 
+void AnalysisView::showServerStatus(QStringList &status) const
+{
+    if (readsServer())
+        status.append(QStringLiteral("Сервер «%1»: игр занятия: %2, ответов: %3.")
+                          .arg(m_server->service()).arg(m_analysis.games.size()).arg(m_analysis.answers));
+    else if (!m_serverLine.isEmpty())
+        status.prepend(m_serverLine);
+}
+
 void AnalysisView::showProblems()
 {
-    if (!m_archive)
+    if (!source())
         return;
     m_problemList->clear();
     QStringList lines;
-    for (const JournalProblem &p : m_archive->problems())
-        lines.append(QStringLiteral("Журнал «%1» не прочитан: %2").arg(QDir::toNativeSeparators(p.file), p.problem));
+    for (const JournalProblem &p : source()->problems()) {
+        lines.append(readsServer() ? QStringLiteral("Сервер «%1» не прочитан: %2").arg(m_server->service(), p.problem)
+                                   : QStringLiteral("Журнал «%1» не прочитан: %2").arg(QDir::toNativeSeparators(p.file), p.problem));
+    }
     for (const MachineProblem &p : m_watch->machineProblems())
         lines.append(QStringLiteral("Машина «%1» не смогла записать журнал: %2").arg(p.machine, p.note));
     m_problemList->addItems(lines);
-    QStringList status{QStringLiteral("Журналов: %1, игр занятия: %2, ответов: %3.")
-                           .arg(m_archive->files().size() - m_archive->problems().size())
-                           .arg(m_analysis.games.size()).arg(m_analysis.answers)};
+    QStringList status;
+    if (!readsServer())
+        status.append(QStringLiteral("Журналов: %1, игр занятия: %2, ответов: %3.")
+                          .arg(m_archive->files().size() - m_archive->problems().size())
+                          .arg(m_analysis.games.size()).arg(m_analysis.answers));
+    showServerStatus(status);
     if (!lines.isEmpty())
         status.append(QStringLiteral("Неполадки (%1) — на странице «Журналы»: ").arg(lines.size()) + lines.front());
     m_status->setText(status.join(QLatin1Char('\n')));

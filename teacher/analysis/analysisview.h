@@ -21,6 +21,7 @@ class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QuestionTableModel;
+class ServerFeed;
 class StudentPaths;
 class TableFit;
 
@@ -41,6 +42,12 @@ public:
     QStringList sources() const;
     /// The journal files read, and those that could not be.
     QStringList journals() const;
+    /// Reads the whole school's answers from the server the service names, and follows games
+    /// as they end there, in place of the journals; while the server cannot be reached, the
+    /// journals stay, with a line saying why. Connecting waits at most 2 s.
+    void followServer(const QString &service);
+    /// Whether the figures come from the server now.
+    bool readsServer() const;
 
     void setMoveApplier(MoveApplier applier) { m_applier = std::move(applier); }
     /// The figures of the lesson chosen, with the thresholds set.
@@ -75,9 +82,14 @@ private:
     void analyse();
     void showProblems();
     void removeChosenSource();
+    /// The server while it is followed, else the journals.
+    const AnswerSource *source() const;
+    void showServerStatus(QStringList &status) const;
 
     JournalWatch *m_watch = nullptr;
     std::unique_ptr<AnswerArchive> m_archive;
+    ServerFeed *m_server = nullptr;
+    QString m_serverLine; ///< why the server is not read, for the status line
     QStringList m_stamp; ///< the journals as last read
     LessonAnalysis m_analysis;
     MoveApplier m_applier;

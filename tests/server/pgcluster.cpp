@@ -221,11 +221,34 @@ void ServerTest::SetUp()
         GTEST_SKIP() << "No PostgreSQL for this test: " << cluster().unavailable().toStdString();
     static int count = 0;
     m_database = QStringLiteral("t%1").arg(++count);
-    ASSERT_EQ(cluster().adminSql(QStringLiteral("postgres"),
-                                 {QStringLiteral("CREATE DATABASE %1 OWNER school_owner").arg(m_database)}),
-              QString());
+    ASSERT_EQ(createDatabase(m_database), QString());
+}
+
+QString createDatabase(const QString &database)
+{
+    const QString created =
+        cluster().adminSql(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE %1 OWNER school_owner").arg(database)});
+    if (!created.isEmpty())
+        return created;
+    const QString prefix = database + QLatin1Char('_');
     for (const char *who : {"owner", "game", "teacher"})
-        cluster().addService(service(who), m_database, loginOf(who).first, loginOf(who).second);
+        cluster().addService(prefix + QLatin1String(who), database, loginOf(who).first, loginOf(who).second);
+    return QString();
+}
+
+QString createSchema(const QString &database)
+{
+    const QString service = database + QStringLiteral("_owner");
+    ServerProblem problem;
+    const auto owner = ServerConnection::open(service, {}, &problem);
+    if (!owner)
+        return problem.message;
+    QSqlDatabase db = owner->database();
+    const Status created = CreateServerSchema(db, service);
+    if (!created.ok())
+        return created.error;
+    return cluster().adminSql(QStringLiteral("postgres"), {QStringLiteral("GRANT tallory_game TO school_game"),
+                                                         QStringLiteral("GRANT tallory_teacher TO school_teacher")});
 }
 
 QString ServerTest::serviceThrough(const Proxy &proxy, const char *who)
@@ -245,15 +268,7 @@ std::unique_ptr<ServerConnection> ServerTest::connect(const QString &service)
 
 void ServerTest::initSchema()
 {
-    const auto owner = connect(service("owner"));
-    ASSERT_TRUE(owner);
-    QSqlDatabase db = owner->database();
-    const Status created = CreateServerSchema(db, service("owner"));
-    ASSERT_TRUE(created.ok()) << created.error.toStdString();
-    ASSERT_EQ(cluster().adminSql(QStringLiteral("postgres"),
-                                 {QStringLiteral("GRANT tallory_game TO school_game"),
-                                  QStringLiteral("GRANT tallory_teacher TO school_teacher")}),
-              QString());
+    ASSERT_EQ(createSchema(m_database), QString());
 }
 
 } // namespace pgtest

@@ -63,6 +63,15 @@ private:
 /// The cluster of this test program.
 Cluster &cluster();
 
+/// Without GoogleTest (a benchmark): cluster().SetUp() starts the cluster, cluster().TearDown()
+/// stops it; then these make a database like each test's.
+/// Creates a database owned by school_owner and the services "<db>_owner", "<db>_game",
+/// "<db>_teacher" to reach it; the error, empty when done.
+QString createDatabase(const QString &database);
+/// Creates the schema there as the owner and grants the two roles to the game's and the
+/// teacher's logins; the error, empty when done.
+QString createSchema(const QString &database);
+
 /// The passwords of the logins, as the services carry them.
 inline const QString kOwnerPassword = QStringLiteral("owner-secret");
 inline const QString kGamePassword = QStringLiteral("game-secret");

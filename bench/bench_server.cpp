@@ -1,0 +1,245 @@
+// The school's server under a lab: 30 machines (threads, each with its own connection as the
+// game's role) answering as fast as they can for 20 s, every row through the game's own SendRow
+// — rows per second and the time a student waits on the server per answer; then the workbench's
+// analysis of one lesson over 1 000 000 answers in the server, beside psql running the same
+// aggregate. The server is a throw-away cluster of the tests' (with fsync on, as a school's is).
+
+#include "benchcommon.h"
+#include "pgcluster.h"
+#include "serveranswers.h"
+#include "serverconnection.h"
+#include "serverrows.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr int kMachines = 30;
+constexpr int kSeconds = 20;
+constexpr double kAnswerP99TargetMs = 50;
+constexpr int kAnswers = 1000000;
+constexpr int kLessons = 5;
+constexpr double kAnalysisTargetMs = 2000;
+
+QString iso(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
+}
+
+struct Machine {
+    std::vector<double> answerMs;
+    long rows = 0;
+    QString failure;
+};
+
+// One machine's games, one after another, until the deadline: the rows a game sends.
+void play(int number, const QString &service, qint64 deadlineMs, Machine &m)
+{
+    ServerProblem problem;
+    const auto connection = ServerConnection::open(service, {}, &problem);
+    if (!connection) {
+        m.failure = problem.message;
+        return;
+    }
+    QSqlDatabase db = connection->database();
+    const QString machine = QStringLiteral("ПК-%1").arg(number);
+    const QVariant none;
+    const auto send = [&](ServerTable table, const QVariantList &values) {
+        const auto sent = SendRow(db, table, values);
+        if (!sent.ok() && m.failure.isEmpty())
+            m.failure = sent.error;
+        ++m.rows;
+    };
+    for (int game = 0; QDateTime::currentMSecsSinceEpoch() < deadlineMs && m.failure.isEmpty(); ++game) {
+        const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const qint64 t = QDateTime::currentMSecsSinceEpoch();
+        const QString student = QStringLiteral("УЧЕНИК %1-%2").arg(number).arg(game);
+        send(ServerTable::Games, {id, QStringLiteral("БЕНЧ"), student, machine, QStringLiteral("bank.faq"),
+                                  QString(64, QLatin1Char('a')), iso(t)});
+        for (int level = 1; level <= 15; ++level) {
+            const QString sha = QStringLiteral("%1").arg(level * 10 + game % 10, 64, 10, QLatin1Char('0'));
+            const QVariantList row{id, level, game % 10, sha, iso(t + level), QStringLiteral("Вопрос уровня %1?").arg(level),
+                                   QStringLiteral("Первый ответ"), QStringLiteral("Второй ответ"),
+                                   QStringLiteral("Третий ответ"), QStringLiteral("Четвёртый ответ"),
+                                   QStringLiteral("B"), QStringLiteral("B"), 1, 1500 + level, none, none, none, none,
+                                   none, none, none};
+            m.answerMs.push_back(bench::elapsedMs([&] { send(ServerTable::Answers, row); }));
+        }
+        send(ServerTable::GameEnds, {id, iso(t + 20), QStringLiteral("won"), 15, QStringLiteral("Отлично")});
+        send(ServerTable::Results, {id, QStringLiteral("БЕНЧ"), student, 15, QStringLiteral("Отлично"), machine, iso(t + 20)});
+    }
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
+}
+
+bool lab(const QString &database)
+{
+    std::vector<Machine> machines(kMachines);
+    std::vector<std::thread> threads;
+    const qint64 start = QDateTime::currentMSecsSinceEpoch();
+    const qint64 deadline = start + kSeconds * 1000;
+    for (int i = 0; i < kMachines; ++i)
+        threads.emplace_back(play, i + 1, database + QStringLiteral("_game"), deadline, std::ref(machines[size_t(i)]));
+    for (std::thread &t : threads)
+        t.join();
+    const double seconds = static_cast<double>(QDateTime::currentMSecsSinceEpoch() - start) / 1000.0;
+    std::vector<double> all;
+    long rows = 0;
+    for (const Machine &m : machines) {
+        bench::require(m.failure.isEmpty(), "a machine failed:", m.failure);
+        all.insert(all.end(), m.answerMs.begin(), m.answerMs.end());
+        rows += m.rows;
+    }
+    std::printf("A lab: %d machines (threads, one connection each, the game's role) answering for %d s, fsync on\n",
+                kMachines, kSeconds);
+    std::printf("  rows stored: %ld in %.1f s = %.0f rows/s (games %zu, answers %zu)\n", rows, seconds,
+                static_cast<double>(rows) / seconds, all.size() / 15, all.size());
+    std::printf("  %-46s %9.2f ms\n", "an answer's send, p50", percentile(all, 0.5));
+    return bench::printLimit("an answer's send, p99", percentile(all, 0.99), kAnswerP99TargetMs);
+}
+
+// 1 000 000 answers of 66 667 games in five lessons, as the database's owner: ten questions a
+// level, right answers more likely low on the ladder, times from 0.4 to 20 s.
+const char *const kFill[] = {
+    "SELECT setseed(0.42)",
+    "INSERT INTO tallory.games SELECT md5(g::text)::uuid, 'УРОК-' || (g % 5), 'УЧЕНИК ' || g, 'ПК-' || (g % 30), "
+    "'bank.faq', repeat('b', 64), timestamptz '2026-03-02 09:00Z' + g * interval '7 seconds' "
+    "FROM generate_series(1, %1) g",
+    "INSERT INTO tallory.answers (game, level, bank_index, question_sha256, shown, question, answer_a, answer_b, "
+    "answer_c, answer_d, right_button, clicked_button, chosen, ms, fifty_blanked, votes_a, votes_b, votes_c, "
+    "votes_d, friend_reply) "
+    "SELECT id, l, q, lpad(md5(lesson || l || q), 64, '0'), started + l * interval '10 seconds', "
+    "'Вопрос ' || l || '.' || q || ': что из этого верно в задаче урока?', 'Ответ А ' || q, 'Ответ Б ' || q, "
+    "'Ответ В ' || q, 'Ответ Г ' || q, chr(65 + (q + l) % 4), chr(65 + ((q + l) % 4 + c) % 4), 1 + c % 4, "
+    "400 + (random() * 19600)::int, CASE WHEN q = 3 THEN 'AC' END, CASE WHEN q = 4 THEN 20 END, "
+    "CASE WHEN q = 4 THEN 10 END, CASE WHEN q = 4 THEN 10 END, CASE WHEN q = 4 THEN 10 END, "
+    "CASE WHEN q = 5 THEN 'Друг думает: А' END "
+    "FROM (SELECT g.id, g.lesson, g.started, l, (abs(hashtext(g.id::text || l)) % 10) AS q, "
+    "CASE WHEN random() < 0.95 - l * 0.04 THEN 0 ELSE 1 + (random() * 2)::int END AS c "
+    "FROM tallory.games g, generate_series(1, 15) l) x",
+    "INSERT INTO tallory.game_ends SELECT id, started + interval '5 minutes', 'wrong', 14, 'Хорошо' "
+    "FROM tallory.games WHERE lesson <> 'БЕНЧ' AND abs(hashtext(id::text)) % 50 <> 0",
+    "VACUUM ANALYZE tallory.games, tallory.game_ends, tallory.answers",
+};
+
+void fill(const QString &database)
+{
+    ServerProblem problem;
+    const auto owner = ServerConnection::open(database + QStringLiteral("_owner"), {}, &problem);
+    bench::require(owner != nullptr, "no owner's connection:", problem.message);
+    QSqlQuery q(owner->database());
+    const int games = (kAnswers + 14) / 15;
+    for (const char *sql : kFill)
+        bench::require(q.exec(QString::fromUtf8(sql).replace(QLatin1String("%1"), QString::number(games))),
+                       "filling failed:", q.lastError().text());
+    bench::require(q.exec(QStringLiteral("SELECT count(*) FROM tallory.answers")) && q.next(), "cannot count");
+    std::printf("The analysis: %d answers of %d games in %d lessons, filled by the owner\n", q.value(0).toInt(), games,
+                kLessons);
+}
+
+// The very aggregate the workbench runs, with its values in place of the placeholders.
+QString psqlScript(const QString &lesson)
+{
+    QString sql = ServerLessonTallySql();
+    for (int n = 1; sql.contains(QLatin1Char('?')); ++n)
+        sql.replace(sql.indexOf(QLatin1Char('?')), 1, QStringLiteral("$%1").arg(n));
+    return ServerAnalysisSessionSql().join(QStringLiteral(";\n"))
+           + QStringLiteral(";\nPREPARE tally AS %1;\nEXECUTE tally(1000, '%2');\n").arg(sql, lesson);
+}
+
+bool analysis(const QString &database)
+{
+    fill(database);
+    const QString service = database + QStringLiteral("_teacher");
+    ServerProblem problem;
+    const auto teacher = ServerConnection::open(service, {}, &problem);
+    bench::require(teacher != nullptr, "no teacher's connection:", problem.message);
+    int questions = 0;
+    int answers = 0;
+    std::vector<double> lessonsMs;
+    bench::Measure open{"workbench: lessons, then one lesson analysed", [&] {
+                            const ServerAnswers source(teacher->database(), service);
+                            QStringList lessons;
+                            lessonsMs.push_back(bench::elapsedMs([&] { lessons = source.lessons(); }));
+                            const LessonAnalysis a = source.analyse(QStringLiteral("УРОК-0"));
+                            bench::require(source.problems().isEmpty() && lessons.size() == kLessons,
+                                           "the server was not read");
+                            questions = static_cast<int>(a.questions.size());
+                            answers = a.answers;
+                        }, {}, {}};
+    const QString psql = qEnvironmentVariable("TALLORY_PG_BIN", QStringLiteral("/usr/lib/postgresql/15/bin")) + QStringLiteral("/psql");
+    const QString script = psqlScript(QStringLiteral("УРОК-0"));
+    bench::Measure bare{"psql: the same aggregate (process and connection)", [&] {
+                            QProcess p;
+                            p.setStandardOutputFile(QProcess::nullDevice());
+                            p.start(psql, {QStringLiteral("service=") + service, QStringLiteral("-X"), QStringLiteral("-q"),
+                                           QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1")});
+                            p.write(script.toUtf8());
+                            p.closeWriteChannel();
+                            bench::require(p.waitForFinished(60000) && p.exitCode() == 0, "psql failed:",
+                                           QString::fromLocal8Bit(p.readAllStandardError()));
+                        }, {}, {}};
+    if (qEnvironmentVariableIsSet("TALLORY_BENCH_EXPLAIN")) {
+        QProcess p;
+        p.start(psql, {QStringLiteral("service=") + service, QStringLiteral("-X"), QStringLiteral("-q")});
+        p.write(script.toUtf8().replace("EXECUTE", "EXPLAIN (ANALYZE, BUFFERS) EXECUTE"));
+        p.closeWriteChannel();
+        p.waitForFinished(60000);
+        std::printf("%s\n", p.readAll().constData());
+    }
+    bench::runSideBySide({&open, &bare}, 5);
+    std::printf("  the lesson holds %d answers to %d questions; the list of lessons took %.1f ms of it (median)\n",
+                answers, questions, percentile(lessonsMs, 0.5));
+    bench::printMeasure(open);
+    bench::printMeasure(bare);
+    return bench::printLimit("workbench's analysis, median", open.median(), kAnalysisTargetMs);
+}
+
+int run()
+{
+    pgtest::Cluster &cluster = pgtest::cluster();
+    cluster.SetUp();
+    bench::require(cluster.unavailable().isEmpty(), "no PostgreSQL:", cluster.unavailable());
+    // A school's server writes its commits to the disk: the test cluster's shortcut is undone.
+    const QString durable = cluster.adminSql(QStringLiteral("postgres"),
+                                             {QStringLiteral("ALTER SYSTEM SET fsync = on"),
+                                              QStringLiteral("ALTER SYSTEM SET full_page_writes = on"),
+                                              QStringLiteral("SELECT pg_reload_conf()")});
+    int status = 2;
+    try {
+        bench::require(durable.isEmpty(), "cannot turn fsync on:", durable);
+        for (const char *db : {"lab", "school"}) {
+            const QString made = pgtest::createDatabase(QLatin1String(db));
+            bench::require(made.isEmpty() && pgtest::createSchema(QLatin1String(db)).isEmpty(), "no database:", made);
+        }
+        // "lab" or "analysis" on the command line runs that part alone.
+        const QStringList args = QCoreApplication::arguments().mid(1);
+        const bool labMet = args.contains(QLatin1String("analysis")) || lab(QStringLiteral("lab"));
+        const bool analysisMet = args.contains(QLatin1String("lab")) || analysis(QStringLiteral("school"));
+        status = labMet && analysisMet ? 0 : 1;
+    } catch (const bench::Failure &) {
+        status = 2;
+    }
+    cluster.TearDown();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return bench::runInTemporaryFolder(argc, argv, [](QTemporaryDir &) { return run(); });
+}

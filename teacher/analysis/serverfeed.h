@@ -1,0 +1,46 @@
+#pragma once
+// The school's server as the analysis tab's source: one connection of the teacher's, made on the
+// window's thread and bounded to 2 s, its schema checked, and the server's word when a game ends
+// anywhere in the school (LISTEN tallory_results; "game_ends <id>"), so that the tab follows
+// new games without asking the server again and again.
+
+#include "serveranswers.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class ServerConnection;
+
+class ServerFeed : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// How long a burst of ended games (a class finishing together) settles before one
+    /// gamesEnded() stands for all of them: the tab adds the lesson up once, not thirty times.
+    static constexpr int kSettleMs = 150;
+
+    explicit ServerFeed(QObject *parent = nullptr);
+    ~ServerFeed() override;
+
+    /// Connects to the service (waiting at most 2 s; a statement at most 30 s), checks its
+    /// schema and listens for ended games, in place of any server before. Empty when following; else why not, in Russian.
+    QString follow(const QString &service);
+    /// The server's answers; null when not following.
+    const ServerAnswers *answers() const { return m_answers.get(); }
+    QString service() const;
+
+signals:
+    /// Games ended on the server since the last signal.
+    void gamesEnded();
+
+private:
+    void notified(const QString &channel, const QVariant &payload);
+    QString listen();
+
+    std::unique_ptr<ServerConnection> m_connection;
+    std::unique_ptr<ServerAnswers> m_answers;
+    QTimer m_settle;
+};
