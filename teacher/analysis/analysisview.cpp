@@ -3,7 +3,7 @@
 #include "funnelchart.h"
 #include "levelmovespane.h"
 #include "questiontablemodel.h"
-#include "serverfeed.h"
+#include "answersfeed.h"
 #include "studentpaths.h"
 #include "tablefit.h"
 #include "userfile.h"
@@ -32,7 +32,7 @@ QLabel *buddyLabel(const QString &text, QWidget *buddy)
 } // namespace
 
 AnalysisView::AnalysisView(QWidget *parent)
-    : QWidget(parent), m_watch(new JournalWatch(this)), m_server(new ServerFeed(this)),
+    : QWidget(parent), m_watch(new JournalWatch(this)), m_server(new AnswersFeed(this)),
       m_model(new QuestionTableModel(this))
 {
     m_table = new QTableView(this);
@@ -80,7 +80,7 @@ AnalysisView::AnalysisView(QWidget *parent)
         if (!readsServer())
             refresh();
     });
-    connect(m_server, &ServerFeed::gamesEnded, this, &AnalysisView::refresh);
+    connect(m_server, &AnswersFeed::gamesEnded, this, &AnalysisView::refresh);
     refresh();
 }
 

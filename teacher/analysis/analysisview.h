@@ -21,7 +21,7 @@ class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QuestionTableModel;
-class ServerFeed;
+class AnswersFeed;
 class StudentPaths;
 class TableFit;
 
@@ -88,7 +88,7 @@ private:
 
     JournalWatch *m_watch = nullptr;
     std::unique_ptr<AnswerArchive> m_archive;
-    ServerFeed *m_server = nullptr;
+    AnswersFeed *m_server = nullptr;
     QString m_serverLine; ///< why the server is not read, for the status line
     QStringList m_stamp; ///< the journals as last read
     LessonAnalysis m_analysis;

@@ -29,11 +29,16 @@ ServerFeed::ServerFeed(QObject *parent)
 
 ServerFeed::~ServerFeed() = default;
 
-bool ServerFeed::open(const QString &service)
+QSqlDatabase ServerFeed::database() const
+{
+    return m_connection ? m_connection->database() : QSqlDatabase();
+}
+
+bool ServerFeed::open(const QString &service, const ServerConnectOptions &options)
 {
     m_connection.reset();
     m_service = service;
-    m_connection = OpenSchoolServer(service, windowOptions(), &m_problem);
+    m_connection = OpenSchoolServer(service, options, &m_problem);
     if (!m_connection)
         return false;
     QSqlDriver *driver = m_connection->database().driver();
@@ -44,9 +49,11 @@ bool ServerFeed::open(const QString &service)
         return false;
     }
     connect(driver, &QSqlDriver::notification, this,
-            [this](const QString &name, QSqlDriver::NotificationSource, const QVariant &) {
-                if (name == kChannel)
-                    m_burst->start();
+            [this](const QString &name, QSqlDriver::NotificationSource, const QVariant &payload) {
+                if (name != kChannel)
+                    return;
+                m_burst->start();
+                emit announced(payload.toString());
             });
     m_problem.clear();
     return true;

@@ -27,12 +27,14 @@ public:
     explicit ServerFeed(QObject *parent = nullptr);
     ~ServerFeed() override;
 
-    /// Connects to the service (dropping any connection before) and listens for new rows; false
-    /// with problem() saying what to fix when it cannot.
-    bool open(const QString &service);
+    /// Connects to the service (dropping any connection before), checks its schema and listens
+    /// for new rows; false with problem() saying what to fix when it cannot.
+    bool open(const QString &service, const ServerConnectOptions &options = windowOptions());
     bool isOpen() const { return m_connection != nullptr; }
     QString service() const { return m_service; }
     QString problem() const { return m_problem; }
+    /// The open connection, for other readers of the same server; invalid when not open.
+    QSqlDatabase database() const;
 
     /// The rows that pass the query; on failure the connection is dropped and problem() says why.
     Result<std::vector<ServerResultRow>> read(const ServerResultsQuery &query);
@@ -40,6 +42,8 @@ public:
 signals:
     /// The server announced new rows; a burst of announcements is one signal.
     void arrived();
+    /// Each announcement as it comes: "results <id>" or "game_ends <id>".
+    void announced(const QString &payload);
 
 private:
     std::unique_ptr<ServerConnection> m_connection;

@@ -1,8 +1,8 @@
 #pragma once
-// The school's server as the analysis tab's source: one connection of the teacher's, made on the
-// window's thread and bounded to 2 s, its schema checked, and the server's word when a game ends
-// anywhere in the school (LISTEN tallory_results; "game_ends <id>"), so that the tab follows
-// new games without asking the server again and again.
+// The school's server as the analysis tab's source: the teacher's connection of the results
+// tab's kind (ServerFeed: schema checked, LISTEN tallory_results), with a longer bound on a
+// statement, and the server's word when a game ends anywhere in the school ("game_ends <id>"),
+// so that the tab follows new games without asking the server again and again.
 
 #include "serveranswers.h"
 
@@ -11,9 +11,9 @@
 
 #include <memory>
 
-class ServerConnection;
+class ServerFeed;
 
-class ServerFeed : public QObject
+class AnswersFeed : public QObject
 {
     Q_OBJECT
 
@@ -22,11 +22,12 @@ public:
     /// gamesEnded() stands for all of them: the tab adds the lesson up once, not thirty times.
     static constexpr int kSettleMs = 150;
 
-    explicit ServerFeed(QObject *parent = nullptr);
-    ~ServerFeed() override;
+    explicit AnswersFeed(QObject *parent = nullptr);
+    ~AnswersFeed() override;
 
     /// Connects to the service (waiting at most 2 s; a statement at most 30 s), checks its
-    /// schema and listens for ended games, in place of any server before. Empty when following; else why not, in Russian.
+    /// schema and listens for ended games, in place of any server before. Empty when following;
+    /// else why not, in Russian.
     QString follow(const QString &service);
     /// The server's answers; null when not following.
     const ServerAnswers *answers() const { return m_answers.get(); }
@@ -37,10 +38,9 @@ signals:
     void gamesEnded();
 
 private:
-    void notified(const QString &channel, const QVariant &payload);
-    QString listen();
+    void announced(const QString &payload);
 
-    std::unique_ptr<ServerConnection> m_connection;
+    ServerFeed *m_feed = nullptr;
     std::unique_ptr<ServerAnswers> m_answers;
     QTimer m_settle;
 };
