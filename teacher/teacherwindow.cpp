@@ -4,6 +4,7 @@
 #include "bankdocument.h"
 #include "bankeditor.h"
 #include "bankfile.h"
+#include "focusframe.h"
 #include "lessonstab.h"
 #include "prompts.h"
 #include "results.h"
@@ -11,6 +12,7 @@
 #include "teacherhelp.h"
 #include "userfile.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -52,6 +54,10 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
     AddAnalysisTab(this, folder, prompts);
     connect(m_results, &ResultsView::addRequested, this, &TeacherWindow::chooseResults);
     setCentralWidget(m_tabs);
+    FrameFocusOfViews(this);
+    // Tab goes on from a table as from any control; the arrows move between its cells.
+    for (QAbstractItemView *view : findChildren<QAbstractItemView *>())
+        view->setTabKeyNavigation(false);
     buildMenus();
     connect(m_doc->undoStack(), &QUndoStack::cleanChanged, this, &TeacherWindow::updateTitle);
     m_doc->reset(EditorBank{});
@@ -91,7 +97,7 @@ QMenu *TeacherWindow::buildFileMenu()
             this, &TeacherWindow::newBank);
     connect(addItem(file, QStringLiteral("Открыть вопросник…"), QKeySequence::Open, "actionOpen"),
             &QAction::triggered, this, &TeacherWindow::chooseBank);
-    m_recent = file->addMenu(QStringLiteral("Последние вопросники"));
+    m_recent = file->addMenu(QStringLiteral("Последние &вопросники"));
     connect(addItem(file, QStringLiteral("Сохранить"), QKeySequence::Save, "actionSave"), &QAction::triggered, this,
             &TeacherWindow::save);
     connect(addItem(file, QStringLiteral("Сохранить как…"), Qt::CTRL | Qt::SHIFT | Qt::Key_S, "actionSaveAs"),
@@ -369,7 +375,10 @@ void TeacherWindow::fillRecent()
     m_recent->clear();
     const QStringList recent = settings().value(QStringLiteral("bank/recent")).toStringList();
     for (const QString &path : recent) {
-        QAction *a = m_recent->addAction(QDir::toNativeSeparators(path));
+        // Numbered, so that the keyboard picks one as quickly as the mouse.
+        QString caption = QDir::toNativeSeparators(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        caption.prepend(QStringLiteral("&%1 ").arg(m_recent->actions().size() + 1));
+        QAction *a = m_recent->addAction(caption);
         connect(a, &QAction::triggered, this, [this, path] {
             if (mayLeave())
                 openBank(path);
