@@ -84,6 +84,15 @@ void TeacherWindow::buildMenus()
     // The window owns the undo and redo shortcuts, so they work from whichever tab is shown.
     addAction(undo);
     addAction(redo);
+    // So does Ctrl+Tab, which a list box would otherwise take as a letter to look for.
+    for (const bool forward : {true, false}) {
+        auto *turn = new QAction(this);
+        turn->setShortcuts(forward ? QKeySequence::NextChild : QKeySequence::PreviousChild);
+        connect(turn, &QAction::triggered, this, [this, forward] {
+            m_tabs->setCurrentIndex((m_tabs->currentIndex() + (forward ? 1 : m_tabs->count() - 1)) % m_tabs->count());
+        });
+        addAction(turn);
+    }
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Справка"));
     QAction *guide = addItem(help, QStringLiteral("Справка"), Qt::Key_F1, "actionHelp");

@@ -95,7 +95,11 @@ QWidget *firstOnScreen(const QList<QWidget *> &controls)
 
 } // namespace
 
-TEST_F(WindowTest, TabGoesThroughEveryControlOfEveryPageInScreenOrderShowingTheFocus)
+class WorkbenchKeyboard : public WindowTest
+{
+};
+
+TEST_F(WorkbenchKeyboard, TabGoesThroughEveryControlOfEveryPageInScreenOrderShowingTheFocus)
 {
     openSaved(teachertest::fullBank(2));
     const QList<Page> pages = pagesOf(window.get());
@@ -142,7 +146,7 @@ TEST_F(WindowTest, TabGoesThroughEveryControlOfEveryPageInScreenOrderShowingTheF
     }
 }
 
-TEST_F(WindowTest, EveryMenuCommandHasAKeyOrAMnemonic)
+TEST_F(WorkbenchKeyboard, EveryMenuCommandHasAKeyOrAMnemonic)
 {
     openSaved(teachertest::fullBank(2)); // the list of banks opened last has one now
     QStringList without;
@@ -163,4 +167,27 @@ TEST_F(WindowTest, EveryMenuCommandHasAKeyOrAMnemonic)
             walk(top->menu());
     }
     EXPECT_EQ(without.join(QStringLiteral("; ")).toStdString(), "");
+}
+
+TEST_F(WorkbenchKeyboard, CtrlTabBringsTheNextPageForwardAndCtrlShiftTabThePreviousFromAPage)
+{
+    openSaved(teachertest::fullBank(2));
+    QTabWidget *tabs = window->tabs();
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QList<QWidget *> controls;
+        for (QWidget *w : tabs->currentWidget()->findChildren<QWidget *>()) {
+            if (takesTab(w))
+                controls << w;
+        }
+        QWidget *first = firstOnScreen(controls);
+        ASSERT_NE(first, nullptr);
+        first->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(first, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(tabs->currentIndex(), (page + 1) % tabs->count()) << "from " << nameOf(first).toStdString();
+        tabs->setCurrentIndex(page);
+        first->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(first, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(tabs->currentIndex(), (page + tabs->count() - 1) % tabs->count()) << "back from " << nameOf(first).toStdString();
+    }
 }
