@@ -5,6 +5,7 @@
 #include "accessiblegame.h"
 #include "announcer.h"
 #include "gradbtn.h"
+#include "readablecolour.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -26,10 +27,13 @@ const QColor kCurrentMilestoneBackground(0xFF, 0x00, 0x00);
 void TForm1::PaintRow(int level, const QColor &text, const QColor &background, char marker)
 {
     QLineEdit *row = Edit[static_cast<size_t>(level)];
+    // The pale yellow of the current row does not read on its orange or red (2.8 and 3.8 to 1):
+    // those are deepened until it does, and stay orange and red.
+    const QColor behind = ReadableBackground(background, text);
     QPalette pal = row->palette();
     pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::Base, background);
-    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::Base, behind);
+    pal.setColor(QPalette::Window, behind);
     row->setPalette(pal);
     // Only the marker, character 5, changes.
     const QString old = row->text();

@@ -137,8 +137,11 @@ void TForm1::MarkButton(int n, const QColor &colour)
         FaqBtn[static_cast<size_t>(tag)]->setEndColor(Qt::black);
     if (n < 1 || n > 4)
         return;
-    FaqBtn[static_cast<size_t>(n)]->setBeginColor(colour);
-    FaqBtn[static_cast<size_t>(n)]->repaint();
+    // Lime behind white letters is pale where a large caption comes near the edge: the verdict
+    // colour is deepened just enough there for the answer to stay readable.
+    TGradBtn *button = FaqBtn[static_cast<size_t>(n)];
+    button->setBeginColor(button->ReadableBeginColor(colour));
+    button->repaint();
 }
 
 void TForm1::banner(const QByteArray &text, const QColor &background, const QColor &textColour)

@@ -1,5 +1,7 @@
 #include "windowbanners.h"
 
+#include "readablecolour.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -30,7 +32,9 @@ public:
         setAccessibleName(SpokenBannerText(text));
         setFont(bannerFont());
         QPalette colours = palette();
-        colours.setColor(QPalette::Window, background);
+        // White on red and on light blue read at 4.0 and 3.3 to 1: such a background is painted
+        // a shade deeper, just enough for the host's words to read.
+        colours.setColor(QPalette::Window, ReadableBackground(background, textColour));
         colours.setColor(QPalette::WindowText, textColour);
         setPalette(colours);
         setAutoFillBackground(true);

@@ -46,6 +46,8 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     m_levelModel = new LevelModel(doc, this);
     m_problemModel = new ProblemModel(doc, this);
     buildActions();
+    // Made in the order they stand, left to right, which is the order Tab visits them in.
+    QWidget *left = buildLeft();
 
     m_table = new QTableView(this);
     m_table->setAccessibleName(QStringLiteral("Вопросы уровня"));
@@ -61,7 +63,7 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     m_table->verticalHeader()->setDefaultSectionSize(2 * m_table->fontMetrics().lineSpacing() + 8);
 
     auto *splitter = new QSplitter(this);
-    splitter->addWidget(buildLeft());
+    splitter->addWidget(left);
     splitter->addWidget(m_table);
     splitter->addWidget(buildRight());
     splitter->setStretchFactor(1, 1);
@@ -128,6 +130,8 @@ QWidget *BankEditor::buildLeft()
     // Item views and text boxes are named for a reader here: it does not take their labels.
     m_notes->setAccessibleName(QStringLiteral("Название и заметки"));
     notesLabel->setBuddy(m_notes);
+    // Tab goes on to the levels, as everywhere else; the notes take no tab characters.
+    m_notes->setTabChangesFocus(true);
     m_notes->setMaximumHeight(80);
     layout->addWidget(m_notes);
     layout->addWidget(new QLabel(QStringLiteral("Уровни:"), box));

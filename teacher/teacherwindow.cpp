@@ -4,6 +4,7 @@
 #include "bankdocument.h"
 #include "bankeditor.h"
 #include "bankfile.h"
+#include "focusframe.h"
 #include "journalfiles.h"
 #include "lessonstab.h"
 #include "prompts.h"
@@ -13,6 +14,7 @@
 #include "teacherhelp.h"
 #include "userfile.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -54,6 +56,10 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
     AddAnalysisTab(this, folder, prompts);
     connect(m_results, &ResultsView::addRequested, this, &TeacherWindow::chooseResults);
     setCentralWidget(m_tabs);
+    FrameFocusOfViews(this);
+    // Tab goes on from a table as from any control; the arrows move between its cells.
+    for (QAbstractItemView *view : findChildren<QAbstractItemView *>())
+        view->setTabKeyNavigation(false);
     buildMenus();
     connect(m_doc->undoStack(), &QUndoStack::cleanChanged, this, &TeacherWindow::updateTitle);
     m_doc->reset(EditorBank{});
@@ -80,6 +86,15 @@ void TeacherWindow::buildMenus()
     // The window owns the undo and redo shortcuts, so they work from whichever tab is shown.
     addAction(undo);
     addAction(redo);
+    // So does Ctrl+Tab, which a list box would otherwise take as a letter to look for.
+    for (const bool forward : {true, false}) {
+        auto *turn = new QAction(this);
+        turn->setShortcuts(forward ? QKeySequence::NextChild : QKeySequence::PreviousChild);
+        connect(turn, &QAction::triggered, this, [this, forward] {
+            m_tabs->setCurrentIndex((m_tabs->currentIndex() + (forward ? 1 : m_tabs->count() - 1)) % m_tabs->count());
+        });
+        addAction(turn);
+    }
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Справка"));
     QAction *guide = addItem(help, QStringLiteral("Справка"), Qt::Key_F1, "actionHelp");
@@ -93,7 +108,7 @@ QMenu *TeacherWindow::buildFileMenu()
             this, &TeacherWindow::newBank);
     connect(addItem(file, QStringLiteral("Открыть вопросник…"), QKeySequence::Open, "actionOpen"),
             &QAction::triggered, this, &TeacherWindow::chooseBank);
-    m_recent = file->addMenu(QStringLiteral("Последние вопросники"));
+    m_recent = file->addMenu(QStringLiteral("Последние &вопросники"));
     connect(addItem(file, QStringLiteral("Сохранить"), QKeySequence::Save, "actionSave"), &QAction::triggered, this,
             &TeacherWindow::save);
     connect(addItem(file, QStringLiteral("Сохранить как…"), Qt::CTRL | Qt::SHIFT | Qt::Key_S, "actionSaveAs"),
@@ -396,7 +411,10 @@ void TeacherWindow::fillRecent()
     m_recent->clear();
     const QStringList recent = settings().value(QStringLiteral("bank/recent")).toStringList();
     for (const QString &path : recent) {
-        QAction *a = m_recent->addAction(QDir::toNativeSeparators(path));
+        // Numbered, so that the keyboard picks one as quickly as the mouse.
+        QString caption = QDir::toNativeSeparators(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        caption.prepend(QStringLiteral("&%1 ").arg(m_recent->actions().size() + 1));
+        QAction *a = m_recent->addAction(caption);
         connect(a, &QAction::triggered, this, [this, path] {
             if (mayLeave())
                 openBank(path);

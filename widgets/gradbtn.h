@@ -116,6 +116,10 @@ public:
     /// Gradient colour at the centre, or at the right/bottom; aqua by default.
     QColor EndColor() const { return m_endColor; }
     void setEndColor(const QColor &color);
+    /// The begin colour nearest to colour, deepened (or paled) only as far as the caption needs
+    /// to read at least 4.5 to 1 where the gradient towards EndColor is lightest (or darkest)
+    /// behind its letters; colour itself when it reads already.
+    QColor ReadableBeginColor(const QColor &colour) const;
     /// Whether the face shows the two colours exchanged while held down; true by default.
     /// The stored colours themselves never change.
     bool SwapColors() const { return m_swapColors; }

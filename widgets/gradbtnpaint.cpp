@@ -3,9 +3,12 @@
 
 #include "gradbtn.h"
 
+#include "readablecolour.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -278,4 +281,47 @@ void TGradBtn::paintFocusRect()
         if (right != 2)
             dot(right, y);
     }
+}
+
+namespace {
+
+// The face's colour at a point: that of the last step painted over it.
+QColor faceColourAt(const QList<TGradBtn::GradientStep> &steps, QPoint point)
+{
+    QColor colour;
+    for (const TGradBtn::GradientStep &step : steps) {
+        if (step.shape.contains(point) || step.mirror.contains(point))
+            colour = step.color;
+    }
+    return colour;
+}
+
+} // namespace
+
+// The letters' ink nearest the face's edges stands where the gradient is closest to begin; the
+// corners and the middles of the ink's box are where it is lightest (or darkest) behind them.
+QColor TGradBtn::ReadableBeginColor(const QColor &colour) const
+{
+    const QString text = MakePlainCaption(m_caption).text;
+    if (text.isEmpty() || width() < 2 || height() < 2)
+        return colour;
+    const QFontMetrics metrics(font());
+    const int baseline = (height() - metrics.height()) / 2 + metrics.ascent();
+    const int left = (width() - metrics.horizontalAdvance(text)) / 2;
+    const QRect ink = metrics.tightBoundingRect(text).translated(left, baseline) & rect();
+    if (ink.isEmpty())
+        return colour;
+    const QPoint middle = ink.center();
+    const QList<QPoint> points{ink.topLeft(), ink.topRight(), ink.bottomLeft(), ink.bottomRight(),
+                               QPoint(middle.x(), ink.top()), QPoint(middle.x(), ink.bottom()),
+                               QPoint(ink.left(), middle.y()), QPoint(ink.right(), middle.y())};
+    for (int shade = 0; shade < 255; ++shade) {
+        const QColor begin = ShadeAwayFrom(colour, m_fontColor, shade);
+        const QList<GradientStep> steps = GradientSteps(m_gradientStyle, size(), begin, m_endColor);
+        if (std::all_of(points.begin(), points.end(), [&](QPoint p) {
+                return ContrastRatio(faceColourAt(steps, p), m_fontColor) >= kReadableContrast;
+            }))
+            return begin;
+    }
+    return ShadeAwayFrom(colour, m_fontColor, 255);
 }

@@ -35,6 +35,11 @@ AnalysisView::AnalysisView(QWidget *parent)
     : QWidget(parent), m_watch(new JournalWatch(this)), m_server(new AnswersFeed(this)),
       m_model(new QuestionTableModel(this))
 {
+    // Made in the order they stand, top to bottom, which is the order Tab visits them in: the
+    // lesson and the thresholds, the pages' tabs, then what the page shows.
+    QWidget *controls = buildControls();
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("analysisPages"));
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("questionTable"));
     m_table->setAccessibleName(QStringLiteral("Вопросы занятия"));
@@ -60,8 +65,6 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_moves->setApplier([this](const LevelMove &move) {
         return m_applier ? m_applier(lessonBankFile(), move) : QStringLiteral("Вопросник не открыт.");
     });
-    m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("analysisPages"));
     m_pages->addTab(m_table, QStringLiteral("Вопросы"));
     m_pages->addTab(m_funnel, QStringLiteral("Уровни"));
     m_pages->addTab(m_students, QStringLiteral("Ученики"));
@@ -71,7 +74,7 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_status->setObjectName(QStringLiteral("analysisStatus"));
     m_status->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(buildControls());
+    layout->addWidget(controls);
     layout->addWidget(m_pages, 1);
     layout->addWidget(m_status);
     // While the server is read, the folder's journals are its machines' copies: the server's
@@ -120,11 +123,12 @@ QWidget *AnalysisView::buildControls()
     m_lessonBox->setObjectName(QStringLiteral("analysisLesson"));
     m_lessonBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &AnalysisView::analyse);
-    buildThresholds();
     auto *propose = new QPushButton(QStringLiteral("Предложить &уровни"), this);
     propose->setObjectName(QStringLiteral("proposeLevels"));
     auto *exportCsv = new QPushButton(QStringLiteral("Экспорт &CSV…"), this);
     exportCsv->setObjectName(QStringLiteral("analysisCsv"));
+    // The thresholds' line is below the lesson's, and after it for Tab.
+    buildThresholds();
     connect(propose, &QPushButton::clicked, this, &AnalysisView::proposeLevels);
     connect(exportCsv, &QPushButton::clicked, this, &AnalysisView::exportRequested);
     auto *top = new QHBoxLayout;
@@ -156,14 +160,15 @@ QWidget *AnalysisView::buildJournalsPane()
     m_sourceList = new QListWidget(pane);
     m_sourceList->setObjectName(QStringLiteral("analysisSources"));
     m_sourceList->setAccessibleName(QStringLiteral("Журналы ответов"));
-    m_problemList = new QListWidget(pane);
-    m_problemList->setObjectName(QStringLiteral("analysisProblems"));
-    m_problemList->setAccessibleName(QStringLiteral("Неполадки журналов"));
-    m_problemList->setWordWrap(true);
     auto *add = new QPushButton(QStringLiteral("&Добавить журналы…"), pane);
     add->setObjectName(QStringLiteral("addJournals"));
     auto *remove = new QPushButton(QStringLiteral("Убрать из спис&ка"), pane);
     remove->setObjectName(QStringLiteral("removeJournals"));
+    // Below the buttons, and so after them for Tab.
+    m_problemList = new QListWidget(pane);
+    m_problemList->setObjectName(QStringLiteral("analysisProblems"));
+    m_problemList->setAccessibleName(QStringLiteral("Неполадки журналов"));
+    m_problemList->setWordWrap(true);
     connect(add, &QPushButton::clicked, this, &AnalysisView::addRequested);
     connect(remove, &QPushButton::clicked, this, &AnalysisView::removeChosenSource);
     auto *buttons = new QHBoxLayout;

@@ -295,12 +295,13 @@ TEST_F(MainWindow, LadderMarksTheCurrentRowInItsColours)
     f.New(1);
     EXPECT_EQ(f.Edit[1]->text(), QStringLiteral("  1 >       100"));
     EXPECT_EQ(f.Edit[1]->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xAA));
-    EXPECT_EQ(f.Edit[1]->palette().color(QPalette::Base), QColor(0xFF, 0x68, 0x20));
+    // Orange, deepened from #FF6820 for the pale yellow to read on it at 4.5 to 1.
+    EXPECT_EQ(f.Edit[1]->palette().color(QPalette::Base), QColor(0xC3, 0x4F, 0x18));
     EXPECT_EQ(f.Edit[15]->text(), QStringLiteral(" 15 - 1.000.000 - 5"));
     EXPECT_EQ(f.Edit[15]->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0x97));
     EXPECT_EQ(f.Edit[15]->palette().color(QPalette::Base), QColor(Qt::black));
     f.New(5);
-    EXPECT_EQ(f.Edit[5]->palette().color(QPalette::Base), QColor(0xFF, 0x00, 0x00));
+    EXPECT_EQ(f.Edit[5]->palette().color(QPalette::Base), QColor(0xE9, 0x00, 0x00)); // red, a shade deeper
     f.New(6);
     EXPECT_EQ(f.Edit[5]->text(), QStringLiteral("  5 -     1.000 - 3"));
     EXPECT_EQ(f.Edit[5]->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0x97));
@@ -310,7 +311,7 @@ TEST_F(MainWindow, LadderMarksTheCurrentRowInItsColours)
     f.GameEnable(true);
     f.show();
     const QImage row = f.Edit[6]->grab().toImage();
-    EXPECT_EQ(row.pixelColor(row.width() - 2, row.height() / 2), QColor(0xFF, 0x68, 0x20));
+    EXPECT_EQ(row.pixelColor(row.width() - 2, row.height() / 2), QColor(0xC3, 0x4F, 0x18));
     const QImage rested = f.Edit[5]->grab().toImage();
     EXPECT_EQ(rested.pixelColor(rested.width() - 2, rested.height() / 2), QColor(Qt::black));
 }
