@@ -90,3 +90,9 @@ Result<JournalLoadCounts> LoadJournalToServer(QSqlDatabase &db, const QString &j
     }
     return R::success(counts);
 }
+
+QString DescribeJournalCounts(const JournalLoadCounts &counts)
+{
+    return QStringLiteral("Загружено игр: %1, концов игр: %2, ответов: %3; уже были на сервере строк: %4.")
+        .arg(counts.games).arg(counts.gameEnds).arg(counts.answers).arg(counts.alreadyThere);
+}

@@ -25,3 +25,6 @@ struct JournalLoadCounts {
 /// is loaded, as one consistent snapshot). The server stores the whole journal or, on any
 /// failure, nothing of it: the failure says why in Russian, naming the journal.
 Result<JournalLoadCounts> LoadJournalToServer(QSqlDatabase &db, const QString &journalFile);
+
+/// The counts of a load in one Russian sentence, for the command line and the workbench.
+QString DescribeJournalCounts(const JournalLoadCounts &counts);

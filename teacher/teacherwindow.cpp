@@ -125,7 +125,7 @@ QMenu *TeacherWindow::buildFileMenu()
     connect(addItem(file, QStringLiteral("Результаты в CSV…"), Qt::CTRL | Qt::SHIFT | Qt::Key_E, "actionResultsCsv"),
             &QAction::triggered, this, &TeacherWindow::exportResults);
     // Only where the folder names a server; restoreSettings() enables it.
-    m_loadToServer = addItem(file, QStringLiteral("Загрузить файлы на сервер"), QKeySequence(), "actionLoadToServer");
+    m_loadToServer = addItem(file, QStringLiteral("&Загрузить файлы на сервер"), QKeySequence(), "actionLoadToServer");
     m_loadToServer->setEnabled(false);
     connect(m_loadToServer, &QAction::triggered, this, &TeacherWindow::loadToServer);
     file->addSeparator();
@@ -300,8 +300,8 @@ void TeacherWindow::exportResults()
         m_prompts->showError(this, QStringLiteral("Результаты в CSV"), error);
 }
 
-// The folder's own results file and every file open in the tab go to the server, each record
-// once; the journals wait for their own loader.
+// The folder's own results file, every file open in the tab and the folder's answer journals go
+// to the server, each row once.
 void TeacherWindow::loadToServer()
 {
     m_tabs->setCurrentWidget(m_results);
@@ -309,16 +309,12 @@ void TeacherWindow::loadToServer()
     const QString own = QFileInfo(ResultsFilePath(m_folder)).absoluteFilePath();
     if (!files.contains(own))
         files.prepend(own);
-    const auto counts = m_results->loadFilesToServer(files);
-    if (!counts.ok()) {
-        m_prompts->showError(this, QStringLiteral("Загрузить файлы на сервер"), counts.error);
+    const auto loaded = m_results->loadFilesToServer(files, JournalFiles(m_folder));
+    if (!loaded.ok()) {
+        m_prompts->showError(this, QStringLiteral("Загрузить файлы на сервер"), loaded.error);
         return;
     }
-    QString note = DescribeLoadCounts(counts.value);
-    if (const qsizetype journals = JournalFiles(m_folder).size())
-        note += QStringLiteral(" Журналы ответов (%1) не загружены: журналы загружает на сервер следующая версия "
-                               "программы.").arg(journals);
-    m_results->showServerNote(note);
+    m_results->showServerNote(loaded.value);
 }
 
 void TeacherWindow::registerLesson()

@@ -1,6 +1,7 @@
 #include "servercommand.h"
 
 #include "console.h"
+#include "journalload.h"
 #include "serveraudit.h"
 #include "answeranalysis.h"
 #include "results.h"
@@ -129,14 +130,20 @@ LoadSources loadSourcesOf(const QString &path)
     return found;
 }
 
-// Journals are loaded by their own loader, which this build has not got yet: they are named and
-// left as they are, and the command says so rather than passing over them in silence.
-int loadJournals(const QStringList &journals)
+// Each journal whole or not at all: one that fails is named with the reason and the rest go on.
+int loadJournals(QSqlDatabase &db, const QStringList &journals)
 {
-    for (const QString &journal : journals)
-        PrintError(QStringLiteral("Журнал «%1» не загружен: журналы загружает на сервер следующая версия "
-                                  "программы.\n").arg(journal));
-    return journals.isEmpty() ? 0 : 1;
+    int status = 0;
+    for (const QString &journal : journals) {
+        const auto counts = LoadJournalToServer(db, journal);
+        if (!counts.ok()) {
+            PrintError(counts.error + QLatin1Char('\n'));
+            status = 1;
+            continue;
+        }
+        PrintOut(QStringLiteral("%1: %2\n").arg(journal, DescribeJournalCounts(counts.value)));
+    }
+    return status;
 }
 
 int load(const QString &service, const QStringList &paths)
@@ -166,7 +173,7 @@ int load(const QString &service, const QStringList &paths)
             PrintOut(QStringLiteral("%1: %2\n").arg(rez, DescribeLoadCounts(counts.value)));
             total += counts.value;
         }
-        status = std::max(status, loadJournals(sources.journals));
+        status = std::max(status, loadJournals(db, sources.journals));
     }
     if (paths.size() > 1)
         PrintOut(QStringLiteral("Всего. %1\n").arg(DescribeLoadCounts(total)));
@@ -182,8 +189,8 @@ QString ServerCommandUsage()
         "  tallory-results server upgrade СЛУЖБА    обновить её до версии этой программы\n"
         "  tallory-results server check СЛУЖБА      проверить её версию, роли и проверку попытки\n"
         "  tallory-results server load СЛУЖБА ПУТЬ...\n"
-        "                                            загрузить прежние tallory.rez на сервер, каждую\n"
-        "                                            запись один раз (ПУТЬ — файл или папка программы)\n"
+        "                                            загрузить прежние tallory.rez и журналы на сервер,\n"
+        "                                            каждую строку один раз (ПУТЬ — файл или папка программы)\n"
         "  (СЛУЖБА: имя из pg_service.conf)\n");
 }
 

@@ -49,7 +49,10 @@ public:
     /// Whether the table shows the server's rows now.
     bool showsServer() const;
     /// Loads the records of these results files into the server, each once; the table follows.
-    Result<RezLoadCounts> loadFilesToServer(const QStringList &paths);
+    /// Loads the results files and the answer journals into the server, each row once; the
+    /// Russian account of what was stored, a journal that failed named with its reason. Fails
+    /// only when the server cannot be reached.
+    Result<QString> loadFilesToServer(const QStringList &paths, const QStringList &journals = {});
     /// A line for the teacher under the server's name: what a load did.
     void showServerNote(const QString &text);
 

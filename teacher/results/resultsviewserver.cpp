@@ -3,6 +3,8 @@
 
 #include "resultsview.h"
 
+#include "journalload.h"
+
 #include "resultsfiles.h"
 #include "resultsmodel.h"
 #include "serverfeed.h"
@@ -143,15 +145,15 @@ void ResultsView::showServerNote(const QString &text)
         m_serverLine->setText(m_serverLine->text() + QLatin1Char('\n') + text);
 }
 
-Result<RezLoadCounts> ResultsView::loadFilesToServer(const QStringList &paths)
+Result<QString> ResultsView::loadFilesToServer(const QStringList &paths, const QStringList &journals)
 {
-    using Counts = Result<RezLoadCounts>;
+    using Loaded = Result<QString>;
     if (m_feed->service().isEmpty())
-        return Counts::failure(QStringLiteral("В tallory.ini папки не назван сервер школы ([сервер] Служба=…)."));
+        return Loaded::failure(QStringLiteral("В tallory.ini папки не назван сервер школы ([сервер] Служба=…)."));
     QString problem;
     const auto connection = OpenSchoolServer(m_feed->service(), ServerFeed::windowOptions(), &problem);
     if (!connection)
-        return Counts::failure(problem);
+        return Loaded::failure(problem);
     QSqlDatabase db = connection->database();
     RezLoadCounts total;
     for (const QString &path : paths) {
@@ -159,11 +161,18 @@ Result<RezLoadCounts> ResultsView::loadFilesToServer(const QStringList &paths)
             continue;
         const auto counts = LoadResultsFile(db, path);
         if (!counts.ok())
-            return Counts::failure(counts.error);
+            return Loaded::failure(counts.error);
         total += counts.value;
+    }
+    QStringList account{DescribeLoadCounts(total)};
+    for (const QString &journal : journals) {
+        const auto counts = LoadJournalToServer(db, journal);
+        account << (counts.ok() ? QStringLiteral("%1: %2").arg(QFileInfo(journal).fileName(),
+                                                               DescribeJournalCounts(counts.value))
+                                : counts.error);
     }
     // A server out of reach until now is read at once; a connected one announces the new rows.
     if (!m_feed->isOpen())
         connectServer();
-    return Counts::success(total);
+    return Loaded::success(account.join(QLatin1Char(' ')));
 }

@@ -281,3 +281,28 @@ TEST_F(ServerAnswersTest, AnswersCommandNamesWhatIsWrong)
     EXPECT_TRUE(newer.err.contains(u8(QStringLiteral("99")))) << newer.err.toStdString();
     EXPECT_TRUE(newer.out.isEmpty());
 }
+
+TEST_F(ServerAnswersTest, LoadCommandTakesAFoldersJournalsOnceAndGivesTheSameFigures)
+{
+    const auto load = [&] {
+        return runTool(QStringLiteral("tallory-results"),
+                       {QStringLiteral("server"), QStringLiteral("load"), service("teacher"), lab}, QDir::tempPath());
+    };
+    const auto first = load();
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out.count(u8(QStringLiteral("Загружено игр: "))), JournalFiles(lab).size()) << first.out.toStdString();
+    const int answers = rows("answers");
+    EXPECT_GT(answers, 0);
+    const auto second = load();
+    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_TRUE(second.out.contains(u8(QStringLiteral("Загружено игр: 0, концов игр: 0, ответов: 0;"))))
+        << second.out.toStdString();
+    EXPECT_EQ(rows("answers"), answers);
+
+    const auto fromServer = runTool(QStringLiteral("tallory-results"),
+                                    {QStringLiteral("answers"), QStringLiteral("--server"), service("teacher")},
+                                    QDir::tempPath());
+    const auto fromJournals = runTool(QStringLiteral("tallory-results"), {QStringLiteral("answers"), lab}, QDir::tempPath());
+    ASSERT_EQ(fromServer.exitCode, 0) << fromServer.err.toStdString();
+    EXPECT_EQ(fromServer.out, fromJournals.out);
+}

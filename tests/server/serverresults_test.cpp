@@ -191,13 +191,14 @@ TEST_F(ServerResults, RecordAGameSentLiveIsNotLoadedAgain)
     EXPECT_TRUE(rows[1].startsWith(QStringLiteral("ФИЗИКА|ПЕТРОВ П.П.|7|")));
 }
 
-TEST_F(ServerResults, JournalHandedToLoadIsNamedAndLeft)
+TEST_F(ServerResults, UnreadableJournalHandedToLoadIsNamedAndLeft)
 {
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("journal")));
     const QString journal = dir.filePath(QStringLiteral("journal/pc1.sqlite"));
-    toolstest::writeBytes(journal, QByteArray());
+    toolstest::writeBytes(journal, QByteArray("not a journal at all, nothing like one"));
     const auto loaded = tool({QStringLiteral("server"), QStringLiteral("load"), service("teacher"), journal});
     EXPECT_EQ(loaded.exitCode, 1);
-    EXPECT_TRUE(loaded.err.contains(u8(QStringLiteral("журналы загружает на сервер")))) << loaded.err.toStdString();
+    EXPECT_TRUE(loaded.err.contains(u8(QStringLiteral("«pc1.sqlite»")))) << loaded.err.toStdString();
+    EXPECT_EQ(toolstest::readBytes(journal), QByteArray("not a journal at all, nothing like one"));
     EXPECT_TRUE(stored().isEmpty());
 }
