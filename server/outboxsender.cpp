@@ -1,9 +1,12 @@
 #include "outboxsender.h"
 
+#include "journalfiles.h"
 #include "outbox.h"
 #include "serverrows.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -155,27 +158,71 @@ int OutboxSender::sendBatch(QString *problem)
 
 // One transaction per batch: either the server keeps the whole batch or none of it, and only a
 // COMMIT that said so lets the batch leave the outbox. A reply lost after the COMMIT leaves the
-// rows here; they go again and the server keeps them once.
-bool OutboxSender::sendRows(const QList<Row> &rows, QString *problem)
+// rows here; they go again and the server keeps them once. A row the server refuses for its own
+// values would stop every row behind it for good: it is set aside and the batch goes again
+// without it.
+bool OutboxSender::sendRows(QList<Row> rows, QString *problem)
 {
-    QSqlDatabase db = m_server->database();
-    bool ok = db.transaction();
-    QString why = ok ? QString() : DescribeServerError(db.lastError());
-    for (qsizetype i = 0; ok && i < rows.size(); ++i) {
-        const Result<bool> sent = SendRow(db, rows[i].table, rows[i].values);
-        ok = sent.ok();
-        why = sent.error;
-    }
-    if (ok && !db.commit()) {
-        ok = false;
-        why = DescribeServerError(db.lastError());
-    }
-    if (!ok) {
+    for (;;) {
+        QSqlDatabase db = m_server->database();
+        bool ok = db.transaction();
+        QString why = ok ? QString() : DescribeServerError(db.lastError());
+        bool refused = false;
+        qsizetype i = 0;
+        for (; ok && i < rows.size(); ++i) {
+            const Result<bool> sent = SendRow(db, rows[i].table, rows[i].values, &refused);
+            ok = sent.ok();
+            why = sent.error;
+        }
+        if (ok && !db.commit()) {
+            ok = false;
+            why = DescribeServerError(db.lastError());
+        }
+        if (ok)
+            return true;
+        if (refused) {
+            db.rollback();
+            if (!setAside(rows[i - 1], why, problem))
+                return false;
+            rows.removeAt(i - 1);
+            if (!rows.isEmpty())
+                continue;
+            return true;
+        }
         *problem = QStringLiteral("сервер «%1»: %2").arg(m_service, why);
         db = QSqlDatabase();
         m_server.reset(); // a broken connection is made anew at the next poke
+        return false;
     }
-    return ok;
+}
+
+// Kept in the journal with the server's reason, for the teacher, and noted beside it.
+bool OutboxSender::setAside(const Row &row, const QString &reason, QString *problem)
+{
+    QSqlDatabase journal = QSqlDatabase::database(m_journalConnection, false);
+    QSqlQuery q(journal);
+    const bool ok = journal.transaction()
+                    && q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS outbox_refused (seq INTEGER PRIMARY KEY, "
+                                             "tbl TEXT NOT NULL, payload TEXT NOT NULL, reason TEXT NOT NULL)"))
+                    && q.prepare(QStringLiteral("INSERT OR REPLACE INTO outbox_refused SELECT seq, tbl, payload, ? "
+                                                "FROM outbox WHERE seq = ?"))
+                    && (q.addBindValue(reason), q.addBindValue(row.seq), q.exec())
+                    && q.prepare(QStringLiteral("DELETE FROM outbox WHERE seq = ?"))
+                    && (q.addBindValue(row.seq), q.exec()) && journal.commit();
+    if (!ok) {
+        *problem = journalProblem(q.lastError().isValid() ? q.lastError() : journal.lastError());
+        journal.rollback();
+        return false;
+    }
+    const QFileInfo file(m_journalPath);
+    WriteProblemNote(file.dir().absolutePath() + QStringLiteral("/../"), file.completeBaseName(),
+                     QDateTime::currentDateTimeUtc(),
+                     QStringLiteral("сервер не принял строку %1 очереди (%2), она отложена в журнале "
+                                    "(outbox_refused): %3").arg(row.seq).arg(row.table == ServerTable::Answers
+                                                                                 ? QStringLiteral("ответ")
+                                                                                 : QStringLiteral("игра или запись"),
+                                                                             reason));
+    return true;
 }
 
 bool OutboxSender::forget(qint64 lastSeq, QString *problem)

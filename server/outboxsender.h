@@ -30,7 +30,10 @@ private:
     bool openServer(QString *problem);
     /// Sends one batch: how many rows it took, or -1 on failure.
     int sendBatch(QString *problem);
-    bool sendRows(const QList<Row> &rows, QString *problem);
+    /// Sends the rows in one transaction; a row the server refuses for good is set aside and
+    /// the rest go on. False when something else failed.
+    bool sendRows(QList<Row> rows, QString *problem);
+    bool setAside(const Row &row, const QString &reason, QString *problem);
     bool forget(qint64 lastSeq, QString *problem);
     void closeJournal();
 

@@ -45,8 +45,10 @@ const QStringList &ServerColumns(ServerTable table)
     return results;
 }
 
-Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values)
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused)
 {
+    if (refused)
+        *refused = false;
     const QStringList &names = ServerColumns(table);
     if (values.size() != names.size())
         return Result<bool>::failure(QStringLiteral("В строке для %1 %2 значений вместо %3.")
@@ -61,8 +63,14 @@ Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &va
         return Result<bool>::failure(DescribeServerError(q.lastError()));
     for (const QVariant &v : values)
         q.addBindValue(v);
-    if (!q.exec())
+    if (!q.exec()) {
+        // SQLSTATE classes 22 (data exception) and 23 (integrity constraint violation): the row's
+        // own values; anything else (rights, a lost connection, a timeout) may pass later.
+        const QString state = q.lastError().nativeErrorCode();
+        if (refused)
+            *refused = state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23"));
         return Result<bool>::failure(DescribeServerError(q.lastError()));
+    }
     return Result<bool>::success(q.numRowsAffected() == 1);
 }
 

@@ -22,7 +22,9 @@ const QStringList &ServerColumns(ServerTable table);
 
 /// Stores one row unless a row with its key is there already (a resend after a lost reply):
 /// true when stored now, false when it was stored before. Times go as ISO 8601 text.
-Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values);
+/// refused, when given, is set when the server refused this row itself (a value out of range, a
+/// key it references missing), so that sending it again can never succeed.
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused = nullptr);
 
 enum class AttemptVerdict {
     Allowed,

@@ -4,12 +4,14 @@
 
 #include "gameseat.h"
 #include "pgcluster.h"
+#include "pgproxy.h"
 #include "serverrowcheck.h"
 
 #include "journalfiles.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -87,6 +89,58 @@ TEST_F(ServerOutage, AServerStoppedMidLessonGetsEveryRowOnceWhenItIsBack)
     ASSERT_EQ(unchecked.size(), 1);
     EXPECT_TRUE(unchecked[0].contains(QStringLiteral(" | ТЕСТ | ЧЕРНОВ Ч.Ч. | kab-1 | ")));
     EXPECT_TRUE(ReadProblemNote(a->folder, QStringLiteral("kab-1")).contains(QStringLiteral("ЧЕРНОВ Ч.Ч.")));
+}
+
+TEST_F(ServerOutage, ACommitWhoseReplyIsLostIsSentAgainAndStoredOnce)
+{
+    pgtest::Proxy proxy{pgtest::cluster().socketDir()};
+    ASSERT_TRUE(proxy.error().isEmpty()) << proxy.error().toStdString();
+    auto s = std::make_unique<GameSeat>(QStringLiteral("kab-3"), serviceThrough(proxy, "game"));
+    s->open();
+    s->newGame(QStringLiteral("тест"), QStringLiteral("Орлов О.О."));
+    ASSERT_TRUE(s->school->link().flush(kFlushMs)) << s->school->link().lastProblem().toStdString();
+
+    // The server commits the answer's batch; its reply never reaches the machine.
+    proxy.cutAfterNextCommit();
+    s->answerRight();
+    s->answerWrong();
+    // The round that lost its reply may still be under way when the flush asks for one more.
+    bool sent = false;
+    for (int round = 0; round < 3 && !sent; ++round)
+        sent = s->school->link().flush(kFlushMs);
+    EXPECT_TRUE(sent) << s->school->link().lastProblem().toStdString();
+    EXPECT_EQ(proxy.commitCuts(), 1);
+    expectAllSentOnce(*s);
+    EXPECT_EQ(server(ServerTable::Answers).size(), 2);
+    EXPECT_EQ(server(ServerTable::Results).size(), 1);
+}
+
+TEST_F(ServerOutage, ARowTheServerRefusesIsSetAsideAndTheRestGoOn)
+{
+    auto s = seat(QStringLiteral("kab-4"));
+    s->newGame(QStringLiteral("тест"), QStringLiteral("Лосев Л.Л."));
+    ASSERT_TRUE(s->school->link().flush(kFlushMs));
+    {
+        // A row no server will ever take (sixteen levels passed) waits before the next answers.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("refused-row"));
+        db.setDatabaseName(s->journal->path());
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            "INSERT INTO outbox (tbl, payload) VALUES ('results', '[\"0b6f3c1e-2b7a-4c55-9d4e-1f2a3b4c5d6e\", "
+            "\"ТЕСТ\", \"ЛОСЕВ Л.Л.\", 16, \"Отлично\", \"kab-4\", \"2026-12-09T07:30:00.000Z\"]')")))
+            << q.lastError().text().toStdString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("refused-row"));
+    s->answerRight();
+    s->answerWrong();
+    EXPECT_TRUE(s->school->link().flush(kFlushMs)) << s->school->link().lastProblem().toStdString();
+    expectAllSentOnce(*s);
+    EXPECT_EQ(server(ServerTable::Answers).size(), 2);
+    ASSERT_EQ(server(ServerTable::Results).size(), 1);
+    EXPECT_FALSE(server(ServerTable::Results)[0].contains(QStringLiteral("0b6f3c1e")));
+    EXPECT_TRUE(ReadProblemNote(s->folder, QStringLiteral("kab-4")).contains(QStringLiteral("сервер не принял строку")))
+        << ReadProblemNote(s->folder, QStringLiteral("kab-4")).toStdString();
 }
 
 TEST_F(ServerOutage, AGuardThatCannotReachTheServerLeavesTheDecisionToTheMachinesFile)
