@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
@@ -34,6 +35,14 @@ QString lessonTitle(const QByteArray &lessonKey)
 }
 
 } // namespace
+
+void EnableNamedClearButton(QLineEdit *edit)
+{
+    edit->setClearButtonEnabled(true);
+    // The clear button shows once something is typed; a screen reader names it then too.
+    for (QToolButton *clear : edit->findChildren<QToolButton *>())
+        clear->setAccessibleName(QStringLiteral("Очистить"));
+}
 
 ResultsView::ResultsView(QWidget *parent)
     : QWidget(parent),
@@ -64,7 +73,7 @@ void ResultsView::buildLayout()
     m_nameEdit = new QLineEdit(this);
     m_nameEdit->setObjectName(QStringLiteral("nameFilter"));
     m_nameEdit->setPlaceholderText(QStringLiteral("часть фамилии"));
-    m_nameEdit->setClearButtonEnabled(true);
+    EnableNamedClearButton(m_nameEdit);
     auto *lessonLabel = new QLabel(QStringLiteral("&Занятие:"), this);
     lessonLabel->setBuddy(m_lessonBox);
     auto *nameLabel = new QLabel(QStringLiteral("&Фамилия:"), this);

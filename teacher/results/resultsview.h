@@ -14,6 +14,10 @@ class GradeChart;
 class QComboBox;
 class QDateEdit;
 class ServerFeed;
+class QLineEdit;
+
+/// Turns on a filter field's clear button, named for a screen reader.
+void EnableNamedClearButton(QLineEdit *edit);
 class QLabel;
 class QLineEdit;
 class QListWidget;

@@ -53,10 +53,7 @@ QWidget *ResultsView::buildServerBar()
     m_machineEdit = new QLineEdit(m_serverFilters);
     m_machineEdit->setObjectName(QStringLiteral("machineFilter"));
     m_machineEdit->setPlaceholderText(QStringLiteral("часть имени компьютера"));
-    m_machineEdit->setClearButtonEnabled(true);
-    // The clear button shows once something is typed; a screen reader names it then too.
-    for (QToolButton *clear : m_machineEdit->findChildren<QToolButton *>())
-        clear->setAccessibleName(QStringLiteral("Очистить"));
+    EnableNamedClearButton(m_machineEdit);
     auto *filters = new QHBoxLayout(m_serverFilters);
     filters->setContentsMargins(0, 0, 0, 0);
     auto *machineLabel = new QLabel(QStringLiteral("&Компьютер:"), m_serverFilters);

@@ -4,7 +4,9 @@
 #include "accessiblewidgets.h"
 #include "teachertest_window.h"
 
+#include <QLineEdit>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTabWidget>
 
 namespace {
@@ -35,4 +37,15 @@ TEST_F(WindowTest, EveryVisibleControlOfEveryTabIsNamed)
             EXPECT_EQ(nameless.join(QStringLiteral("; ")).toStdString(), "") << "tab " << tabs->tabText(i).toStdString();
         }
     }
+}
+
+TEST_F(WindowTest, FilterClearButtonsAreNamedOnceTheyShow)
+{
+    InstallAccessibleWidgets();
+    auto *name = window->findChild<QLineEdit *>(QStringLiteral("nameFilter"));
+    ASSERT_TRUE(name);
+    showPageHolding(name);
+    QTest::keyClicks(name, QStringLiteral("iv"));
+    const QStringList nameless = accessibletree::namelessControls(QAccessible::queryAccessibleInterface(window.get()));
+    EXPECT_EQ(nameless.join(QStringLiteral("; ")).toStdString(), "");
 }
