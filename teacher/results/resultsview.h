@@ -14,10 +14,6 @@ class GradeChart;
 class QComboBox;
 class QDateEdit;
 class ServerFeed;
-class QLineEdit;
-
-/// Turns on a filter field's clear button, named for a screen reader.
-void EnableNamedClearButton(QLineEdit *edit);
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -27,6 +23,9 @@ class ResultsFiles;
 class ResultsFilter;
 class ResultsModel;
 class TableFit;
+
+/// Turns on a filter field's clear button, named for a screen reader.
+void EnableNamedClearButton(QLineEdit *edit);
 
 class ResultsView : public QWidget
 {
