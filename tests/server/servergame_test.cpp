@@ -2,9 +2,7 @@
 // journal and tallory.rez hold them, the server's guard refuses a second attempt made on another
 // machine, and a server that goes away loses nothing and stores nothing twice.
 
-#include "gameseat.h"
-#include "pgcluster.h"
-#include "serverrowcheck.h"
+#include "gameservertest.h"
 
 #include "cp1251.h"
 
@@ -12,35 +10,12 @@
 
 namespace {
 
-constexpr int kFlushMs = 30000;
-const QString kRefusal = QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!");
+using gameserver::kFlushMs;
+using gameserver::kRefusal;
 
-class ServerGame : public pgtest::ServerTest
+class ServerGame : public GameServerTest
 {
 protected:
-    void SetUp() override
-    {
-        pgtest::ServerTest::SetUp();
-        if (IsSkipped())
-            return;
-        initSchema();
-        owner = connect(service("owner"));
-        ASSERT_TRUE(owner);
-    }
-
-    std::unique_ptr<GameSeat> seat(const QString &machine, int guardWaitMs = 2000)
-    {
-        auto s = std::make_unique<GameSeat>(machine, service("game"), guardWaitMs);
-        s->open();
-        return s;
-    }
-
-    QStringList server(ServerTable table)
-    {
-        QSqlDatabase db = owner->database();
-        return rowcheck::serverRows(db, table);
-    }
-
     /// The server's results rows as "name|levels|grade", the record's own form.
     QStringList serverRecords()
     {
@@ -51,17 +26,6 @@ protected:
             out << q.value(0).toString();
         return out;
     }
-
-    /// Every journal table of a machine equals the server's, and its outbox is empty.
-    void expectAllSent(GameSeat &s)
-    {
-        ASSERT_TRUE(s.school->link().flush(kFlushMs)) << s.school->link().lastProblem().toStdString();
-        for (ServerTable t : {ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers})
-            EXPECT_EQ(server(t), rowcheck::journalRows(s.journal->path(), t));
-        EXPECT_EQ(rowcheck::outboxRows(s.journal->path()), 0);
-    }
-
-    std::unique_ptr<ServerConnection> owner;
 };
 
 TEST_F(ServerGame, WholeGamesReachTheServerAsTheJournalAndResultsFileHoldThem)

@@ -2,7 +2,7 @@
 // the server once, in order, when it is back; a start the server could not check is decided by
 // the machine's own file and noted for the teacher. And many machines at once lose nothing.
 
-#include "gameseat.h"
+#include "gameservertest.h"
 #include "pgcluster.h"
 #include "pgproxy.h"
 #include "serverrowcheck.h"
@@ -16,51 +16,17 @@
 
 namespace {
 
-constexpr int kFlushMs = 30000;
-const QString kRefusal = QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!");
+using gameserver::kFlushMs;
+using gameserver::kRefusal;
 
-class ServerOutage : public pgtest::ServerTest
+class ServerOutage : public GameServerTest
 {
 protected:
-    void SetUp() override
-    {
-        pgtest::ServerTest::SetUp();
-        if (IsSkipped())
-            return;
-        initSchema();
-        owner = connect(service("owner"));
-        ASSERT_TRUE(owner);
-    }
     void TearDown() override
     {
         // A test that failed with the server stopped leaves it running for the next.
         pgtest::cluster().start();
     }
-
-    std::unique_ptr<GameSeat> seat(const QString &machine, int guardWaitMs = 2000)
-    {
-        auto s = std::make_unique<GameSeat>(machine, service("game"), guardWaitMs);
-        s->open();
-        return s;
-    }
-
-    QStringList server(ServerTable table)
-    {
-        if (!owner || !owner->database().isOpen() || !QSqlQuery(owner->database()).exec(QStringLiteral("SELECT 1")))
-            owner = connect(service("owner")); // the restart cut the old connection
-        QSqlDatabase db = owner->database();
-        return rowcheck::serverRows(db, table);
-    }
-
-    void expectAllSentOnce(GameSeat &s)
-    {
-        ASSERT_TRUE(s.school->link().flush(kFlushMs)) << s.school->link().lastProblem().toStdString();
-        for (ServerTable t : {ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers})
-            EXPECT_EQ(server(t), rowcheck::journalRows(s.journal->path(), t));
-        EXPECT_EQ(rowcheck::outboxRows(s.journal->path()), 0);
-    }
-
-    std::unique_ptr<ServerConnection> owner;
 };
 
 TEST_F(ServerOutage, AServerStoppedMidLessonGetsEveryRowOnceWhenItIsBack)
@@ -81,7 +47,7 @@ TEST_F(ServerOutage, AServerStoppedMidLessonGetsEveryRowOnceWhenItIsBack)
 
     // Nothing is sent until the machine's next answer or game pokes the sender.
     a->play(QStringLiteral("тест"), QStringLiteral("Зуев З.З."), 2);
-    expectAllSentOnce(*a);
+    expectAllSent(*a);
     EXPECT_EQ(server(ServerTable::Games).size(), 3);
     EXPECT_EQ(server(ServerTable::Results).size(), 3);
     // The start made while the server was away was let in by the machine's file, and noted.
@@ -110,7 +76,7 @@ TEST_F(ServerOutage, ACommitWhoseReplyIsLostIsSentAgainAndStoredOnce)
         sent = s->school->link().flush(kFlushMs);
     EXPECT_TRUE(sent) << s->school->link().lastProblem().toStdString();
     EXPECT_EQ(proxy.commitCuts(), 1);
-    expectAllSentOnce(*s);
+    expectAllSent(*s);
     EXPECT_EQ(server(ServerTable::Answers).size(), 2);
     EXPECT_EQ(server(ServerTable::Results).size(), 1);
 }
@@ -135,7 +101,7 @@ TEST_F(ServerOutage, ARowTheServerRefusesIsSetAsideAndTheRestGoOn)
     s->answerRight();
     s->answerWrong();
     EXPECT_TRUE(s->school->link().flush(kFlushMs)) << s->school->link().lastProblem().toStdString();
-    expectAllSentOnce(*s);
+    expectAllSent(*s);
     EXPECT_EQ(server(ServerTable::Answers).size(), 2);
     ASSERT_EQ(server(ServerTable::Results).size(), 1);
     EXPECT_FALSE(server(ServerTable::Results)[0].contains(QStringLiteral("0b6f3c1e")));
@@ -157,7 +123,7 @@ TEST_F(ServerOutage, AGuardThatCannotReachTheServerLeavesTheDecisionToTheMachine
     EXPECT_TRUE(ReadProblemNote(a->folder, QStringLiteral("kab-1")).contains(QStringLiteral("ЖУКОВ Ж.Ж.")));
     ASSERT_EQ(pgtest::cluster().start(), QString());
     a->play(QStringLiteral("тест"), QStringLiteral("Попов П.П."), 1);
-    expectAllSentOnce(*a);
+    expectAllSent(*a);
     const QStringList unchecked = server(ServerTable::UncheckedAttempts);
     ASSERT_EQ(unchecked.size(), 1);
     EXPECT_TRUE(unchecked[0].contains(QStringLiteral("ЖУКОВ Ж.Ж.")));
@@ -178,7 +144,7 @@ TEST_F(ServerOutage, AGuardTheServerDoesNotAnswerInTimeKeepsTheStudentWaitingNoL
     EXPECT_EQ(a->form->Game.CurrentLevel, 1);
     ASSERT_TRUE(lockHolder.commit());
     a->answerWrong();
-    expectAllSentOnce(*a);
+    expectAllSent(*a);
     const QStringList unchecked = server(ServerTable::UncheckedAttempts);
     ASSERT_EQ(unchecked.size(), 1);
     EXPECT_TRUE(unchecked[0].contains(QStringLiteral("не ответил за 300 мс")));
