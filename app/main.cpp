@@ -3,6 +3,7 @@
 #include "earlycommandline.h"
 #include "programfolder.h"
 #include "programservices.h"
+#include "recordgroup.h"
 #include "tform1.h"
 
 #include <QApplication>
@@ -29,6 +30,9 @@ void describeCommandLine(QCommandLineParser &parser)
 
 int main(int argc, char **argv)
 {
+    // Before anything reads the environment: an installed game started with the group of the
+    // records keeps it only for its writes to them.
+    EnterRecordKeeping();
     QCoreApplication::setApplicationName(QStringLiteral("Таллори!"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TALLORY_VERSION));
     AnswerCommandLineBeforeWindows(argc, argv, &describeCommandLine);
@@ -52,9 +56,12 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    KeepRecordsOnlyFor(folder.value);
+
     ProgramServices services(folder.value, QGuiApplication::primaryScreen()->size());
     FormServices formServices = services.services();
     formServices.largePrint = parser.isSet(QStringLiteral("large"));
+    formServices.folderNamed = parser.isSet(QStringLiteral("folder"));
     TForm1 form(formServices);
     form.showFullScreen();
     return QApplication::exec();

@@ -193,9 +193,13 @@ void MoveLooseWaves(const QString &programFolder)
 {
     // "WAV" and "wav" must reach one folder on a case-sensitive file system: an existing
     // folder of either spelling is used rather than a second one made beside it.
+    const QString mask = programFolder + QStringLiteral("*.wav");
+    // Nothing to move makes nothing: a shared folder would otherwise get a sound folder owned
+    // by whichever user started the program there first.
+    if (MatchingFiles(mask).isEmpty())
+        return;
     const QString soundFolder = SoundFolder(programFolder);
     MakeFolderPath(soundFolder);
-    const QString mask = programFolder + QStringLiteral("*.wav");
     const QStringList copied = CopyFiles(mask, soundFolder);
     // Only the files that reached the sound folder are removed, so a failed copy loses nothing
     // even where there is no trash to get a file back from.

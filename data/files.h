@@ -44,8 +44,9 @@ QString SoundFolder(const QString &programFolder);
 /// on a case-sensitive file system "WAV" and "wav" may both be there.
 QStringList SoundFolders(const QString &programFolder);
 
-/// The start-up housekeeping: the sound folder is made and every loose ".wav" file next to the
-/// program is moved into it. A file whose copy failed stays where it is.
+/// The start-up housekeeping: every loose ".wav" file next to the program is moved into the sound
+/// folder, made for them when there is none. A file whose copy failed stays where it is; without
+/// loose files nothing is made.
 void MoveLooseWaves(const QString &programFolder);
 
 /// The entry names (not folders, not names beginning with ".") that match mask.

@@ -1,5 +1,6 @@
 #include "lockedfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -13,6 +14,7 @@
 #else
 #include <cerrno>
 #include <sys/file.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -73,7 +75,81 @@ Status replaceInPlace(const QString &path, const FileChange &change)
     return Status::success(); // closing the file releases its lock
 }
 
+// Whether anyone at all may make or remove entries in folder: a link found there may have been
+// planted by any user of the machine.
+bool OpenToAll(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    return false;
+#else
+    struct stat st{};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        return true; // what cannot be looked at is not trusted
+    return (st.st_mode & S_IWOTH) != 0;
+#endif
+}
+
+bool Inside(const QString &path, const QString &folder)
+{
+    return path == folder || path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
+// A path with its folders' links resolved (the file itself may be missing or a link).
+QString RealFolderPath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + QLatin1Char('/') + info.fileName();
+}
+
 } // namespace
+
+// A file made anew gets the openness of its folder: a results file or journal in a folder shared
+// by a group (or by all) must stay writable by the next member's copy of the program, whoever
+// made it first.
+void OpenLikeFolder(const QString &path)
+{
+#ifndef Q_OS_WIN
+    struct stat folder{};
+    if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) != 0)
+        return;
+    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                                     | QFile::ReadGroup | QFile::ReadOther;
+    if (folder.st_mode & S_IWGRP)
+        permissions |= QFile::WriteGroup;
+    if (folder.st_mode & S_IWOTH)
+        permissions |= QFile::WriteOther;
+    QFile::setPermissions(path, permissions);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+Result<QString> TrustedWriteTarget(const QString &path, const QString &within)
+{
+    const QString root = QFileInfo(within).canonicalFilePath();
+    QString file = QFileInfo(path).absoluteFilePath();
+    for (int links = 0; links < kMaxLinks; ++links) {
+        const QFileInfo info(file);
+        if (!info.isSymLink())
+            return Result<QString>::success(file);
+        const QString target = info.symLinkTarget();
+        if (OpenToAll(info.absolutePath()))
+            return Result<QString>::failure(
+                QStringLiteral("«%1» — ссылка на «%2» в папке, куда может писать любой пользователь; через такую "
+                               "ссылку программа не пишет")
+                    .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(target)));
+        if (root.isEmpty() || !Inside(RealFolderPath(target), root))
+            return Result<QString>::failure(
+                QStringLiteral("«%1» — ссылка на «%2» вне папки «%3»; через такую ссылку программа не пишет")
+                    .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(target),
+                         QDir::toNativeSeparators(within)));
+        file = target;
+    }
+    return Result<QString>::failure(
+        QStringLiteral("«%1» — цепочка ссылок без конца").arg(QDir::toNativeSeparators(path)));
+}
 
 Result<std::optional<QByteArray>> ReadWholeFile(const QString &path)
 {
@@ -125,6 +201,7 @@ Status ReplaceFileLocked(const QString &named, const FileChange &change)
     if (!next.value)
         return Status::success();
 
+    const bool made = !current.value.has_value();
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return Status::failure(out.errorString());
@@ -134,5 +211,7 @@ Status ReplaceFileLocked(const QString &named, const FileChange &change)
     }
     if (!out.commit())
         return Status::failure(out.errorString());
+    if (made)
+        OpenLikeFolder(path);
     return Status::success();
 }

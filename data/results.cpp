@@ -4,11 +4,17 @@
 #include "faq.h"
 #include "inifile.h"
 #include "lockedfile.h"
+#include "recordgroup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QLockFile>
+#include <QStorageInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/statvfs.h>
+#endif
 
 QByteArray checks(QByteArrayView name)
 {
@@ -61,30 +67,102 @@ Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCo
     return Result<bool>::success(value.value && !value.value->isEmpty());
 }
 
-QString ResultsWriteProblem(const QString &named)
+namespace {
+// Room kept for a record besides a new copy of the file: the record itself, the lock file beside
+// it and a block or two of the file system's own.
+constexpr qint64 kRecordRoom = 64 * 1024;
+
+QString native(const QString &path)
 {
-    // A results file reached through a link is written beside the file it leads to.
-    const QString resultsPath = LinkedFilePath(named);
-    const QFileInfo info(resultsPath);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("«%1» — не файл").arg(QDir::toNativeSeparators(resultsPath));
-    // A record is written into a new file beside the old one, which then takes its place; in a
-    // folder closed to writing the file itself is rewritten. Trying both, as the write will,
-    // asks the file system itself, whoever the user and whatever the kind of share.
-    QTemporaryFile probe(info.absolutePath() + QStringLiteral("/tallory-XXXXXX.tmp"));
-    if (probe.open())
-        return {};
-    QFile file(resultsPath);
-    if (info.exists() && file.open(QIODevice::ReadWrite)) // opened, not truncated: nothing changes
-        return {};
-    return QStringLiteral("нет права записи в «%1»")
-        .arg(QDir::toNativeSeparators(info.exists() ? resultsPath : info.absolutePath()));
+    return QDir::toNativeSeparators(path);
 }
 
-Status WriteResult(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel)
+Result<QString> resultsTarget(const QString &named)
 {
+    return TrustedWriteTarget(named, QFileInfo(named).absolutePath());
+}
+
+// The bytes a user may still write on the disk of folder, or -1 when it does not say. Asked
+// before each write of the journal, so asked of the file system directly: QStorageInfo would
+// read the whole mount table each time.
+qint64 freeBytes(const QString &folder)
+{
+#ifdef Q_OS_UNIX
+    struct statvfs disk{};
+    if (::statvfs(QFile::encodeName(folder).constData(), &disk) != 0)
+        return -1;
+    return static_cast<qint64>(disk.f_bavail) * static_cast<qint64>(disk.f_frsize);
+#else
+    const QStorageInfo disk(folder);
+    return disk.isValid() ? disk.bytesAvailable() : -1;
+#endif
+}
+} // namespace
+
+QString RecordRoomProblem(const QString &named, qint64 extra)
+{
+    const QString path = LinkedFilePath(named);
+    const QFileInfo info(path);
+    const qint64 free = freeBytes(info.absolutePath());
+    if (free < 0)
+        return {}; // a disk that does not say is not refused
+    const qint64 needed = (info.isFile() ? info.size() : 0) + kRecordRoom + extra;
+    if (free >= needed)
+        return {};
+    return QStringLiteral("на диске с «%1» не хватает места для записи результата (свободно %2 КБ, нужно %3 КБ)")
+        .arg(native(path))
+        .arg(free / 1024)
+        .arg((needed + 1023) / 1024);
+}
+
+QString ResultsWriteProblem(const QString &named)
+{
+    const RecordGroupScope records;
+    const auto target = resultsTarget(named);
+    if (!target.ok())
+        return target.error;
+    const QString resultsPath = target.value;
+    const QFileInfo info(resultsPath);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("«%1» — не файл").arg(native(resultsPath));
+    // The write needs the file itself open for writing (a new copy takes its permissions and
+    // replaces it only where it may be written; a closed folder has it rewritten in place) and,
+    // when the folder is open, the lock file beside it. Both are tried as the write will try them.
+    if (info.exists()) {
+        QFile file(resultsPath);
+        if (!file.open(QIODevice::ReadWrite)) // opened, not truncated: nothing changes
+            return QStringLiteral("нет права записи в файл «%1»").arg(native(resultsPath));
+    }
+    QLockFile lock(resultsPath + QStringLiteral(".lock"));
+    if (!lock.tryLock(0)) {
+        const bool closed = lock.error() == QLockFile::PermissionError || lock.error() == QLockFile::UnknownError;
+        if (closed && !info.exists())
+            return QStringLiteral("нет права записи в папку «%1»").arg(native(info.absolutePath()));
+    }
+    lock.unlock();
+    return RecordRoomProblem(resultsPath);
+}
+
+Status WriteResult(const QString &named, QByteArrayView lessonCode, QByteArrayView name, int currentLevel)
+{
+    const auto failed = [&](QString why) {
+        if (why.endsWith(QLatin1Char('.')))
+            why.chop(1);
+        return Status::failure(QStringLiteral("Результат игры не записан в «%1»: %2. Обратитесь к учителю.")
+                                   .arg(native(named), why));
+    };
     const QString problem = RecordProblem(name);
     if (!problem.isEmpty())
-        return Status::failure(QStringLiteral("Unable to write to %1: %2").arg(resultsPath, problem));
-    return IniWriteString(resultsPath, lessonCode, checks(name), ScrambleText(ResultRecord(name, currentLevel)));
+        return failed(problem);
+    const RecordGroupScope records;
+    const auto target = resultsTarget(named);
+    if (!target.ok())
+        return failed(target.error);
+    const Status written = IniWriteString(target.value, lessonCode, checks(name),
+                                          ScrambleText(ResultRecord(name, currentLevel)));
+    if (written.ok())
+        return written;
+    // The file system's own words come in the system's language: the cause is found again here.
+    const QString why = ResultsWriteProblem(named);
+    return failed(why.isEmpty() ? QStringLiteral("файл не удалось заменить новым") : why);
 }

@@ -29,8 +29,17 @@ QString RecordProblem(QByteArrayView name);
 Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name);
 
 /// Why a record could not be written to the results file later, or an empty text when it can.
-/// Asked before a game starts, so that no student plays a whole game that cannot be recorded.
+/// Asked before a game starts, so that no student plays a whole game that cannot be recorded: it
+/// tries what the write will do (the file itself opened for writing, the lock beside it, the room
+/// for a new copy of the file on its disk) and refuses a link the write would not follow.
 QString ResultsWriteProblem(const QString &resultsPath);
 
+/// Why the disk of the results file has no room left for the next record (a whole new copy of the
+/// file is written beside it), or an empty text. extra is room something else wants to take first:
+/// the journal asks with the size of its write before it grows, so the grade always comes first.
+QString RecordRoomProblem(const QString &resultsPath, qint64 extra = 0);
+
 /// Writes the scrambled record of a graded game, replacing the file atomically under a lock.
+/// The file is reached only through a link TrustedWriteTarget allows. Fails with a message for
+/// the student in Russian that says why.
 Status WriteResult(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel);

@@ -189,8 +189,11 @@ void TForm1::FormCreate()
     // The layout of this screen size, then the places that follow from the screen alone.
     applyLayoutProfile();
     layoutFromScreen();
-    // Loose clips next to the program move into its sound folder.
-    MoveLooseWaves(m_services.programFolder);
+    // Loose clips next to the program move into its sound folder. Only in the program's own
+    // folder: a folder of data named with --folder (a lab share, the machine's folder) is the
+    // teachers', and a student's game must neither make folders there nor throw their files away.
+    if (!m_services.folderNamed)
+        MoveLooseWaves(m_services.programFolder);
     // Hints are yellow balloons.
     if (!m_hints)
         m_hints = new BalloonHints(this);

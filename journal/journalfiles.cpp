@@ -1,5 +1,7 @@
 #include "journalfiles.h"
 
+#include "recordgroup.h"
+
 #include "lockedfile.h"
 
 #include <QDir>
@@ -91,6 +93,7 @@ void WriteProblemNote(const QString &programFolder, const QString &machine, cons
                    return Result<std::optional<QByteArray>>::success(bytes);
                }).ok();
     };
+    const RecordGroupScope records;
     QDir().mkpath(JournalFolder(programFolder));
     if (!write(ProblemNotePath(programFolder, machine)))
         write(FallbackProblemNotePath(programFolder, machine));

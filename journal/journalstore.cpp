@@ -3,6 +3,9 @@
 #include "journalfiles.h"
 #include "journalschema.h"
 #include "outbox.h"
+#include "lockedfile.h"
+#include "recordgroup.h"
+#include "results.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -16,6 +19,11 @@ namespace {
 // A second copy of the program on the same machine writes the same file: it is waited for
 // briefly, as the student waits anyway while the host speaks.
 const QString kOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=500");
+// What one write of the journal may add to its log at most: a game's start, an answer and its
+// copy in the outbox are a few pages each.
+constexpr qint64 kJournalWriteRoom = 64 * 1024;
+// What opening may add: a new journal's tables and indexes in the log, and the log's index.
+constexpr qint64 kJournalOpenRoom = 256 * 1024;
 
 QString connectionName()
 {
@@ -46,6 +54,11 @@ bool JournalStore::open()
 {
     if (m_open)
         return true;
+    // The journal's file, its log and its index are opened here and kept: later writes need
+    // the records' group no more.
+    const RecordGroupScope records;
+    if (!roomForRecord(QStringLiteral("открытие"), kJournalOpenRoom))
+        return false;
     if (!QDir().mkpath(JournalFolder(m_folder))) {
         fail(QStringLiteral("открытие"), QStringLiteral("папка journal не создаётся"));
         return false;
@@ -90,6 +103,16 @@ bool JournalStore::connect(bool readOnly)
 // program is then left exactly as it was, and a damaged one is not touched before it is set aside.
 JournalStore::Opened JournalStore::openFile()
 {
+    // SQLite follows links; the program never makes one here, so one found here was planted
+    // and would have the game write wherever it leads.
+    for (const QString &tail : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFileInfo(path() + tail).isSymLink()) {
+            fail(QStringLiteral("открытие"),
+                 QStringLiteral("«%1» — ссылка, а не файл журнала; через ссылку журнал не пишется")
+                     .arg(QFileInfo(path() + tail).fileName()));
+            return Opened::Failed;
+        }
+    }
     if (QFileInfo::exists(path())) {
         if (!connect(true))
             return Opened::Failed;
@@ -118,15 +141,15 @@ JournalStore::Opened JournalStore::openFile()
 }
 
 // The students of a lab machine log in as different users, and every game there writes the
-// machine's one file: it is made writable to all, as the results file is. SQLite gives its log
-// the file's permissions.
+// machine's one file: it is made writable to whoever may write the folder (the records' group of
+// an installed game, or every user of a shared folder), as the results file is. SQLite gives its
+// log the file's permissions.
 bool JournalStore::makeOpenToAll()
 {
     QFile file(path());
     if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
-                            | QFile::ReadOther | QFile::WriteOther);
+        OpenLikeFolder(path());
         return true;
     }
     fail(QStringLiteral("открытие"), QStringLiteral("файл не создаётся: %1").arg(file.errorString()));
@@ -187,7 +210,7 @@ bool JournalStore::setAside()
 
 void JournalStore::checkpoint()
 {
-    if (!m_open)
+    if (!m_open || !roomForRecord(QStringLiteral("перенос записей в файл"), kJournalWriteRoom))
         return;
     QSqlQuery q(m_db);
     // A failure here loses nothing: the rows stay in the log, and the next start tries again.
@@ -223,7 +246,7 @@ bool JournalStore::runUnsynced(const QString &sql, const QVariantList &values, c
 
 bool JournalStore::runAll(const QList<JournalStatement> &statements, const QString &what, bool synced)
 {
-    if (!m_open)
+    if (!m_open || !roomForRecord(what, kJournalWriteRoom))
         return false;
     const bool relax = !synced && m_sync == JournalSync::Full;
     QSqlQuery pragma(m_db);
@@ -277,6 +300,17 @@ std::optional<bool> JournalStore::anyRow(const QString &sql, const QVariantList 
     return q.next();
 }
 
+// The grade comes first: on a nearly full disk the journal stops before it takes the room the
+// results file needs for the game's record.
+bool JournalStore::roomForRecord(const QString &what, qint64 write)
+{
+    const QString problem = RecordRoomProblem(ResultsFilePath(m_folder), write);
+    if (problem.isEmpty())
+        return true;
+    fail(what, problem);
+    return false;
+}
+
 void JournalStore::note(const QString &what)
 {
     WriteProblemNote(m_folder, m_machine, QDateTime::fromMSecsSinceEpoch(m_now()), what);
@@ -294,6 +328,8 @@ void JournalStore::close()
     m_open = false;
     if (m_connection.isEmpty())
         return;
+    // The last connection to close removes the log and its index, in the records' folder.
+    const RecordGroupScope records;
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);

@@ -72,6 +72,9 @@ private:
     /// Runs sql with values bound on q; on failure notes it and closes the store.
     bool execute(QSqlQuery &q, const QString &sql, const QVariantList &values, const QString &what);
     bool setAside();
+    /// Whether write bytes more leave the results file its room for the game's record; when not,
+    /// noted as the failure of what, and the store closes.
+    bool roomForRecord(const QString &what, qint64 write);
     bool transaction(const QList<JournalStatement> &statements, const QString &what);
     void fail(const QString &what, const QString &why);
     void close();

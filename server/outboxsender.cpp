@@ -2,6 +2,7 @@
 
 #include "journalfiles.h"
 #include "outbox.h"
+#include "recordgroup.h"
 #include "serverrows.h"
 
 #include <QAtomicInt>
@@ -90,6 +91,8 @@ bool OutboxSender::openJournal(QString *problem)
     // The window's writes come first: this connection waits for them, never they for it.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     QSqlQuery q(db);
+    // The file, its log and its index are opened here, by the game's own write access to them.
+    const RecordGroupScope records;
     // The window copies the log into the file as a game starts; a row deleted here and lost to
     // a power cut is only sent again, and stored once.
     const bool ok = db.open() && q.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"))

@@ -97,6 +97,15 @@ TEST_F(HousekeepingTest, SoundFolderIsMadeAsWavWhenThereIsNone)
     EXPECT_EQ(FindNoCase(folder, QStringLiteral("wav")), folder + QStringLiteral("WAV"));
 }
 
+// Nothing to move makes nothing: no empty sound folder appears in a folder shared by many users.
+TEST_F(HousekeepingTest, NoLooseClipsMakeNoSoundFolder)
+{
+    writeBytes(folder + QStringLiteral("notes.txt"), "text");
+    MoveLooseWaves(folder);
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("notes.txt")});
+}
+
 TEST_F(HousekeepingTest, FileWhoseCopyFailedIsNeverRemoved)
 {
     writeBytes(folder + QStringLiteral("gong.wav"), "gong");

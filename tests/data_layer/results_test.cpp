@@ -179,7 +179,9 @@ TEST_F(ResultsFileTest, NoFileInAReadOnlyFolderStillFailsWithTheFileName)
         s = WriteResult(folder + QStringLiteral("/tallory.rez"), "L", "N", 2);
     }
     QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
-    EXPECT_EQ(s.error, QStringLiteral("Unable to write to ") + folder + QStringLiteral("/tallory.rez"));
+    EXPECT_EQ(s.error, QStringLiteral("Результат игры не записан в «%1/tallory.rez»: нет права записи в папку «%1». "
+                                      "Обратитесь к учителю.")
+                           .arg(folder));
 }
 
 // Asked before a game: a file or folder that the write at the end could not use is named, and
@@ -212,9 +214,9 @@ TEST_F(ResultsFileTest, WriteProblemIsFoundBeforeTheGameAndTheFolderIsLeftAsItWa
     }
     QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
     QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(noFile, QStringLiteral("нет права записи в «%1»").arg(QDir::toNativeSeparators(folder)));
+    EXPECT_EQ(noFile, QStringLiteral("нет права записи в папку «%1»").arg(QDir::toNativeSeparators(folder)));
     EXPECT_EQ(writableFile, QString());
-    EXPECT_EQ(readOnlyFile, QStringLiteral("нет права записи в «%1»").arg(QDir::toNativeSeparators(file)));
+    EXPECT_EQ(readOnlyFile, QStringLiteral("нет права записи в файл «%1»").arg(QDir::toNativeSeparators(file)));
     EXPECT_EQ(readBytes(file), "[L]\r\n1=x\r\n");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("tallory.rez")});
@@ -287,4 +289,103 @@ TEST_F(LinkedResultsTest, FirstRecordCreatesTheLinkedFile)
     ASSERT_TRUE(written.ok()) << written.error.toStdString();
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(AttemptRecorded(target, "L", "N").value);
+}
+
+// The file itself is what the write needs: a results file another user made and left closed to
+// this one is found before the game, though a new file could still be made beside it.
+TEST_F(ResultsFileTest, AResultsFileClosedToTheUserIsFoundBeforeTheGameInAnOpenFolder)
+{
+    writeBytes(rez, "[L]\r\n1=x\r\n");
+    ASSERT_TRUE(QFile::setPermissions(rez, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    QString problem;
+    {
+        const WithoutPermissionOverride asAnyUser;
+        if (QFile(rez).open(QIODevice::ReadWrite))
+            GTEST_SKIP() << "the file's permissions do not apply to this user";
+        problem = ResultsWriteProblem(rez);
+    }
+    EXPECT_EQ(problem, QStringLiteral("нет права записи в файл «%1»").arg(QDir::toNativeSeparators(rez)));
+    EXPECT_EQ(readBytes(rez), "[L]\r\n1=x\r\n");
+}
+
+// A results file made anew in a folder shared by a group, or by all, is open to them as the folder
+// is: the next student's game must be able to write it whoever made it first.
+TEST_F(ResultsFileTest, AResultsFileMadeAnewIsAsOpenAsItsFolder)
+{
+    const struct {
+        QFileDevice::Permissions folder;
+        QFileDevice::Permissions expected;
+    } cases[] = {
+        {QFileDevice::Permissions{0x7000}, QFileDevice::Permissions{0x6444}},
+        {QFileDevice::Permissions{0x7070}, QFileDevice::Permissions{0x6464}},
+        {QFileDevice::Permissions{0x7077}, QFileDevice::Permissions{0x6466}},
+    };
+    for (const auto &c : cases) {
+        const QString folder = dir.filePath(QString::number(c.folder.toInt(), 16));
+        const QString file = folder + QStringLiteral("/tallory.rez");
+        QDir().mkpath(folder);
+        ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
+        ASSERT_TRUE(WriteResult(file, "L", "N", 2).ok());
+        const auto all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                         | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        EXPECT_EQ(QFileInfo(file).permissions() & all, c.expected & all) << folder.toStdString();
+        // A later record keeps the file as it is.
+        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        ASSERT_TRUE(WriteResult(file, "L", "M", 3).ok());
+        EXPECT_EQ(QFileInfo(file).permissions() & all, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+// A link in the results' folder is written through only where nobody else could have planted it
+// and only while it stays in the folder: the package's tallory.rez -> results/tallory.rez.
+TEST_F(ResultsFileTest, OnlyAnExpectedLinkIsWrittenThrough)
+{
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath(QStringLiteral("issue.net"));
+    const QFileDevice::Permissions closed{0x7755}, open{0x7777};
+    const struct {
+        const char *name;
+        QFileDevice::Permissions folder, results; // of the program folder and of results/
+        QString linkTo;                            // tallory.rez in the program folder
+        QString plantedLinkTo;                     // results/tallory.rez, when a link
+        bool trusted;
+    } cases[] = {
+        {"the package's link", closed, open, QStringLiteral("results/tallory.rez"), {}, true},
+        {"a link out of the folder", closed, closed, victim, {}, false},
+        {"a link planted in results/", closed, open, QStringLiteral("results/tallory.rez"), victim, false},
+        {"a link at the settings planted in results/", closed, open, QStringLiteral("results/tallory.rez"),
+         QStringLiteral("../tallory.ini"), false},
+        {"a link in a folder open to all", open, open, QStringLiteral("results/tallory.rez"), {}, false},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir lab;
+        const QString folder = lab.path();
+        const QString results = folder + QStringLiteral("/results");
+        QDir().mkpath(results);
+        writeBytes(folder + QStringLiteral("/tallory.ini"), "[x]\r\n");
+        writeBytes(victim, "Debian\n");
+        const QString link = folder + QStringLiteral("/tallory.rez");
+        ASSERT_TRUE(QFile::link(c.linkTo, link));
+        if (!c.plantedLinkTo.isEmpty()) {
+            ASSERT_TRUE(QFile::link(c.plantedLinkTo, results + QStringLiteral("/tallory.rez")));
+        }
+        ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
+        ASSERT_TRUE(QFile::setPermissions(results, c.results));
+        const QString problem = ResultsWriteProblem(link);
+        const Status written = WriteResult(link, "L", "N", 2);
+        EXPECT_EQ(readBytes(victim), "Debian\n") << c.name;
+        EXPECT_EQ(readBytes(folder + QStringLiteral("/tallory.ini")), "[x]\r\n") << c.name;
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << c.name;
+        if (c.trusted) {
+            EXPECT_EQ(problem, QString()) << c.name;
+            EXPECT_TRUE(written.ok()) << c.name << written.error.toStdString();
+            EXPECT_TRUE(AttemptRecorded(results + QStringLiteral("/tallory.rez"), "L", "N").value) << c.name;
+        } else {
+            EXPECT_TRUE(problem.contains(QStringLiteral("через такую ссылку программа не пишет")))
+                << c.name << problem.toStdString();
+            EXPECT_TRUE(written.error.startsWith(QStringLiteral("Результат игры не записан"))) << c.name;
+            EXPECT_TRUE(written.error.contains(problem)) << c.name;
+        }
+    }
 }

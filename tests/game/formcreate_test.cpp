@@ -234,6 +234,19 @@ TEST_F(MainWindow, LooseClipsMoveIntoTheSoundFolderAtStartUp)
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("gong.wav")));
 }
 
+// A folder of data named with --folder is the school's (a lab share): the first student's game
+// makes no sound folder there, owned by him, and leaves the teachers' clips alone.
+TEST_F(MainWindow, ANamedFolderOfDataGetsNoHousekeeping)
+{
+    QDir(folder + QStringLiteral("wav")).removeRecursively();
+    testutil::writeBytes(folder + QStringLiteral("gong.wav"), "teacher's gong");
+    FormServices named = services(pacer);
+    named.folderNamed = true;
+    form = std::make_unique<TForm1>(named);
+    EXPECT_EQ(testutil::readBytes(folder + QStringLiteral("gong.wav")), "teacher's gong");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+}
+
 TEST_F(MainWindow, KeysOneToFourPressOnlyShownButtons)
 {
     TForm1 &f = start();

@@ -154,14 +154,34 @@ TEST_F(JournalProblems, ReaderNeverCreatesNorHoldsUpTheWriter)
     EXPECT_TRUE(problem().isEmpty()) << problem().toStdString();
 }
 
-TEST_F(JournalProblems, JournalIsWritableByEveryStudentOfTheMachine)
+// Every student of the machine writes its one journal: the file is as open as its folder, to the
+// folder's group (the package's records' group) or to all, and closed to others otherwise.
+TEST_F(JournalProblems, JournalIsWritableByWhoeverMayWriteItsFolder)
 {
-    startJournalled();
-    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Первый"));
-    answerRight();
-    const QFile::Permissions all = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    EXPECT_EQ(QFileInfo(journalPath()).permissions() & all, all);
-    EXPECT_EQ(QFileInfo(journalPath() + QStringLiteral("-wal")).permissions() & all, all);
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFile::Permissions group = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
+    const QFile::Permissions other = QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const QFile::Permissions writes = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    const struct {
+        QFile::Permissions folder, written;
+    } cases[] = {
+        {owner | group | other, writes},
+        {owner | group | QFile::ReadOther | QFile::ExeOther, QFile::WriteOwner | QFile::WriteGroup},
+        {owner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther, QFile::WriteOwner},
+    };
+    for (const auto &c : cases) {
+        form.reset();
+        journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+        QDir(JournalFolder(folder)).removeRecursively();
+        QFile::remove(ResultsFilePath(folder));
+        QDir().mkpath(JournalFolder(folder));
+        ASSERT_TRUE(QFile::setPermissions(JournalFolder(folder), c.folder));
+        startJournalled();
+        newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Первый"));
+        answerRight();
+        EXPECT_EQ(QFileInfo(journalPath()).permissions() & writes, c.written) << c.folder.toInt();
+        EXPECT_EQ(QFileInfo(journalPath() + QStringLiteral("-wal")).permissions() & writes, c.written);
+    }
 }
 
 TEST(JournalFileNames, MachineNameIsMadeSafeAsAFileName)

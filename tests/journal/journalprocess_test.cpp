@@ -7,6 +7,10 @@
 #include "journalreader.h"
 
 #include <QProcess>
+#include <QStorageInfo>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 class JournalProcesses : public GameFixture
 {
@@ -129,4 +133,85 @@ TEST_F(JournalProcesses, TwoMachinesWriteOneFolderEachToItsOwnFile)
     }
     EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Первый")), QStringLiteral("ПЕРВЫЙ|6|Удовлетворительно"));
     EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Второй")), QStringLiteral("ВТОРОЙ|5|Удовлетворительно"));
+}
+
+// A small real disk, nearly full: the journal and the results file share its last free bytes.
+// Each file alone is far below any limit, so only a real file system shows who takes them.
+class SmallDisk : public JournalProcesses
+{
+protected:
+    void SetUp() override
+    {
+        JournalProcesses::SetUp();
+        if (geteuid() != 0)
+            GTEST_SKIP() << "a small file system is mounted for this test only by root (CI runs as root)";
+        const QByteArray where = QFile::encodeName(disk.path());
+        if (::mount("tallory-test", where.constData(), "tmpfs", 0, "size=2m,mode=0755") != 0)
+            GTEST_SKIP() << "tmpfs cannot be mounted here: " << std::strerror(errno);
+        mounted = true;
+        lab = disk.path() + QLatin1Char('/');
+        for (const QString &name : {QStringLiteral("tallory.ini"), QStringLiteral("lesson.faq")})
+            ASSERT_TRUE(QFile::copy(folder + name, lab + name));
+    }
+    void TearDown() override
+    {
+        if (mounted)
+            ::umount2(QFile::encodeName(disk.path()).constData(), MNT_DETACH);
+        JournalProcesses::TearDown();
+    }
+
+    /// Fills the disk until about free bytes are left.
+    void leave(qint64 free)
+    {
+        QFile filler(lab + QStringLiteral("filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const qint64 fill = QStorageInfo(lab).bytesAvailable() - free;
+        ASSERT_GT(fill, 0);
+        ASSERT_EQ(filler.write(QByteArray(fill, 'x')), fill);
+        ASSERT_TRUE(filler.flush());
+    }
+
+    QStringList playHere(const QString &name, const QString &script)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("cfg")));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TALLORY_JOURNAL_CHILD), QStringList{disk.path(), QStringLiteral("ПК-1"), name, script});
+        EXPECT_TRUE(p.waitForStarted());
+        return finish(p);
+    }
+
+    QString recordHere(const QString &name)
+    {
+        const QByteArray key = checks(*cp1251::encode(name.toUpper()));
+        const QByteArray value = IniReadString(ResultsFilePath(lab), *cp1251::encode(QStringLiteral("ТЕСТ")), key, {});
+        return cp1251::decode(ScrambleText(value));
+    }
+
+    QTemporaryDir disk;
+    bool mounted = false;
+    QString lab;
+};
+
+TEST_F(SmallDisk, TheJournalLeavesTheGradeItsRoom)
+{
+    // Room for the record and a little more: the journal would take it all within the game.
+    leave(160 * 1024);
+    const QStringList timeline = playHere(QStringLiteral("Теснов"), QStringLiteral("rrrrrrrrrrrrw"));
+    EXPECT_EQ(recordHere(QStringLiteral("Теснов")), QStringLiteral("ТЕСНОВ|12|Хорошо")) << timeline.join(u'\n').toStdString();
+    const QString note = ReadProblemNote(lab, QStringLiteral("ПК-1"));
+    EXPECT_TRUE(note.contains(QStringLiteral("не хватает места для записи результата"))) << note.toStdString();
+    EXPECT_TRUE(timeline.filter(QStringLiteral("Unable")).isEmpty()) << timeline.join(u'\n').toStdString();
+}
+
+TEST_F(SmallDisk, AGameWhoseGradeHasNoRoomDoesNotStart)
+{
+    leave(16 * 1024);
+    const QStringList timeline = playHere(QStringLiteral("Теснов"), QStringLiteral("rw"));
+    const QStringList errors = timeline.filter(QStringLiteral("не хватает места для записи результата"));
+    EXPECT_EQ(errors.size(), 1) << timeline.join(u'\n').toStdString();
+    EXPECT_TRUE(errors.value(0).contains(QStringLiteral("Результат игры нельзя будет записать")));
+    EXPECT_TRUE(recordHere(QStringLiteral("Теснов")).isEmpty());
+    EXPECT_TRUE(timeline.filter(QStringLiteral("gong")).isEmpty()) << timeline.join(u'\n').toStdString();
 }
