@@ -76,7 +76,7 @@ const StartCase kCases[] = {
      .refusal = u"«%1tallory.rez» — это папка, а не файл", .fileFailure = true},
     {.name = "ResultsNotWritable", .lesson = u"ТЕСТ", .player = u"Петров",
      .arrange = [](const QString &f) { QFile::link(f + "gone/tallory.rez", f + "tallory.rez"); },
-     .refusal = u"Результат игры нельзя будет записать: нет права записи в «%1gone». Обратитесь к учителю."},
+     .refusal = u"Результат игры нельзя будет записать: нет права записи в папку «%1gone». Обратитесь к учителю."},
     {.name = "GoodStart", .lesson = u"тест", .player = u"Петров П.П."},
 };
 

@@ -146,7 +146,7 @@ TEST_F(WholeGame, NoGameStartsWhoseGradeCouldNotBeRecorded)
     if (!applies)
         GTEST_SKIP() << "the folder's permissions do not apply to this user";
     EXPECT_TRUE(timeline.events.contains(
-        QStringLiteral("error: Результат игры нельзя будет записать: нет права записи в «%1». Обратитесь к учителю.")
+        QStringLiteral("error: Результат игры нельзя будет записать: нет права записи в папку «%1». Обратитесь к учителю.")
             .arg(QDir::toNativeSeparators(dirPath))))
         << timeline.events.join(QLatin1Char('\n')).toStdString();
     EXPECT_FALSE(f.FaqBtn[1]->isVisibleTo(&f));
