@@ -61,6 +61,8 @@ QString RecordProblem(QByteArrayView name)
 
 Result<bool> AttemptRecorded(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name)
 {
+    // The records' folder of a lab machine is closed to the students themselves.
+    const RecordGroupScope records;
     const auto value = IniRead(resultsPath, lessonCode, checks(name));
     if (!value.ok())
         return Result<bool>::failure(value.error);
@@ -101,6 +103,7 @@ qint64 freeBytes(const QString &folder)
 
 QString RecordRoomProblem(const QString &named, qint64 extra)
 {
+    const RecordGroupScope records;
     const QString path = LinkedFilePath(named);
     const QFileInfo info(path);
     const qint64 free = freeBytes(info.absolutePath());

@@ -50,6 +50,7 @@ QStringList JournalFiles(const QString &programFolder)
 
 QStringList JournalFilesIn(const QString &journalFolder)
 {
+    const RecordGroupScope records;
     const QDir dir(journalFolder);
     QStringList files;
     for (const QString &name : dir.entryList({QStringLiteral("*.sqlite")}, QDir::Files, QDir::Name)) {
@@ -101,6 +102,7 @@ void WriteProblemNote(const QString &programFolder, const QString &machine, cons
 
 QString ReadProblemNote(const QString &programFolder, const QString &machine)
 {
+    const RecordGroupScope records;
     QString latest;
     QDateTime latestTime;
     for (const QString &path :

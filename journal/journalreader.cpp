@@ -1,5 +1,7 @@
 #include "journalreader.h"
 
+#include "recordgroup.h"
+
 #include "journalschema.h"
 
 #include <QAtomicInt>
@@ -126,6 +128,9 @@ QVariantList lessonValues(const QString &lesson)
 Result<std::shared_ptr<JournalReader>> JournalReader::open(const QString &file, int waitMs)
 {
     using R = Result<std::shared_ptr<JournalReader>>;
+    // A lab machine's journals are closed to the students themselves: the game reads them with
+    // the records' group, and the file, its log and its index are opened here, once.
+    const RecordGroupScope records;
     const QString name = QFileInfo(file).fileName();
     if (!QFileInfo(file).isFile())
         return R::failure(QStringLiteral("Журнала «%1» нет.").arg(name));
