@@ -35,9 +35,6 @@ struct FormServices {
     std::function<void(QWidget *panel, const QList<AudienceBar> &bars)> audience;
     /// The program folder, ending in "/".
     QString programFolder;
-    /// The folder was named with --folder: the school's folder of data (the machine's, a lab
-    /// share), not the program's own, so the start-up housekeeping leaves it alone.
-    bool folderNamed = false;
     /// The screen the window is laid out for.
     QSize screen;
     /// Large print asked for on the command line; the settings may ask for it as well.
@@ -45,4 +42,7 @@ struct FormServices {
     /// The school's server's attempt guard for a lesson and a name (decoded, upper case) and
     /// whether unfinished games count; none when no server is named. Returns within its bound.
     std::function<SchoolAttempt(const QString &lesson, const QString &name, bool countUnfinished)> askSchool = {};
+    /// The folder was named with --folder: the school's folder of data (the machine's, a lab
+    /// share), not the program's own, so the start-up housekeeping leaves it alone.
+    bool folderNamed = false;
 };
