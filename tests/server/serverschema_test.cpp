@@ -43,12 +43,13 @@ TEST_F(ServerSchema, UpgradeAppliesTheMissingVersionsInOrder)
     const auto owner = connect(service("owner"));
     QSqlDatabase db = owner->database();
     std::vector<ServerMigration> later = ServerMigrations();
-    later.push_back(testVersion(3, "003_lessons.sql"));
-    later.push_back(testVersion(4, "004_rename.sql"));
+    const int built = ServerSchemaVersion();
+    later.push_back(testVersion(built + 1, "next_lessons.sql"));
+    later.push_back(testVersion(built + 2, "next_rename.sql"));
     const auto applied = UpgradeServerSchema(db, service("owner"), later);
     ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
     EXPECT_EQ(applied.value, 2);
-    EXPECT_EQ(version(), 4);
+    EXPECT_EQ(version(), built + 2);
     EXPECT_TRUE(relationExists("tallory.lessons_known"));
 }
 
@@ -58,11 +59,13 @@ TEST_F(ServerSchema, VersionThatFailsLeavesNothingOfItself)
     const auto owner = connect(service("owner"));
     QSqlDatabase db = owner->database();
     std::vector<ServerMigration> later = ServerMigrations();
-    later.push_back(testVersion(3, "003_broken.sql"));
+    const int built = ServerSchemaVersion();
+    later.push_back(testVersion(built + 1, "next_broken.sql"));
     const auto applied = UpgradeServerSchema(db, service("owner"), later);
     ASSERT_FALSE(applied.ok());
-    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия 3 схемы не применилась"))) << applied.error.toStdString();
-    EXPECT_EQ(version(), 2);
+    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия %1 схемы не применилась").arg(built + 1)))
+        << applied.error.toStdString();
+    EXPECT_EQ(version(), built);
     EXPECT_FALSE(relationExists("tallory.half_done"));
 }
 
