@@ -57,7 +57,8 @@ protected:
     /// table waits, as on a server that hangs in the middle of one.
     void hang(const char *table)
     {
-        hanging = connect(service("owner"));
+        if (!hanging)
+            hanging = connect(service("owner"));
         QSqlDatabase db = hanging->database();
         ASSERT_TRUE(db.transaction());
         QSqlQuery q(db);
@@ -67,6 +68,7 @@ protected:
     {
         if (hanging)
             hanging->database().rollback();
+        hanging.reset();
     }
     void TearDown() override
     {
@@ -85,6 +87,7 @@ protected:
 
 TEST_F(ServerGameBounds, TheStudentWaitsForTheGuardNoLongerThanTheGamesOwnTwoSeconds)
 {
+    hanging = connect(service("owner")); // before the program forgets the cluster's variables
     SavedEnvironment environment;
     ProgramServices program(programFolder(service("game")), QSize(1024, 768), QString(), systemFile());
     const FormServices s = program.services();
@@ -121,6 +124,7 @@ TEST_F(ServerGameBounds, TheSenderGivesUpOnAStatementTheServerNeverFinishes)
 
 TEST_F(ServerGameBounds, TheGameTakesItsServiceFromTheSystemFileOnlyWhateverTheStudentSets)
 {
+    const QString system = systemFile();
     SavedEnvironment environment;
     // The student's own files and variables all point at a port where nobody listens.
     QTemporaryDir home;
@@ -135,7 +139,7 @@ TEST_F(ServerGameBounds, TheGameTakesItsServiceFromTheSystemFileOnlyWhateverTheS
     qputenv("PGSERVICEFILE", QFile::encodeName(home.filePath(QStringLiteral("mine.conf"))));
     qputenv("PGSYSCONFDIR", QFile::encodeName(home.path()));
     qputenv("PGSSLMODE", "require"); // the test cluster speaks no TLS
-    ProgramServices program(programFolder(service("game")), QSize(1024, 768), QString(), systemFile());
+    ProgramServices program(programFolder(service("game")), QSize(1024, 768), QString(), system);
     const SchoolAttempt answer = program.services().askSchool(QStringLiteral("ТЕСТ"), QStringLiteral("ПЕТРОВ"), true);
     EXPECT_EQ(answer.verdict, AttemptVerdict::Allowed) << answer.problem.toStdString();
 }
