@@ -13,8 +13,10 @@ const QString kFolderOption = QStringLiteral("folder");
 void AddFolderOption(QCommandLineParser &parser)
 {
     parser.addOption(QCommandLineOption(kFolderOption,
-                                        QStringLiteral("Папка с настройками, вопросниками и результатами "
-                                                       "(по умолчанию папка программы)."),
+                                        QStringLiteral("Папка с настройками, вопросниками и результатами. "
+                                                       "По умолчанию установленная программа берёт папку из "
+                                                       "/etc/tallory/folder.conf, а копия, запущенная из своей "
+                                                       "папки, — свою папку."),
                                         QStringLiteral("PATH")));
 }
 

@@ -30,7 +30,8 @@ void PrepareApplication(const QString &version)
     QApplication::setWindowIcon(QIcon(BuiltinPicture(QStringLiteral("WAYS"))));
 }
 
-ProgramServices::ProgramServices(const QString &programFolder, QSize screen, const QString &soundModule)
+ProgramServices::ProgramServices(const QString &programFolder, QSize screen, const QString &soundModule,
+                                 const QString &serviceFile)
     : m_programFolder(programFolder)
     , m_screen(screen)
     , m_sound(m_pacer, soundModule)
@@ -38,8 +39,12 @@ ProgramServices::ProgramServices(const QString &programFolder, QSize screen, con
     , m_journal(programFolder, ThisMachineName())
 {
     const QString service = ServerServiceOf(programFolder);
-    if (!service.isEmpty())
-        m_school = std::make_unique<SchoolServer>(service, m_journal);
+    if (!service.isEmpty()) {
+        // Whatever the student's own session says of PostgreSQL (a host, TLS, a password file)
+        // would be his way round the school's guard.
+        ForgetPostgresEnvironment();
+        m_school = std::make_unique<SchoolServer>(service, m_journal, SchoolServer::kGuardWaitMs, serviceFile);
+    }
 }
 
 FormServices ProgramServices::services()

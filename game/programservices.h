@@ -22,7 +22,10 @@ class ProgramServices
 {
 public:
     /// soundModule: where the sound output module lies; empty for next to the executable.
-    ProgramServices(const QString &programFolder, QSize screen, const QString &soundModule = QString());
+    /// serviceFile: where the school's server's service is described (the system's file; tests
+    /// name their own).
+    ProgramServices(const QString &programFolder, QSize screen, const QString &soundModule = QString(),
+                    const QString &serviceFile = SystemServiceFile());
 
     /// The services to hand to the window.
     FormServices services();

@@ -2,12 +2,26 @@
 
 #include "formservices.h"
 
-SchoolServer::SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs)
-    : m_link(std::make_unique<ServerLink>(service, journal.path()))
-    , m_guard(std::make_unique<ServerAttemptGuard>(service, guardWaitMs))
+namespace {
+ServerLinkOptions linkOptions(const QString &serviceFile)
+{
+    ServerLinkOptions options;
+    options.connect.serviceFile = serviceFile;
+    return options;
+}
+} // namespace
+
+SchoolServer::SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs, const QString &serviceFile)
+    : m_link(std::make_unique<ServerLink>(service, journal.path(), linkOptions(serviceFile)))
+    , m_guard(std::make_unique<ServerAttemptGuard>(service, guardWaitMs, serviceFile))
 {
     // Every answer, every new game: the window only pokes, the sender's thread does the rest.
     journal.keepOutbox([link = m_link.get()] { link->poke(); });
+    // A journal that cannot be written (damaged, read-only, locked by another program, a full
+    // disk) must not keep the game from the server: its rows go straight from memory.
+    journal.sendUnjournaled([link = m_link.get()](const QString &table, const QVariantList &values) {
+        link->sendDirect(table, values);
+    });
     m_link->poke();
 }
 

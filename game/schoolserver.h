@@ -14,9 +14,14 @@ struct FormServices;
 class SchoolServer
 {
 public:
-    /// Connects journal to the libpq service; the sender is poked at once, for what an earlier
-    /// run left in the outbox. guardWaitMs bounds the student's wait at a start.
-    SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs = 2000);
+    /// How long a student waits at most for the server's word as a game starts.
+    static constexpr int kGuardWaitMs = 2000;
+
+    /// Connects journal to the libpq service, described in serviceFile only (the system's:
+    /// never a student's own); the sender is poked at once, for what an earlier run left in
+    /// the outbox. guardWaitMs bounds the student's wait at a start.
+    SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs = kGuardWaitMs,
+                 const QString &serviceFile = SystemServiceFile());
 
     /// Hands the attempt guard to the window.
     void serve(FormServices &services);

@@ -82,6 +82,27 @@ QList<JournalStatement> GameJournal::withOutbox(const JournalStatement &row, con
     return statements;
 }
 
+void GameJournal::sendUnjournaled(DirectSend send)
+{
+    m_send = std::move(send);
+}
+
+void GameJournal::unjournaled(const QString &id, const QList<std::pair<QString, QVariantList>> &rows)
+{
+    if (!m_send)
+        return;
+    if (!m_direct) {
+        m_direct = true;
+        m_gameId = id;
+        const QString why = m_store.lastProblem().isEmpty() ? QStringLiteral("журнал не записан")
+                                                            : m_store.lastProblem();
+        m_send(outbox::kJournalFailures, {QUuid::createUuid().toString(QUuid::WithoutBraces), m_store.machine(),
+                                          JournalTime(m_clock.wallMs()), why});
+    }
+    for (const auto &[table, values] : rows)
+        m_send(table, values);
+}
+
 void GameJournal::sent()
 {
     if (m_written)
@@ -91,27 +112,33 @@ void GameJournal::sent()
 void GameJournal::gameStarted(const StartedGame &game)
 {
     m_gameId.clear();
+    m_direct = false;
     m_pending.reset();
     if (!game.unchecked.isEmpty())
         noteUnchecked(game);
-    if (!m_store.open())
-        return;
-    m_store.checkpoint();
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     const QString now = JournalTime(m_clock.wallMs());
     m_lesson = cp1251::decode(game.lessonCode);
     m_student = cp1251::decode(game.playerName);
     const QVariantList values{id, m_lesson, m_student, m_store.machine(),
                               QFileInfo(game.bankPath).absoluteFilePath(), fileSha256(game.bankPath), now};
+    const QVariantList unchecked{id, m_lesson, m_student, m_store.machine(), now, game.unchecked};
+    QList<std::pair<QString, QVariantList>> serverRows{{outbox::kGames, values}};
+    if (!game.unchecked.isEmpty())
+        serverRows.append({outbox::kUncheckedAttempts, unchecked});
+    if (!m_store.open())
+        return unjournaled(id, serverRows);
+    m_store.checkpoint();
     auto statements = withOutbox({QStringLiteral("INSERT INTO games (id, lesson, student, machine, bank_file, "
                                                  "bank_sha256, started) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                                   values},
                                  outbox::kGames, values);
     if (m_written && !game.unchecked.isEmpty())
-        statements << OutboxRow(outbox::kUncheckedAttempts,
-                                {id, m_lesson, m_student, m_store.machine(), now, game.unchecked});
+        statements << OutboxRow(outbox::kUncheckedAttempts, unchecked);
     if (m_store.runAll(statements, QStringLiteral("начало игры")))
         m_gameId = id;
+    else
+        unjournaled(id, serverRows);
     sent();
 }
 
@@ -158,12 +185,12 @@ void GameJournal::answered(int button)
 {
     if (!m_pending || m_gameId.isEmpty())
         return;
-    if (!writeAnswer(*m_pending, button))
+    if (!writeAnswer(*m_pending, button) && !m_direct)
         m_gameId.clear();
     m_pending.reset();
 }
 
-bool GameJournal::writeAnswer(const Pending &q, int button)
+QVariantList GameJournal::answerValues(const Pending &q, int button) const
 {
     const ShownQuestion &s = q.shown;
     const auto bankAnswer = [&](int b) { return s.order.size() == 4 ? s.order[b - 1] - '0' : 0; };
@@ -180,6 +207,16 @@ bool GameJournal::writeAnswer(const Pending &q, int button)
     for (size_t b = 1; b <= 4; ++b)
         values << (q.votes ? QVariant((*q.votes)[b]) : nullInt());
     values << orNull(q.friendReply) << orNull(q.tease);
+    return values;
+}
+
+bool GameJournal::writeAnswer(const Pending &q, int button)
+{
+    const QVariantList values = answerValues(q, button);
+    if (m_direct) {
+        unjournaled(m_gameId, {{outbox::kAnswers, values}});
+        return false;
+    }
     const JournalStatement row{QStringLiteral("INSERT INTO answers (game, level, bank_index, question_sha256, "
                                               "shown, question, answer_a, answer_b, answer_c, answer_d, "
                                               "right_button, clicked_button, chosen, ms, fifty_blanked, votes_a, "
@@ -187,6 +224,8 @@ bool GameJournal::writeAnswer(const Pending &q, int button)
                                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                                values};
     const bool written = m_store.runAll(withOutbox(row, outbox::kAnswers, values), QStringLiteral("ответ"));
+    if (!written)
+        unjournaled(m_gameId, {{outbox::kAnswers, values}});
     sent();
     return written;
 }
@@ -196,7 +235,7 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
     if (m_gameId.isEmpty())
         return;
     // The question the student stopped on is kept with its lifelines, unanswered.
-    if (how == GameEnding::Stop && m_pending && !writeAnswer(*m_pending, 0))
+    if (how == GameEnding::Stop && m_pending && !writeAnswer(*m_pending, 0) && !m_direct)
         return m_gameId.clear();
     m_pending.reset();
     const bool graded = how != GameEnding::NoQuestion;
@@ -207,14 +246,21 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
         {QStringLiteral("UPDATE games SET ended = ?, ending = ?, levels_passed = ?, grade = ? WHERE id = ?"),
          {ended, endingName(how), levels, grade, m_gameId}},
         outbox::kGameEnds, {m_gameId, ended, endingName(how), levels, grade});
+    const QVariantList end{m_gameId, ended, endingName(how), levels, grade};
     // The record tallory.rez is about to get, under the game's own id.
+    const QVariantList record{m_gameId, m_lesson, m_student, levels, grade, m_store.machine(), ended};
     if (m_written && graded)
-        statements << OutboxRow(outbox::kResults, {m_gameId, m_lesson, m_student, levels, grade, m_store.machine(), ended});
+        statements << OutboxRow(outbox::kResults, record);
+    QList<std::pair<QString, QVariantList>> serverRows{{outbox::kGameEnds, end}};
+    if (graded)
+        serverRows.append({outbox::kResults, record});
     // The end comes in the same click as the last answer, which has just been synced: it is
     // not synced again. The grade is safe in tallory.rez; should a power cut take this row,
     // the game shows as unfinished, which refuses nobody that tallory.rez would let play.
-    m_store.runAll(statements, QStringLiteral("конец игры"), false);
+    if (m_direct || !m_store.runAll(statements, QStringLiteral("конец игры"), false))
+        unjournaled(m_gameId, serverRows);
     m_gameId.clear();
+    m_direct = false;
     sent();
 }
 

@@ -42,6 +42,12 @@ public:
     /// transaction, for the school's server; written is called after each (the sender's poke).
     void keepOutbox(std::function<void()> written);
 
+    /// Rows for the school's server that the journal could not take (damaged, read-only, locked,
+    /// full): from the first one a game's journal fails, its rows (and a note that it failed)
+    /// go to send instead, so the server still gets at least what tallory.rez records.
+    using DirectSend = std::function<void(const QString &table, const QVariantList &values)>;
+    void sendUnjournaled(DirectSend send);
+
     /// The file written to.
     QString path() const { return m_store.path(); }
 
@@ -56,6 +62,10 @@ private:
         QString tease;
     };
     bool writeAnswer(const Pending &q, int button);
+    QVariantList answerValues(const Pending &q, int button) const;
+    /// The journal failed at step: this game's rows go straight to the server from now on.
+    void unjournaled(const QString &id, const QList<std::pair<QString, QVariantList>> &rows);
+    bool direct() const { return m_direct; }
     /// The statement, and its outbox copy when one is kept.
     QList<JournalStatement> withOutbox(const JournalStatement &row, const QString &table,
                                        const QVariantList &serverValues) const;
@@ -67,5 +77,7 @@ private:
     QString m_gameId; ///< empty while no game is being written
     QString m_lesson, m_student; ///< of the game being written, as the journal holds them
     std::function<void()> m_written; ///< set while an outbox is kept
+    DirectSend m_send;               ///< set where a server is named
+    bool m_direct = false;           ///< the game's rows go to m_send: its journal failed
     std::optional<Pending> m_pending;
 };

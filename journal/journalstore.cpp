@@ -319,8 +319,8 @@ void JournalStore::note(const QString &what)
 void JournalStore::fail(const QString &what, const QString &why)
 {
     close();
-    note(QStringLiteral("журнал «%1» не записан (%2): %3; игра и tallory.rez записываются как обычно")
-             .arg(QFileInfo(path()).fileName(), what, why));
+    m_problem = QStringLiteral("журнал «%1» не записан (%2): %3").arg(QFileInfo(path()).fileName(), what, why);
+    note(m_problem + QStringLiteral("; игра и tallory.rez записываются как обычно"));
 }
 
 void JournalStore::close()

@@ -46,6 +46,8 @@ public:
 
     /// Leaves a note for the teacher beside the journal (see WriteProblemNote).
     void note(const QString &what);
+    /// Why the last step that failed failed, as its note says; empty while none has.
+    const QString &lastProblem() const { return m_problem; }
 
     /// Copies the log into the journal file and starts it anew. Done as a game starts, where it
     /// costs the student nothing, rather than when the log happens to grow inside an answer;
@@ -87,4 +89,5 @@ private:
     QSqlDatabase m_db;
     bool m_open = false;
     bool m_outbox = false;
+    QString m_problem;
 };

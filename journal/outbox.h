@@ -18,6 +18,8 @@ inline const QString kAnswers = QStringLiteral("answers");
 inline const QString kGameEnds = QStringLiteral("game_ends");
 inline const QString kResults = QStringLiteral("results");
 inline const QString kUncheckedAttempts = QStringLiteral("unchecked_attempts");
+/// Never queued in the journal: a machine's word that its journal could not be written.
+inline const QString kJournalFailures = QStringLiteral("journal_failures");
 } // namespace outbox
 
 /// Creates the outbox where there is none. Returns the error, or an invalid error when done.

@@ -47,10 +47,11 @@ SchoolAttempt askServer(std::unique_ptr<ServerConnection> &server, const QString
     return {};
 }
 
-void serve(const std::shared_ptr<ServerAttemptGuard::State> &state, const QString &service, int waitMs)
+void serve(const std::shared_ptr<ServerAttemptGuard::State> &state, const QString &service, int waitMs,
+           const QString &serviceFile)
 {
     {
-        const ServerConnectOptions options{2, waitMs};
+        const ServerConnectOptions options{2, waitMs, serviceFile};
         ServerProblem ignored;
         // Connected as the program starts, so that the first student waits for one question only.
         auto server = ServerConnection::open(service, options, &ignored);
@@ -79,11 +80,11 @@ void serve(const std::shared_ptr<ServerAttemptGuard::State> &state, const QStrin
 
 } // namespace
 
-ServerAttemptGuard::ServerAttemptGuard(const QString &service, int waitMs)
+ServerAttemptGuard::ServerAttemptGuard(const QString &service, int waitMs, const QString &serviceFile)
     : m_service(service)
     , m_waitMs(waitMs)
     , m_state(std::make_shared<State>())
-    , m_thread(serve, m_state, service, waitMs)
+    , m_thread(serve, m_state, service, waitMs, serviceFile)
 {
 }
 

@@ -20,8 +20,9 @@ struct SchoolAttempt {
 class ServerAttemptGuard
 {
 public:
-    /// Asks the libpq service; ask waits at most waitMs for its answer.
-    explicit ServerAttemptGuard(const QString &service, int waitMs = 2000);
+    /// Asks the libpq service (described in serviceFile, or wherever libpq looks when empty);
+    /// ask waits at most waitMs for its answer.
+    explicit ServerAttemptGuard(const QString &service, int waitMs = 2000, const QString &serviceFile = {});
     /// Ends the thread once the question it is on is answered (left to it after a few seconds).
     ~ServerAttemptGuard();
     ServerAttemptGuard(const ServerAttemptGuard &) = delete;

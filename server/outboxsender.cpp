@@ -34,6 +34,8 @@ std::optional<ServerTable> serverTable(const QString &name)
         return ServerTable::Results;
     if (name == outbox::kUncheckedAttempts)
         return ServerTable::UncheckedAttempts;
+    if (name == outbox::kJournalFailures)
+        return ServerTable::JournalFailures;
     return std::nullopt;
 }
 
@@ -79,6 +81,47 @@ bool OutboxSender::sendAll(QString *problem)
     // which the next round then reads.
     closeJournal();
     return sent >= 0;
+}
+
+bool OutboxSender::sendDirect(QList<DirectRow> &rows, QString *problem)
+{
+    problem->clear();
+    if (!openServer(problem))
+        return false;
+    QList<DirectRow> waiting;
+    for (const DirectRow &row : rows) {
+        const auto table = serverTable(row.table);
+        if (!table)
+            continue;
+        // Once the connection broke, the rest wait for the next round, in order.
+        if (!m_server) {
+            waiting.append(row);
+            continue;
+        }
+        QSqlDatabase db = m_server->database();
+        bool refused = false;
+        QString state;
+        const Result<bool> sent = SendRow(db, *table, row.values, &refused, &state);
+        if (sent.ok())
+            continue;
+        *problem = QStringLiteral("сервер «%1»: %2").arg(m_service, sent.error);
+        // 23503: the game this row belongs to is still in the journal's outbox.
+        if (refused && state != QLatin1String("23503")) {
+            const QFileInfo file(m_journalPath);
+            WriteProblemNote(file.dir().absolutePath() + QStringLiteral("/../"), file.completeBaseName(),
+                             QDateTime::currentDateTimeUtc(),
+                             QStringLiteral("сервер не принял строку, которую журнал не записал (%1): %2")
+                                 .arg(row.table, sent.error));
+            continue;
+        }
+        waiting.append(row);
+        if (!refused) {
+            db = QSqlDatabase();
+            m_server.reset();
+        }
+    }
+    rows = waiting;
+    return rows.isEmpty();
 }
 
 bool OutboxSender::openJournal(QString *problem)

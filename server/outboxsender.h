@@ -8,6 +8,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 
 #include <memory>
 
@@ -23,6 +24,16 @@ public:
     /// problem says why. The journal is opened for the round; the server's connection is kept
     /// between rounds, and one left broken is dropped and made anew next time.
     bool sendAll(QString *problem);
+
+    /// A row that never reached the journal: its server table (as the outbox names it) and values.
+    struct DirectRow {
+        QString table;
+        QVariantList values;
+    };
+    /// Sends such rows each in a transaction of its own, in order, and removes from rows those
+    /// the server took or refused for good (refusals noted beside the journal). A row whose game
+    /// has not reached the server yet waits with the rest for the next round. True when none wait.
+    bool sendDirect(QList<DirectRow> &rows, QString *problem);
 
 private:
     struct Row;

@@ -10,7 +10,7 @@ namespace {
 // The tables of rows the games send; the teacher may add them too, to load a school's old files.
 const char *const kTables[] = {"tallory.results", "tallory.games", "tallory.game_ends", "tallory.answers"};
 // Sent by the game only: the attempts its own file let in while the server was out of reach.
-const char *const kGameOnlyTables[] = {"tallory.unchecked_attempts"};
+const char *const kGameOnlyTables[] = {"tallory.unchecked_attempts", "tallory.journal_failures"};
 const char *const kFunctions[] = {"tallory.attempt_refusal(text, text, boolean)", "tallory.schema_version()"};
 
 struct Expectation {
@@ -60,6 +60,26 @@ std::vector<Expectation> expectations(bool game)
     return list;
 }
 
+// The class's logins share the server with the teachers: without a limit, machines left on (or a
+// student opening sessions by hand) take every connection and lock the teacher out.
+Status auditLimits(QSqlDatabase &db, ServerRoleAudit &audit)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT m.rolname, m.rolconnlimit FROM pg_catalog.pg_auth_members a "
+                             "JOIN pg_catalog.pg_roles r ON r.oid = a.roleid "
+                             "JOIN pg_catalog.pg_roles m ON m.oid = a.member "
+                             "WHERE r.rolname = ? AND m.rolcanlogin AND NOT m.rolsuper AND (m.rolconnlimit < 0 OR "
+                             "m.rolconnlimit > pg_catalog.current_setting('max_connections')::int "
+                             "- pg_catalog.current_setting('superuser_reserved_connections')::int - 5) ORDER BY 1"));
+    q.addBindValue(audit.role);
+    if (!q.exec())
+        return Status::failure(DescribeServerError(q.lastError()));
+    while (q.next())
+        audit.wrongs << QStringLiteral("нет предела подключений у входа %1, учителю может не хватить подключений "
+                                       "(ALTER ROLE %1 CONNECTION LIMIT 60;)").arg(q.value(0).toString());
+    return Status::success();
+}
+
 Status auditRole(QSqlDatabase &db, ServerRoleAudit &audit, bool game)
 {
     QSqlQuery q(db);
@@ -71,6 +91,10 @@ Status auditRole(QSqlDatabase &db, ServerRoleAudit &audit, bool game)
         return Status::failure(DescribeServerError(q.lastError()));
     while (q.next())
         audit.members << q.value(0).toString();
+    if (game) {
+        if (const Status s = auditLimits(db, audit); !s.ok())
+            return s;
+    }
     for (const Expectation &e : expectations(game)) {
         const auto has = holds(db, audit.role, e);
         if (!has.ok())

@@ -5,9 +5,14 @@
 #include "inifile.h"
 
 #include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <optional>
 
 namespace {
 
@@ -91,6 +96,71 @@ QString withDetails(const QString &message, const QString &driverText)
     return words.isEmpty() ? message : message + QStringLiteral(" Подробности: ") + words;
 }
 
+// A libpq value in single quotes, as its option strings take them.
+QString quoted(QString value)
+{
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// The service's lines from one file, read as libpq reads pg_service.conf: "[name]" begins a
+// service, "key=value" lines follow, "#" begins a comment. Nothing when the file or the service
+// is not there.
+std::optional<QList<std::pair<QString, QString>>> serviceLines(const QString &file, const QString &service)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    std::optional<QList<std::pair<QString, QString>>> lines;
+    bool inside = false;
+    while (!in.atEnd()) {
+        const QString line = QString::fromUtf8(in.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            // libpq takes the first section of the name, as this does.
+            if (lines)
+                break;
+            inside = line == QLatin1Char('[') + service + QLatin1Char(']');
+            if (inside)
+                lines.emplace();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (inside && eq > 0)
+            lines->append({line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
+    }
+    return lines;
+}
+
+// Describes the connection with the service's lines themselves rather than its name, so that
+// libpq looks in no other file. The password comes from the service or from a password file
+// beside it, never from the user's own ~/.pgpass.
+bool describeFromFile(QSqlDatabase &db, const QString &file, const QString &service, QString &options)
+{
+    const auto lines = serviceLines(file, service);
+    if (!lines)
+        return false;
+    options += QStringLiteral(" passfile=") + quoted(QFileInfo(file).absolutePath() + QStringLiteral("/pgpass"));
+    for (const auto &[key, value] : *lines) {
+        if (key == QLatin1String("host"))
+            db.setHostName(value);
+        else if (key == QLatin1String("port"))
+            db.setPort(value.toInt());
+        else if (key == QLatin1String("dbname"))
+            db.setDatabaseName(value);
+        else if (key == QLatin1String("user"))
+            db.setUserName(value);
+        else if (key == QLatin1String("password"))
+            db.setPassword(value);
+        else if (key != QLatin1String("connect_timeout") && key != QLatin1String("application_name")
+                 && !value.contains(QLatin1Char(';')))
+            options += QLatin1Char(' ') + key + QLatin1Char('=') + quoted(value);
+    }
+    return true;
+}
+
 QString uniqueConnectionName()
 {
     static QAtomicInteger<quint64> counter;
@@ -125,8 +195,18 @@ std::unique_ptr<ServerConnection> ServerConnection::open(const QString &service,
     }
     std::unique_ptr<ServerConnection> connection(new ServerConnection(uniqueConnectionName(), service));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection->m_connectionName);
-    db.setConnectOptions(QStringLiteral("service=%1;connect_timeout=%2;application_name=tallory")
-                             .arg(service).arg(std::max(options.connectTimeoutSeconds, 2)));
+    QString connect = QStringLiteral("connect_timeout=%1 application_name=tallory")
+                          .arg(std::max(options.connectTimeoutSeconds, 2));
+    if (options.serviceFile.isEmpty()) {
+        connect += QStringLiteral(" service=") + service;
+    } else if (!describeFromFile(db, options.serviceFile, service, connect)) {
+        *problem = {ServerFailure::UnknownService,
+                    QStringLiteral("Служба «%1» не описана в системном файле служб «%2»: игра берёт службу только "
+                                   "оттуда (не из ~/.pg_service.conf ученика). Добавьте её описание в этот файл.")
+                        .arg(service, options.serviceFile)};
+        return nullptr;
+    }
+    db.setConnectOptions(connect);
     if (!db.open()) {
         *problem = ClassifyConnectError(service, db.lastError().databaseText());
         return nullptr;
@@ -183,4 +263,18 @@ QString ServerServiceOf(const QString &programFolder)
     const QByteArray name = IniReadString(SettingsFilePath(programFolder), cp1251::text(u"сервер"),
                                           cp1251::text(u"Служба"), {});
     return cp1251::decode(name).trimmed();
+}
+
+QString SystemServiceFile()
+{
+    return QStringLiteral(TALLORY_PG_SYSCONFDIR "/pg_service.conf");
+}
+
+void ForgetPostgresEnvironment()
+{
+    const QStringList names = QProcessEnvironment::systemEnvironment().keys();
+    for (const QString &name : names) {
+        if (name.startsWith(QLatin1String("PG")))
+            qunsetenv(name.toLocal8Bit().constData());
+    }
 }

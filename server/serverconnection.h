@@ -37,7 +37,19 @@ struct ServerProblem {
 struct ServerConnectOptions {
     int connectTimeoutSeconds = 2;
     int statementTimeoutMs = 0; ///< every statement's bound once connected; 0 = none
+    /// Where the service is described. Empty: wherever libpq looks (PGSERVICEFILE, then
+    /// ~/.pg_service.conf, then the system's file), as a teacher's programs do. The game names
+    /// the system's file: a student's own file must not point the game elsewhere.
+    QString serviceFile = {};
 };
+
+/// The machine's own service file, which only its administrator may change: the file libpq
+/// reads last, in the folder Debian's libpq is built with.
+QString SystemServiceFile();
+
+/// Forgets every PG* variable of the environment, so that nothing a user sets in his own
+/// session (a host, a port, TLS options, a password file) reaches the game's connections.
+void ForgetPostgresEnvironment();
 
 /// Names a failed connection from libpq's message (in English, or in Russian where libpq and the
 /// server speak it). Kept apart from connecting so that every wording can be tested.

@@ -13,6 +13,7 @@ struct ServerLink::State {
     quint64 roundAfter = 0;  ///< the pokes the last finished round had seen as it began
     bool emptied = false;    ///< whether that round left the outbox empty
     QString problem;
+    QList<OutboxSender::DirectRow> direct; ///< rows the journal could not take, oldest first
 };
 
 namespace {
@@ -35,8 +36,21 @@ void serve(const std::shared_ptr<ServerLink::State> &state, const QString &servi
                 round = state->pokes;
             }
             QString problem;
-            const bool emptied = sender.sendAll(&problem);
+            bool emptied = sender.sendAll(&problem);
+            // Taken whole and put back in front of what came meanwhile: the order holds.
+            QList<OutboxSender::DirectRow> direct;
+            {
+                std::lock_guard lock(state->mutex);
+                direct.swap(state->direct);
+            }
+            QString directProblem;
+            if (!direct.isEmpty() && !sender.sendDirect(direct, &directProblem)) {
+                emptied = false;
+                if (problem.isEmpty())
+                    problem = directProblem;
+            }
             std::lock_guard lock(state->mutex);
+            state->direct = direct + state->direct;
             done = state->roundAfter = round;
             state->emptied = emptied;
             state->problem = problem;
@@ -76,6 +90,14 @@ ServerLink::~ServerLink()
 void ServerLink::poke()
 {
     std::lock_guard lock(m_state->mutex);
+    ++m_state->pokes;
+    m_state->changed.notify_all();
+}
+
+void ServerLink::sendDirect(const QString &table, const QVariantList &values)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->direct.append({table, values});
     ++m_state->pokes;
     m_state->changed.notify_all();
 }

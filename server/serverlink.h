@@ -6,6 +6,7 @@
 #include "serverconnection.h"
 
 #include <QString>
+#include <QVariantList>
 
 #include <condition_variable>
 #include <memory>
@@ -32,6 +33,10 @@ public:
 
     /// Asks for a round of sending: after an answer, a new game, and at start. Never waits.
     void poke();
+    /// Queues a row the journal could not take (see GameJournal::sendUnjournaled) and pokes.
+    /// Such rows live in memory only: they go after the outbox of each round, each on its own,
+    /// until the server has them; a program closed before that loses them.
+    void sendDirect(const QString &table, const QVariantList &values);
     /// Pokes and waits until a round begun after this call is over, at most timeoutMs: true
     /// when that round left the outbox empty. For tests and the test driver.
     bool flush(int timeoutMs);

@@ -29,6 +29,8 @@ struct ServerResultRow {
     enum class Kind {
         Record,    ///< a graded game's record (tallory.results)
         Unchecked, ///< a game let in by the machine's own file, the server out of reach
+        JournalFailed, ///< a machine said its journal could not be written (tallory.journal_failures)
+        Silent,    ///< a machine's last game never ended and nothing came from it for a while
     };
     Kind kind = Kind::Record;
     QString id; ///< the record's or the game's id
@@ -38,8 +40,18 @@ struct ServerResultRow {
     QString grade;
     QString machine;
     QDateTime recorded; ///< when the machine recorded it, in local time
-    QString reason;     ///< why an unchecked attempt went unchecked
+    QString reason;     ///< why an unchecked attempt went unchecked, why a journal failed
+    /// How a record stands against its game's rows, as the server judged it on arrival:
+    /// "agrees", "loaded" (from a file, by a teacher), "no_game", "disagrees".
+    QString standing;
+    QDateTime received;    ///< when the server received it, by the server's clock, in local time
+    QString sender;        ///< the login that sent it; empty for rows stored before it was noted
+    QString senderAddress; ///< the connection's address; empty on the server's own socket
 };
+
+/// How long a machine may send nothing while its last game is unfinished before the teacher is
+/// told its rows stopped arriving.
+constexpr int kSilentMachineMinutes = 20;
 
 /// Opens the service and makes sure its schema is the one this program knows; on failure the
 /// Russian message (the connection's or SchemaProblem's) says what to fix.
@@ -59,6 +71,10 @@ QString ServerStateText(const ServerResultRow &row);
 /// The time column's text: local time, to the second.
 QString ServerTimeText(const QDateTime &time);
 
-/// The listing's titles and fields: those of a results file, then "Компьютер" and "Записано".
+/// The server's own note of a row: when it came, from which address, as which login.
+QString ServerReceivedText(const ServerResultRow &row);
+
+/// The listing's titles and fields: those of a results file, then "Компьютер", "Записано" and
+/// "Получено".
 QStringList ServerResultColumnTitles();
 QStringList ServerResultFields(const ServerResultRow &row);

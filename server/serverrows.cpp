@@ -15,6 +15,7 @@ const char *tableName(ServerTable table)
     case ServerTable::GameEnds: return "tallory.game_ends";
     case ServerTable::Answers: return "tallory.answers";
     case ServerTable::UncheckedAttempts: return "tallory.unchecked_attempts";
+    case ServerTable::JournalFailures: return "tallory.journal_failures";
     }
     return "";
 }
@@ -35,17 +36,20 @@ const QStringList &ServerColumns(ServerTable table)
         "game level bank_index question_sha256 shown question answer_a answer_b answer_c answer_d right_button "
         "clicked_button chosen ms fifty_blanked votes_a votes_b votes_c votes_d friend_reply tease");
     static const QStringList unchecked = columns("game lesson student machine noted reason");
+    static const QStringList failures = columns("id machine noted reason");
     switch (table) {
     case ServerTable::Results: return results;
     case ServerTable::Games: return games;
     case ServerTable::GameEnds: return ends;
     case ServerTable::Answers: return answers;
     case ServerTable::UncheckedAttempts: return unchecked;
+    case ServerTable::JournalFailures: return failures;
     }
     return results;
 }
 
-Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused)
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused,
+                     QString *sqlState)
 {
     if (refused)
         *refused = false;
@@ -67,6 +71,8 @@ Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &va
         // SQLSTATE classes 22 (data exception) and 23 (integrity constraint violation): the row's
         // own values; anything else (rights, a lost connection, a timeout) may pass later.
         const QString state = q.lastError().nativeErrorCode();
+        if (sqlState)
+            *sqlState = state;
         if (refused)
             *refused = state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23"));
         return Result<bool>::failure(DescribeServerError(q.lastError()));

@@ -15,6 +15,7 @@ enum class ServerTable {
     GameEnds, ///< a game's end: game, ended, ending, levels_passed, grade
     Answers,  ///< the journal's answers table, column for column
     UncheckedAttempts, ///< a game let in by the machine's own file, the server out of reach
+    JournalFailures,   ///< a machine's journal could not be written: id, machine, noted, reason
 };
 
 /// The columns sent to a table, in the order SendRow takes their values.
@@ -24,7 +25,9 @@ const QStringList &ServerColumns(ServerTable table);
 /// true when stored now, false when it was stored before. Times go as ISO 8601 text.
 /// refused, when given, is set when the server refused this row itself (a value out of range, a
 /// key it references missing), so that sending it again can never succeed.
-Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused = nullptr);
+/// sqlState, when given, gets the server's SQLSTATE of a failure.
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused = nullptr,
+                     QString *sqlState = nullptr);
 
 enum class AttemptVerdict {
     Allowed,

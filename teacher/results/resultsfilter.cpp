@@ -224,6 +224,8 @@ qint64 ResultsFilter::key(int source) const
         return (qint64(row.entry.state) << 32) + row.conflicts.size();
     case ResultsModel::Recorded:
         return m_results->showsServer() ? m_results->serverRow(source).recorded.toMSecsSinceEpoch() : 0;
+    case ResultsModel::Received:
+        return m_results->showsServer() ? m_results->serverRow(source).received.toMSecsSinceEpoch() : 0;
     default:
         return 0;
     }

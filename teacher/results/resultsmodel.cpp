@@ -69,7 +69,7 @@ int ResultsModel::rowCount(const QModelIndex &parent) const
 
 int ResultsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_server ? ColumnCount + 1 : ColumnCount;
+    return parent.isValid() ? 0 : m_server ? Received + 1 : ColumnCount;
 }
 
 QVariant ResultsModel::data(const QModelIndex &index, int role) const
@@ -106,6 +106,8 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return m_server ? QStringLiteral("Компьютер") : QStringLiteral("Файл");
     case Recorded:
         return QStringLiteral("Записано");
+    case Received:
+        return QStringLiteral("Получено");
     case State:
         return QStringLiteral("Состояние");
     default:
@@ -141,6 +143,8 @@ QString ResultsModel::text(int r, int column) const
         return m_server ? ServerStateText(m_serverRows[size_t(r)]) : stateText(row);
     case Recorded:
         return m_server ? ServerTimeText(m_serverRows[size_t(r)].recorded) : QString();
+    case Received:
+        return m_server ? ServerReceivedText(m_serverRows[size_t(r)]) : QString();
     default:
         return {};
     }

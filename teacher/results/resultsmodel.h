@@ -2,7 +2,8 @@
 // The merged records of the open results files as a table: lesson, name, levels passed, grade,
 // the files that hold the record and its state. Damaged and conflicting rows carry a colour
 // and say why in their tooltip. The school's rows from the server show the same way, the file
-// column naming the machine, and one column more: when the machine recorded the row.
+// column naming the machine, and two columns more: when the machine recorded the row, and when,
+// from where and as whom the server received it.
 
 #include "resultsmerge.h"
 #include "serverresults.h"
@@ -17,8 +18,8 @@ class ResultsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    /// Files have ColumnCount columns; the server's rows have Recorded too.
-    enum Column { Lesson, Name, Levels, Grade, File, State, ColumnCount, Recorded = ColumnCount };
+    /// Files have ColumnCount columns; the server's rows have Recorded and Received too.
+    enum Column { Lesson, Name, Levels, Grade, File, State, ColumnCount, Recorded = ColumnCount, Received };
 
     /// Background of a damaged record and of one that conflicts with another copy.
     static inline const QColor kDamagedColor = QColor(0xF6, 0xC6, 0xC0);

@@ -87,3 +87,41 @@ TEST(ManPages, NameEveryOptionOfTheProgramsHelp)
         }
     }
 }
+
+// What the pages once said wrongly about the programs, each beside what they do.
+TEST(ManPages, SayWhatTheProgramsDo)
+{
+    struct Claim {
+        const char *page;
+        const char *says;
+        const char *never;
+    } claims[] = {
+        {"tallory", "Сетевую папку класса она не наполняет никогда", "папку, в которой ещё нет настроек, она наполняет"},
+        {"tallory", "нет файла настроек tallory.ini", "Если папки данных нет (сетевая папка класса не подключена)"},
+        {"tallory", "/etc/postgresql\\-common/pg_service.conf", "~/.pgpass ученика читает"},
+        {"tallory-teacher", "четыре вкладки", "три вкладки"},
+        {"tallory-teacher", ".B Анализ", nullptr},
+        {"tallory-teacher", "читают записи и ответы всей школы с сервера", nullptr},
+        {"tallory-results", "загружаются так же, каждая строка один", "пока не загружаются"},
+        {"tallory-results", "list \\-\\-server tallory \\-\\-csv", "\\-\\-server tallory\\-teacher"},
+    };
+    for (const Claim &claim : claims) {
+        QFile file(QStringLiteral(TALLORY_MAN_DIR "/%1.1").arg(QString::fromLatin1(claim.page)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << claim.page;
+        const QString page = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(page.contains(QString::fromUtf8(claim.says))) << claim.page << ": " << claim.says;
+        if (claim.never)
+            EXPECT_FALSE(page.contains(QString::fromUtf8(claim.never))) << claim.page << ": " << claim.never;
+    }
+}
+
+// Installed, the game and the workbench are started with the folder folder.conf names.
+TEST(ManPages, FolderOptionsHelpNamesTheInstalledDefault)
+{
+    for (const char *program : {TALLORY_GAME, TALLORY_TEACHER}) {
+        const Ran help = run(QString::fromLatin1(program), {QStringLiteral("--help")});
+        ASSERT_EQ(help.status, 0) << program;
+        EXPECT_TRUE(help.out.simplified().contains(QStringLiteral("/etc/tallory/folder.conf"))) << help.out.toStdString();
+        EXPECT_FALSE(help.out.contains(QStringLiteral("(по умолчанию папка программы)"))) << help.out.toStdString();
+    }
+}

@@ -23,7 +23,9 @@ public:
     {
         SetUp();
         journal = std::make_unique<GameJournal>(folder, m_machine, JournalClock::system(), JournalSync::Normal);
-        school = std::make_unique<SchoolServer>(m_service, *journal, m_guardWaitMs);
+        // The cluster's services are in its own file, which the tests' PGSERVICEFILE names.
+        school = std::make_unique<SchoolServer>(m_service, *journal, m_guardWaitMs,
+                                                QFile::decodeName(qgetenv("PGSERVICEFILE")));
         FormServices s = services(watching);
         s.recorder = journal.get();
         school->serve(s);

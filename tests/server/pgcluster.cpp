@@ -168,7 +168,9 @@ void Cluster::SetUp()
     addService(QStringLiteral("admin"), QStringLiteral("postgres"), QStringLiteral("tallory_admin"), kAdminPassword);
     m_unavailable = adminSql(QStringLiteral("postgres"),
                              {QStringLiteral("CREATE ROLE school_owner LOGIN CREATEROLE PASSWORD '%1'").arg(kOwnerPassword),
-                              QStringLiteral("CREATE ROLE school_game LOGIN PASSWORD '%1'").arg(kGamePassword),
+                              // The class's login has a limit, as a school sets it up.
+                              QStringLiteral("CREATE ROLE school_game LOGIN CONNECTION LIMIT 60 PASSWORD '%1'")
+                                  .arg(kGamePassword),
                               QStringLiteral("CREATE ROLE school_teacher LOGIN PASSWORD '%1'").arg(kTeacherPassword)});
 }
 

@@ -1,6 +1,7 @@
 // "tallory-results server init|upgrade|check SERVICE", run as the school's administrator runs it.
 
 #include "pgcluster.h"
+#include "serverschema.h"
 #include "toolstest.h"
 
 using toolstest::runTool;
@@ -24,13 +25,13 @@ TEST_F(ServerCommand, InitThenCheckPasses)
 {
     const auto init = server("init", service("owner"));
     ASSERT_EQ(init.exitCode, 0) << init.err.toStdString();
-    EXPECT_TRUE(init.out.startsWith(u8(QStringLiteral("Схема Таллори версии 2 создана"))))
+    EXPECT_TRUE(init.out.startsWith(u8(QStringLiteral("Схема Таллори версии %1 создана").arg(ServerSchemaVersion()))))
         << init.out.toStdString();
     ASSERT_EQ(pgtest::cluster().adminSql(QStringLiteral("postgres"), {QStringLiteral("GRANT tallory_game TO school_game")}),
               QString());
     const auto check = server("check", service("owner"));
     EXPECT_EQ(check.exitCode, 0) << check.err.toStdString();
-    EXPECT_TRUE(check.out.contains(u8(QStringLiteral("Схема Таллори: версия 2.\n")))) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(u8(QStringLiteral("Схема Таллори: версия %1.\n").arg(ServerSchemaVersion())))) << check.out.toStdString();
     EXPECT_TRUE(check.out.contains(u8(QStringLiteral("Проверка попытки tallory.attempt_refusal: есть."))));
     EXPECT_TRUE(check.out.contains(u8(QStringLiteral("Роль tallory_game: есть, только добавляет строки и "
                                                      "спрашивает о попытке; выдана: school_game."))))
@@ -49,12 +50,32 @@ TEST_F(ServerCommand, CheckFindsARightTheGameShouldNotHave)
         << check.out.toStdString();
 }
 
+// Machines left on (or a student's hand-made sessions) must not take every connection the
+// teacher needs.
+TEST_F(ServerCommand, CheckNamesAClassLoginWithoutAConnectionLimit)
+{
+    ASSERT_EQ(server("init", service("owner")).exitCode, 0);
+    const auto limit = [](const char *value) {
+        return pgtest::cluster().adminSql(QStringLiteral("postgres"),
+                                          {QStringLiteral("GRANT tallory_game TO school_game"),
+                                           QStringLiteral("ALTER ROLE school_game CONNECTION LIMIT %1")
+                                               .arg(QLatin1String(value))});
+    };
+    ASSERT_EQ(limit("-1"), QString());
+    const auto check = server("check", service("owner"));
+    ASSERT_EQ(limit("60"), QString());
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(check.out.contains(u8(QStringLiteral("НЕПОРЯДОК: нет предела подключений у входа school_game"))))
+        << check.out.toStdString();
+    EXPECT_EQ(server("check", service("owner")).exitCode, 0);
+}
+
 TEST_F(ServerCommand, UpgradeOfACurrentSchemaChangesNothing)
 {
     ASSERT_EQ(server("init", service("owner")).exitCode, 0);
     const auto upgrade = server("upgrade", service("owner"));
     EXPECT_EQ(upgrade.exitCode, 0) << upgrade.err.toStdString();
-    EXPECT_EQ(upgrade.out, u8(QStringLiteral("Схема Таллори уже версии 2: обновлять нечего.\n")));
+    EXPECT_EQ(upgrade.out, u8(QStringLiteral("Схема Таллори уже версии %1: обновлять нечего.\n").arg(ServerSchemaVersion())));
     EXPECT_EQ(server("check", service("owner")).exitCode, 0);
 }
 
@@ -72,12 +93,14 @@ TEST_F(ServerCommand, CheckOfAnEmptyDatabaseSaysTheSchemaIsMissing)
 TEST_F(ServerCommand, CheckOfANewerSchemaSaysToUpdateTheProgram)
 {
     ASSERT_EQ(server("init", service("owner")).exitCode, 0);
-    ASSERT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral("INSERT INTO tallory.schema_history VALUES (3)")}),
+    const int known = ServerSchemaVersion();
+    ASSERT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral("INSERT INTO tallory.schema_history VALUES (%1)")
+                                                          .arg(known + 1)}),
               QString());
     const auto check = server("check", service("owner"));
     EXPECT_EQ(check.exitCode, 1);
-    EXPECT_TRUE(check.err.contains(u8(QStringLiteral("новее этой программы (версия 3, программа знает версии до 2): "
-                                                     "обновите программу."))))
+    EXPECT_TRUE(check.err.contains(u8(QStringLiteral("новее этой программы (версия %1, программа знает версии до %2): "
+                                                     "обновите программу.").arg(known + 1).arg(known))))
         << check.err.toStdString();
     EXPECT_EQ(server("upgrade", service("owner")).exitCode, 1);
 }
@@ -106,7 +129,7 @@ TEST_F(ServerCommand, SecondInitIsRefusedAndKeepsTheRows)
               QString());
     const auto again = server("init", service("owner"));
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.err.contains(u8(QStringLiteral("схема Таллори уже есть (версия 2)")))) << again.err.toStdString();
+    EXPECT_TRUE(again.err.contains(u8(QStringLiteral("схема Таллори уже есть (версия %1)").arg(ServerSchemaVersion())))) << again.err.toStdString();
     EXPECT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral(
                   "DO $$ BEGIN IF (SELECT count(*) FROM tallory.results) <> 1 THEN "
                   "RAISE EXCEPTION 'the record is gone'; END IF; END $$")}),

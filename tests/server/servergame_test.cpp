@@ -44,7 +44,7 @@ TEST_F(ServerGame, WholeGamesReachTheServerAsTheJournalAndResultsFileHoldThem)
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM tallory.results r JOIN tallory.games g ON g.id = r.id "
                                       "JOIN tallory.game_ends e ON e.game = r.id WHERE r.lesson = g.lesson "
                                       "AND r.name = g.student AND r.machine = 'kab-1' AND r.recorded = e.ended "
-                                      "AND r.grade = e.grade AND r.levels = e.levels_passed")));
+                                      "AND r.grade = e.grade AND r.levels = e.levels_passed AND r.standing = 'agrees'")));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 2);
 }

@@ -30,11 +30,11 @@ QVariantList gameRow(const QString &id, const QString &name)
             QStringLiteral("ab12"), QStringLiteral("2026-12-09T07:30:00.000Z")};
 }
 
-QVariantList answerRow(const QString &game, int level)
+QVariantList answerRow(const QString &game, int level, const QString &clicked = QStringLiteral("B"))
 {
     return {game, level, 3, QStringLiteral("cd34"), QStringLiteral("2026-12-09T07:31:00.000Z"),
             QStringLiteral("Сколько?"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-            QStringLiteral("4"), QStringLiteral("B"), QStringLiteral("B"), 1, 4200, QStringLiteral("AD"),
+            QStringLiteral("4"), QStringLiteral("B"), clicked, 1, 4200, QStringLiteral("AD"),
             QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()};
 }
 
@@ -57,6 +57,18 @@ protected:
         QSqlDatabase db = game->database();
         const auto sent = SendRow(db, table, row);
         ASSERT_TRUE(sent.ok()) << sent.error.toStdString();
+    }
+
+    /// A whole game as the game sends it: seven right answers, a wrong one, its end and record.
+    void sendPlayed(const QString &name, const QString &machine)
+    {
+        const QString id = newId();
+        send(ServerTable::Games, gameRow(id, name));
+        for (int level = 1; level <= 8; ++level)
+            send(ServerTable::Answers, answerRow(id, level, level <= 7 ? QStringLiteral("B") : QStringLiteral("C")));
+        send(ServerTable::GameEnds, {id, QStringLiteral("2026-12-09T07:40:00.000Z"), QStringLiteral("wrong"), 7,
+                                     QStringLiteral("Удовлетворительно")});
+        send(ServerTable::Results, resultRow(id, name, machine));
     }
 
     AttemptVerdict ask(const QString &name, bool countUnfinished = true)
@@ -114,7 +126,7 @@ TEST_F(ServerRoles, GameAddsEveryKindOfRowAndAsksTheGuard)
 
 TEST_F(ServerRoles, GuardRefusesASecondAttemptOnAnotherMachine)
 {
-    send(ServerTable::Results, resultRow(newId(), QStringLiteral("ИВАНОВ И.И."), QStringLiteral("ПК-7")));
+    sendPlayed(QStringLiteral("ИВАНОВ И.И."), QStringLiteral("ПК-7"));
     const auto otherMachine = connect(service("game"));
     QSqlDatabase db = otherMachine->database();
     const auto verdict = AskAttempt(db, QStringLiteral("ФИЗИКА"), QStringLiteral("ИВАНОВ И.И."));
@@ -130,6 +142,8 @@ TEST_F(ServerRoles, GuardRefusesANameWithAnUnfinishedGame)
     send(ServerTable::Games, gameRow(id, QStringLiteral("ПЕТРОВ П.П.")));
     EXPECT_EQ(ask(QStringLiteral("ПЕТРОВ П.П.")), AttemptVerdict::Unfinished);
     EXPECT_EQ(ask(QStringLiteral("ПЕТРОВ П.П."), false), AttemptVerdict::Allowed);
+    for (int level = 1; level <= 4; ++level)
+        send(ServerTable::Answers, answerRow(id, level));
     send(ServerTable::GameEnds, {id, QStringLiteral("2026-12-09T07:40:00.000Z"), QStringLiteral("stop"), 4,
                                  QStringLiteral("Неудовлетворительно")});
     EXPECT_EQ(ask(QStringLiteral("ПЕТРОВ П.П."), false), AttemptVerdict::Graded)
@@ -142,7 +156,7 @@ TEST_F(ServerRoles, HostileNamesAreStoredAndReadBackAsTyped)
                             QStringLiteral("\\\"; SELECT 1; $$ --"), QStringLiteral("ЁЖИКОВ Ё.Ё.")};
     ASSERT_EQ(pgtest::cluster().adminSql(m_database, {QStringLiteral("CREATE TABLE x (y integer)")}), QString());
     for (const QString &name : names)
-        send(ServerTable::Results, resultRow(newId(), name, name));
+        sendPlayed(name, name);
     EXPECT_EQ(teacherReads(QStringLiteral("SELECT name FROM tallory.results ORDER BY recorded, name COLLATE \"C\"")),
               QStringList({names[1], names[0], names[2], names[3]}));
     EXPECT_EQ(teacherReads(QStringLiteral("SELECT count(*) FROM tallory.results WHERE name = machine")),

@@ -20,6 +20,7 @@ QString tableName(ServerTable table)
     case ServerTable::GameEnds: return QStringLiteral("game_ends");
     case ServerTable::Answers: return QStringLiteral("answers");
     case ServerTable::UncheckedAttempts: return QStringLiteral("unchecked_attempts");
+    case ServerTable::JournalFailures: return QStringLiteral("journal_failures");
     }
     return QString();
 }

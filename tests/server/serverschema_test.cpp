@@ -43,12 +43,13 @@ TEST_F(ServerSchema, UpgradeAppliesTheMissingVersionsInOrder)
     const auto owner = connect(service("owner"));
     QSqlDatabase db = owner->database();
     std::vector<ServerMigration> later = ServerMigrations();
-    later.push_back(testVersion(3, "003_lessons.sql"));
-    later.push_back(testVersion(4, "004_rename.sql"));
+    const int built = ServerSchemaVersion();
+    later.push_back(testVersion(built + 1, "next_lessons.sql"));
+    later.push_back(testVersion(built + 2, "next_rename.sql"));
     const auto applied = UpgradeServerSchema(db, service("owner"), later);
     ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
     EXPECT_EQ(applied.value, 2);
-    EXPECT_EQ(version(), 4);
+    EXPECT_EQ(version(), built + 2);
     EXPECT_TRUE(relationExists("tallory.lessons_known"));
 }
 
@@ -58,11 +59,13 @@ TEST_F(ServerSchema, VersionThatFailsLeavesNothingOfItself)
     const auto owner = connect(service("owner"));
     QSqlDatabase db = owner->database();
     std::vector<ServerMigration> later = ServerMigrations();
-    later.push_back(testVersion(3, "003_broken.sql"));
+    const int built = ServerSchemaVersion();
+    later.push_back(testVersion(built + 1, "next_broken.sql"));
     const auto applied = UpgradeServerSchema(db, service("owner"), later);
     ASSERT_FALSE(applied.ok());
-    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия 3 схемы не применилась"))) << applied.error.toStdString();
-    EXPECT_EQ(version(), 2);
+    EXPECT_TRUE(applied.error.startsWith(QStringLiteral("Версия %1 схемы не применилась").arg(built + 1)))
+        << applied.error.toStdString();
+    EXPECT_EQ(version(), built);
     EXPECT_FALSE(relationExists("tallory.half_done"));
 }
 
@@ -109,4 +112,38 @@ TEST_F(ServerSchema, ADatabaseOfTheFirstVersionIsBroughtToTheCurrentOne)
     EXPECT_EQ(applied.value, static_cast<int>(all.size()) - 1);
     EXPECT_EQ(version(), ServerSchemaVersion());
     EXPECT_TRUE(relationExists("tallory.unchecked_attempts"));
+}
+
+// Records a school stored before the server judged them are judged once by the upgrade:
+// one whose game agrees stands, one with no game counts as loaded from a file, as it did.
+TEST_F(ServerSchema, UpgradeFromTheSecondVersionJudgesTheRecordsAlreadyStored)
+{
+    const auto owner = connect(service("owner"));
+    QSqlDatabase db = owner->database();
+    const std::vector<ServerMigration> all = ServerMigrations();
+    ASSERT_GE(all.size(), 3u);
+    ASSERT_TRUE(CreateServerSchema(db, service("owner"), {all[0], all[1]}).ok());
+    const QString played = QStringLiteral("11111111-1111-1111-1111-111111111111");
+    QStringList rows{
+        QStringLiteral("INSERT INTO tallory.games VALUES ('%1', 'ДЕМО', 'ИГРАЛ', 'pc1', 'f', 'h', now())").arg(played),
+        QStringLiteral("INSERT INTO tallory.game_ends VALUES ('%1', now(), 'wrong', 1, 'Неудовлетворительно')").arg(played),
+        QStringLiteral("INSERT INTO tallory.results VALUES ('%1', 'ДЕМО', 'ИГРАЛ', 1, 'Неудовлетворительно', 'pc1', now())")
+            .arg(played),
+        QStringLiteral("INSERT INTO tallory.results VALUES ('22222222-2222-2222-2222-222222222222', 'ДЕМО', 'ИЗ ФАЙЛА', "
+                       "5, 'Удовлетворительно', '/lab/tallory.rez', now())")};
+    for (int level = 1; level <= 2; ++level)
+        rows << QStringLiteral("INSERT INTO tallory.answers (game, level, bank_index, question_sha256, shown, question, "
+                               "answer_a, answer_b, answer_c, answer_d, right_button, clicked_button) VALUES "
+                               "('%1', %2, 0, 'h', now(), 'q', 'a', 'b', 'c', 'd', 'A', '%3')")
+                    .arg(played).arg(level).arg(level == 1 ? QStringLiteral("A") : QStringLiteral("B"));
+    ASSERT_EQ(pgtest::cluster().adminSql(m_database, rows), QString());
+    const auto applied = UpgradeServerSchema(db, service("owner"));
+    ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT name || ' ' || standing || ' ' || (sender IS NULL) FROM tallory.results "
+                                      "ORDER BY name")));
+    QStringList standings;
+    while (q.next())
+        standings << q.value(0).toString();
+    EXPECT_EQ(standings, QStringList({QStringLiteral("ИГРАЛ agrees true"), QStringLiteral("ИЗ ФАЙЛА loaded true")}));
 }

@@ -1,2 +1,2 @@
--- Works only after 003.
+-- Works only after next_lessons.sql.
 ALTER VIEW tallory.lessons_seen RENAME TO lessons_known;

@@ -1,2 +1,2 @@
--- A later version for the tests: builds on version 2.
+-- A later version for the tests: builds on the last built-in one.
 CREATE VIEW tallory.lessons_seen AS SELECT DISTINCT lesson FROM tallory.results;
