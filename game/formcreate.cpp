@@ -8,6 +8,7 @@
 #include "balloonhint.h"
 #include "counters.h"
 #include "cp1251.h"
+#include "dialogs.h"
 #include "files.h"
 #include "gradbtn.h"
 #include "inifile.h"
