@@ -76,7 +76,7 @@ const StartCase kCases[] = {
     {.name = "RecordUnderTheLessonsOtherCode", .lesson = u"тест", .player = u"Орлов",
      .arrange = [](const QString &f) {
          testutil::writeBytes(f + "tallory.ini", testutil::w(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[test]\r\nВопросник=")
-                                                     + (f + "lesson.faq").toLocal8Bit() + "\r\n");
+                                                     + *cp1251::encode(f + "lesson.faq") + "\r\n");
          recordOrlov(f, u"TEST");
      },
      .refusal = u"Нельзя дважды отвечать на вопросы теста!"},

@@ -36,7 +36,7 @@ protected:
         writeBytes(folder + QStringLiteral("demo.faq"), bank);
         writeBytes(folder + QStringLiteral("chem.faq"), bank);
         // The same file twice, once relative and once by its full path.
-        writeBytes(ini, w(u"[ДЕМО]\r\nВопросник=demo.faq\r\n[DEMO]\r\nВопросник=") + (folder + "demo.faq").toLocal8Bit()
+        writeBytes(ini, w(u"[ДЕМО]\r\nВопросник=demo.faq\r\n[DEMO]\r\nВопросник=") + *cp1251::encode(folder + "demo.faq")
                             + w(u"\r\n[ХИМИЯ]\r\nВопросник=chem.faq\r\n"));
     }
 
