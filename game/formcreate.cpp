@@ -8,12 +8,14 @@
 #include "balloonhint.h"
 #include "counters.h"
 #include "cp1251.h"
+#include "dialogs.h"
 #include "files.h"
 #include "gradbtn.h"
 #include "inifile.h"
 #include "layoutprofile.h"
 #include "pictures.h"
 #include "randomsource.h"
+#include "settingsencoding.h"
 
 #include <QAction>
 #include <QFrame>
@@ -199,11 +201,21 @@ void TForm1::FormCreate()
         m_hints = new BalloonHints(this);
     // The sound switch as the player left it, and the start clip.
     restoreSoundSwitch();
+    warnAboutSettingsEncoding();
     Wave("begin");
     // Five idle minutes end the program.
     EnterIdle();
     // The emblem.
     ResImage(QStringLiteral("ways"), QString());
+}
+
+// A settings file saved in UTF-8 hides its lessons and its server from the game: said as the
+// window comes up, rather than found out from a refused lesson or results never sent.
+void TForm1::warnAboutSettingsEncoding()
+{
+    const QString problem = SettingsEncodingProblem(m_services.programFolder);
+    if (!problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] { m_services.dialogs->showError(problem); });
 }
 
 void TForm1::restoreSoundSwitch()

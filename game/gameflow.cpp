@@ -62,24 +62,35 @@ void TForm1::NewGame()
     else if (!start.allowed())
         m_services.dialogs->showError(start.refusal);
     else
-        admitAndBegin(start.bankPath);
+        admitAndBegin(start.bankPath, start.lessonCodes);
 }
 
-void TForm1::admitAndBegin(const QString &bankPath)
+void TForm1::admitAndBegin(const QString &bankPath, const QList<QByteArray> &lessonCodes)
 {
     const QString refusal = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
     const bool strict = strictAttempts();
-    if (strict && recorder().leftUnfinished(Game.LessonCode, Game.PlayerName))
-        return m_services.dialogs->showError(refusal);
+    // Every spelling of the lesson counts: a game left under DEMO is an attempt at ДЕМО too.
+    const QList<QByteArray> codes = lessonCodes.isEmpty() ? QList<QByteArray>{Game.LessonCode} : lessonCodes;
+    for (const QByteArray &code : codes) {
+        if (strict && recorder().leftUnfinished(code, Game.PlayerName))
+            return m_services.dialogs->showError(refusal);
+    }
     if (!m_services.askSchool)
         return beginGame(bankPath, QString());
     // The whole school's word, as this machine's file has already let the student in. The
-    // student has just typed the name and waits anyway; the wait is bounded by the guard.
-    const SchoolAttempt school = m_services.askSchool(cp1251::decode(Game.LessonCode),
-                                                      cp1251::decode(Game.PlayerName), strict);
-    if (school.verdict && *school.verdict != AttemptVerdict::Allowed)
-        return m_services.dialogs->showError(refusal);
-    beginGame(bankPath, school.verdict ? QString() : school.problem);
+    // student has just typed the name and waits anyway; the wait is bounded by the guard, and
+    // a server that did not answer for one code is not asked again for the next.
+    QString unchecked;
+    for (const QByteArray &code : codes) {
+        const SchoolAttempt school = m_services.askSchool(cp1251::decode(code), cp1251::decode(Game.PlayerName), strict);
+        if (school.verdict && *school.verdict != AttemptVerdict::Allowed)
+            return m_services.dialogs->showError(refusal);
+        if (!school.verdict) {
+            unchecked = school.problem;
+            break;
+        }
+    }
+    beginGame(bankPath, unchecked);
 }
 
 void TForm1::beginGame(const QString &bankPath, const QString &unchecked)

@@ -4,7 +4,9 @@
 #include "faq.h"
 #include "files.h"
 #include "inifile.h"
+#include "lessoncodes.h"
 #include "results.h"
+#include "settingsencoding.h"
 
 #include <QFileInfo>
 
@@ -37,6 +39,10 @@ bool readBank(const QString &programFolder, GameStart &start)
     const QString bank = FindBankFile(configured, programFolder);
     if (bank.isEmpty()) {
         start.refusal = QStringLiteral("Код занятия не содержит вопросов!");
+        // A lesson the file holds in UTF-8 is there for the teacher's eyes, not for the game's.
+        const QString encoding = SettingsEncodingProblem(programFolder);
+        if (!encoding.isEmpty())
+            start.refusal += QStringLiteral("\n\n") + encoding;
         return false;
     }
     auto loaded = LoadBankFile(bank);
@@ -47,6 +53,7 @@ bool readBank(const QString &programFolder, GameStart &start)
     start.bank = std::move(loaded.value);
     start.bankName = QFileInfo(bank).fileName();
     start.bankPath = bank;
+    start.lessonCodes = SameLessonCodes(programFolder, *start.lessonCode);
     return true;
 }
 
@@ -66,14 +73,17 @@ void admitPlayer(const QString &programFolder, GameStart &start)
         return;
     }
     const QString results = ResultsFilePath(programFolder);
-    const auto seen = AttemptRecorded(results, *start.lessonCode, name);
-    if (!seen.ok()) {
-        refuseForFile(start, seen.error);
-        return;
-    }
-    if (seen.value) {
-        start.refusal = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
-        return;
+    // Each spelling of the lesson: a student who won ДЕМО has sat DEMO as well.
+    for (const QByteArray &code : start.lessonCodes) {
+        const auto seen = AttemptRecorded(results, code, name);
+        if (!seen.ok()) {
+            refuseForFile(start, seen.error);
+            return;
+        }
+        if (seen.value) {
+            start.refusal = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
+            return;
+        }
     }
     // A game whose grade could not be recorded would be played for nothing, and could be played
     // again: it does not start.

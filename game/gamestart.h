@@ -6,6 +6,7 @@
 #include "faq.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -14,6 +15,9 @@
 /// code, the bank, the name), as the window keeps those until the next start.
 struct GameStart {
     std::optional<QByteArray> lessonCode; ///< upper case, Windows-1251; set once it can be stored
+    /// The codes that are this lesson (lessonCode first): those naming the same bank file. An
+    /// attempt under any of them is an attempt at this lesson.
+    QList<QByteArray> lessonCodes;
     std::optional<FaqText> bank;          ///< the lesson's bank, once read
     QString bankName;                     ///< the bank's file name, once read
     QString bankPath;                     ///< the bank's path, once read
@@ -30,6 +34,7 @@ struct GameStart {
 /// order, and the first that fails refuses: the lesson code can be stored, the settings file
 /// names a bank file for it that is there, the bank can be read, the name can be stored and is
 /// not blank, a record of it would be stored intact, the results file can be read and holds no
-/// record of this name in this lesson, and it can be written.
+/// record of this name in this lesson (under any code naming the lesson's bank), and it can be
+/// written.
 GameStart DecideGameStart(const QString &programFolder, const QString &typedLesson,
                           const std::function<QString()> &askName);

@@ -156,6 +156,8 @@ private:
     /// down towards the normal size until it fits.
     void fitLargePrint();
     void layoutFromScreen();
+    /// Names a settings file the game cannot read as Windows-1251, once the window is up.
+    void warnAboutSettingsEncoding();
     void restoreSoundSwitch();
     void setSoundHint();
     QToolButton *toolItem(const QString &name, const QString &hint, int left);
@@ -168,8 +170,8 @@ private:
     /// the school's server did not check the attempt (empty when it did, or none is named).
     void beginGame(const QString &bankPath, const QString &unchecked);
     /// After the start's own checks passed: the attempt guards of this machine's journal and
-    /// of the school's server, then the game.
-    void admitAndBegin(const QString &bankPath);
+    /// of the school's server, under every code of the lesson (lessonCodes), then the game.
+    void admitAndBegin(const QString &bankPath, const QList<QByteArray> &lessonCodes);
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();

@@ -2,7 +2,12 @@
 
 #include "analysisview.h"
 #include "bankdocument.h"
+#include "cp1251.h"
+#include "faq.h"
+#include "files.h"
+#include "inifile.h"
 #include "levelmoveedit.h"
+#include "levelmovespane.h"
 #include "prompts.h"
 #include "serverconnection.h"
 #include "teacherwindow.h"
@@ -20,23 +25,30 @@ bool sameFile(const QString &a, const QString &b)
     return !a.isEmpty() && !b.isEmpty() && QFileInfo(a) == QFileInfo(b);
 }
 
-// The lesson's bank in the editor: the one open when it holds the question (the journal may
-// name it by another machine's path), else the file the games were played from, opened with
-// the teacher's consent and only when no edit of the open bank would be lost.
+// The bank the program folder's own settings give the lesson: the file its games are played
+// from here. A journal read from another machine's folder names that machine's copy, which is
+// never the one edited.
+QString folderLessonBank(const QString &folder, const QString &lesson)
+{
+    const auto code = cp1251::encode(lesson);
+    if (!code || code->isEmpty())
+        return {};
+    return FindBankFile(IniReadString(SettingsFilePath(folder), *code, LessonBankKey(), {}), folder);
+}
+
+// The folder's bank of the lesson in the editor: already open, or opened with the teacher's
+// consent and only when no edit of the open bank would be lost.
 QString openLessonBank(TeacherWindow *window, TeacherPrompts *prompts, const QString &bankFile)
 {
     const QString shown = QDir::toNativeSeparators(bankFile);
-    if (bankFile.isEmpty() || !QFileInfo::exists(bankFile)) {
-        return QStringLiteral("Вопроса нет в открытом вопроснике. Откройте на вкладке «Вопросник» вопросник "
-                              "занятия%1 и примите перенос снова.")
-            .arg(bankFile.isEmpty() ? QString() : QStringLiteral(" (в журнале: «%1», на этом компьютере такого файла нет)").arg(shown));
-    }
+    if (sameFile(window->bankPath(), bankFile))
+        return {};
     if (window->isModified()) {
-        return QStringLiteral("Занятие играли по вопроснику «%1», а в «Вопроснике» открыт другой, с несохранёнными "
+        return QStringLiteral("Занятие играют по вопроснику «%1», а в «Вопроснике» открыт другой, с несохранёнными "
                               "правками. Сохраните их, откройте «%1» и примите перенос снова.").arg(shown);
     }
     if (!prompts->confirm(window, kMoveCaption,
-                          QStringLiteral("Занятие играли по вопроснику «%1». Открыть его в «Вопроснике», "
+                          QStringLiteral("Занятие играют по вопроснику «%1». Открыть его в «Вопроснике», "
                                          "чтобы внести перенос?").arg(shown))) {
         return QStringLiteral("Перенос не сделан: откройте вопросник «%1».").arg(shown);
     }
@@ -46,16 +58,38 @@ QString openLessonBank(TeacherWindow *window, TeacherPrompts *prompts, const QSt
     return opened ? QString() : QStringLiteral("Вопросник «%1» не открыт; перенос не сделан.").arg(shown);
 }
 
-QString applyMove(TeacherWindow *window, TeacherPrompts *prompts, const QString &bankFile, const LevelMove &move)
+QString applyMove(TeacherWindow *window, TeacherPrompts *prompts, const QString &folder, const QString &lesson,
+                  const QString &journalBank, const LevelMove &move)
 {
-    BankDocument &doc = *window->document();
-    const bool held = FindQuestionByHash(doc, move.sha256, move.fromLevel, move.bankIndex).has_value();
-    if (!held && !sameFile(window->bankPath(), bankFile)) {
-        const QString refused = openLessonBank(window, prompts, bankFile);
-        if (!refused.isEmpty())
-            return refused;
+    const QString bankFile = folderLessonBank(folder, lesson);
+    if (bankFile.isEmpty()) {
+        return QStringLiteral("Перенос не сделан: в файле настроек этой папки (%1) у занятия «%2» нет вопросника%3. "
+                              "Перенос вносится только в вопросник, по которому занятие играют из этой папки: "
+                              "добавьте занятие на вкладке «Занятия» или откройте мастерскую на папке класса.")
+            .arg(QDir::toNativeSeparators(SettingsFilePath(folder)), lesson,
+                 journalBank.isEmpty() ? QString()
+                                       : QStringLiteral(" (журнал называет «%1», но это не вопросник этой папки)")
+                                             .arg(QDir::toNativeSeparators(journalBank)));
     }
-    return ApplyLevelMove(doc, move);
+    const QString refused = openLessonBank(window, prompts, bankFile);
+    if (!refused.isEmpty())
+        return refused;
+    // The only question of a level: the teacher decides, and Enter keeps the level.
+    return ApplyLevelMove(*window->document(), move, [window, prompts](const QString &why) {
+        return prompts->choose(window, kMoveCaption, why + QStringLiteral("\n\nПеренести всё равно?"),
+                               {QStringLiteral("Не переносить"), QStringLiteral("Перенести")})
+               == 1;
+    });
+}
+
+// Said with the proposal, before any click: a move that would leave a level of the folder's bank
+// empty, when that bank is the one open.
+QString warnMove(TeacherWindow *window, const QString &folder, const QString &lesson, const LevelMove &move)
+{
+    if (!sameFile(window->bankPath(), folderLessonBank(folder, lesson)))
+        return {};
+    const auto place = FindQuestionByHash(*window->document(), move.sha256, move.fromLevel, move.bankIndex);
+    return place ? EmptiedLevelWarning(*window->document(), *place) : QString();
 }
 
 void chooseJournals(AnalysisView *view, TeacherWindow *window, TeacherPrompts *prompts)
@@ -87,8 +121,11 @@ AnalysisView *AddAnalysisTab(TeacherWindow *window, const QString &folder, Teach
     auto *view = new AnalysisView(window);
     view->setObjectName(QStringLiteral("analysisView"));
     window->tabs()->addTab(view, QStringLiteral("Анализ"));
-    view->setMoveApplier([window, prompts](const QString &bankFile, const LevelMove &move) {
-        return applyMove(window, prompts, bankFile, move);
+    view->setMoveApplier([window, prompts, folder, view](const QString &journalBank, const LevelMove &move) {
+        return applyMove(window, prompts, folder, view->analysis().lesson, journalBank, move);
+    });
+    view->movesPane()->setWarner([window, folder, view](const LevelMove &move) {
+        return warnMove(window, folder, view->analysis().lesson, move);
     });
     QObject::connect(view, &AnalysisView::addRequested, window, [view, window, prompts] {
         chooseJournals(view, window, prompts);

@@ -1,7 +1,8 @@
 #pragma once
 // The tab «Анализ» wired into the workbench: it reads the journals of the program folder, asks
 // the teacher for more, writes its CSV where the teacher says, and carries accepted level moves
-// into the bank open in the editor as undo steps, never saving them itself.
+// into the folder's own bank of the lesson, open in the editor, as undo steps, never saving them
+// itself.
 
 class AnalysisView;
 class TeacherPrompts;

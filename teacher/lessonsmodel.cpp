@@ -8,23 +8,15 @@
 #include "inifile.h"
 #include "lockedfile.h"
 #include "plaintext.h"
+#include "results.h"
+#include "resultslist.h"
+#include "settingsencoding.h"
 
 #include <QColor>
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-
-// Whether a settings text was saved in UTF-8 rather than Windows-1251: a byte order mark, or
-// bytes beyond ASCII that are all well-formed UTF-8 (Russian words in Windows-1251 never are).
-bool savedInUtf8(QByteArrayView bytes)
-{
-    const bool beyondAscii =
-        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    return beyondAscii && IsValidUtf8(bytes);
-}
-
-} // namespace
+#include <algorithm>
 
 LessonsModel::LessonsModel(const QString &folder, QObject *parent) : QAbstractTableModel(parent), m_folder(folder)
 {
@@ -41,14 +33,71 @@ void LessonsModel::reload()
     beginResetModel();
     m_lessons.clear();
     const auto file = ReadWholeFile(settingsPath());
-    const QByteArray text = file.ok() ? file.value.value_or(QByteArray()) : QByteArray();
-    m_utf8 = savedInUtf8(text);
+    const QByteArray bytes = file.ok() ? file.value.value_or(QByteArray()) : QByteArray();
+    m_utf8 = SavedInUtf8(bytes);
+    // A UTF-8 file's lessons are listed as the teacher wrote them, beside the warning, each
+    // marked as one the game does not find: an empty table would say there are none.
+    const QByteArray text = m_utf8 ? readableIn1251(bytes) : bytes;
     for (const QByteArray &name : IniSectionNames(text)) {
         // The game reads the first section of a name only, and so does this list.
         if (const auto bank = IniFindValue(text, name, LessonBankKey()))
             m_lessons.append(describe(name, *bank));
     }
+    if (m_utf8)
+        markUnread();
+    else
+        markSameLessons();
     endResetModel();
+}
+
+// The UTF-8 text as Windows-1251 for reading only: a character the code page lacks becomes "?",
+// and nothing is written from it (every change converts the file first).
+QByteArray LessonsModel::readableIn1251(QByteArrayView utf8)
+{
+    const QString text = QString::fromUtf8(WithoutBom(utf8));
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        out.append(static_cast<char>(cp1251::byteOf(c.unicode()).value_or('?')));
+    return out;
+}
+
+void LessonsModel::markUnread()
+{
+    for (Lesson &l : m_lessons) {
+        l.playable = false;
+        l.state = QStringLiteral("игра не найдёт: файл настроек в UTF-8 (вопросник: %1)").arg(l.state);
+    }
+}
+
+// Two codes naming one bank file are one lesson to the attempt guard: each row says so.
+void LessonsModel::markSameLessons()
+{
+    for (Lesson &l : m_lessons) {
+        QStringList others;
+        for (const Lesson &other : m_lessons) {
+            if (&other != &l && !l.bankId.isEmpty() && other.bankId == l.bankId)
+                others.append(QStringLiteral("«%1»").arg(cp1251::decode(other.section)));
+        }
+        if (!others.isEmpty())
+            l.state += QStringLiteral("; одно занятие с %1").arg(others.join(QStringLiteral(", ")));
+    }
+}
+
+int LessonsModel::recordsOf(int row) const
+{
+    const auto file = ReadWholeFile(ResultsFilePath(m_folder));
+    if (!file.ok() || !file.value)
+        return 0;
+    const std::vector<ResultEntry> entries = ReadResultEntries(*file.value);
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [&](const ResultEntry &e) {
+        return cp1251::equalsNoCase(e.lesson, m_lessons[row].section);
+    }));
+}
+
+Status LessonsModel::addCode(int row, const QString &code)
+{
+    return addLesson(code, cp1251::decode(m_lessons[row].bank));
 }
 
 namespace {
@@ -74,7 +123,7 @@ Status LessonsModel::convertSettings()
     const Status s = ReplaceFileLocked(settingsPath(), [](const std::optional<QByteArray> &current)
                                                            -> Result<std::optional<QByteArray>> {
         using R = Result<std::optional<QByteArray>>;
-        if (!current || !savedInUtf8(*current))
+        if (!current || !SavedInUtf8(*current))
             return R::success(std::nullopt); // nothing to convert: the file stays as it is
         auto converted = toWindows1251(*current);
         if (!converted.ok())
@@ -87,8 +136,9 @@ Status LessonsModel::convertSettings()
 
 LessonsModel::Lesson LessonsModel::describe(QByteArray section, QByteArray bank) const
 {
-    Lesson l{std::move(section), std::move(bank), {}, false};
+    Lesson l{std::move(section), std::move(bank), {}, false, {}};
     const QString file = FindBankFile(l.bank, m_folder);
+    l.bankId = QFileInfo(file).canonicalFilePath();
     if (file.isEmpty()) {
         l.state = l.bank.isEmpty() ? QStringLiteral("вопросник не указан") : QStringLiteral("файл не найден");
         return l;
@@ -152,7 +202,7 @@ Result<QByteArray> LessonsModel::bankValue(const QString &bankPath) const
 Status LessonsModel::writable()
 {
     const auto file = ReadWholeFile(settingsPath());
-    if (!file.ok() || !file.value || !savedInUtf8(*file.value))
+    if (!file.ok() || !file.value || !SavedInUtf8(*file.value))
         return Status::success();
     if (!m_utf8)
         reload();
@@ -242,6 +292,13 @@ bool LessonsModel::setData(const QModelIndex &index, const QVariant &value, int 
     const int column = index.column();
     if (column == State || value.toString() == data(index, Qt::EditRole).toString())
         return false;
+    // A code with records is renamed only after the teacher has read what it does to attempts.
+    if (column == Code && recordsOf(index.row()) > 0) {
+        emit refused(QStringLiteral("У занятия «%1» есть записи в файле результатов. Переименуйте его кнопкой "
+                                    "«Переименовать…»: она скажет, что станет с попытками учеников.")
+                         .arg(code(index.row())));
+        return false;
+    }
     const Status s = column == Code ? renameLesson(index.row(), value.toString()) : setBank(index.row(), value.toString());
     if (!s.ok())
         emit refused(s.error);

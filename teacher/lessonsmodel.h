@@ -39,6 +39,11 @@ public:
     // bankPath: the text the settings file is to hold (see storedPath for a chosen file).
     Status addLesson(const QString &code, const QString &bankPath);
     Status renameLesson(int row, const QString &code);
+    /// Adds code as another code of the row's lesson: the same bank, so the same lesson to the
+    /// attempt guard, whose records count under either code.
+    Status addCode(int row, const QString &code);
+    /// The records of the row's lesson code in the folder's results file.
+    int recordsOf(int row) const;
     Status removeLesson(int row);
     Status setBank(int row, const QString &bankPath);
 
@@ -59,8 +64,12 @@ private:
         QByteArray bank;
         QString state;
         bool playable = false;
+        QString bankId; ///< the bank file's canonical path; empty when not found
     };
     Lesson describe(QByteArray section, QByteArray bank) const;
+    static QByteArray readableIn1251(QByteArrayView utf8);
+    void markUnread();
+    void markSameLessons();
     Result<QByteArray> lessonCode(const QString &code, int exceptRow) const;
     Result<QByteArray> bankValue(const QString &bankPath) const;
     Status writable();

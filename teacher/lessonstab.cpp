@@ -47,8 +47,11 @@ LessonsTab::LessonsTab(const QString &folder, TeacherPrompts *prompts, QWidget *
 
     auto *layout = new QVBoxLayout(this);
     auto *intro = new QLabel(QStringLiteral("Занятия файла настроек %1. Код занятия ученик вводит в начале игры; "
-                                            "путь к вопроснику проверяется так, как его ищет игра.")
+                                            "путь к вопроснику проверяется так, как его ищет игра. Коды с одним "
+                                            "файлом вопросника (ДЕМО и DEMO) — одно занятие: сдавший его под одним "
+                                            "кодом не сдаст его и под другим.")
                                  .arg(QDir::toNativeSeparators(m_model->settingsPath())), this);
+    intro->setObjectName(QStringLiteral("lessonsIntro"));
     intro->setWordWrap(true);
     layout->addWidget(intro);
     layout->addWidget(buildEncodingWarning());
@@ -126,10 +129,29 @@ void LessonsTab::renameLesson()
     const int row = currentRow();
     if (row < 0 || !readyToWrite())
         return;
-    const auto code = m_prompts->askText(this, QStringLiteral("Переименовать занятие"), QStringLiteral("Новый код занятия:"),
-                                         m_model->code(row));
-    if (code)
-        report(m_model->renameLesson(row, *code).error);
+    const QString old = m_model->code(row);
+    const auto code = m_prompts->askText(this, QStringLiteral("Переименовать занятие"), QStringLiteral("Новый код занятия:"), old);
+    if (!code)
+        return;
+    const int records = m_model->recordsOf(row);
+    if (records == 0)
+        return report(m_model->renameLesson(row, *code).error);
+    // The records stay under the old code: with that code gone, the guard no longer sees them
+    // under the new one, and a game still going on under the old code records there too.
+    const QString upper = code->trimmed().toUpper();
+    const auto answer = m_prompts->choose(
+        this, QStringLiteral("Переименовать занятие"),
+        QStringLiteral("В файле результатов записей занятия «%1»: %2. Они останутся под кодом «%1».\n\n"
+                       "Если переименовать, кода «%1» в файле настроек не станет, и ученики, уже сдавшие "
+                       "занятие, смогут сдать его снова под кодом «%3»; игра, идущая сейчас под «%1», "
+                       "запишет оценку под старым кодом.\n\n"
+                       "Безопаснее добавить код «%3» к тому же вопроснику, а «%1» оставить: коды с одним "
+                       "вопросником — одно занятие, и попытка под любым из них засчитывается для обоих.")
+            .arg(old).arg(records).arg(upper),
+        {QStringLiteral("Добавить код, старый оставить"), QStringLiteral("Переименовать")});
+    if (!answer)
+        return;
+    report(*answer == 0 ? m_model->addCode(row, *code).error : m_model->renameLesson(row, *code).error);
 }
 
 void LessonsTab::removeLesson()

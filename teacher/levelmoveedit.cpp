@@ -46,7 +46,15 @@ std::optional<BankPlace> FindQuestionByHash(const BankDocument &doc, const QStri
     return std::nullopt;
 }
 
-QString ApplyLevelMove(BankDocument &doc, const LevelMove &move)
+QString EmptiedLevelWarning(const BankDocument &doc, const BankPlace &place)
+{
+    if (doc.count(place.level) != 1)
+        return {};
+    return QStringLiteral("Это единственный вопрос уровня %1: после переноса уровень %1 останется без вопросов, и "
+                          "игра не сможет провести занятие, пока на него не добавят вопрос.").arg(place.level);
+}
+
+QString ApplyLevelMove(BankDocument &doc, const LevelMove &move, const EmptyingConsent &consent)
 {
     const std::optional<BankPlace> place = FindQuestionByHash(doc, move.sha256, move.fromLevel, move.bankIndex);
     if (!place) {
@@ -55,6 +63,9 @@ QString ApplyLevelMove(BankDocument &doc, const LevelMove &move)
     }
     if (place->level == move.toLevel)
         return QStringLiteral("Вопрос «%1» уже стоит на уровне %2.").arg(move.question).arg(move.toLevel);
+    const QString emptied = EmptiedLevelWarning(doc, *place);
+    if (!emptied.isEmpty() && !(consent && consent(QStringLiteral("Вопрос «%1». %2").arg(move.question, emptied))))
+        return QStringLiteral("Перенос не сделан: уровень %1 остался бы без вопросов.").arg(place->level);
     doc.moveToLevel(place->level, place->row, move.toLevel);
     return {};
 }

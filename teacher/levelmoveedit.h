@@ -6,6 +6,7 @@
 
 #include "answeranalysis.h"
 
+#include <functional>
 #include <optional>
 
 class BankDocument;
@@ -21,6 +22,14 @@ struct BankPlace {
 /// level, so that of two equal lines the one the games were asked is found.
 std::optional<BankPlace> FindQuestionByHash(const BankDocument &doc, const QString &sha256, int level, int bankIndex);
 
+/// Whether a move that would leave its level without a question may go on; it is told why not.
+using EmptyingConsent = std::function<bool(const QString &why)>;
+
+/// Why moving the question at place away would leave the game unable to play the bank, or an
+/// empty text when its level keeps a question.
+QString EmptiedLevelWarning(const BankDocument &doc, const BankPlace &place);
+
 /// Moves the question to the move's level as one undo step. An empty text when done, else why
-/// not, in Russian for the teacher.
-QString ApplyLevelMove(BankDocument &doc, const LevelMove &move);
+/// not, in Russian for the teacher. A move that would leave its level without a question is made
+/// only when consent (asked with the reason) agrees; without consent it is never made.
+QString ApplyLevelMove(BankDocument &doc, const LevelMove &move, const EmptyingConsent &consent = {});

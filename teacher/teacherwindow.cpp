@@ -11,6 +11,7 @@
 #include "results.h"
 #include "resultsview.h"
 #include "serverconnection.h"
+#include "settingsencoding.h"
 #include "teacherhelp.h"
 #include "userfile.h"
 
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -57,6 +59,10 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
     m_doc->reset(EditorBank{});
     updateTitle();
     restoreSettings();
+    // The game finds neither the lessons nor the server of a UTF-8 settings file: the teacher
+    // hears of it on opening the workbench, whichever tab comes first.
+    if (const QString problem = SettingsEncodingProblem(folder); !problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] { m_prompts->showError(this, QStringLiteral("Файл настроек"), problem); });
 }
 
 TeacherWindow::~TeacherWindow() = default;
@@ -356,12 +362,15 @@ void TeacherWindow::restoreSettings()
     }
     m_doc->setMinimum(qMax(1, s.value(QStringLiteral("bank/minimum"), 1).toInt()));
     fillRecent();
-    // The first start shows the folder's own file, there or not yet: the first game of a fresh
-    // folder writes it, and the tab follows. Later starts show what the teacher left open, a
-    // file not there yet included; a file taken off the list stays off.
-    const QString key = QStringLiteral("results/files");
-    const QStringList results = s.contains(key) ? s.value(key).toStringList()
-                                                : QStringList{ResultsFilePath(m_folder)};
+    // The first start on a folder shows the folder's own file, there or not yet: the first game
+    // of a fresh folder writes it, and the tab follows. Later starts on the same folder show what
+    // the teacher left open there, a file not there yet included; a file taken off the list
+    // stays off. Each folder keeps its own list: a start with --folder on another class's folder
+    // shows that class's results, not the files left open on this one.
+    const QVariantMap byFolder = s.value(QStringLiteral("results/byFolder")).toMap();
+    const QString here = QDir(m_folder).absolutePath();
+    const QStringList results = byFolder.contains(here) ? byFolder.value(here).toStringList()
+                                                        : QStringList{ResultsFilePath(m_folder)};
     m_results->openFiles(results);
     const QString service = ServerServiceOf(m_folder);
     m_loadToServer->setEnabled(!service.isEmpty());
@@ -374,5 +383,7 @@ void TeacherWindow::storeSettings() const
     QSettings s = settings();
     s.setValue(QStringLiteral("window/geometry"), saveGeometry());
     s.setValue(QStringLiteral("bank/minimum"), m_doc->minimum());
-    s.setValue(QStringLiteral("results/files"), m_results->files());
+    QVariantMap byFolder = s.value(QStringLiteral("results/byFolder")).toMap();
+    byFolder.insert(QDir(m_folder).absolutePath(), m_results->files());
+    s.setValue(QStringLiteral("results/byFolder"), byFolder);
 }

@@ -294,15 +294,19 @@ void AnalysisView::analyse()
     m_fit->setPreferred(widths);
     m_funnel->setLevels(m_analysis.levels);
     m_students->setGames(m_analysis.games);
-    // Proposals made from other figures would no longer hold.
-    m_moves->setMoves({}, settings());
+    // The proposals shown follow the lesson's new games with the teacher's decisions kept;
+    // another lesson's would not hold.
+    if (!m_moves->lesson().isEmpty() && m_moves->lesson() == m_analysis.lesson)
+        m_moves->setMoves(m_analysis.lesson, ProposeLevels(m_analysis, settings()), settings());
+    else
+        m_moves->clear();
     // A journal may turn out unreadable only as a lesson is added up.
     showProblems();
 }
 
 void AnalysisView::proposeLevels()
 {
-    m_moves->setMoves(ProposeLevels(m_analysis, settings()), settings());
+    m_moves->setMoves(m_analysis.lesson, ProposeLevels(m_analysis, settings()), settings());
     m_pages->setCurrentWidget(m_moves);
 }
 

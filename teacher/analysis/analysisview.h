@@ -50,6 +50,8 @@ public:
     bool readsServer() const;
 
     void setMoveApplier(MoveApplier applier) { m_applier = std::move(applier); }
+    /// The pane of «Предложить уровни», for whoever holds the bank to warn about a move.
+    LevelMovesPane *movesPane() const { return m_moves; }
     /// The figures of the lesson chosen, with the thresholds set.
     const LessonAnalysis &analysis() const { return m_analysis; }
     AnalysisSettings settings() const;

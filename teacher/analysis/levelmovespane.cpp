@@ -4,16 +4,25 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QColor>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 enum Column { Question, From, To, Right, Answered, Reason, Decision, ColumnCount };
+
+// The same move of the same question: its decision carries over when the moves are proposed again.
+bool sameMove(const LevelMove &a, const LevelMove &b)
+{
+    return a.sha256 == b.sha256 && a.fromLevel == b.fromLevel && a.toLevel == b.toLevel;
+}
 
 } // namespace
 
@@ -56,12 +65,39 @@ LevelMovesPane::LevelMovesPane(QWidget *parent)
     connect(m_accept, &QPushButton::clicked, this, &LevelMovesPane::accept);
     connect(m_reject, &QPushButton::clicked, this, &LevelMovesPane::reject);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &LevelMovesPane::updateButtons);
-    setMoves({}, AnalysisSettings{});
+    clear();
 }
 
-void LevelMovesPane::setMoves(const QList<LevelMove> &moves, const AnalysisSettings &settings)
+void LevelMovesPane::setMoves(const QString &lesson, const QList<LevelMove> &moves, const AnalysisSettings &settings)
 {
-    m_moves = moves;
+    // A journal changing on another machine proposes the moves again: what the teacher decided
+    // stays, and the move she had chosen stays chosen.
+    const int row = m_table->currentRow();
+    const std::optional<LevelMove> chosen = row >= 0 && row < m_moves.size() ? std::optional(m_moves[row]) : std::nullopt;
+    QList<LevelMove> decided;
+    QStringList marks;
+    if (lesson == m_lesson) {
+        for (int r = 0; r < m_moves.size(); ++r) {
+            if (!m_decisions[r].isEmpty()) {
+                decided.append(m_moves[r]);
+                marks.append(m_decisions[r]);
+            }
+        }
+    }
+    m_lesson = lesson;
+    m_moves.clear();
+    m_decisions.clear();
+    for (const LevelMove &m : moves) {
+        const auto old = std::find_if(decided.begin(), decided.end(), [&](const LevelMove &d) { return sameMove(d, m); });
+        m_moves.append(m);
+        m_decisions.append(old == decided.end() ? QString() : marks[old - decided.begin()]);
+        if (old != decided.end()) {
+            marks.removeAt(old - decided.begin());
+            decided.erase(old);
+        }
+    }
+    m_moves.append(decided);
+    m_decisions.append(marks);
     // With n answers a share wanders by chance about 1/sqrt(n) (two standard errors): below
     // the margin a question must be off its level by, so no move rests on chance alone.
     const int n = std::max(1, settings.minAnswersToMove);
@@ -73,16 +109,34 @@ void LevelMovesPane::setMoves(const QList<LevelMove> &moves, const AnalysisSetti
                        .arg(n).arg(wander)
                        .arg(wander < margin ? QStringLiteral("меньше") : QStringLiteral("не меньше"))
                        .arg(margin));
+    fillTable();
+    for (int r = 0; chosen && r < m_moves.size(); ++r) {
+        if (sameMove(m_moves[r], *chosen))
+            m_table->selectRow(r);
+    }
+    m_result->setText(m_moves.isEmpty() ? QStringLiteral("Переносить нечего: лестница поднимается, или ответов пока мало.")
+                                        : QString());
+    updateButtons();
+}
+
+void LevelMovesPane::fillTable()
+{
+    const QSignalBlocker quiet(m_table);
     m_table->clearContents();
-    m_table->setRowCount(int(moves.size()));
-    for (int r = 0; r < moves.size(); ++r) {
-        const LevelMove &m = moves[r];
+    m_table->setRowCount(int(m_moves.size()));
+    for (int r = 0; r < m_moves.size(); ++r) {
+        const LevelMove &m = m_moves[r];
+        // A move that would leave a level empty says so first, where the eye starts.
+        const QString warning = m_warner && m_decisions[r].isEmpty() ? m_warner(m) : QString();
+        const QString reason = warning.isEmpty() ? m.reason : QStringLiteral("Внимание: %1 %2").arg(warning, m.reason);
         const QStringList cells{m.question, QString::number(m.fromLevel), QString::number(m.toLevel),
                                 QStringLiteral("%1 %").arg(qRound(m.share * 100)), QString::number(m.answered),
-                                m.reason, QString()};
+                                reason, m_decisions[r]};
         for (int c = 0; c < cells.size(); ++c) {
             auto *item = new QTableWidgetItem(cells[c]);
             item->setToolTip(cells[c]);
+            if (!warning.isEmpty() && (c == From || c == Reason))
+                item->setBackground(QColor(0xFF, 0xE0, 0xA0));
             m_table->setItem(r, c, item);
         }
     }
@@ -91,9 +145,6 @@ void LevelMovesPane::setMoves(const QList<LevelMove> &moves, const AnalysisSetti
     for (int c = 0; c < ColumnCount; ++c)
         widths.append(m_table->columnWidth(c));
     m_fit->setPreferred(widths);
-    m_result->setText(moves.isEmpty() ? QStringLiteral("Переносить нечего: лестница поднимается, или ответов пока мало.")
-                                      : QString());
-    updateButtons();
 }
 
 QString LevelMovesPane::decision(int row) const
@@ -128,6 +179,7 @@ void LevelMovesPane::reject()
 
 void LevelMovesPane::decide(int row, const QString &word)
 {
+    m_decisions[row] = word;
     m_table->item(row, Decision)->setText(word);
     updateButtons();
 }

@@ -1,6 +1,7 @@
 #include "formfixture.h"
 
 #include "counters.h"
+#include "cp1251.h"
 #include "gradbtn.h"
 #include "pictures.h"
 #include "programservices.h"
@@ -114,6 +115,29 @@ TEST_F(MainWindow, StartsIdleWithTheEmblemAndTheStartClip)
     EXPECT_FALSE(f.Tablo->isVisibleTo(&f));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Таллори!"));
     EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+}
+
+// A [сервер] or a lesson written in UTF-8 is not found by the game: the file is named as the
+// window comes up; a Windows-1251 file, Russian names and all, says nothing.
+TEST_F(MainWindow, ASettingsFileInUtf8IsNamedAtStart)
+{
+    const QString settings = QStringLiteral("[ТЕСТ]\r\nВопросник=lesson.faq\r\n[сервер]\r\nСлужба=school\r\n");
+    for (const bool utf8 : {true, false}) {
+        testutil::writeBytes(folder + QStringLiteral("tallory.ini"), utf8 ? settings.toUtf8() : *cp1251::encode(settings));
+        timeline.events.clear();
+        start();
+        QCoreApplication::processEvents();
+        const QStringList errors = timeline.events.filter(QStringLiteral("error: "));
+        if (!utf8) {
+            EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+            continue;
+        }
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors[0].startsWith(QStringLiteral("error: Файл настроек «%1tallory.ini» сохранён в кодировке UTF-8")
+                                             .arg(folder)))
+            << errors[0].toStdString();
+        EXPECT_TRUE(errors[0].contains(QStringLiteral("[сервер]")));
+    }
 }
 
 TEST_F(MainWindow, IdleTimerEndsTheProgramOnlyWithoutAGame)

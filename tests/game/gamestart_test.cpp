@@ -71,6 +71,27 @@ const StartCase kCases[] = {
      .refusal = u"Нельзя дважды отвечать на вопросы теста!"},
     {.name = "AnotherLessonOfTheSamePlayer", .lesson = u"тест", .player = u"Орлов",
      .arrange = [](const QString &f) { recordOrlov(f, u"ДРУГОЙ"); }},
+    // A bank is the lesson: a code naming the same file, however its path is written, is the
+    // same lesson to the guard; one naming another file is another lesson.
+    {.name = "RecordUnderTheLessonsOtherCode", .lesson = u"тест", .player = u"Орлов",
+     .arrange = [](const QString &f) {
+         testutil::writeBytes(f + "tallory.ini", testutil::w(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[test]\r\nВопросник=")
+                                                     + *cp1251::encode(f + "lesson.faq") + "\r\n");
+         recordOrlov(f, u"TEST");
+     },
+     .refusal = u"Нельзя дважды отвечать на вопросы теста!"},
+    {.name = "RecordUnderACodeOfAnotherBank", .lesson = u"тест", .player = u"Орлов",
+     .arrange = [](const QString &f) {
+         writeFile(f + "tallory.ini", u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[ДРУГОЙ]\r\nВопросник=other.faq\r\n");
+         QFile::copy(f + "lesson.faq", f + "other.faq");
+         recordOrlov(f, u"ДРУГОЙ");
+     }},
+    {.name = "SettingsInUtf8", .lesson = u"тест", .player = u"Петров",
+     .arrange = [](const QString &f) {
+         testutil::writeBytes(f + "tallory.ini", QStringLiteral("[ТЕСТ]\r\nВопросник=lesson.faq\r\n").toUtf8());
+     },
+     .refusal = u"Код занятия не содержит вопросов!\n\nФайл настроек «%1tallory.ini» сохранён в кодировке UTF-8",
+     .refusalIsPrefix = true, .nameAsked = false},
     {.name = "ResultsUnreadable", .lesson = u"ТЕСТ", .player = u"Петров",
      .arrange = [](const QString &f) { QDir(f).mkdir("tallory.rez"); },
      .refusal = u"«%1tallory.rez» — это папка, а не файл", .fileFailure = true},

@@ -218,8 +218,9 @@ TEST_F(WholeGame, SecondAttemptIsRefusedAndAbandonedGameIsNot)
     EXPECT_FALSE(f.FaqBtn[1]->isVisibleTo(&f));
     EXPECT_FALSE(f.Timer2->isActive());
     EXPECT_EQ(testutil::readBytes(ResultsFilePath(folder)), file);
-    // Another lesson is another matter.
-    writeSettings(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[ДРУГОЙ]\r\nВопросник=lesson.faq\r\n");
+    // Another lesson, with a bank of its own, is another matter.
+    ASSERT_TRUE(QFile::copy(folder + QStringLiteral("lesson.faq"), folder + QStringLiteral("other.faq")));
+    writeSettings(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[ДРУГОЙ]\r\nВопросник=other.faq\r\n");
     newGame(QStringLiteral("другой"), QStringLiteral("Орлов"));
     EXPECT_EQ(f.Game.CurrentLevel, 1);
 }

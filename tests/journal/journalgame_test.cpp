@@ -194,6 +194,23 @@ TEST_F(Journal, StrictAttemptsRefuseAGameLeftUnfinished)
     EXPECT_EQ(f.Game.CurrentLevel, 1);
 }
 
+// DEMO and ДЕМО name one bank: a game left under one is the attempt at the other.
+TEST_F(Journal, StrictAttemptsCountAGameLeftUnderTheLessonsOtherCode)
+{
+    writeSettings(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[TEST]\r\nВопросник=lesson.faq\r\n[настройки]\r\nПопытка=строго\r\n");
+    startJournalled();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Беглецов"));
+    answerRight();
+    form->N8->trigger(); // Alt+X: the program ends at once
+
+    form.reset();
+    journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+    TForm1 &f = startJournalled();
+    newGame(QStringLiteral("test"), QStringLiteral("беглецов"));
+    EXPECT_EQ(timeline.events.last(), QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!"));
+    EXPECT_EQ(f.Game.CurrentLevel, 0);
+}
+
 TEST_F(Journal, WithoutStrictAttemptsAGameLeftUnfinishedMayBeSatAgain)
 {
     TForm1 &f = startJournalled();

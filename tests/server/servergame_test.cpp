@@ -74,6 +74,22 @@ TEST_F(ServerGame, TheServerRefusesASecondAttemptMadeOnAnotherMachine)
     EXPECT_EQ(a->errors(), QStringList{kRefusal});
 }
 
+// ДЕМО and DEMO: two codes naming one bank are one lesson to the school's guard too, while the
+// record stays under the code the game was started with.
+TEST_F(ServerGame, TheServerRefusesTheLessonUnderItsOtherCode)
+{
+    auto a = seat(QStringLiteral("kab-1"));
+    auto b = seat(QStringLiteral("kab-2"));
+    b->writeSettings(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[TEST]\r\nВопросник=lesson.faq\r\n");
+    a->play(QStringLiteral("тест"), QStringLiteral("Сидоров С.С."), 2);
+    ASSERT_TRUE(a->school->link().flush(kFlushMs)) << a->school->link().lastProblem().toStdString();
+
+    b->newGame(QStringLiteral("test"), QStringLiteral("сидоров с.с."));
+    EXPECT_EQ(b->form->Game.CurrentLevel, 0);
+    EXPECT_EQ(b->errors(), QStringList{kRefusal});
+    EXPECT_EQ(serverRecords(), QStringList{a->record(QStringLiteral("ТЕСТ"), QStringLiteral("Сидоров С.С."))});
+}
+
 TEST_F(ServerGame, HostileNamesAreStoredAndReadBackAsTyped)
 {
     auto a = seat(QStringLiteral("kab-1"));

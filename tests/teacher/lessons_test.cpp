@@ -71,7 +71,8 @@ TEST_F(LessonsTest, AddingALessonAppendsItsTwoLinesAndNothingElse)
     ASSERT_TRUE(model.addLesson(QStringLiteral("алгебра-1"), model.storedPath(folder + QStringLiteral("demo.faq"))).ok());
     EXPECT_EQ(readBytes(ini), before + lessons + after + w(u"[АЛГЕБРА-1]\r\nВопросник=demo.faq\r\n"));
     EXPECT_EQ(model.rowCount(), 4);
-    EXPECT_EQ(cell(3, LessonsModel::State), QStringLiteral("годится для игры"));
+    // The demo's bank under a second code: one lesson with ДЕМО.
+    EXPECT_EQ(cell(3, LessonsModel::State), QStringLiteral("годится для игры; одно занятие с «ДЕМО»"));
 }
 
 // The game looks a lesson up as below; a lesson the workbench adds must be the one it finds.
@@ -102,7 +103,7 @@ TEST_F(LessonsTest, ChangingTheBankRewritesItsValueInPlace)
     model.reload();
     ASSERT_TRUE(model.setData(model.index(2, LessonsModel::Bank), QStringLiteral("demo.faq")));
     EXPECT_EQ(readBytes(ini), before + w(u"[Физика]\r\nвопросник = banks\\half.faq\r\n[ХИМИЯ]\r\nВопросник=demo.faq\r\n") + after);
-    EXPECT_EQ(cell(2, LessonsModel::State), QStringLiteral("годится для игры"));
+    EXPECT_EQ(cell(2, LessonsModel::State), QStringLiteral("годится для игры; одно занятие с «ДЕМО»"));
 }
 
 TEST_F(LessonsTest, RemovingTakesTheLessonsSectionOnly)

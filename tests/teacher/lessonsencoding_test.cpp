@@ -5,6 +5,7 @@
 #include "lessonsmodel.h"
 #include "lessonstab.h"
 #include "teachertest.h"
+#include "teachertest_window.h"
 #include "testutil.h"
 
 #include <QPushButton>
@@ -49,7 +50,11 @@ TEST_F(LessonsEncoding, AUtf8FileIsShownAsSuchAndConvertedByItsButton)
     show();
     ASSERT_NE(warning(), nullptr);
     EXPECT_TRUE(warning()->isVisible());
-    EXPECT_EQ(tab->model()->rowCount(), 0); // as the game sees it: no lesson
+    // Beside the warning, the lessons as the teacher wrote them, each one the game does not find.
+    ASSERT_EQ(tab->model()->rowCount(), 1);
+    EXPECT_EQ(tab->model()->code(0), QStringLiteral("ФИЗИКА-8"));
+    EXPECT_EQ(tab->model()->data(tab->model()->index(0, LessonsModel::State)).toString(),
+              QStringLiteral("игра не найдёт: файл настроек в UTF-8 (вопросник: файл не найден)"));
     clickConvert();
     EXPECT_EQ(readBytes(ini), w(reinterpret_cast<const char16_t *>(utf8Settings.utf16())));
     EXPECT_FALSE(warning()->isVisible());
@@ -136,4 +141,22 @@ TEST_F(LessonsEncoding, AFileTurnedUtf8MeanwhileIsNotWrittenInto)
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("UTF-8"))) << prompts.errors[0].toStdString();
     EXPECT_TRUE(warning()->isVisible());
+}
+
+class SettingsEncodingAtStart : public WindowTest
+{
+};
+
+// Whichever tab the teacher looks at first, a UTF-8 settings file is named as the window opens.
+TEST_F(SettingsEncodingAtStart, AUtf8SettingsFileIsNamedWhenTheWorkbenchOpens)
+{
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(prompts.errors.isEmpty()) << "no settings file, nothing to say";
+    writeBytes(folder + QStringLiteral("tallory.ini"), QStringLiteral("[сервер]\r\nСлужба=school\r\n").toUtf8());
+    open();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith(
+        QStringLiteral("Файл настроек «%1tallory.ini» сохранён в кодировке UTF-8").arg(folder)))
+        << prompts.errors[0].toStdString();
 }

@@ -102,3 +102,27 @@ TEST_F(WindowResults, TheFoldersOwnFileTakenOffIsNotReopened)
     open();
     EXPECT_TRUE(view()->files().isEmpty());
 }
+
+// «tallory-teacher --folder DIR»: the tab shows DIR's own results file, not the files left open
+// on another folder; going back to that folder finds its list as it was left.
+TEST_F(WindowResults, EachFolderShowsItsOwnResultsFile)
+{
+    const QString pc1 = play(QStringLiteral("pc1"), u"ИВАНОВ");
+    prompts.fileLists = {{pc1}};
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    const QStringList here = view()->files();
+    ASSERT_TRUE(here.contains(pc1));
+    window->close();
+
+    QTemporaryDir otherDir;
+    const QString other = otherDir.path() + QLatin1Char('/');
+    ASSERT_TRUE(WriteResult(other + QStringLiteral("tallory.rez"), w(u"ДЕМО"), w(u"ПЕТРОВ"), 8).ok());
+    {
+        TeacherWindow elsewhere(other, &prompts);
+        EXPECT_EQ(elsewhere.results()->files(), QStringList{other + QStringLiteral("tallory.rez")});
+        EXPECT_EQ(elsewhere.results()->findChild<QTableView *>("resultsTable")->model()->rowCount(), 1);
+        elsewhere.close();
+    }
+    open();
+    EXPECT_EQ(view()->files(), here);
+}

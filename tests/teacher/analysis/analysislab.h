@@ -69,6 +69,11 @@ protected:
     {
         bankPath = folder + QStringLiteral("lesson.faq");
         ASSERT_TRUE(SaveFaq(bankPath, bank).ok());
+        // The folder plays the lesson from its own bank, as a class's folder does.
+        QFile ini(folder + QStringLiteral("tallory.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(*cp1251::encode(QStringLiteral("[ДЕМО]\r\nВопросник=lesson.faq\r\n")));
+        ini.close();
         WindowTest::SetUp();
         view = window->findChild<AnalysisView *>(QStringLiteral("analysisView"));
         ASSERT_NE(view, nullptr);

@@ -4,7 +4,9 @@
 #include "analysislab.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -148,4 +150,81 @@ TEST_F(LevelMoves, AnEditedBankIsNeverLeftForTheLessonsBank)
     EXPECT_EQ(doc().count(1), 1);
     EXPECT_TRUE(child<QLabel>("levelMovesResult")->text().contains(QStringLiteral("несохранёнными")));
     EXPECT_TRUE(child<QPushButton>("acceptMove")->isEnabled()) << "the move can be accepted later";
+}
+
+// The only question left on level 1: the proposal says the level would be left empty, and the
+// move is made only when the teacher chooses it over the default.
+TEST_F(LevelMoves, AMoveThatEmptiesALevelSaysSoAndIsMadeOnlyWhenChosen)
+{
+    playClass();
+    ASSERT_TRUE(window->openBank(bankPath));
+    doc().removeQuestions(1, {0, 1});
+    showTab();
+    for (const int answer : {0, 1}) {
+        SCOPED_TRACE(answer);
+        const int row = chooseHardMove();
+        ASSERT_GE(row, 0);
+        const QString reason = child<QTableWidget>("levelMoves")->item(row, 5)->text();
+        EXPECT_TRUE(reason.startsWith(QStringLiteral("Внимание: Это единственный вопрос уровня 1"))) << reason.toStdString();
+        prompts.chooseAnswer = answer;
+        QTest::mouseClick(child<QPushButton>("acceptMove"), Qt::LeftButton);
+        EXPECT_TRUE(prompts.lastQuestion.contains(QStringLiteral("уровень 1 останется без вопросов")));
+        EXPECT_EQ(doc().count(1), answer == 0 ? 1 : 0);
+        EXPECT_EQ(child<LevelMovesPane>("levelMovesPane")->decision(row), answer == 0 ? QString() : QStringLiteral("принят"));
+    }
+}
+
+// The journal names the copy of the bank on the machine the games were played on (a lab
+// folder read over the network): the move goes into this folder's own bank, with consent, and
+// is refused when the folder gives the lesson no bank.
+TEST_F(LevelMoves, TheFoldersOwnBankIsEditedNeverAnotherMachinesCopy)
+{
+    const QString own = bankPath;
+    QDir(folder).mkpath(QStringLiteral("pc02"));
+    bankPath = folder + QStringLiteral("pc02/lesson.faq");
+    ASSERT_TRUE(SaveFaq(bankPath, bank).ok());
+    playClass();
+    ASSERT_TRUE(window->openBank(bankPath));
+    showTab();
+    const QString settings = folder + QStringLiteral("tallory.ini");
+    const QString saved = settings + QStringLiteral(".saved");
+    ASSERT_TRUE(QFile::rename(settings, saved));
+    ASSERT_GE(chooseHardMove(), 0);
+    QTest::mouseClick(child<QPushButton>("acceptMove"), Qt::LeftButton);
+    EXPECT_EQ(doc().undoStack()->count(), 0);
+    EXPECT_TRUE(child<QLabel>("levelMovesResult")->text().contains(QStringLiteral("журнал называет")));
+
+    ASSERT_TRUE(QFile::rename(saved, settings));
+    prompts.confirmAnswer = true;
+    QTest::mouseClick(child<QPushButton>("acceptMove"), Qt::LeftButton);
+    EXPECT_EQ(QFileInfo(window->bankPath()), QFileInfo(own));
+    EXPECT_TRUE(prompts.lastQuestion.contains(QDir::toNativeSeparators(own))) << prompts.lastQuestion.toStdString();
+    EXPECT_EQ(doc().count(1), 2);
+    EXPECT_EQ(doc().undoStack()->count(), 1);
+}
+
+// A game ending on another machine reads the journals again: the proposals and the teacher's
+// marks stay where they were.
+TEST_F(LevelMoves, ProposalsAndTheirMarksSurviveAJournalChangingElsewhere)
+{
+    playClass();
+    ASSERT_TRUE(window->openBank(bankPath));
+    showTab();
+    const int row = chooseHardMove();
+    ASSERT_GE(row, 0);
+    QTest::mouseClick(child<QPushButton>("rejectMove"), Qt::LeftButton);
+    const auto *pane = child<LevelMovesPane>("levelMovesPane");
+    const QString hard = pane->moves()[row].sha256;
+
+    play(QStringLiteral("ПК-2"), QStringLiteral("ОПОЗДАВШИЙ"), {{1, 0, 2, 6000}}, GameEnding::Wrong, 1);
+    view->refresh();
+    ASSERT_FALSE(pane->moves().isEmpty());
+    int found = -1;
+    for (int r = 0; r < pane->moves().size(); ++r) {
+        if (pane->moves()[r].sha256 == hard)
+            found = r;
+    }
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(pane->decision(found), QStringLiteral("отклонён"));
+    EXPECT_EQ(pane->moves()[found].answered, 30) << "the hard question's own figures";
 }

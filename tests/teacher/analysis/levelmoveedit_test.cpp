@@ -72,7 +72,36 @@ TEST(LevelMoveEdit, OfTwoEqualLinesTheOneTheGamesWereAskedIsMoved)
     EditorBank bank = namedBank({0, 1, 1});
     bank.levels[2][0] = bank.levels[1][0];
     doc.reset(bank);
-    EXPECT_EQ(ApplyLevelMove(doc, moveOf(lineHash(bank.levels[1][0]), 2, 0, 9)), QString());
+    const auto consent = [](const QString &) { return true; }; // level 2 is left empty on purpose
+    EXPECT_EQ(ApplyLevelMove(doc, moveOf(lineHash(bank.levels[1][0]), 2, 0, 9), consent), QString());
     EXPECT_EQ(doc.count(1), 1);
     EXPECT_EQ(doc.count(2), 0);
+}
+
+// The only question of a level: moving it makes the lesson unplayable. The teacher is told so and
+// the move is made only when she agrees; without anyone to ask it is never made.
+TEST(LevelMoveEdit, AMoveThatEmptiesALevelIsMadeOnlyWithConsent)
+{
+    const EditorBank bank = namedBank({0, 3});
+    const QString only = lineHash(bank.levels[5][0]);
+    struct Case {
+        const char *name;
+        std::optional<bool> answer; ///< nothing: no one is asked
+        bool moved;
+    };
+    for (const Case &c : {Case{"nobody asked", std::nullopt, false}, Case{"refused", false, false}, Case{"agreed", true, true}}) {
+        SCOPED_TRACE(c.name);
+        BankDocument doc;
+        doc.reset(bank);
+        QString asked;
+        EmptyingConsent consent;
+        if (c.answer)
+            consent = [&](const QString &why) { asked = why; return *c.answer; };
+        const QString refused = ApplyLevelMove(doc, moveOf(only, 5, 0, 1), consent);
+        EXPECT_EQ(refused.isEmpty(), c.moved) << refused.toStdString();
+        EXPECT_EQ(doc.count(5), c.moved ? 0 : 1);
+        EXPECT_EQ(doc.undoStack()->count(), c.moved ? 1 : 0);
+        if (c.answer)
+            EXPECT_TRUE(asked.contains(QStringLiteral("уровень 5 останется без вопросов"))) << asked.toStdString();
+    }
 }
