@@ -153,7 +153,7 @@ std::optional<ImportFormat> formatArgument(const QString &text)
         return ImportFormat::Aiken;
     if (name == QLatin1String("csv"))
         return ImportFormat::Csv;
-    if (name == QLatin1String("moodle") || name == QLatin1String("xml"))
+    if (name == QLatin1String("moodle"))
         return ImportFormat::MoodleXml;
     return std::nullopt;
 }
