@@ -92,12 +92,12 @@ TEST(ImportAiken, FileWithOnlyCyrillicLettersIsRecognised)
 
 TEST(ImportAiken, TextPartedFromTheNextByABlankLineIsNamedAndNeverGluedToAQuestion)
 {
-    // A title, then questions parted by blank lines; the answer lines typed with a Cyrillic А and Е.
+    // A title, then questions parted by blank lines; every answer line typed with a Cyrillic А or Е.
     const ImportOutcome out = ImportQuestions(toolstest::w(
         u"География, 7 класс\n\nСтолица Франции?\nA) Париж\nB) Лион\nC) Марсель\nD) Ницца\nАNSWER: A\n\n"
         u"Самая высокая гора Африки?\nA) Килиманджаро\nB) Кения\nC) Эльбрус\nD) Монблан\nANSWЕR: А\n\n"
         u"Ответы сверьте с учебником.\n\nКакой океан самый тёплый?\n\nA) Индийский\nB) Тихий\nC) Атлантический\n"
-        u"D) Северный Ледовитый\nANSWER: A\n"));
+        u"D) Северный Ледовитый\nАNSWER: A\n"));
     EXPECT_EQ(out.format, ImportFormat::Aiken);
     EXPECT_EQ(taken(out), QStringList({
         QStringLiteral("3 0: Столица Франции?|Париж|Лион|Марсель|Ницца|"),
