@@ -8,11 +8,12 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <cerrno>
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
 #else
-#include <cerrno>
 #include <sys/file.h>
 #include <sys/stat.h>
 #endif
@@ -23,6 +24,51 @@ constexpr int kLockWaitMs = 15000;
 constexpr int kLockRetryMs = 50;
 // More links than this in a chain is a loop, and the path is taken as it stands.
 constexpr int kMaxLinks = 16;
+
+// Why a file could not be read or written, in words a teacher acts on. Qt's own text is English
+// (or, translated, says "canceled by application" once a save is abandoned), so the cause is
+// taken from the system's error code, noted right after the failing call, and from Qt's kind of
+// error when the system gave none.
+QString fileErrorCause(QFileDevice::FileError error, int code)
+{
+    switch (code) {
+    case ENOSPC: return QStringLiteral("на диске нет места");
+#ifdef EDQUOT
+    case EDQUOT: return QStringLiteral("место на диске, отведённое пользователю, исчерпано");
+#endif
+    case EFBIG: return QStringLiteral("файл больше, чем система разрешает записать");
+    case EACCES:
+    case EPERM: return QStringLiteral("нет прав доступа к файлу или его папке");
+    case EROFS: return QStringLiteral("диск открыт только для чтения");
+    case EIO: return QStringLiteral("ошибка ввода-вывода: диск или сетевая папка не отвечает");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("нет такой папки");
+    case EISDIR: return QStringLiteral("это папка, а не файл");
+    case ENAMETOOLONG: return QStringLiteral("слишком длинное имя файла");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("открыто слишком много файлов");
+    default: break;
+    }
+    switch (error) {
+    case QFileDevice::ResourceError: return QStringLiteral("на диске нет места");
+    case QFileDevice::PermissionsError: return QStringLiteral("нет прав доступа к файлу или его папке");
+    case QFileDevice::OpenError: return QStringLiteral("файл не открывается");
+    case QFileDevice::RenameError: return QStringLiteral("новый файл не встаёт на место прежнего");
+    case QFileDevice::ReadError: return QStringLiteral("ошибка чтения");
+    case QFileDevice::WriteError: return QStringLiteral("ошибка записи");
+    default: return QStringLiteral("ошибка файловой системы (код %1)").arg(code);
+    }
+}
+
+QString writeFailure(const QString &path, const QFileDevice &file, int code)
+{
+    return QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, fileErrorCause(file.error(), code));
+}
+
+QString readFailure(const QString &path, const QFileDevice &file, int code)
+{
+    return QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(path, fileErrorCause(file.error(), code));
+}
 
 // Takes an exclusive lock on the open file itself, waiting up to kLockWaitMs. Copies of the
 // program that cannot make a lock file beside the file meet here instead.
@@ -57,21 +103,24 @@ bool lockOpenFile(QFile &file)
 Status replaceInPlace(const QString &path, const FileChange &change)
 {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadWrite))
-        return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, file.errorString()));
+        return Status::failure(writeFailure(path, file, errno));
     if (!lockOpenFile(file))
         return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
+    errno = 0;
     const QByteArray current = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Status::failure(QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(path, file.errorString()));
+        return Status::failure(readFailure(path, file, errno));
     const auto next = change(current);
     if (!next.ok())
         return Status::failure(next.error);
     if (!next.value)
         return Status::success();
+    errno = 0;
     if (!file.seek(0) || file.write(*next.value) != next.value->size() || !file.resize(next.value->size())
         || !file.flush())
-        return Status::failure(file.errorString());
+        return Status::failure(writeFailure(path, file, errno));
     return Status::success(); // closing the file releases its lock
 }
 
@@ -160,11 +209,12 @@ Result<std::optional<QByteArray>> ReadWholeFile(const QString &path)
     if (info.isDir())
         return R::failure(QStringLiteral("«%1» — это папка, а не файл").arg(path));
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        return R::failure(QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(path, file.errorString()));
+        return R::failure(readFailure(path, file, errno));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return R::failure(QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(path, file.errorString()));
+        return R::failure(readFailure(path, file, errno));
     return R::success(std::move(bytes));
 }
 
@@ -184,12 +234,18 @@ Status ReplaceFileLocked(const QString &named, const FileChange &change)
 {
     const QString path = LinkedFilePath(named);
     QLockFile lock(path + QStringLiteral(".lock"));
+    errno = 0;
     if (!lock.tryLock(kLockWaitMs)) {
         // No lock file can be made: the folder is closed to us. An existing file may still be
         // open for writing, and then it is changed in place.
         if (lock.error() == QLockFile::PermissionError && QFileInfo(path).isFile())
             return replaceInPlace(path, change);
-        return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
+        if (lock.error() == QLockFile::LockFailedError)
+            return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
+        // A lock file that cannot be made on a full disk or in a closed folder says why.
+        const int code = lock.error() == QLockFile::PermissionError ? EACCES : errno;
+        return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2")
+                                   .arg(path, fileErrorCause(QFileDevice::UnspecifiedError, code)));
     }
 
     const auto current = ReadWholeFile(path);
@@ -203,14 +259,16 @@ Status ReplaceFileLocked(const QString &named, const FileChange &change)
 
     const bool made = !current.value.has_value();
     QSaveFile out(path);
+    errno = 0;
     if (!out.open(QIODevice::WriteOnly))
-        return Status::failure(out.errorString());
+        return Status::failure(writeFailure(path, out, errno));
     if (out.write(*next.value) != next.value->size()) {
+        const QString why = writeFailure(path, out, errno); // before cancelling, which puts its own error in place
         out.cancelWriting();
-        return Status::failure(out.errorString());
+        return Status::failure(why);
     }
     if (!out.commit())
-        return Status::failure(out.errorString());
+        return Status::failure(writeFailure(path, out, errno));
     if (made)
         OpenLikeFolder(path);
     return Status::success();

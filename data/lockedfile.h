@@ -28,7 +28,9 @@ void OpenLikeFolder(const QString &path);
 
 /// Runs change on the current bytes of path (nothing when there is no file) while holding
 /// path + ".lock" (path with its links followed), and writes its result atomically. Fails when the file exists but
-/// cannot be read, so a file that could not be read is never replaced by a shorter one.
+/// cannot be read, so a file that could not be read is never replaced by a shorter one. A failure
+/// of its own is one Russian sentence naming the file and the cause («на диске нет места»); a
+/// failure of change is passed on as it is.
 /// Where the folder allows no lock file but the file itself may be written, the file is
 /// locked itself and rewritten in place instead. A file made anew is open to write to whoever
 /// may write its folder (its group, or all), so that the next user's copy can change it too.

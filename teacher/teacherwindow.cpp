@@ -181,7 +181,7 @@ void TeacherWindow::exportText()
 void TeacherWindow::chooseImport()
 {
     const QString path = m_prompts->openFile(this, QStringLiteral("Импорт вопросов"),
-                                             QStringLiteral("Вопросы (*.gift *.txt *.csv);;Все файлы (*)"));
+                                             QStringLiteral("Вопросы (*.gift *.xml *.txt *.csv);;Все файлы (*)"));
     if (!path.isEmpty())
         importQuestions(path);
 }

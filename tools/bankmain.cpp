@@ -23,8 +23,9 @@ QString usage()
         "  tallory-bank pack ТЕКСТ ВОПРОСНИК.faq   упаковать текст вопросов в вопросник\n"
         "  tallory-bank unpack ВОПРОСНИК.faq       вывести текст вопросника (UTF-8)\n"
         "  tallory-bank check ВОПРОСНИК.faq        проверить вопросник так, как его читает игра\n"
-        "  tallory-bank import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|aiken|csv] [--append|--replace]\n"
+        "  tallory-bank import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|moodle|aiken|csv] [--append|--replace]\n"
         "                                          взять вопросы из файла другой системы тестов\n"
+        "                                          (в ТЕКСТ.txt вместо ВОПРОСНИК.faq — текстом вопросника)\n"
         "\n"
         "Текст: UTF-8 или Windows-1251; заголовки уровней [1] … [15], под каждым строки\n"
         "вопрос|верный ответ|неверный|неверный|неверный|рисунок (рисунок можно не указывать).\n"
@@ -32,15 +33,20 @@ QString usage()
         "\n"
         "Импорт берёт вопросы с одним верным и тремя неверными ответами и перечисляет каждый\n"
         "невзятый вопрос с причиной. Форматы: GIFT (уровень задаёт категория, оканчивающаяся\n"
-        "числом 1–15: $CATEGORY: Химия/Уровень 3), Aiken (ровно четыре варианта A–D и ANSWER:),\n"
+        "числом 1–15: $CATEGORY: Химия/Уровень 3; выше по пути — ближайшая «Уровень N»),\n"
+        "Moodle XML (экспорт банка вопросов Moodle: вопросы «множественный выбор» с одним\n"
+        "верным ответом; уровень — по категории, как в GIFT), Aiken (ровно четыре варианта A–D\n"
+        "и ANSWER:),\n"
         "CSV из электронной таблицы (UTF-8 или Windows-1251, «;» или «,»; столбцы: уровень;\n"
         "вопрос; верный; неверный; неверный; неверный; рисунок). Без --format формат узнаётся\n"
         "по содержимому файла.\n"
         "  --level N       уровень (1–15) для вопросов, у которых в файле нет своего; без него — 1\n"
-        "  --format ФОРМАТ gift, aiken или csv\n"
+        "  --format ФОРМАТ gift, moodle (Moodle XML), aiken или csv\n"
         "  --append        добавить вопросы к уровням вопросника, который уже есть (его название,\n"
         "                  заметки и вопросы остаются)\n"
-        "  --replace       заменить вопросник, который уже есть, вопросами из файла\n"
+        "  --replace       заменить вопросник, который уже есть, вопросами из файла (прежний\n"
+        "                  остаётся рядом копией: «имя (до замены).faq», повреждённый —\n"
+        "                  «имя (повреждённый).faq»)\n"
         "Без --append и --replace вопросник, который уже есть, не меняется.\n"
         "\n"
         "  -h, --help      эта справка\n"
@@ -147,6 +153,8 @@ std::optional<ImportFormat> formatArgument(const QString &text)
         return ImportFormat::Aiken;
     if (name == QLatin1String("csv"))
         return ImportFormat::Csv;
+    if (name == QLatin1String("moodle"))
+        return ImportFormat::MoodleXml;
     return std::nullopt;
 }
 
@@ -170,7 +178,7 @@ int runImport(const ToolCommandLine &line, const QStringList &args, const Import
         return line.usageError(QStringLiteral("--level: нужно число от 1 до 15, а не «%1»").arg(line.parser.value(options.level)));
     const auto format = line.parser.isSet(options.format) ? formatArgument(line.parser.value(options.format)) : ImportFormat::Auto;
     if (!format)
-        return line.usageError(QStringLiteral("--format: нужно gift, aiken или csv, а не «%1»").arg(line.parser.value(options.format)));
+        return line.usageError(QStringLiteral("--format: нужно gift, moodle, aiken или csv, а не «%1»").arg(line.parser.value(options.format)));
     request.format = *format;
     const bool append = line.parser.isSet(options.append);
     const bool replace = line.parser.isSet(options.replace);

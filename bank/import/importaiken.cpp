@@ -29,6 +29,7 @@ private:
     QString m_question;
     QList<Option> m_options;
     int m_line = 0;
+    bool m_parted = false; // a blank line has followed the question's text
 };
 
 ImportOutcome AikenReader::run(const QString &text)
@@ -42,12 +43,15 @@ ImportOutcome AikenReader::run(const QString &text)
 
 void AikenReader::take(const PlainLine &line)
 {
-    static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(.*)$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression answer(QStringLiteral("^") + QString::fromUtf16(kAikenAnswerWord) + QStringLiteral(":\\s*(.*)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression option(QStringLiteral("^(") + QString::fromUtf16(kOptionLetterClass)
                                            + QStringLiteral(")[).]\\s+(.*)$"));
     const QString text = line.text.trimmed();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
+        m_parted = pending();
         return;
+    }
     if (const QRegularExpressionMatch m = answer.match(text); m.hasMatch()) {
         if (pending())
             finish(m.captured(1).trimmed());
@@ -61,6 +65,11 @@ void AikenReader::take(const PlainLine &line)
     }
     if (pending() && !m_options.isEmpty())
         abandon(QStringLiteral("нет строки «ANSWER: …» после вариантов ответа"));
+    // A question's options follow its text; text that a blank line parts from the next line of
+    // text (a title, a stray remark) is no question, and glued to the next one it would spoil it.
+    if (pending() && m_parted)
+        abandon(QStringLiteral("не вопрос: за этим текстом пустая строка, а не варианты ответа A) … D)"));
+    m_parted = false;
     if (!pending())
         m_line = line.number;
     // A question may run over several lines before its options; the game shows it as one.

@@ -1,6 +1,7 @@
 #include "importbank.h"
 
 #include "bankcheck.h"
+#include "bankfile.h"
 #include "bankunpack.h"
 #include "questionrules.h"
 
@@ -72,6 +73,15 @@ PackOutcome PackImported(const ImportOutcome &imported, int defaultLevel)
     return PackBank(joinLevels(bank));
 }
 
+QByteArray ImportedPlainText(const ImportOutcome &imported, int defaultLevel)
+{
+    EditorBank bank;
+    bank.notes = imported.notes;
+    for (const ImportedQuestion &q : imported.taken)
+        bank.levels[static_cast<size_t>(levelOf(q, defaultLevel))].append(q.fields);
+    return BankText(bank).toUtf8();
+}
+
 AppendOutcome AppendImported(const QByteArray &bank, const ImportOutcome &imported, int defaultLevel)
 {
     AppendOutcome out;
@@ -111,6 +121,7 @@ QString ImportFormatName(ImportFormat format)
     case ImportFormat::Gift: return QStringLiteral("GIFT");
     case ImportFormat::Aiken: return QStringLiteral("Aiken");
     case ImportFormat::Csv: return QStringLiteral("CSV");
+    case ImportFormat::MoodleXml: return QStringLiteral("Moodle XML");
     case ImportFormat::Auto: break;
     }
     return QStringLiteral("не распознан");

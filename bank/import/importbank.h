@@ -11,6 +11,11 @@
 /// Packs the questions taken; a question without a level of its own goes to defaultLevel (1 … 15).
 PackOutcome PackImported(const ImportOutcome &imported, int defaultLevel);
 
+/// The questions taken as the plain text a teacher writes (UTF-8): the source's notes, then each
+/// level's header and questions, as the workbench exports a bank; a question without a level of
+/// its own goes to defaultLevel.
+QByteArray ImportedPlainText(const ImportOutcome &imported, int defaultLevel);
+
 /// A bank with imported questions added, or why it cannot take them.
 struct AppendOutcome {
     PackOutcome packed;  ///< the whole bank, its own lines first on every level
@@ -26,5 +31,5 @@ struct AppendOutcome {
 /// packed: written again it would lose what the game skips.
 AppendOutcome AppendImported(const QByteArray &bank, const ImportOutcome &imported, int defaultLevel);
 
-/// The name of a format for a teacher: "GIFT", "Aiken", "CSV".
+/// The name of a format for a teacher: "GIFT", "Aiken", "CSV", "Moodle XML".
 QString ImportFormatName(ImportFormat format);

@@ -74,6 +74,48 @@ void KeepNote(ImportOutcome &out, const QString &text)
         out.notes.append(note);
 }
 
+// A category chooses a level by the number its name ends in ("Химия/Уровень 3"). Moodle files
+// its categories in a tree, so the level may stand higher up ("Химия/Уровень 3/Кислоты"): the
+// nearest name above that is a level ("Уровень 3", "Level 3", "3") counts, while a course's
+// grade ("Химия 8/Итоговый тест") is no level. A number outside the ladder chooses none, and its
+// questions say so.
+ImportCategory ReadCategory(const QString &path)
+{
+    static const QRegularExpression last(QStringLiteral("(\\d+)\\s*$"));
+    static const QRegularExpression level(QStringLiteral("^\\s*(?:уровень|level|ур\\.)?\\s*(\\d+)\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    // "//" is a slash inside a name in Moodle's paths, not a step down the tree.
+    static const QRegularExpression step(QStringLiteral("(?<!/)/(?!/)"));
+    const QStringList names = path.split(step);
+    for (auto name = names.crbegin(); name != names.crend(); ++name) {
+        const bool own = name == names.crbegin();
+        const QRegularExpressionMatch m = (own ? last : level).match(*name);
+        if (!m.hasMatch())
+            continue;
+        bool fits = false;
+        const int number = m.captured(1).toInt(&fits);
+        if (fits && number >= 1 && number <= kBankLevels)
+            return {number, {}};
+        const QString where = own ? QStringLiteral("категория «%1» кончается числом %2")
+                                  : QStringLiteral("в категории «%1» уровень %2");
+        return {0, where.arg(path, m.captured(1))
+                       + QStringLiteral(", а уровни — от 1 до %1: уровень из неё не взят").arg(kBankLevels)};
+    }
+    return {};
+}
+
+// The pictures live in the quiz system and not in the file, so they cannot come along.
+QStringList QuestionRemarks(const QStringList &images, const ImportCategory &category)
+{
+    QStringList list;
+    for (const QString &image : images)
+        list.append(image.isEmpty() ? QStringLiteral("картинка не перенесена")
+                                    : QStringLiteral("картинка не перенесена (%1)").arg(image));
+    if (!category.remark.isEmpty())
+        list.append(category.remark);
+    return list;
+}
+
 QChar OptionLetter(QChar c)
 {
     static const QString cyrillic = QStringLiteral("АВСЕНКМОРТХ");
@@ -86,7 +128,8 @@ QChar OptionLetter(QChar c)
 ImportFormat RecogniseFormat(const QString &text)
 {
     const QString letter = QString::fromUtf16(kOptionLetterClass);
-    static const QRegularExpression aikenAnswer(QStringLiteral("^[ \\t]*ANSWER:[ \\t]*") + letter + QStringLiteral("[ \\t]*$"),
+    static const QRegularExpression aikenAnswer(QStringLiteral("^[ \\t]*") + QString::fromUtf16(kAikenAnswerWord)
+                                                    + QStringLiteral(":[ \\t]*") + letter + QStringLiteral("[ \\t]*$"),
                                                 QRegularExpression::MultilineOption
                                                     | QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression aikenOption(QStringLiteral("^[ \\t]*") + letter + QStringLiteral("[).][ \\t]"),
@@ -96,6 +139,10 @@ ImportFormat RecogniseFormat(const QString &text)
                                               QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression giftSign(QStringLiteral("^[ \\t]*(::|\\$CATEGORY:)"),
                                              QRegularExpression::MultilineOption);
+    static const QRegularExpression moodleXml(QStringLiteral("^\\s*(<\\?xml[^>]*>\\s*)?(<!--.*?-->\\s*)*<quiz[\\s>/]"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+    if (isAnyOf(text, moodleXml))
+        return ImportFormat::MoodleXml;
     // The patterns know LF alone as a line end.
     QStringList split;
     for (const PlainLine &line : SplitPlainLines(text))
@@ -117,6 +164,7 @@ ImportOutcome ImportQuestions(const QByteArray &bytes, ImportFormat format)
     switch (format) {
     case ImportFormat::Gift: out = ImportGift(text); break;
     case ImportFormat::Aiken: out = ImportAiken(text); break;
+    case ImportFormat::MoodleXml: out = ImportMoodleXml(bytes); break; // its own declaration names its encoding
     case ImportFormat::Csv:
     case ImportFormat::Auto: out = ImportCsv(text); break;
     }

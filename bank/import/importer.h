@@ -1,5 +1,5 @@
 #pragma once
-// Questions from other quiz systems: GIFT, Aiken and spreadsheet CSV. Each importer takes what
+// Questions from other quiz systems: GIFT, Moodle XML, Aiken and spreadsheet CSV. Each importer takes what
 // a bank can hold and says, line by line, why it left the rest.
 
 #include "questionrules.h"
@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-enum class ImportFormat { Auto, Gift, Aiken, Csv };
+enum class ImportFormat { Auto, Gift, Aiken, Csv, MoodleXml };
 
 /// One question taken, with the level its source gave it (0 when it gave none).
 struct ImportedQuestion {

@@ -41,27 +41,6 @@ QString unescape(const QString &text)
     return JoinWrappedLines(out);
 }
 
-// A category chooses a level by the number its name ends in ("Химия/Уровень 3"); a number
-// outside the ladder chooses none, and its questions say so.
-struct Category {
-    int level = 0;
-    QString remark; ///< why a number at the end of the name is no level
-};
-
-Category readCategory(const QString &name)
-{
-    static const QRegularExpression number(QStringLiteral("(\\d+)\\s*$"));
-    const QRegularExpressionMatch m = number.match(name);
-    if (!m.hasMatch())
-        return {};
-    bool fits = false;
-    const int level = m.captured(1).toInt(&fits);
-    if (fits && level >= 1 && level <= kBankLevels)
-        return {level, {}};
-    return {0, QStringLiteral("категория «%1» кончается числом %2, а уровни — от 1 до %3: уровень из неё не взят")
-                   .arg(name, m.captured(1)).arg(kBankLevels)};
-}
-
 // Moodle heads every question it exports with "// question: 48211  name: …": its own
 // bookkeeping, not a title of the file.
 bool isMoodleComment(const QString &comment)
@@ -236,12 +215,11 @@ private:
     void flush();
     void question(const QString &text, int line);
     void add(const PlainLine &line);
-    QStringList remarks(const QStringList &images) const;
 
     ImportOutcome m_out;
     QStringList m_block;
     int m_blockLine = 0;
-    Category m_category;
+    ImportCategory m_category;
     int m_depth = 0;       // braces open in the block
     bool m_closed = false; // the block's answers have closed
     bool m_begun = false; // a question or category has been read: comments are no longer a title
@@ -258,7 +236,7 @@ ImportOutcome GiftReader::run(const QString &text)
         } else if (trimmed.startsWith(QStringLiteral("$CATEGORY:"), Qt::CaseInsensitive)) {
             flush();
             m_begun = true; // a category is the quiz system's filing, no note for a colleague
-            m_category = readCategory(trimmed.sliced(10).trimmed());
+            m_category = ReadCategory(trimmed.sliced(10).trimmed());
         } else if (trimmed.isEmpty()) {
             flush();
         } else {
@@ -333,21 +311,8 @@ void GiftReader::question(const QString &text, int line)
         else
             wrong.append(a.text);
     }
-    ImportedQuestion q{{asked, right, wrong[0], wrong[1], wrong[2], QString()}, m_category.level, line, remarks(images)};
+    ImportedQuestion q{{asked, right, wrong[0], wrong[1], wrong[2], QString()}, m_category.level, line, QuestionRemarks(images, m_category)};
     TakeQuestion(m_out, q);
-}
-
-// What of the question stays behind: its pictures, which live in the quiz system and not in the
-// file, and a level its category meant but the ladder has not.
-QStringList GiftReader::remarks(const QStringList &images) const
-{
-    QStringList list;
-    for (const QString &image : images)
-        list.append(image.isEmpty() ? QStringLiteral("картинка не перенесена")
-                                    : QStringLiteral("картинка не перенесена (%1)").arg(image));
-    if (!m_category.remark.isEmpty())
-        list.append(m_category.remark);
-    return list;
 }
 
 } // namespace

@@ -28,13 +28,32 @@ QString JoinWrappedLines(const QString &text);
 /// that look the same (А, В, С, Е …), which a teacher types without switching the keyboard.
 inline constexpr char16_t kOptionLetterClass[] = u"[A-ZАВСЕНКМОРТХ]";
 
+/// The word of Aiken's answer line as a pattern: "ANSWER", with a Cyrillic А or Е typed in it as
+/// readily as in the option letters.
+inline constexpr char16_t kAikenAnswerWord[] = u"[AА]NSW[EЕ]R";
+
 /// The Latin capital an option letter stands for: "а" and "А" (Cyrillic) are "A", "b" is "B".
 QChar OptionLetter(QChar c);
 
+/// The level a quiz system's category gives its questions, or why it gives none.
+struct ImportCategory {
+    int level = 0;  ///< 0: none
+    QString remark; ///< why a number in the category's path is no level
+};
+
+/// The level of a category path ("$course$/Химия/Уровень 3/Кислоты"): the nearest name on the
+/// path that ends in a number, when that number is a level of the ladder.
+ImportCategory ReadCategory(const QString &path);
+
+/// What of a question stays behind, for the teacher: its pictures (their file names, empty when
+/// unknown), and a level its category meant but the ladder has not.
+QStringList QuestionRemarks(const QStringList &images, const ImportCategory &category);
+
 ImportOutcome ImportGift(const QString &text);
+ImportOutcome ImportMoodleXml(const QByteArray &bytes);
 ImportOutcome ImportAiken(const QString &text);
 ImportOutcome ImportCsv(const QString &text);
 
-/// The format a text is written in, judged from its content: Aiken by its "ANSWER:" lines, GIFT
-/// by an answer block in braces, a category or a title, CSV otherwise.
+/// The format a text is written in, judged from its content: Moodle XML by its <quiz>, Aiken by
+/// its "ANSWER:" lines, GIFT by an answer block in braces, a category or a title, CSV otherwise.
 ImportFormat RecogniseFormat(const QString &text);

@@ -89,3 +89,22 @@ TEST(ImportAiken, FileWithOnlyCyrillicLettersIsRecognised)
     EXPECT_EQ(out.format, ImportFormat::Aiken);
     EXPECT_EQ(taken(out), QStringList({QStringLiteral("1 0: Вопрос?|в|а|б|г|")}));
 }
+
+TEST(ImportAiken, TextPartedFromTheNextByABlankLineIsNamedAndNeverGluedToAQuestion)
+{
+    // A title, then questions parted by blank lines; every answer line typed with a Cyrillic А or Е.
+    const ImportOutcome out = ImportQuestions(toolstest::w(
+        u"География, 7 класс\n\nСтолица Франции?\nA) Париж\nB) Лион\nC) Марсель\nD) Ницца\nАNSWER: A\n\n"
+        u"Самая высокая гора Африки?\nA) Килиманджаро\nB) Кения\nC) Эльбрус\nD) Монблан\nANSWЕR: А\n\n"
+        u"Ответы сверьте с учебником.\n\nКакой океан самый тёплый?\n\nA) Индийский\nB) Тихий\nC) Атлантический\n"
+        u"D) Северный Ледовитый\nАNSWER: A\n"));
+    EXPECT_EQ(out.format, ImportFormat::Aiken);
+    EXPECT_EQ(taken(out), QStringList({
+        QStringLiteral("3 0: Столица Франции?|Париж|Лион|Марсель|Ницца|"),
+        QStringLiteral("10 0: Самая высокая гора Африки?|Килиманджаро|Кения|Эльбрус|Монблан|"),
+        QStringLiteral("19 0: Какой океан самый тёплый?|Индийский|Тихий|Атлантический|Северный Ледовитый|"),
+    }));
+    const QString why = QStringLiteral("не вопрос: за этим текстом пустая строка, а не варианты ответа A) … D)");
+    EXPECT_EQ(rejected(out), QStringList({QStringLiteral("1 «География, 7 класс»: ") + why,
+                                          QStringLiteral("17 «Ответы сверьте с учебником.»: ") + why}));
+}

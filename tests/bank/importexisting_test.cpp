@@ -4,6 +4,7 @@
 #include "importtest.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace importtest;
@@ -41,7 +42,8 @@ TEST_F(ImportExistingTest, ImportOntoAnExistingBankIsRefusedAndTheBankKeptByteFo
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(run.err.endsWith(u8(QStringLiteral(
         "Вопросник «chemistry-8.faq» уже есть и не изменён. Чтобы добавить вопросы к его уровням, повторите "
-        "команду с --append; чтобы заменить его вопросами из «chemistry.gift» — с --replace.\n"))))
+        "команду с --append; чтобы заменить его вопросами из «chemistry.gift» — с --replace (прежний вопросник "
+        "останется рядом копией).\n"))))
         << run.err.toStdString();
     EXPECT_EQ(bytes(kBank), fixture(kBank));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3) << "no lock or temporary file is left";
@@ -86,27 +88,64 @@ TEST_F(ImportExistingTest, AppendAddsTheQuestionsToTheBanksLevelsAndKeepsEveryth
         << "the title and notes stand unchanged before the first level";
 }
 
-TEST_F(ImportExistingTest, AppendRefusesADamagedBankAndNeverShortensIt)
+TEST_F(ImportExistingTest, DamagedBankIsRefusedWithoutSteeringToReplaceAndNeverShortened)
 {
-    const ToolRun run = bank({"import", "chemistry.gift", kDamagedBank, "--append"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "");
-    const QString err = QString::fromUtf8(run.err);
-    EXPECT_TRUE(err.contains(QStringLiteral("chemistry-8-damaged.faq:13: текст обрывается на байте 424 (NUL)"))) << run.err.toStdString();
-    EXPECT_TRUE(err.endsWith(QStringLiteral(
-        "Вопросник «chemistry-8-damaged.faq» не дополнен и не изменён: игра читает его не целиком (см. выше), "
-        "а записанный заново он потерял бы то, чего игра не читает. Заменить его вопросами из «chemistry.gift» "
-        "можно с --replace.\n"))) << run.err.toStdString();
-    EXPECT_EQ(bytes(kDamagedBank), fixture(kDamagedBank));
+    for (const QStringList &args : {QStringList{"import", "chemistry.gift", kDamagedBank, "--append"},
+                                    QStringList{"import", "chemistry.gift", kDamagedBank}}) {
+        const ToolRun run = bank(args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        const QString err = QString::fromUtf8(run.err);
+        EXPECT_TRUE(err.contains(QStringLiteral("chemistry-8-damaged.faq:13: текст обрывается на байте 424 (NUL)")))
+            << run.err.toStdString();
+        EXPECT_TRUE(err.endsWith(QStringLiteral(
+            "Вопросник «chemistry-8-damaged.faq» не дополнен и не изменён: игра читает его не целиком (см. выше), "
+            "а записанный заново он потерял бы то, чего игра не читает. Откройте его в мастерской учителя: она покажет, "
+            "что в нём не читается, и при сохранении оставит исходный файл рядом копией; затем добавьте вопросы к "
+            "сохранённому с --append.\n"))) << run.err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("--replace"))) << run.err.toStdString();
+        EXPECT_EQ(bytes(kDamagedBank), fixture(kDamagedBank));
+    }
 }
 
-TEST_F(ImportExistingTest, ReplaceWritesTheImportedBankInPlaceOfTheOld)
+TEST_F(ImportExistingTest, ReplaceWritesTheImportedBankAndKeepsTheOldOneBesideIt)
 {
     ASSERT_EQ(bank({"import", "chemistry.gift", "fresh.faq"}).exitCode, 0);
-    const ToolRun run = bank({"--replace", "import", "chemistry.gift", kBank});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(u8(QStringLiteral("Вопросник «chemistry-8.faq» записан: 12 вопросов"))));
-    EXPECT_EQ(bytes(kBank), bytes("fresh.faq"));
+    const struct {
+        const char *bank;
+        const char *copy; // named as the workbench names the copy of a damaged bank
+    } cases[] = {{kBank, "chemistry-8 (до замены).faq"}, {kDamagedBank, "chemistry-8-damaged (повреждённый).faq"}};
+    for (const auto &c : cases) {
+        const ToolRun run = bank({"--replace", "import", "chemistry.gift", c.bank});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(u8(QStringLiteral("Вопросник «%1» записан: 12 вопросов").arg(c.bank))));
+        EXPECT_TRUE(run.out.endsWith(u8(QStringLiteral("Прежний файл оставлен рядом копией «%1».\n")
+                                            .arg(QString::fromUtf8(c.copy))))) << run.out.toStdString();
+        EXPECT_EQ(bytes(c.bank), bytes("fresh.faq"));
+        EXPECT_EQ(bytes(c.copy), fixture(c.bank)) << "the old bank is kept byte for byte";
+    }
+    ASSERT_EQ(bank({"--replace", "import", "chemistry.gift", kBank}).exitCode, 0);
+    EXPECT_EQ(bytes("chemistry-8 (до замены 2).faq"), bytes("fresh.faq")) << "a second replace never overwrites the first copy";
+}
+
+TEST_F(ImportExistingTest, TextFileTargetGetsPlainTextAndAnyOtherNameIsRefused)
+{
+    const ToolRun text = bank({"import", "chemistry.gift", "new.txt"});
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith(u8(QStringLiteral("Текст вопросника «new.txt» записан: 12 вопросов")))) << text.out.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(bytes("new.txt")).startsWith(QStringLiteral(
+        "Химия, 8 класс: вещества и реакции\nСоставила Н. В. Петрова\n[1]\nКакова формула воды?|H2O|H2O2|HO|OH|\n")))
+        << bytes("new.txt").toStdString();
+    const ToolRun packed = bank({"pack", "new.txt", "packed.faq"});
+    EXPECT_TRUE(packed.out.startsWith(u8(QStringLiteral("Вопросник «packed.faq» записан: 12 вопросов.\n"))))
+        << "the text is one the packer takes whole: " << packed.err.toStdString();
+
+    EXPECT_EQ(bank({"import", "chemistry.gift", "new.txt", "--append"}).exitCode, 1);
+    const ToolRun other = bank({"import", "chemistry.gift", "new.bank"});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_EQ(other.err, u8(QStringLiteral("Файл «new.bank» не записан: по его имени не видно, что в нём хранить. "
+                                           "Вопросник для игры называется *.faq, его текст — *.txt.\n")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("new.bank"))));
 }
 
 TEST_F(ImportExistingTest, AppendOrReplaceOntoNoBankWritesANewOne)

@@ -170,3 +170,15 @@ TEST(ImportGift, CharacterOutsideTheCodePageRejectsTheQuestionWithItsField)
     EXPECT_EQ(rejected(out), QStringList({QStringLiteral("1 «Сколько будет 2 * 2?»: третий неверный ответ: символ «√» "
                                                          "(U+221A) не входит в кодировку Windows-1251")}));
 }
+
+TEST(ImportGift, NestedCategoryTakesTheNearestLevelOnItsPath)
+{
+    const ImportOutcome out = ImportQuestions("$CATEGORY: $course$/top/Химия 8/Уровень 3/Кислоты\nA? {=a ~b ~c ~d}\n\n"
+                                              "$CATEGORY: $course$/Химия 8/Уровень 20/Кислоты\nB? {=a ~b ~c ~d}\n\n"
+                                              "$CATEGORY: Химия 8/12/Соли//кислоты\nC? {=a ~b ~c ~d}\n\n"
+                                              "$CATEGORY: $course$/Химия 8/Итоговый тест\nD? {=a ~b ~c ~d}\n");
+    EXPECT_EQ(taken(out), QStringList({QStringLiteral("2 3: A?|a|b|c|d|"),
+                                       QStringLiteral("5 0: B?|a|b|c|d| [в категории «$course$/Химия 8/Уровень 20/Кислоты» "
+                                                      "уровень 20, а уровни — от 1 до 15: уровень из неё не взят]"),
+                                       QStringLiteral("8 12: C?|a|b|c|d|"), QStringLiteral("11 0: D?|a|b|c|d|")}));
+}

@@ -196,7 +196,7 @@ TEST_F(ImportToolTest, HelpAndVersionOfBothTools)
         EXPECT_EQ(version.exitCode, 0);
         EXPECT_EQ(version.out, tool.toUtf8() + " " TALLORY_VERSION_TEXT "\n");
     }
-    EXPECT_TRUE(bank({"--help"}).out.contains(u8(QStringLiteral("import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|aiken|csv]"))));
+    EXPECT_TRUE(bank({"--help"}).out.contains(u8(QStringLiteral("import ФАЙЛ ВОПРОСНИК.faq [--level N] [--format gift|moodle|aiken|csv]"))));
 }
 
 TEST_F(ImportToolTest, ResultsOptionMayStandBeforeTheCommand)
