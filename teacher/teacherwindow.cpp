@@ -222,6 +222,7 @@ void TeacherWindow::loadToServer()
 
 void TeacherWindow::registerLesson()
 {
+    m_editor->commitEdit();
     m_tabs->setCurrentWidget(m_lessons);
     m_lessons->addLesson(IsFaqPath(m_path) ? m_path : QString());
 }

@@ -104,3 +104,11 @@ TEST_F(BankFileTest, TheExportedTextPacksIntoTheSameBank)
     EXPECT_EQ(readBytes(path("b.faq")), readBytes(path("a.faq")));
     EXPECT_TRUE(readBytes(path("a.txt")).startsWith("\xD0\x90\xD0\xBB")); // UTF-8 «Ал»
 }
+
+TEST_F(BankFileTest, LinesUnderAHeaderNamingNoLevelAreKeptAsNotesOfAPlainText)
+{
+    const LoadedBank read = BankFromPlainText("[1]\nQ|a|b|c|d|\n[99]\nX|a|b|c|d|\n");
+    EXPECT_EQ(read.bank.notes, (QStringList{QStringLiteral("строка 3: [99]"), QStringLiteral("строка 4: X|a|b|c|d|")}));
+    EXPECT_EQ(read.bank.levels[1].size(), 1);
+    EXPECT_EQ(read.keptAsNotes, 2);
+}

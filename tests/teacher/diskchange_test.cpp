@@ -21,6 +21,12 @@ struct Expected {
     bool modifiedAfter;
 };
 
+void PrintTo(const Expected &e, std::ostream *os)
+{
+    static const char *const names[] = {"copy", "reload", "overwrite", "cancel"};
+    *os << names[static_cast<int>(e.answer)];
+}
+
 class TwoWorkbenches : public WindowTest, public ::testing::WithParamInterface<Expected>
 {
 protected:

@@ -106,8 +106,10 @@ TEST(ImportDialog, ShowsEachWrongAnswerInAColumnOfItsOwn)
     QTableWidget *taken = dialog.takenTable();
     ASSERT_EQ(taken->rowCount(), 1);
     QStringList shown;
-    for (int c = 0; c < taken->columnCount(); ++c)
-        shown.append(taken->horizontalHeaderItem(c)->text() + QStringLiteral(" = ") + taken->item(0, c)->text());
+    for (int c = 0; c < taken->columnCount(); ++c) {
+        const QTableWidgetItem *cell = taken->item(0, c);
+        shown.append(taken->horizontalHeaderItem(c)->text() + QStringLiteral(" = ") + (cell ? cell->text() : QString()));
+    }
     EXPECT_TRUE(shown.contains(QStringLiteral("Неверный 1 = b; c"))) << shown.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("Неверный 2 = d"))) << shown.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("Неверный 3 = e"))) << shown.join(QLatin1Char('|')).toStdString();
