@@ -18,7 +18,8 @@ bool byLine(const Diagnostic &a, const Diagnostic &b)
 }
 
 // A header-like line: the first of its level, or a header that the game reads no line under.
-void checkHeader(BankDamage &out, const FaqText &faq, qsizetype i)
+// True for the first header of a level, whose lines the game reads.
+bool checkHeader(BankDamage &out, const FaqText &faq, qsizetype i)
 {
     const QByteArrayView line = faq.line(i);
     const int level = HeaderLevel(line);
@@ -27,12 +28,35 @@ void checkHeader(BankDamage &out, const FaqText &faq, qsizetype i)
         out.problems.push_back(note(i, QStringLiteral("заголовок «%1» не обозначает уровень (нужно [1] … [15]): строки "
                                                       "под ним игра не читает").arg(cp1251::decode(line))));
         out.unreadLines.append(static_cast<int>(i + 1));
-    } else if (first != 0) {
+        return false;
+    }
+    if (first != 0) {
         out.problems.push_back(note(i, QStringLiteral("уровень %1 повторяется (первый заголовок в строке %2): строки под "
                                                       "этим заголовком игра не читает").arg(level).arg(first)));
-    } else {
-        first = static_cast<int>(i + 1);
+        return false;
     }
+    first = static_cast<int>(i + 1);
+    return true;
+}
+
+// A text whose last line has no line end and is too short for a question was not written to its
+// end (a copy cut off, a full disk, a NUL inside a line): the game would take the stump for a
+// question without answers. text: the bytes the game reads, up to a NUL.
+void checkCutOff(BankDamage &out, QByteArrayView text, const FaqText &faq, bool byNul)
+{
+    const qsizetype last = faq.lineCount() - 1;
+    if (last <= out.firstHeader || text.endsWith('\n') || text.endsWith('\r'))
+        return;
+    const QByteArrayView line = faq.line(last);
+    if (IsSkippedLine(line) || SeparatorCount(ScrambleText(line)) >= kQuestionSeparators)
+        return;
+    if (!byNul)
+        out.problems.push_back(note(last, QStringLiteral("файл обрывается посреди строки (байт %1 — последний): похоже, "
+                                                         "он записан не до конца, а обрывок игра примет за вопрос без "
+                                                         "ответов").arg(text.size())));
+    out.cutLine = static_cast<int>(last + 1);
+    if (!out.unreadLines.contains(out.cutLine))
+        out.unreadLines.append(out.cutLine);
 }
 
 } // namespace
@@ -45,11 +69,15 @@ BankDamage FindBankDamage(QByteArrayView fileBytes, const FaqText &faq)
     if (cut.offset >= 0)
         out.problems.push_back(note(cut.line - 1, QStringLiteral("текст обрывается на байте %1 (NUL): дальше игра "
                                                                  "ничего не читает").arg(cut.offset)));
+    bool read = true; // whether the game reads the lines under the header above
     for (qsizetype i = 0; i < faq.lineCount(); ++i) {
         const QByteArrayView line = faq.line(i);
         if (IsHeaderLike(line)) {
             out.firstHeader = std::min(out.firstHeader, static_cast<int>(i));
-            checkHeader(out, faq, i);
+            read = checkHeader(out, faq, i);
+        } else if (!read && !line.isEmpty()) {
+            // Under a repeated header or one naming no level: questions nobody is asked.
+            out.unreadLines.append(static_cast<int>(i + 1));
         } else if (i > out.firstHeader && IsSkippedLine(line)) {
             // Lines before the first header are the title and notes, which may look like anything.
             out.problems.push_back(note(i, line.front() == '['
@@ -58,6 +86,7 @@ BankDamage FindBankDamage(QByteArrayView fileBytes, const FaqText &faq)
             out.unreadLines.append(static_cast<int>(i + 1));
         }
     }
+    checkCutOff(out, cut.offset < 0 ? fileBytes : fileBytes.first(cut.offset), faq, cut.offset >= 0);
     std::stable_sort(out.problems.begin(), out.problems.end(), byLine);
     return out;
 }

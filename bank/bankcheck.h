@@ -23,12 +23,15 @@ struct CheckOutcome {
     QList<int> emptyLevels() const;
 };
 
-/// What keeps the game from reading a bank whole: where a NUL cuts its text, headers that name
-/// no level or repeat one, and lines inside the sections that the game skips. The checker and
+/// What keeps the game from reading a bank whole: where a NUL cuts its text, a last line cut off
+/// short (a file not written to its end), headers that name no level or repeat one with the lines
+/// under them, and lines inside the sections that the game skips. The checker and
 /// the workbench both ask this, so a damaged bank is described the same way in both.
 struct BankDamage {
     Diagnostics problems;                           ///< each with its line, in line order
-    QList<int> unreadLines;                         ///< 1-based: headers naming no level, skipped lines
+    QList<int> unreadLines;                         ///< 1-based: headers naming no level, skipped lines, the
+                                                    ///< lines under a header naming no level or repeating one
+    int cutLine = 0;                                ///< 1-based: the last line, cut off short, or 0
     std::array<int, kBankLevels + 1> headerLine{};  ///< line of each level's first header, 0 when absent
     int firstHeader = 0;                            ///< 0-based index of the first header-like line
 

@@ -8,6 +8,7 @@
 #include "lockedfile.h"
 #include "userfile.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 
 #include <thread>
@@ -53,6 +54,43 @@ QString linesLeftOut(int n)
 
 } // namespace
 
+namespace {
+
+// A line the editor places in no level, as a note that says where it stood. A line the packer
+// scrambled is given unscrambled; a header, a line the game skips and the notes stand plain.
+QString keptLine(int number, QByteArrayView line, bool scrambled)
+{
+    QString text = cp1251::decode(scrambled ? ScrambleText(line) : line.toByteArray());
+    for (QChar &c : text) {
+        if (c == QChar(0) || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QChar::ReplacementCharacter;
+    }
+    return QStringLiteral("строка %1: %2").arg(number).arg(text);
+}
+
+// The lines past a NUL, which the game never reads: kept as notes, so that a save does not drop
+// what the file still holds. The line the NUL stands in is given whole, the NUL left out.
+QStringList linesPastNul(const QByteArray &bytes)
+{
+    const NulCut cut = FindNulCut(bytes);
+    if (cut.offset < 0)
+        return {};
+    QByteArray whole = bytes;
+    whole.replace('\0', QByteArray());
+    const FaqText text = FaqText::fromBytes(whole);
+    QStringList out;
+    bool sections = false;
+    for (qsizetype i = 0; i < text.lineCount(); ++i) {
+        const QByteArrayView line = text.line(i);
+        sections = sections || IsHeaderLike(line);
+        if (i + 1 >= cut.line && !line.isEmpty())
+            out.append(keptLine(static_cast<int>(i + 1), line, sections && !IsSkippedLine(line)));
+    }
+    return out;
+}
+
+} // namespace
+
 LoadedBank BankFromFaq(const QByteArray &bytes)
 {
     LoadedBank out;
@@ -65,11 +103,21 @@ LoadedBank BankFromFaq(const QByteArray &bytes)
     const BankDamage damage = FindBankDamage(bytes, text);
     out.damage = damage.problems;
     out.isBank = bytes.isEmpty() || HoldsALevel(text);
-    // A broken header ("[5", "[99]") is what a teacher typed: it stays, as a note that says where
-    // it stood, rather than going with the next save.
-    for (int line : damage.unreadLines)
-        out.bank.notes.append(QStringLiteral("строка %1: %2").arg(line).arg(cp1251::decode(text.line(line - 1))));
-    out.keptAsNotes = static_cast<int>(damage.unreadLines.size());
+    // A broken header ("[5", "[99]"), the questions under a repeated header, a line cut off short:
+    // what a teacher wrote stays, as a note that says where it stood, rather than going with the
+    // next save.
+    const QStringList past = linesPastNul(bytes);
+    for (int line : damage.unreadLines) {
+        // A line a NUL cuts is given whole with the lines past it.
+        if (!past.isEmpty() && line == damage.cutLine)
+            continue;
+        const QByteArrayView raw = text.line(line - 1);
+        out.bank.notes.append(keptLine(line, raw, !IsSkippedLine(raw)));
+        ++out.keptAsNotes;
+    }
+    out.bank.notes += past;
+    out.keptAsNotes += static_cast<int>(past.size());
+    const char *cutOff = damage.cutLine > 0 ? text.line(damage.cutLine - 1).data() : nullptr;
     int rest = -static_cast<int>(damage.unreadLines.size());
     for (qsizetype i = first; i < text.lineCount(); ++i)
         rest += IsHeaderLike(text.line(i)) ? 0 : 1;
@@ -79,8 +127,10 @@ LoadedBank BankFromFaq(const QByteArray &bytes)
             auto &questions = out.bank.levels[static_cast<size_t>(level)];
             const std::vector<QByteArrayView> lines = text.section(level);
             questions.reserve(static_cast<qsizetype>(lines.size()));
-            for (QByteArrayView line : lines)
-                questions.append(scrambledFields(line));
+            for (QByteArrayView line : lines) {
+                if (line.data() != cutOff)
+                    questions.append(scrambledFields(line));
+            }
         }
     };
     constexpr qsizetype kWorthASecondCore = 1 << 20;
@@ -99,22 +149,30 @@ LoadedBank BankFromPlainText(const QByteArray &bytes)
 {
     LoadedBank out;
     int level = -1; // -1 before the first header, 0 under a header that names no level
-    int leftOut = 0;
     for (const PlainLine &line : DecodePlainText(bytes).lines) {
         const PlainLineKind kind = KindOfPlainLine(line.text);
         if (kind == PlainLineKind::Blank)
             continue;
         if (kind == PlainLineKind::Header)
             level = PlainHeaderLevel(line.text);
-        else if (level < 0)
+        if (kind == PlainLineKind::Header && level == 0) {
+            out.bank.notes.append(QStringLiteral("строка %1: %2").arg(line.number).arg(line.text));
+            ++out.keptAsNotes;
+        } else if (kind == PlainLineKind::Header) {
+            continue;
+        } else if (level < 0) {
             out.bank.notes.append(line.text);
-        else if (level == 0)
-            ++leftOut;
-        else
+        } else if (level == 0) {
+            // Under a header that names no level: kept where the teacher sees it, not dropped.
+            out.bank.notes.append(QStringLiteral("строка %1: %2").arg(line.number).arg(line.text));
+            ++out.keptAsNotes;
+        } else {
             out.bank.levels[static_cast<size_t>(level)].append(SplitQuestionLine(line.text));
+        }
     }
-    if (leftOut > 0)
-        out.warnings.append(QStringLiteral("Строк под заголовками, не обозначающими уровень 1 … 15, пропущено: %1.").arg(leftOut));
+    if (out.keptAsNotes > 0)
+        out.warnings.append(QStringLiteral("Заголовки, не обозначающие уровень 1 … 15, и строки под ними (%1) перенесены "
+                                           "в заметки с их номерами.").arg(out.keptAsNotes));
     return out;
 }
 
@@ -154,31 +212,35 @@ Result<LoadedBank> ReadBank(const QString &path)
     const auto bytes = ReadInputFile(path);
     if (!bytes.ok())
         return Result<LoadedBank>::failure(bytes.error);
-    if (!IsFaqPath(path))
-        return Result<LoadedBank>::success(BankFromPlainText(bytes.value));
+    if (!IsFaqPath(path)) {
+        LoadedBank text = BankFromPlainText(bytes.value);
+        text.digest = BankDigest(bytes.value);
+        return Result<LoadedBank>::success(std::move(text));
+    }
     LoadedBank read = BankFromFaq(bytes.value);
+    read.digest = BankDigest(bytes.value);
     if (!read.isBank)
         return Result<LoadedBank>::failure(QStringLiteral("Файл «%1» — это не вопросник: в нём нет ни одного уровня "
                                                           "[1] … [15]. Открыт он не будет.").arg(QFileInfo(path).fileName()));
     return Result<LoadedBank>::success(std::move(read));
 }
 
-Result<QString> KeepDamagedCopy(const QString &path)
+namespace {
+
+// The bytes in a new file beside path, "name (label).ext", "name (label 2).ext" and on.
+Result<QString> WriteNewCopy(const QString &path, const QString &label, const QByteArray &bytes)
 {
-    const auto bytes = ReadInputFile(path);
-    if (!bytes.ok())
-        return Result<QString>::failure(bytes.error);
     const QFileInfo file(path);
     const QString stem = file.path() + QLatin1Char('/') + file.completeBaseName();
     const QString suffix = file.suffix().isEmpty() ? QString() : QLatin1Char('.') + file.suffix();
     constexpr int kTries = 1000;
     for (int n = 1; n <= kTries; ++n) {
-        const QString copy = stem + (n == 1 ? QStringLiteral(" (повреждённый)") : QStringLiteral(" (повреждённый %1)").arg(n)) + suffix;
+        const QString copy = stem + (n == 1 ? QStringLiteral(" (%1)").arg(label) : QStringLiteral(" (%1 %2)").arg(label).arg(n)) + suffix;
         bool taken = false;
         // Under the copy's own lock: a copy that appeared meanwhile is left as it is.
         const Status s = ReplaceFileLocked(copy, [&](const std::optional<QByteArray> &current) {
             taken = current.has_value();
-            return Result<std::optional<QByteArray>>::success(taken ? std::nullopt : std::optional(bytes.value));
+            return Result<std::optional<QByteArray>>::success(taken ? std::nullopt : std::optional(bytes));
         });
         if (!s.ok())
             return Result<QString>::failure(QStringLiteral("Не удаётся записать копию «%1»: %2").arg(copy, s.error));
@@ -186,6 +248,43 @@ Result<QString> KeepDamagedCopy(const QString &path)
             return Result<QString>::success(copy);
     }
     return Result<QString>::failure(QStringLiteral("Рядом с «%1» уже %2 копий: уберите лишние.").arg(path).arg(kTries));
+}
+
+// The bank packed by the bank tool's packer, or every line it refuses.
+Result<QByteArray> PackEditorBank(const QString &path, const EditorBank &bank)
+{
+    PackOutcome packed = PackBank(DecodeUtf8Lines(BankText(bank).toUtf8()));
+    if (packed.ok())
+        return Result<QByteArray>::success(std::move(packed.bank));
+    Diagnostics errors;
+    for (const Diagnostic &d : packed.diagnostics) {
+        if (d.severity == Diagnostic::Severity::Error)
+            errors.push_back(d);
+    }
+    return Result<QByteArray>::failure(QStringLiteral("Вопросник не записан:\n") + FormatDiagnostics(path, errors));
+}
+
+} // namespace
+
+Result<QString> KeepDamagedCopy(const QString &path)
+{
+    const auto bytes = ReadInputFile(path);
+    if (!bytes.ok())
+        return Result<QString>::failure(bytes.error);
+    return WriteNewCopy(path, QStringLiteral("повреждённый"), bytes.value);
+}
+
+Result<QString> SaveFaqCopy(const QString &path, const QString &label, const EditorBank &bank)
+{
+    const auto packed = PackEditorBank(path, bank);
+    if (!packed.ok())
+        return Result<QString>::failure(packed.error);
+    return WriteNewCopy(path, label, packed.value);
+}
+
+QByteArray BankDigest(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
 QString BankText(const EditorBank &bank)
@@ -203,16 +302,28 @@ QString BankText(const EditorBank &bank)
 
 Status SaveFaq(const QString &path, const EditorBank &bank)
 {
-    const PackOutcome packed = PackBank(DecodeUtf8Lines(BankText(bank).toUtf8()));
+    return SaveFaqOver(path, bank, std::nullopt).status;
+}
+
+SaveOutcome SaveFaqOver(const QString &path, const EditorBank &bank, const std::optional<QByteArray> &readDigest)
+{
+    SaveOutcome out;
+    const auto packed = PackEditorBank(path, bank);
     if (!packed.ok()) {
-        Diagnostics errors;
-        for (const Diagnostic &d : packed.diagnostics) {
-            if (d.severity == Diagnostic::Severity::Error)
-                errors.push_back(d);
-        }
-        return Status::failure(QStringLiteral("Вопросник не записан:\n") + FormatDiagnostics(path, errors));
+        out.status = Status::failure(packed.error);
+        return out;
     }
-    return WriteOutputFile(path, packed.bank);
+    // Compared under the lock that the bank tool and every workbench write under, so that
+    // nothing written by another between the comparison and the write is lost.
+    const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &current) {
+        out.changedOnDisk = readDigest && (!current || BankDigest(*current) != *readDigest);
+        return Result<std::optional<QByteArray>>::success(out.changedOnDisk ? std::nullopt : std::optional(packed.value));
+    });
+    if (!s.ok())
+        out.status = Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2").arg(path, s.error));
+    else if (!out.changedOnDisk)
+        out.digest = BankDigest(packed.value);
+    return out;
 }
 
 Status ExportPlainText(const QString &path, const EditorBank &bank)

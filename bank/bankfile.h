@@ -17,7 +17,11 @@ struct LoadedBank {
     Diagnostics damage;   ///< what keeps the game from reading the file whole; empty for a sound bank
     bool isBank = true;   ///< false for a file that holds no level at all (a program, a picture)
     int keptAsNotes = 0;  ///< lines the editor cannot place in a level, kept among the notes
+    QByteArray digest;    ///< BankDigest of the bytes read, to tell later whether the file changed
 };
+
+/// A fingerprint of a file's bytes: two files with the same one hold the same bytes.
+QByteArray BankDigest(QByteArrayView bytes);
 
 /// What the teacher is told on opening a damaged bank; an empty text for a sound one.
 struct DamageReport {
@@ -49,6 +53,21 @@ QString BankText(const EditorBank &bank);
 /// Packs the bank with the bank tool's packer and writes it in place of the file at once. Fails
 /// without touching the file when the packer refuses a line, naming each.
 Status SaveFaq(const QString &path, const EditorBank &bank);
+
+/// What a save that knows what it read found on disk.
+struct SaveOutcome {
+    Status status;              ///< the write's own failure, in Russian
+    bool changedOnDisk = false; ///< the file is not what was read: nothing was written
+    QByteArray digest;          ///< BankDigest of the bytes written
+};
+
+/// As SaveFaq, but under the file's lock it first compares the file with readDigest (what was
+/// read from it): a file changed or removed since is left as it is. No readDigest: written anyway.
+SaveOutcome SaveFaqOver(const QString &path, const EditorBank &bank, const std::optional<QByteArray> &readDigest);
+
+/// Writes the bank as a game bank into a new file beside path, "name (label).faq", then
+/// "name (label 2).faq" and on, never over an existing file; the copy's path.
+Result<QString> SaveFaqCopy(const QString &path, const QString &label, const EditorBank &bank);
 
 /// Keeps the bytes of the file in a new file beside it, "name (повреждённый).faq", then
 /// "name (повреждённый 2).faq" and on, never over an earlier one; the copy's path.

@@ -35,11 +35,17 @@ QString plainQuestion(QByteArrayView scrambled, int line, Diagnostics &out)
 UnpackOutcome UnpackBank(const QByteArray &fileBytes)
 {
     UnpackOutcome out;
+    // Past a NUL the game reads nothing, but the lines are still there: they are given all the same,
+    // so that the bank tool recovers what the file holds, and the NUL is named where it stood.
     const NulCut cut = FindNulCut(fileBytes);
-    if (cut.offset >= 0)
-        note(out.diagnostics, cut.line, QStringLiteral("байт NUL на смещении %1 обрывает текст: дальше "
-                                                       "игра ничего не читает").arg(cut.offset));
-    const FaqText faq = FaqText::fromBytes(fileBytes);
+    QByteArray bytes = fileBytes;
+    if (cut.offset >= 0) {
+        note(out.diagnostics, cut.line, QStringLiteral("байт NUL на смещении %1 обрывает текст: дальше игра ничего не "
+                                                       "читает; байты NUL пропущены, строки после него выведены — "
+                                                       "проверьте их").arg(cut.offset));
+        bytes.replace('\0', QByteArray());
+    }
+    const FaqText faq = FaqText::fromBytes(bytes);
     bool headerSeen = false;
     QString text;
     for (qsizetype i = 0; i < faq.lineCount(); ++i) {

@@ -5,6 +5,8 @@
 #include "diagnostic.h"
 #include "faq.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -232,10 +234,18 @@ QStringList TextProblems(const QString &text, StoredAs storedAs)
     return reasons;
 }
 
+bool IsKeptLineNote(const QString &note)
+{
+    static const QRegularExpression kept(QStringLiteral("^строка \\d+: "));
+    return kept.match(note).hasMatch();
+}
+
 QStringList NoteProblems(const QString &note)
 {
     QStringList reasons = TextProblems(note, StoredAs::Plain);
-    if (HasQuestionSeparators(note))
+    // A line the workbench kept from a damaged bank ("строка 12: …") is a note on purpose, whatever
+    // it holds: the game never reads it, and the teacher moves it into a level when she wishes.
+    if (HasQuestionSeparators(note) && !IsKeptLineNote(note))
         reasons.append(QStringLiteral("вопрос стоит до первого заголовка уровня: вопросы пишутся "
                                       "после заголовков [1] … [15]"));
     // As stored, the game's rule; as typed, the packer's (blanks around a header are allowed).

@@ -66,9 +66,13 @@ QStringList TextProblems(const QString &text, StoredAs storedAs);
 
 /// Why a note (a title or a remark before the first level's header, stored plain) cannot be
 /// stored as it stands, in Russian: the characters TextProblems names, five "|" (a question out of
-/// place), or "[" first and "]" last (the game, or the packer, would take it for a header). Empty
+/// place) unless IsKeptLineNote, or "[" first and "]" last (the game, or the packer, would take it for a header). Empty
 /// when the bank can hold it. The packer, the editor and the importers all ask this.
 QStringList NoteProblems(const QString &note);
+
+/// Whether a note is a line the workbench kept from a bank it could not place ("строка N: …"):
+/// such a note may hold a question's "|".
+bool IsKeptLineNote(const QString &note);
 
 /// The name of a field for a teacher: "вопрос", "верный ответ", "первый неверный ответ", …
 QString QuestionFieldName(QuestionField field);

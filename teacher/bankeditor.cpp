@@ -14,10 +14,12 @@
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -39,6 +41,25 @@ QAction *makeAction(QWidget *owner, const QString &text, const QKeySequence &key
 
 } // namespace
 
+// The table's own delegate, which tells the editor when a cell's text changes while it is typed:
+// the window counts a cell being typed into as a change of the bank.
+class CellDelegate final : public QStyledItemDelegate
+{
+public:
+    CellDelegate(BankEditor *editor) : QStyledItemDelegate(editor), m_editor(editor) {}
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *w = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *line = qobject_cast<QLineEdit *>(w))
+            QObject::connect(line, &QLineEdit::textEdited, m_editor, &BankEditor::pendingEditChanged);
+        return w;
+    }
+
+private:
+    BankEditor *m_editor;
+};
+
 BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts *prompts, QWidget *parent)
     : QWidget(parent), m_doc(doc), m_folder(folder), m_prompts(prompts)
 {
@@ -52,6 +73,9 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
     m_table = new QTableView(this);
     m_table->setAccessibleName(QStringLiteral("Вопросы уровня"));
     m_table->setModel(m_questionModel);
+    m_delegate = new CellDelegate(this);
+    m_table->setItemDelegate(m_delegate);
+    connect(m_delegate, &QAbstractItemDelegate::closeEditor, this, &BankEditor::pendingEditChanged);
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
     // Several questions may be chosen (Shift, Ctrl) to be deleted or moved to a level at once.
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -75,6 +99,8 @@ BankEditor::BankEditor(BankDocument *doc, const QString &folder, TeacherPrompts 
 
     connect(m_levels->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &now) {
+                // What is typed into a cell belongs to the level it was typed in.
+                commitEdit();
                 if (now.isValid())
                     m_questionModel->setLevel(LevelModel::levelOf(now));
                 updateActions();
@@ -107,6 +133,9 @@ void BankEditor::buildActions()
     m_up = makeAction(this, QStringLiteral("Выше"), Qt::CTRL | Qt::Key_Up, "actionMoveUp");
     m_down = makeAction(this, QStringLiteral("Ниже"), Qt::CTRL | Qt::Key_Down, "actionMoveDown");
     m_picture = makeAction(this, QStringLiteral("Рисунок из файла…"), Qt::CTRL | Qt::Key_R, "actionPicture");
+    // A question added, copied or moved while a cell is typed into takes the typed text along.
+    for (QAction *a : {m_add, m_duplicate, m_remove, m_toLevel, m_up, m_down, m_picture})
+        connect(a, &QAction::triggered, this, &BankEditor::commitEdit);
     connect(m_add, &QAction::triggered, this, &BankEditor::addQuestion);
     connect(m_duplicate, &QAction::triggered, this, &BankEditor::duplicateQuestion);
     connect(m_remove, &QAction::triggered, this, &BankEditor::removeQuestion);
@@ -114,6 +143,27 @@ void BankEditor::buildActions()
     connect(m_up, &QAction::triggered, this, [this] { moveBy(-1); });
     connect(m_down, &QAction::triggered, this, [this] { moveBy(1); });
     connect(m_picture, &QAction::triggered, this, &BankEditor::chooseIllustration);
+}
+
+QWidget *BankEditor::openEditor() const
+{
+    // The table holds no widget in a cell but the editor of the cell being typed into.
+    return m_table->indexWidget(m_table->currentIndex());
+}
+
+bool BankEditor::hasPendingEdit() const
+{
+    auto *line = qobject_cast<QLineEdit *>(openEditor());
+    return line && line->text() != m_questionModel->data(m_table->currentIndex(), Qt::EditRole).toString();
+}
+
+void BankEditor::commitEdit()
+{
+    QWidget *editor = openEditor();
+    if (!editor)
+        return;
+    emit m_delegate->commitData(editor);
+    emit m_delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 QWidget *BankEditor::buildLeft()

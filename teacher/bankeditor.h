@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class BankDocument;
+class CellDelegate;
 class LevelModel;
 class ProblemModel;
 class QuestionModel;
@@ -34,6 +35,11 @@ public:
     /// Shows the level and cell of the problem in that row of the problems list.
     void jumpToProblem(int problemRow);
 
+    /// Whether a cell is being edited and its text differs from the bank's: a change not yet made.
+    bool hasPendingEdit() const;
+    /// Makes the text of the cell being edited an edit of the bank and closes the cell's editor.
+    void commitEdit();
+
     /// The edits of questions, for the window's menu.
     QList<QAction *> editActions() const;
     /// The local file an illustration names, or an empty text for a web address or nothing.
@@ -48,7 +54,12 @@ public:
     QSpinBox *minimumBox() const { return m_minimum; }
     QPlainTextEdit *notesEdit() const { return m_notes; }
 
+signals:
+    /// A cell's editor opened, changed its text or closed.
+    void pendingEditChanged();
+
 private:
+    QWidget *openEditor() const;
     void buildActions();
     QWidget *buildLeft();
     QWidget *buildRight();
@@ -75,6 +86,7 @@ private:
     QListView *m_problems = nullptr;
     QSpinBox *m_minimum = nullptr;
     QPlainTextEdit *m_notes = nullptr;
+    CellDelegate *m_delegate = nullptr; ///< the table's cells: says when one is being typed into
     QLabel *m_preview = nullptr;
     QAction *m_add = nullptr;       ///< a new question after the current one, Ins
     QAction *m_duplicate = nullptr; ///< a copy of the current question, Ctrl+D

@@ -49,13 +49,15 @@ ImportDialog::ImportDialog(const ImportOutcome &outcome, int level, QWidget *par
                                      .arg(ImportFormatName(outcome.format), count(static_cast<int>(outcome.taken.size())),
                                           count(static_cast<int>(outcome.rejected.size()))), this));
     m_taken = table({QStringLiteral("Строка"), QStringLiteral("Уровень"), QStringLiteral("Вопрос"),
-                     QStringLiteral("Верный ответ"), QStringLiteral("Неверные ответы"), QStringLiteral("Не перенесено")},
+                     QStringLiteral("Верный ответ"), QStringLiteral("Неверный 1"), QStringLiteral("Неверный 2"),
+                     QStringLiteral("Неверный 3"), QStringLiteral("Не перенесено")},
                     this);
+    // Each wrong answer in a column of its own: joined in one cell, an answer that holds «;» or
+    // a comma could not be told from two.
     for (const ImportedQuestion &q : outcome.taken) {
         const QuestionFields &f = q.fields;
         addRow(m_taken, {QString::number(q.line), q.level > 0 ? QString::number(q.level) : QStringLiteral("—"),
-                         f.question, f.right, QStringList{f.wrong1, f.wrong2, f.wrong3}.join(QStringLiteral("; ")),
-                         q.remarks.join(QStringLiteral("; "))});
+                         f.question, f.right, f.wrong1, f.wrong2, f.wrong3, q.remarks.join(QStringLiteral("; "))});
     }
     layout->addWidget(m_taken, 3);
     layout->addWidget(new QLabel(QStringLiteral("Не взяты:"), this));

@@ -4,6 +4,7 @@
 #include "bankdocument.h"
 #include "bankeditor.h"
 #include "bankfile.h"
+#include "bankwatch.h"
 #include "focusframe.h"
 #include "journalfiles.h"
 #include "lessonstab.h"
@@ -38,7 +39,8 @@ QSettings settings()
 } // namespace
 
 TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWidget *parent)
-    : QMainWindow(parent), m_folder(folder), m_prompts(prompts), m_doc(new BankDocument(this))
+    : QMainWindow(parent), m_folder(folder), m_prompts(prompts), m_doc(new BankDocument(this)),
+      m_watch(new BankWatch(this))
 {
     m_editor = new BankEditor(m_doc, folder, prompts, this);
     m_lessons = new LessonsTab(folder, prompts, this);
@@ -56,6 +58,8 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
         view->setTabKeyNavigation(false);
     buildMenus();
     connect(m_doc->undoStack(), &QUndoStack::cleanChanged, this, &TeacherWindow::updateTitle);
+    connect(m_editor, &BankEditor::pendingEditChanged, this, &TeacherWindow::updateTitle);
+    connect(m_watch, &BankWatch::changed, this, &TeacherWindow::changedOnDisk);
     m_doc->reset(EditorBank{});
     updateTitle();
     restoreSettings();
@@ -67,9 +71,10 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
 
 TeacherWindow::~TeacherWindow() = default;
 
+// Text being typed into a cell is a change too, though the bank has not taken it yet.
 bool TeacherWindow::isModified() const
 {
-    return !m_doc->undoStack()->isClean();
+    return !m_doc->undoStack()->isClean() || m_editor->hasPendingEdit();
 }
 
 void TeacherWindow::newBank()
@@ -77,6 +82,7 @@ void TeacherWindow::newBank()
     if (!mayLeave())
         return;
     m_doc->reset(EditorBank{});
+    m_watch->follow({}, {});
     setPath({});
     m_editor->setCurrentLevel(1);
 }
@@ -98,8 +104,10 @@ bool TeacherWindow::openBank(const QString &path)
         return false;
     }
     const DamageReport damage = DescribeDamage(QFileInfo(path).fileName(), read.value);
+    m_kept = read.value.bank.notes.mid(read.value.bank.notes.size() - read.value.keptAsNotes);
     m_doc->reset(std::move(read.value.bank));
     // A plain text is saved as a game bank next to it, never over the text itself.
+    m_watch->follow(IsFaqPath(path) ? path : QString(), read.value.digest);
     setPath(IsFaqPath(path) ? path : QString());
     m_damaged = read.value.damage.empty() ? QString() : path;
     rememberFile(path);
@@ -115,59 +123,22 @@ bool TeacherWindow::openBank(const QString &path)
 
 bool TeacherWindow::save()
 {
+    m_editor->commitEdit();
     return m_path.isEmpty() ? saveAs() : saveBankAs(m_path);
 }
 
 bool TeacherWindow::saveAs()
 {
+    m_editor->commitEdit();
     const QString path = m_prompts->saveFile(this, QStringLiteral("Сохранить вопросник"),
                                              m_path.isEmpty() ? m_folder : m_path,
                                              QStringLiteral("Вопросники (*.faq)"));
     return !path.isEmpty() && saveBankAs(path);
 }
 
-bool TeacherWindow::saveBankAs(const QString &path)
-{
-    const QList<BankProblem> problems = m_doc->allProblems();
-    QStringList lines;
-    bool unstorable = false;
-    for (const BankProblem &p : problems) {
-        lines.append(p.text);
-        // A question or a note the bank cannot hold; a level short of questions is only a draft.
-        unstorable = unstorable || p.row >= 0 || p.level == 0;
-    }
-    if (unstorable) {
-        m_prompts->showError(this, QStringLiteral("Сохранить вопросник"),
-                             QStringLiteral("Вопросник не сохранён: ошибок %1. Исправьте их — щелчок по строке "
-                                            "списка ошибок переходит к ячейке.").arg(problems.size()),
-                             lines.join(QLatin1Char('\n')));
-        return false;
-    }
-    // A bank still being written is kept all the same, once the teacher knows what it lacks.
-    if (!lines.isEmpty()
-        && !m_prompts->confirm(this, QStringLiteral("Сохранить вопросник"),
-                               lines.join(QLatin1Char('\n'))
-                                   + QStringLiteral("\n\nИгра остановится на уровне без вопросов. Сохранить всё равно?"))) {
-        return false;
-    }
-    const bool overDamaged = !m_damaged.isEmpty() && QFileInfo(path) == QFileInfo(m_damaged);
-    if (overDamaged && !keepDamagedOriginal(path))
-        return false;
-    const Status written = SaveFaq(path, m_doc->bank());
-    if (!written.ok()) {
-        m_prompts->showError(this, QStringLiteral("Сохранить вопросник"), written.error);
-        return false;
-    }
-    if (overDamaged)
-        m_damaged.clear();
-    m_doc->undoStack()->setClean();
-    setPath(path);
-    rememberFile(path);
-    return true;
-}
-
 void TeacherWindow::exportText()
 {
+    m_editor->commitEdit();
     const QString suggested = m_path.isEmpty() ? m_folder : QFileInfo(m_path).path() + QLatin1Char('/') + QFileInfo(m_path).completeBaseName() + QStringLiteral(".txt");
     const QString path = m_prompts->saveFile(this, QStringLiteral("Экспорт в текст"), suggested,
                                              QStringLiteral("Текст (*.txt)"));
@@ -193,6 +164,7 @@ bool TeacherWindow::importQuestions(const QString &path)
         m_prompts->showError(this, QStringLiteral("Импорт вопросов"), bytes.error);
         return false;
     }
+    m_editor->commitEdit();
     const ImportOutcome outcome = ImportQuestions(bytes.value);
     const int level = m_editor->currentLevel();
     const auto placement = m_prompts->reviewImport(this, outcome, level);
@@ -203,9 +175,13 @@ bool TeacherWindow::importQuestions(const QString &path)
         const bool own = *placement == ImportPlacement::SourceLevels && q.level >= 1 && q.level <= kBankLevels;
         questions.append(LevelQuestion{own ? q.level : level, q.fields});
     }
-    m_doc->addQuestions(questions, QStringLiteral("импорт из «%1»").arg(QFileInfo(path).fileName()));
+    // The questions and the title they bring are one import, undone by one Ctrl+Z.
+    const QString what = QStringLiteral("импорт из «%1»").arg(QFileInfo(path).fileName());
+    m_doc->undoStack()->beginMacro(what);
+    m_doc->addQuestions(questions, what);
     if (m_doc->notes().isEmpty() && !outcome.notes.isEmpty())
         m_doc->setNotes(outcome.notes);
+    m_doc->undoStack()->endMacro();
     m_tabs->setCurrentWidget(m_editor);
     return true;
 }
@@ -252,6 +228,7 @@ void TeacherWindow::loadToServer()
 
 void TeacherWindow::registerLesson()
 {
+    m_editor->commitEdit();
     m_tabs->setCurrentWidget(m_lessons);
     m_lessons->addLesson(IsFaqPath(m_path) ? m_path : QString());
 }
@@ -266,30 +243,10 @@ void TeacherWindow::showHelp()
     m_help->activateWindow();
 }
 
-// Saving over a bank the editor could not read whole: the file as it was goes beside it first,
-// unless the teacher says otherwise.
-bool TeacherWindow::keepDamagedOriginal(const QString &path)
-{
-    const QFileInfo file(path);
-    const QString copy = file.completeBaseName() + QStringLiteral(" (повреждённый).") + file.suffix();
-    const auto answer = m_prompts->choose(
-        this, QStringLiteral("Сохранить вопросник"),
-        QStringLiteral("«%1» был открыт повреждённым: игра читала его не весь, а сохранение заменит его тем, что "
-                       "прочла мастерская.\n\nИсходный файл можно оставить рядом копией «%2» (имя с номером, если "
-                       "такая копия уже есть).").arg(file.fileName(), copy),
-        {QStringLiteral("Сохранить и оставить копию"), QStringLiteral("Сохранить без копии")});
-    if (!answer)
-        return false;
-    if (*answer != 0)
-        return true;
-    const auto kept = KeepDamagedCopy(path);
-    if (!kept.ok())
-        m_prompts->showError(this, QStringLiteral("Сохранить вопросник"), kept.error + QStringLiteral("\nВопросник не сохранён."));
-    return kept.ok();
-}
-
 bool TeacherWindow::mayLeave()
 {
+    // Text still being typed into a cell is an edit like any other: saved or not, as the teacher says.
+    m_editor->commitEdit();
     if (!isModified())
         return true;
     const QString name = m_path.isEmpty() ? QStringLiteral("новый вопросник") : QFileInfo(m_path).fileName();
@@ -309,7 +266,9 @@ void TeacherWindow::setPath(const QString &path)
 
 void TeacherWindow::updateTitle()
 {
-    const QString name = m_path.isEmpty() ? QStringLiteral("новый вопросник") : QFileInfo(m_path).fileName();
+    QString name = m_path.isEmpty() ? QStringLiteral("новый вопросник") : QFileInfo(m_path).fileName();
+    if (m_watch->changedOnDisk())
+        name += QStringLiteral(" (изменён на диске)");
     setWindowTitle(QStringLiteral("%1[*] — Таллори! Мастерская учителя").arg(name));
     setWindowModified(isModified());
 }

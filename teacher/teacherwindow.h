@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class BankDocument;
+class BankWatch;
 class QAction;
 class BankEditor;
 class LessonsTab;
@@ -61,6 +62,15 @@ private:
     /// Whether the bank may be left: saved, or not saved by the teacher's choice; false to stay.
     bool mayLeave();
     bool keepDamagedOriginal(const QString &path);
+    /// Whether the bank may be stored as it is: no problem that keeps a line out, levels short
+    /// of questions confirmed.
+    bool mayStore();
+    /// Writes the bank over path; unless overwrite, not over a file changed on disk since read.
+    bool writeBank(const QString &path, bool overwrite = false);
+    /// The file changed on disk: a copy, a reload or an overwrite, as the teacher says.
+    bool resolveChangedOnDisk(const QString &path);
+    void changedOnDisk();
+    void saved(const QString &path, const QByteArray &digest);
     void setPath(const QString &path);
     void updateTitle();
     void rememberFile(const QString &path);
@@ -79,5 +89,7 @@ private:
     QAction *m_loadToServer = nullptr; ///< «Загрузить файлы на сервер», where a server is named
     TeacherHelp *m_help = nullptr;
     QString m_path;
+    BankWatch *m_watch = nullptr; ///< the bank file as read or written, to see it change on disk
+    QStringList m_kept; ///< the lines of a damaged bank kept among its notes when it opened
     QString m_damaged; ///< the bank file opened damaged and not yet saved over: its original is kept
 };

@@ -172,3 +172,33 @@ TEST(DemoFolder, SettingsMapTheDemoLessonsToTheDemoBank)
     EXPECT_TRUE(bytes.startsWith(w(u"[ДЕМО]\r\n")));
     EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n'));
 }
+
+TEST(BankTool, UnpackReadsPastANulAndSaysWhere)
+{
+    QTemporaryDir dir;
+    QByteArray bank = bankWithout(0);
+    bank.insert(bank.indexOf("[8]"), '\0');
+    writeBytes(dir.filePath("b.faq"), bank);
+    const ToolRun run = runTool("tallory-bank", {"unpack", "b.faq"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0);
+    QByteArray expected;
+    for (int level = 1; level <= 15; ++level)
+        expected += "[" + QByteArray::number(level) + "]\nQ|a|b|c|d|\n";
+    EXPECT_EQ(run.out, expected);
+    EXPECT_TRUE(run.err.startsWith(u8(QStringLiteral("b.faq:15: предупреждение: байт NUL на смещении %1").arg(bank.indexOf('\0')))))
+        << run.err.toStdString();
+}
+
+TEST(CheckBank, ALastLineCutShortIsDamage)
+{
+    const QByteArray whole = bankWithout(0);
+    const QByteArray cut = whole.left(whole.indexOf("[6]") + 7); // "[6]\r\n" and two bytes of its question
+    const CheckOutcome out = CheckBank(cut);
+    ASSERT_FALSE(problemLines(out).isEmpty());
+    EXPECT_TRUE(problemLines(out).contains(QStringLiteral("12: файл обрывается посреди строки (байт %1 — последний): похоже, "
+                                                          "он записан не до конца, а обрывок игра примет за вопрос без "
+                                                          "ответов").arg(cut.size())))
+        << problemLines(out).join(QLatin1Char('\n')).toStdString();
+    // A whole last question without its line end is no damage: the game reads it.
+    EXPECT_TRUE(CheckBank(whole.chopped(2)).problems.empty());
+}

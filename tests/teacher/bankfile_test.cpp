@@ -66,15 +66,18 @@ TEST_F(BankFileTest, ABankWithALineTheBankCannotHoldIsNotWrittenAndTheOldFileSta
 TEST_F(BankFileTest, OnlyWhatTheGameServesIsReadFromAGameBank)
 {
     // A second "[2]" and a line ending in "]" are never served by the game: the line the game skips
-    // is kept as a note saying where it stood, the repeated section is left out, and both are said.
+    // and the question under the repeated header are kept as notes saying where they stood, and
+    // both are said.
     QByteArray bytes = w(u"Заметка\r\n[1]\r\n");
     bytes += ScrambleText(w(u"Один?|1|2|3|4|")) + "\r\n[2]\r\n" + ScrambleText(w(u"Два?|1|2|3|4|")) + "\r\n";
     bytes += "skip]\r\n[2]\r\n" + ScrambleText(w(u"Повтор?|1|2|3|4|")) + "\r\n";
     const LoadedBank read = BankFromFaq(bytes);
-    EXPECT_EQ(read.bank.notes, (QStringList{QStringLiteral("Заметка"), QStringLiteral("строка 6: skip]")}));
+    EXPECT_EQ(read.bank.notes, (QStringList{QStringLiteral("Заметка"), QStringLiteral("строка 6: skip]"),
+                                            QStringLiteral("строка 8: Повтор?|1|2|3|4|")}));
     ASSERT_EQ(read.bank.levels[2].size(), 1);
     EXPECT_EQ(read.bank.levels[2][0].question, QStringLiteral("Два?"));
-    EXPECT_EQ(read.warnings, QStringList{QStringLiteral("Строк, которые игра не читает, пропущено: 1.")});
+    EXPECT_TRUE(read.warnings.isEmpty()) << read.warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(read.keptAsNotes, 2);
     ASSERT_EQ(read.damage.size(), 2u);
     EXPECT_EQ(read.damage[0].line, 6);
     EXPECT_EQ(read.damage[1].line, 7);
@@ -100,4 +103,12 @@ TEST_F(BankFileTest, TheExportedTextPacksIntoTheSameBank)
     ASSERT_TRUE(SaveFaq(path("b.faq"), again.value.bank).ok());
     EXPECT_EQ(readBytes(path("b.faq")), readBytes(path("a.faq")));
     EXPECT_TRUE(readBytes(path("a.txt")).startsWith("\xD0\x90\xD0\xBB")); // UTF-8 «Ал»
+}
+
+TEST_F(BankFileTest, LinesUnderAHeaderNamingNoLevelAreKeptAsNotesOfAPlainText)
+{
+    const LoadedBank read = BankFromPlainText("[1]\nQ|a|b|c|d|\n[99]\nX|a|b|c|d|\n");
+    EXPECT_EQ(read.bank.notes, (QStringList{QStringLiteral("строка 3: [99]"), QStringLiteral("строка 4: X|a|b|c|d|")}));
+    EXPECT_EQ(read.bank.levels[1].size(), 1);
+    EXPECT_EQ(read.keptAsNotes, 2);
 }

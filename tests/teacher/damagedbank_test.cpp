@@ -146,3 +146,78 @@ TEST_F(DamagedBank, BrokenHeadersAreListedWithTheirLinesAndKeptAsNotes)
     EXPECT_EQ(again.value.bank.notes.mid(1), kept);
     EXPECT_TRUE(again.value.damage.empty());
 }
+
+namespace {
+
+// The scrambled line of a question, as the packer stores it.
+QByteArray storedLine(const QString &question)
+{
+    return testutil::xorAd(cp1251::encode(question + QStringLiteral("|да|нет|может быть|не знаю|")).value()) + "\r\n";
+}
+
+} // namespace
+
+TEST_F(DamagedBank, QuestionsUnderASecondHeaderAreKeptAsNotesAndSurviveASave)
+{
+    ASSERT_TRUE(SaveFaq(path, fullBank(1)).ok());
+    QByteArray bytes = readBytes(path) + "[1]\r\n";
+    for (int n = 1; n <= 3; ++n)
+        bytes += storedLine(QStringLiteral("Лишний %1?").arg(n));
+    writeBytes(path, bytes);
+    const int header = static_cast<int>(bytes.count('\n')) - 3;
+    openByKeys(path);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("уровень 1 повторяется"))) << prompts.errors[0].toStdString();
+    QStringList kept;
+    for (int n = 1; n <= 3; ++n)
+        kept.append(QStringLiteral("строка %1: Лишний %2?|да|нет|может быть|не знаю|").arg(header + n).arg(n));
+    EXPECT_EQ(doc().notes().mid(1), kept);
+    EXPECT_EQ(doc().count(1), 1);
+
+    // Kept in the notes, they need no copy to stay: the box says so, and a save without one keeps them.
+    prompts.chooseAnswer = 1;
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.lastQuestion.contains(QStringLiteral("Строки, которые игра не читала (3), сохранятся")))
+        << prompts.lastQuestion.toStdString();
+    EXPECT_FALSE(window->isModified()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(ReadBank(path).value.bank.notes.mid(1), kept);
+
+    // Taken out of the notes, the box names what the new file will not hold.
+    writeBytes(path, bytes);
+    openByKeys(path);
+    doc().setNotes(doc().notes().mid(0, 2));
+    prompts.chooseAnswer = std::nullopt;
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.lastQuestion.contains(QStringLiteral("не будет строк исходного (2)"))) << prompts.lastQuestion.toStdString();
+    EXPECT_TRUE(prompts.lastQuestion.contains(kept[2])) << prompts.lastQuestion.toStdString();
+    EXPECT_EQ(readBytes(path), bytes);
+}
+
+TEST_F(DamagedBank, ABankCutOffInsideALineIsDamagedAndTheStumpIsNoQuestion)
+{
+    ASSERT_TRUE(SaveFaq(path, fullBank(1)).ok());
+    const QByteArray whole = readBytes(path);
+    const qsizetype level5 = whole.indexOf("[5]\r\n") + 5;
+    const QByteArray cut = whole.left(level5 + 8); // inside the scrambled "Вопрос 5.1?|…"
+    writeBytes(path, cut);
+    openByKeys(path);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    const QString said = prompts.errors[0];
+    EXPECT_TRUE(said.contains(QStringLiteral("обрывается посреди строки"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("5, 6, 7"))) << said.toStdString();
+    EXPECT_EQ(doc().count(5), 0);
+    EXPECT_EQ(doc().notes().last(), QStringLiteral("строка %1: Вопрос 5").arg(cut.count('\n') + 1));
+}
+
+TEST_F(DamagedBank, LinesPastANulAreKeptAsNotes)
+{
+    qsizetype offset = 0;
+    writeBytes(path, cutBeforeLevel8(&offset));
+    openByKeys(path);
+    const QStringList notes = doc().notes();
+    const int header8 = static_cast<int>(readBytes(path).left(offset).count('\n')) + 1;
+    EXPECT_TRUE(notes.contains(QStringLiteral("строка %1: [8]").arg(header8))) << notes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("строка %1: Вопрос 15.1?|да|нет|может быть|не знаю|").arg(header8 + 15)))
+        << notes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(doc().count(8), 0);
+}

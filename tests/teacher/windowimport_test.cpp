@@ -61,6 +61,20 @@ TEST_F(WindowTest, ACsvFileInWindows1251GoesIntoTheLevelBeingEdited)
     EXPECT_EQ(doc().count(2), 1);
 }
 
+TEST_F(WindowTest, OneCtrlZUndoesAWholeImportTitleAndAll)
+{
+    // A new bank takes the file's title into its notes along with the questions.
+    writeBytes(folder + QStringLiteral("geo.gift"), kGift);
+    prompts.files = {folder + QStringLiteral("geo.gift")};
+    key(Qt::Key_I, Qt::ControlModifier);
+    ASSERT_EQ(doc().bank().total(), 3);
+    ASSERT_FALSE(doc().notes().isEmpty());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().bank().total(), 0);
+    EXPECT_TRUE(doc().notes().isEmpty());
+    EXPECT_FALSE(window->isModified());
+}
+
 TEST_F(WindowTest, ACancelledPreviewAddsNothing)
 {
     writeBytes(folder + QStringLiteral("geo.gift"), kGift);
@@ -84,6 +98,23 @@ TEST(ImportDialog, ShowsEveryQuestionTakenAndWhyTheOthersWereNot)
     EXPECT_EQ(dialog.placement(), ImportPlacement::SourceLevels);
 }
 
+TEST(ImportDialog, ShowsEachWrongAnswerInAColumnOfItsOwn)
+{
+    // An answer that holds «; » itself must not read as two.
+    const ImportOutcome outcome = ImportQuestions(QByteArray("Что верно? {=a ~b; c ~d ~e}\n"));
+    ImportDialog dialog(outcome, 4);
+    QTableWidget *taken = dialog.takenTable();
+    ASSERT_EQ(taken->rowCount(), 1);
+    QStringList shown;
+    for (int c = 0; c < taken->columnCount(); ++c) {
+        const QTableWidgetItem *cell = taken->item(0, c);
+        shown.append(taken->horizontalHeaderItem(c)->text() + QStringLiteral(" = ") + (cell ? cell->text() : QString()));
+    }
+    EXPECT_TRUE(shown.contains(QStringLiteral("Неверный 1 = b; c"))) << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Неверный 2 = d"))) << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Неверный 3 = e"))) << shown.join(QLatin1Char('|')).toStdString();
+}
+
 TEST(ImportDialog, SaysWhatATakenQuestionLostOnTheWay)
 {
     // A Moodle export: the picture lives in Moodle, not in the file, so it cannot come along.
@@ -95,9 +126,9 @@ TEST(ImportDialog, SaysWhatATakenQuestionLostOnTheWay)
     ImportDialog dialog(outcome, 4);
     QTableWidget *taken = dialog.takenTable();
     ASSERT_EQ(taken->rowCount(), 2);
-    ASSERT_GE(taken->columnCount(), 6);
-    EXPECT_EQ(taken->horizontalHeaderItem(5)->text(), QStringLiteral("Не перенесено"));
+    ASSERT_EQ(taken->columnCount(), 8);
+    EXPECT_EQ(taken->horizontalHeaderItem(7)->text(), QStringLiteral("Не перенесено"));
     EXPECT_EQ(taken->item(0, 2)->text(), QStringLiteral("Что за прибор?"));
-    EXPECT_EQ(taken->item(0, 5)->text(), QStringLiteral("картинка не перенесена (manometr.png)"));
-    EXPECT_EQ(taken->item(1, 5)->text(), QString());
+    EXPECT_EQ(taken->item(0, 7)->text(), QStringLiteral("картинка не перенесена (manometr.png)"));
+    EXPECT_EQ(taken->item(1, 7)->text(), QString());
 }
