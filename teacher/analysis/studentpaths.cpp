@@ -130,16 +130,31 @@ void StudentPaths::setGames(const QList<GamePath> &games)
     chooseGame();
 }
 
-void StudentPaths::chooseGame()
+int StudentPaths::chosenRow() const
 {
     const QList<QTableWidgetItem *> selected = m_gameTable->selectedItems();
     const int row = selected.isEmpty() ? -1 : selected.front()->row();
-    if (row < 0 || row >= m_games.size() || !m_reader) {
+    return row < m_games.size() ? row : -1;
+}
+
+void StudentPaths::chooseGame()
+{
+    const int row = chosenRow();
+    if (row < 0 || !m_reader) {
         m_pathTitle->setText(QStringLiteral("Выберите игру в списке."));
         return showPath({});
     }
+    m_pathTitle->setText(QStringLiteral("Ход игры читается…"));
+    showPath({});
+    m_reader(m_games[row]);
+}
+
+void StudentPaths::showGamePath(const QString &gameId, const Result<QList<JournalAnswer>> &answers)
+{
+    const int row = chosenRow();
+    if (row < 0 || m_games[row].game.id != gameId)
+        return;
     const GamePath &game = m_games[row];
-    const Result<QList<JournalAnswer>> answers = m_reader(game);
     if (!answers.ok()) {
         m_pathTitle->setText(QStringLiteral("Ход игры не прочитан: %1").arg(answers.error));
         return showPath({});

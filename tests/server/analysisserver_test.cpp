@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QUuid>
 
+#include <functional>
+
 using namespace classjournals;
 
 namespace {
@@ -33,6 +35,12 @@ protected:
         if (IsSkipped())
             return;
         initSchema();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        // A test that failed with the server stopped leaves it running for the next.
+        pgtest::cluster().start();
     }
 
     // The lab's games, played on two machines of another folder, loaded into the server.
@@ -66,6 +74,15 @@ protected:
         window->show();
         view = window->findChild<AnalysisView *>(QStringLiteral("analysisView"));
         ASSERT_NE(view, nullptr);
+        // A stopped server is noticed, and a restarted one read, within a fraction of a second.
+        view->setServerRetryMs(100);
+        ASSERT_TRUE(settled());
+    }
+
+    /// Whether the tab's reading thread ends what it was asked, within a bound for a loaded machine.
+    bool settled(const std::function<bool()> &also = [] { return true; })
+    {
+        return QTest::qWaitFor([&] { return !view->busy() && also(); }, 20000);
     }
 
     QString status() const { return view->findChild<QLabel *>(QStringLiteral("analysisStatus"))->text(); }
@@ -146,4 +163,32 @@ TEST_F(AnalysisServer, TooOldASchemaIsSaidAndTheJournalsShown)
     EXPECT_TRUE(status().startsWith(QStringLiteral("Ответы с сервера «%1» не прочитаны").arg(service("teacher")))) << status().toStdString();
     EXPECT_TRUE(status().contains(QStringLiteral("upgrade"))) << status().toStdString();
     EXPECT_EQ(view->analysis().games.size(), 20);
+}
+
+TEST_F(AnalysisServer, StoppedServerIsSaidWithWhatToFixAndReadAgainByItselfWhenItIsBack)
+{
+    loadLab();
+    writeClass(folder);
+    openWindow(service("teacher"));
+    ASSERT_TRUE(view->readsServer()) << status().toStdString();
+    const LessonAnalysis expected = journals->analyse(kLesson);
+
+    ASSERT_EQ(pgtest::cluster().stop(), QString());
+    // Nobody asked for a reading: the tab notices by itself.
+    ASSERT_TRUE(settled([this] { return !view->readsServer(); })) << status().toStdString();
+    EXPECT_TRUE(status().startsWith(QStringLiteral("Ответы с сервера «%1» не прочитаны, показаны журналы этой папки: ")
+                                        .arg(service("teacher"))))
+        << status().toStdString();
+    EXPECT_TRUE(status().contains(QStringLiteral("проверьте, что он запущен"))) << status().toStdString();
+    EXPECT_TRUE(status().contains(QStringLiteral("подключается снова сама"))) << status().toStdString();
+    EXPECT_EQ(view->analysis().games.size(), 20) << "the folder's journals meanwhile";
+
+    ASSERT_EQ(pgtest::cluster().start(), QString());
+    ASSERT_TRUE(settled([this] { return view->readsServer(); })) << status().toStdString();
+    EXPECT_EQ(status(), QStringLiteral("Сервер «%1»: игр занятия: 20, ответов: %2.").arg(service("teacher")).arg(expected.answers));
+    // The server's announcements are heard again on the new connection.
+    QSignalSpy refreshed(view, &AnalysisView::refreshed);
+    playOneMoreGame(expected.questions.front());
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(view->analysis().games.size(), 21);
 }

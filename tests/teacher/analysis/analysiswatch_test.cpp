@@ -53,6 +53,7 @@ TEST_F(AnalysisWatch, AGameThatEndsLaterChangesFromUnfinishedToItsEnding)
     // A tab opened on the journals as they are now, while the game goes on.
     AnalysisView tab;
     tab.openSources({folder});
+    settle(&tab);
     QSignalSpy tabRefreshed(&tab, &AnalysisView::refreshed);
     // Reading stirs the journal folder (SQLite touches its shared-memory file); that settles
     // first, with nothing new to read, so that only the game's write can bring what follows.
@@ -79,6 +80,7 @@ TEST_F(AnalysisWatch, ReadingTheJournalsAgainWithNothingNewSignalsNothing)
     EXPECT_EQ(refreshed->count(), 0) << "the journals have not changed";
     play(QStringLiteral("ПК-1"), QStringLiteral("ПЕТРОВ"), {{1, 1, 1, 3000}}, GameEnding::Wrong, 2);
     view->refresh();
+    ASSERT_TRUE(refreshed->wait(kWaitMs));
     EXPECT_EQ(refreshed->count(), 1);
     EXPECT_EQ(outcomeOf(QStringLiteral("ПЕТРОВ")), QStringLiteral("неверный ответ"));
 }
