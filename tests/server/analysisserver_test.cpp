@@ -13,7 +13,10 @@
 #include "teacherwindow.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QSpinBox>
+#include <QSqlQuery>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -64,7 +67,7 @@ protected:
         WriteClass([&](int game) -> Writer & { return game % 2 ? odd : even; });
     }
 
-    void openWindow(const QString &serviceName)
+    void openWindow(const QString &serviceName, bool settle = true)
     {
         QFile ini(folder + QStringLiteral("tallory.ini"));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -76,7 +79,8 @@ protected:
         ASSERT_NE(view, nullptr);
         // A stopped server is noticed, and a restarted one read, within a fraction of a second.
         view->setServerRetryMs(100);
-        ASSERT_TRUE(settled());
+        if (settle)
+            ASSERT_TRUE(settled());
     }
 
     /// Whether the tab's reading thread ends what it was asked, within a bound for a loaded machine.
@@ -191,4 +195,33 @@ TEST_F(AnalysisServer, StoppedServerIsSaidWithWhatToFixAndReadAgainByItselfWhenI
     playOneMoreGame(expected.questions.front());
     ASSERT_TRUE(refreshed.wait(10000));
     EXPECT_EQ(view->analysis().games.size(), 21);
+}
+
+TEST_F(AnalysisServer, WindowAnswersKeysWhileTheServerIsSlowToAnswer)
+{
+    loadLab();
+    QDir().mkpath(folder);
+    // The owner holds the games' table: the tab's reading waits for it as for a slow server.
+    const auto owner = connect(service("owner"));
+    ASSERT_TRUE(owner);
+    QSqlDatabase db = owner->database();
+    ASSERT_TRUE(db.transaction());
+    QSqlQuery lock(db);
+    ASSERT_TRUE(lock.exec(QStringLiteral("LOCK TABLE tallory.games IN ACCESS EXCLUSIVE MODE")));
+    openWindow(service("teacher"), false);
+    auto *margin = view->findChild<QSpinBox *>(QStringLiteral("analysisMargin"));
+    margin->setFocus();
+    margin->selectAll();
+    // Keys typed go through the window's event loop, as a teacher's do.
+    for (const auto &[key, text] : {std::pair{Qt::Key_4, "4"}, std::pair{Qt::Key_0, "0"}}) {
+        QCoreApplication::postEvent(margin, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QLatin1String(text)));
+        QCoreApplication::postEvent(margin, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, QLatin1String(text)));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([margin] { return margin->value() == 40; }, 10000)) << margin->value();
+    EXPECT_TRUE(view->busy()) << "the reading was still held";
+    EXPECT_FALSE(view->readsServer());
+
+    ASSERT_TRUE(db.rollback());
+    ASSERT_TRUE(settled([this] { return view->readsServer(); })) << status().toStdString();
+    EXPECT_EQ(view->analysis().games.size(), 20);
 }
