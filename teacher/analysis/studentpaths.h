@@ -9,7 +9,9 @@
 
 #include <functional>
 
+class GamesModel;
 class QLabel;
+class QTableView;
 class QTableWidget;
 
 class StudentPaths : public QWidget
@@ -35,7 +37,8 @@ private:
 
     PathReader m_reader;
     QList<GamePath> m_games;
-    QTableWidget *m_gameTable = nullptr; ///< one game a row
+    QTableView *m_gameTable = nullptr;   ///< one game a row
+    GamesModel *m_gamesModel = nullptr;
     QTableWidget *m_pathTable = nullptr; ///< the chosen game, one question a row
     QLabel *m_pathTitle = nullptr;
 };

@@ -124,10 +124,10 @@ TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
     play(QStringLiteral("ПК-2"), QStringLiteral("ПЕТРОВ П.П."), {{1, 0, 1, 3000}}, std::nullopt);
     showTab();
     choosePage(QStringLiteral("Ученики"));
-    auto *games = child<QTableWidget>("analysisGames");
-    ASSERT_EQ(games->rowCount(), 2);
-    EXPECT_EQ(games->item(1, 0)->text(), QStringLiteral("ПЕТРОВ П.П."));
-    EXPECT_EQ(games->item(1, 5)->text(), QStringLiteral("не закончена"));
+    auto *games = child<QTableView>("analysisGames");
+    ASSERT_EQ(games->model()->rowCount(), 2);
+    EXPECT_EQ(cell("analysisGames", 1, 0), QStringLiteral("ПЕТРОВ П.П."));
+    EXPECT_EQ(cell("analysisGames", 1, 5), QStringLiteral("не закончена"));
     clickRow(games, 0);
     auto *path = child<QTableWidget>("analysisPath");
     // The game's answers are read on the tab's reading thread.
