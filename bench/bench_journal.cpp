@@ -4,11 +4,15 @@
 // the journal off, synced in full, and synced the normal way, so that a slow spell of the
 // machine falls on all three alike. Offscreen, then on an X server (DISPLAY, or an Xvfb this
 // benchmark starts). Printed as well: what one fdatasync costs on this disk now, and the first
-// game start on a journal that already holds many answers (opened and checked). Then the
-// teacher's side: the analysis of 30 journals holding a million answers (benchanalysis.cpp).
+// game start on a journal that already holds many answers (opened and checked), and the five
+// slowest clicks with what the journal did to the disk in each (seen through a spy on SQLite's
+// files: writes and syncs of the log and of the file, the syncs' time, the processor time of the
+// window's thread), which tells a click that waited for the disk from one that waited for the
+// processor. Then the teacher's side: the analysis of 30 journals holding a million answers (benchanalysis.cpp).
 //
 // Usage: bench_journal             (the driver: prints the figures)
 //        bench_journal analysis [DIR]  (the analysis alone; its journals kept in DIR)
+//        bench_journal clicks      (the answer click alone)
 //        bench_journal probe DIR   (one run on the folder DIR)
 
 #include "benchanalysis.h"
@@ -17,6 +21,8 @@
 #include "scripteddialogs.h"
 #include "probeenv.h"
 #include "xvfb.h"
+
+#include "journal/sqlitespy.h"
 
 #include "banners.h"
 #include "dialogs.h"
@@ -37,6 +43,7 @@
 #include <QSqlQuery>
 
 #include <cstdio>
+#include <ctime>
 #include <deque>
 
 namespace {
@@ -90,6 +97,22 @@ private:
     GameRecorder &m_inner;
 };
 
+// One answer click of the journal synced in full, and what the journal did in it.
+struct Click {
+    int game = 0;
+    int level = 0;
+    double journalMs = 0;
+    double cpuMs = 0; ///< the window's thread's processor time in the click
+    sqlitespy::Tally disk{};
+};
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 struct Mode {
     const char *label;
     std::unique_ptr<GameJournal> journal;
@@ -98,6 +121,7 @@ struct Mode {
     std::vector<double> handlerMs;
     std::vector<double> journalMs;
     std::vector<double> startJournalMs; ///< the journal's part of a new game's start
+    std::vector<Click> clicks;
 };
 
 double percentile(std::vector<double> v, double p)
@@ -129,7 +153,7 @@ void writeProgramFolder(const QString &folder)
 }
 
 // One game: right answers up to a level drawn at random, then a wrong one (or the win).
-void playGame(Mode &m, ScriptedDialogs &dialogs, int player, QRandomGenerator &chance)
+void playGame(Mode &m, ScriptedDialogs &dialogs, int player, QRandomGenerator &chance, sqlitespy::Spy &spy, int number)
 {
     // The results file files a record under the sum of the name's letter codes: every player's
     // name has a sum of its own.
@@ -146,11 +170,14 @@ void playGame(Mode &m, ScriptedDialogs &dialogs, int player, QRandomGenerator &c
         const int button = level <= lastRight ? right : right % 4 + 1;
         if (m.timed)
             m.timed->ns = 0;
+        spy.take();
+        const double cpu = threadCpuMs();
         QElapsedTimer t;
         t.start();
         m.form->FaqBtn[static_cast<size_t>(button)]->Click();
         m.handlerMs.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
         m.journalMs.push_back(m.timed ? static_cast<double>(m.timed->ns) / 1e6 : 0.0);
+        m.clicks.push_back({number, level, m.journalMs.back(), threadCpuMs() - cpu, spy.take()});
     }
 }
 
@@ -189,6 +216,38 @@ void printRow(const char *label, const std::vector<double> &ms)
                 percentile(ms, 0.99), percentile(ms, 1.0), ms.size());
 }
 
+// What the journal did to the disk in a click, in a few words.
+QString describe(const sqlitespy::Tally &t)
+{
+    const auto part = [](const char *name, const sqlitespy::Counts &c) {
+        if (c.writes == 0 && c.syncs == 0 && c.truncates == 0)
+            return QString();
+        QString text = QStringLiteral("%1 %2 writes (%3 KB), %4 syncs (%5 ms)")
+                           .arg(QLatin1String(name)).arg(c.writes).arg(static_cast<double>(c.bytes) / 1024, 0, 'f', 1)
+                           .arg(c.syncs).arg(static_cast<double>(c.syncNs) / 1e6, 0, 'f', 2);
+        return c.truncates ? text + QStringLiteral(", %1 truncated").arg(c.truncates) : text;
+    };
+    QStringList parts;
+    for (const QString &p : {part("log:", t[sqlitespy::Log]), part("file (a checkpoint):", t[sqlitespy::File]),
+                             part("other:", t[sqlitespy::Other])}) {
+        if (!p.isEmpty())
+            parts << p;
+    }
+    return parts.isEmpty() ? QStringLiteral("nothing written") : parts.join(QStringLiteral("; "));
+}
+
+void printSlowest(const std::vector<Click> &clicks)
+{
+    std::vector<Click> slowest = clicks;
+    std::sort(slowest.begin(), slowest.end(), [](const Click &a, const Click &b) { return a.journalMs > b.journalMs; });
+    slowest.resize(std::min<size_t>(slowest.size(), 5));
+    std::printf("  the five slowest clicks' journal (FULL): game, level, time in the journal, the window thread's "
+                "processor time in the click, and what the journal did to the disk\n");
+    for (const Click &c : slowest)
+        std::printf("    game %2d level %2d: %7.3f ms, processor %6.3f ms; %s\n", c.game, c.level, c.journalMs, c.cpuMs,
+                    qPrintable(describe(c.disk)));
+}
+
 // Prints the figures; true when the target is met.
 bool report(const Mode (&modes)[3], const QString &folder, bool big)
 {
@@ -212,6 +271,7 @@ bool report(const Mode (&modes)[3], const QString &folder, bool big)
     std::printf("  p99 of the click, on minus off %25.3f ms\n",
                 percentile(modes[1].handlerMs, 0.99) - percentile(modes[0].handlerMs, 0.99));
     std::printf("  one fdatasync of a small file here %21.3f ms\n", syncMs);
+    printSlowest(modes[1].clicks);
     if (big)
         std::printf("  first game start on a journal of %d answers %11.1f ms\n", kBigJournalAnswers,
                     bigJournalStart(folder));
@@ -228,7 +288,10 @@ int probe(int argc, char **argv)
     NoBanners banners;
     ScriptedDialogs dialogs;
     SeededRandom random(99);
-    Mode modes[3] = {{"off", {}, {}, {}, {}, {}, {}}, {"full", {}, {}, {}, {}, {}, {}}, {"normal", {}, {}, {}, {}, {}, {}}};
+    // Made before the journals open, so that their connections go through it.
+    sqlitespy::Spy spy;
+    Mode modes[3] = {{"off", {}, {}, {}, {}, {}, {}, {}}, {"full", {}, {}, {}, {}, {}, {}, {}},
+                     {"normal", {}, {}, {}, {}, {}, {}, {}}};
     modes[1].journal = std::make_unique<GameJournal>(folder, QStringLiteral("full"), JournalClock::system(), JournalSync::Full);
     modes[2].journal = std::make_unique<GameJournal>(folder, QStringLiteral("normal"), JournalClock::system(), JournalSync::Normal);
     for (Mode &m : modes) {
@@ -245,11 +308,12 @@ int probe(int argc, char **argv)
     int player = 0;
     for (int game = -1; game < kGames; ++game) {
         for (Mode &m : modes) {
-            playGame(m, dialogs, ++player, chance);
+            playGame(m, dialogs, ++player, chance, spy, game + 1);
             if (game < 0) { // a warm-up game, not counted
                 m.handlerMs.clear();
                 m.journalMs.clear();
                 m.startJournalMs.clear();
+                m.clicks.clear();
             }
         }
     }
@@ -303,7 +367,8 @@ int driver(int argc, char **argv)
         x.describe();
         met = measure("X server", x.environment(env), tmp, false) && met;
     }
-    met = analysis(tmp.filePath(QStringLiteral("analysis"))) && met;
+    if (argc < 2 || qstrcmp(argv[1], "clicks") != 0)
+        met = analysis(tmp.filePath(QStringLiteral("analysis"))) && met;
     return met ? 0 : 1;
 }
 

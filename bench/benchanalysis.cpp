@@ -162,6 +162,11 @@ double cpuMs()
 
 } // namespace
 
+QStringList FillAnalysisLab(const QString &programFolder)
+{
+    return fillLab(programFolder);
+}
+
 bool BenchAnalysis(const QString &folder)
 {
     QElapsedTimer made;

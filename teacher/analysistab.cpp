@@ -133,10 +133,11 @@ AnalysisView *AddAnalysisTab(TeacherWindow *window, const QString &folder, Teach
     QObject::connect(view, &AnalysisView::exportRequested, window, [view, window, prompts, folder] {
         exportTable(view, window, prompts, folder);
     });
-    view->openSources({folder});
-    // A school with a server: the whole school's answers, the folder's journals meanwhile.
+    // A school with a server: the whole school's answers, the folder's journals while the
+    // server cannot be reached. Named first, so that the first reading is the server's.
     const QString service = ServerServiceOf(folder);
     if (!service.isEmpty())
         view->followServer(service);
+    view->openSources({folder});
     return view;
 }

@@ -218,12 +218,14 @@ void TeacherWindow::loadToServer()
     const QString own = QFileInfo(ResultsFilePath(m_folder)).absoluteFilePath();
     if (!files.contains(own))
         files.prepend(own);
-    const auto loaded = m_results->loadFilesToServer(files, JournalFiles(m_folder));
-    if (!loaded.ok()) {
-        m_prompts->showError(this, QStringLiteral("Загрузить файлы на сервер"), loaded.error);
-        return;
-    }
-    m_results->showServerNote(loaded.value);
+    // Loaded off the window's thread; the window goes on answering meanwhile.
+    m_results->loadFilesToServer(files, JournalFiles(m_folder), [this](const Result<QString> &loaded) {
+        if (!loaded.ok()) {
+            m_prompts->showError(this, QStringLiteral("Загрузить файлы на сервер"), loaded.error);
+            return;
+        }
+        m_results->showServerNote(loaded.value);
+    });
 }
 
 void TeacherWindow::registerLesson()

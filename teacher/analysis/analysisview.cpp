@@ -3,7 +3,6 @@
 #include "funnelchart.h"
 #include "levelmovespane.h"
 #include "questiontablemodel.h"
-#include "answersfeed.h"
 #include "studentpaths.h"
 #include "tablefit.h"
 #include "userfile.h"
@@ -18,7 +17,10 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -32,9 +34,14 @@ QLabel *buddyLabel(const QString &text, QWidget *buddy)
 } // namespace
 
 AnalysisView::AnalysisView(QWidget *parent)
-    : QWidget(parent), m_watch(new JournalWatch(this)), m_server(new AnswersFeed(this)),
-      m_model(new QuestionTableModel(this))
+    : QWidget(parent), m_watch(new JournalWatch(this)), m_thread(new QThread(this)),
+      m_worker(new AnalysisWorker), m_model(new QuestionTableModel(this))
 {
+    // The worker and everything it opens are destroyed on its thread as the thread ends.
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread->setObjectName(QStringLiteral("analysis"));
+    m_thread->start();
     // Made in the order they stand, top to bottom, which is the order Tab visits them in: the
     // lesson and the thresholds, the pages' tabs, then what the page shows.
     QWidget *controls = buildControls();
@@ -57,8 +64,8 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_funnel->setAccessibleName(QStringLiteral("Сколько учеников дошли до каждого уровня и прошли его"));
     m_students = new StudentPaths(this);
     m_students->setObjectName(QStringLiteral("studentPaths"));
-    m_students->setReader([this](const GamePath &game) {
-        return source() ? source()->path(game) : Result<QList<JournalAnswer>>::failure(QStringLiteral("журналы не открыты"));
+    m_students->setReader([worker = m_worker](const GamePath &game) {
+        QMetaObject::invokeMethod(worker, [worker, game] { worker->readPath(game); });
     });
     m_moves = new LevelMovesPane(this);
     m_moves->setObjectName(QStringLiteral("levelMovesPane"));
@@ -83,11 +90,19 @@ AnalysisView::AnalysisView(QWidget *parent)
         if (!readsServer())
             refresh();
     });
-    connect(m_server, &AnswersFeed::gamesEnded, this, &AnalysisView::refresh);
+    connect(m_worker, &AnalysisWorker::analysed, this, &AnalysisView::received);
+    connect(m_worker, &AnalysisWorker::pathRead, this, [this](const PathOutcome &path) {
+        m_students->showGamePath(path.gameId, path.answers);
+    });
+    connect(m_worker, &AnalysisWorker::changed, this, [this] { request(JournalReading::Changed); });
     refresh();
 }
 
-AnalysisView::~AnalysisView() = default;
+AnalysisView::~AnalysisView()
+{
+    m_thread->quit();
+    m_thread->wait();
+}
 
 QSpinBox *AnalysisView::addSpin(const char *name, int min, int max, int value, const QString &suffix)
 {
@@ -96,7 +111,7 @@ QSpinBox *AnalysisView::addSpin(const char *name, int min, int max, int value, c
     spin->setRange(min, max);
     spin->setValue(value);
     spin->setSuffix(suffix);
-    connect(spin, &QSpinBox::valueChanged, this, &AnalysisView::analyse);
+    connect(spin, &QSpinBox::valueChanged, this, &AnalysisView::reflag);
     return spin;
 }
 
@@ -113,6 +128,9 @@ void AnalysisView::buildThresholds()
     m_minMove->setToolTip(QStringLiteral("Сколько ответов нужно вопросу, чтобы предлагать его перенос"));
     m_quickMs = addSpin("analysisQuickMs", 100, 60000, int(defaults.quickMs), QStringLiteral(" мс"));
     m_quickMs->setSingleStep(100);
+    // What counts as quick is counted as the answers are read: they are read again.
+    disconnect(m_quickMs, &QSpinBox::valueChanged, this, &AnalysisView::reflag);
+    connect(m_quickMs, &QSpinBox::valueChanged, this, [this] { request(JournalReading::Keep); });
     m_quickMs->setToolTip(QStringLiteral("Верный ответ быстрее этого считается угаданным"));
 }
 
@@ -122,7 +140,10 @@ QWidget *AnalysisView::buildControls()
     m_lessonBox = new QComboBox(this);
     m_lessonBox->setObjectName(QStringLiteral("analysisLesson"));
     m_lessonBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &AnalysisView::analyse);
+    connect(m_lessonBox, &QComboBox::currentIndexChanged, this, [this] {
+        m_wantedLesson = m_lessonBox->currentText();
+        request(JournalReading::Keep);
+    });
     auto *propose = new QPushButton(QStringLiteral("Предложить &уровни"), this);
     propose->setObjectName(QStringLiteral("proposeLevels"));
     auto *exportCsv = new QPushButton(QStringLiteral("Экспорт &CSV…"), this);
@@ -188,7 +209,7 @@ void AnalysisView::openSources(const QStringList &sources)
 {
     m_watch->setSources(sources);
     m_stamp.clear();
-    m_archive.reset();
+    m_reading = JournalReading::Afresh;
     m_sourceList->clear();
     for (const QString &source : m_watch->sources())
         m_sourceList->addItem(QDir::toNativeSeparators(source));
@@ -202,29 +223,19 @@ QStringList AnalysisView::sources() const
 
 QStringList AnalysisView::journals() const
 {
-    return m_archive ? m_archive->files() : QStringList{};
+    return m_journals;
 }
 
 void AnalysisView::followServer(const QString &service)
 {
-    const QString problem = m_server->follow(service);
-    m_serverLine = problem.isEmpty() ? QString()
-                                     : QStringLiteral("Ответы с сервера «%1» не прочитаны, показаны журналы этой папки: %2")
-                                           .arg(service, problem);
-    m_stamp.clear();
-    refresh();
+    m_service = service;
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, service] { worker->follow(service); });
+    request(JournalReading::Keep);
 }
 
-bool AnalysisView::readsServer() const
+void AnalysisView::setServerRetryMs(int ms)
 {
-    return m_server->answers() != nullptr;
-}
-
-const AnswerSource *AnalysisView::source() const
-{
-    if (readsServer())
-        return m_server->answers();
-    return m_archive.get();
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, ms] { worker->setRetryMs(ms); });
 }
 
 void AnalysisView::removeChosenSource()
@@ -249,42 +260,73 @@ AnalysisSettings AnalysisView::settings() const
 
 void AnalysisView::refresh()
 {
-    if (readsServer()) {
-        // Every game that ended since: the server adds the lesson up anew.
-        fillLessons();
-        analyse();
-        emit refreshed();
-        return;
+    // While the server is read, every game that ended since counts: the server adds the lesson
+    // up anew. The journals are read again only when they changed since they were last read.
+    if (!m_fromServer) {
+        QStringList stamp = m_watch->stamp();
+        if (m_reading != JournalReading::Afresh && stamp == m_stamp)
+            return;
+        m_stamp = std::move(stamp);
     }
-    QStringList stamp = m_watch->stamp();
-    if (m_archive && stamp == m_stamp)
-        return;
-    m_stamp = std::move(stamp);
-    // The same journals, all readable: the archive reads again only those written meanwhile.
-    // Another set, or one that could not be read (it may be whole now), is opened afresh.
-    const QStringList journals = m_watch->journals();
-    if (!m_archive || m_archive->files() != journals || !m_archive->problems().isEmpty())
-        m_archive = std::make_unique<AnswerArchive>(journals);
-    fillLessons();
-    analyse();
-    emit refreshed();
+    request(JournalReading::Changed);
 }
 
-void AnalysisView::fillLessons()
+void AnalysisView::request(JournalReading reading)
+{
+    m_reading = std::max(m_reading, reading);
+    if (m_inFlight) {
+        m_again = true;
+        return;
+    }
+    AnalysisRequest r{m_watch->journals(), m_reading, m_wantedLesson, settings()};
+    m_reading = JournalReading::Keep;
+    m_inFlight = true;
+    if (m_analysis.lesson.isEmpty() && m_analysis.questions.isEmpty())
+        m_status->setText(QStringLiteral("Ответы читаются…"));
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, r] { worker->analyse(r); });
+}
+
+void AnalysisView::received(const AnalysisOutcome &outcome)
+{
+    m_inFlight = false;
+    const bool again = std::exchange(m_again, false);
+    // A reading of the lesson the teacher has since left is not shown: the next one follows.
+    if (!again || outcome.analysis.lesson == m_wantedLesson || m_wantedLesson.isEmpty()) {
+        m_fromServer = outcome.fromServer;
+        m_serverProblem = outcome.serverProblem;
+        m_problems = outcome.problems;
+        m_journals = outcome.journals;
+        fillLessons(outcome.lessons);
+        if (m_wantedLesson.isEmpty())
+            m_wantedLesson = m_lessonBox->currentText();
+        m_analysis = outcome.analysis;
+        showAnalysis();
+    }
+    if (again)
+        request(JournalReading::Keep);
+    else
+        emit refreshed();
+}
+
+void AnalysisView::fillLessons(const QStringList &lessons)
 {
     // The lesson chosen stays chosen while new games bring other lessons in.
-    const QString chosen = m_lessonBox->currentText();
+    const QString chosen = m_wantedLesson.isEmpty() ? m_lessonBox->currentText() : m_wantedLesson;
     const QSignalBlocker quiet(m_lessonBox);
     m_lessonBox->clear();
-    m_lessonBox->addItems(source()->lessons());
+    m_lessonBox->addItems(lessons);
     const int index = m_lessonBox->findText(chosen);
     m_lessonBox->setCurrentIndex(index >= 0 ? index : 0);
 }
 
-void AnalysisView::analyse()
+void AnalysisView::reflag()
 {
-    const QString lesson = m_lessonBox->currentText();
-    m_analysis = source() && !lesson.isEmpty() ? source()->analyse(lesson, settings()) : LessonAnalysis{};
+    FlagQuestions(m_analysis, settings());
+    showAnalysis();
+}
+
+void AnalysisView::showAnalysis()
+{
     m_model->setQuestions(m_analysis.questions);
     m_table->resizeColumnsToContents();
     m_table->resizeRowsToContents();
@@ -321,30 +363,30 @@ QString AnalysisView::lessonBankFile() const
 
 void AnalysisView::showServerStatus(QStringList &status) const
 {
-    if (readsServer())
+    if (m_fromServer)
         status.append(QStringLiteral("Сервер «%1»: игр занятия: %2, ответов: %3.")
-                          .arg(m_server->service()).arg(m_analysis.games.size()).arg(m_analysis.answers));
-    else if (!m_serverLine.isEmpty())
-        status.prepend(m_serverLine);
+                          .arg(m_service).arg(m_analysis.games.size()).arg(m_analysis.answers));
+    else if (!m_service.isEmpty() && !m_serverProblem.isEmpty())
+        status.prepend(QStringLiteral("Ответы с сервера «%1» не прочитаны, показаны журналы этой папки: %2 "
+                                      "Программа подключается снова сама, пока сервер не ответит.")
+                           .arg(m_service, m_serverProblem));
 }
 
 void AnalysisView::showProblems()
 {
-    if (!source())
-        return;
     m_problemList->clear();
     QStringList lines;
-    for (const JournalProblem &p : source()->problems()) {
-        lines.append(readsServer() ? QStringLiteral("Сервер «%1» не прочитан: %2").arg(m_server->service(), p.problem)
-                                   : QStringLiteral("Журнал «%1» не прочитан: %2").arg(QDir::toNativeSeparators(p.file), p.problem));
+    for (const JournalProblem &p : m_problems) {
+        lines.append(m_fromServer ? QStringLiteral("Сервер «%1» не прочитан: %2").arg(m_service, p.problem)
+                                  : QStringLiteral("Журнал «%1» не прочитан: %2").arg(QDir::toNativeSeparators(p.file), p.problem));
     }
     for (const MachineProblem &p : m_watch->machineProblems())
         lines.append(QStringLiteral("Машина «%1» не смогла записать журнал: %2").arg(p.machine, p.note));
     m_problemList->addItems(lines);
     QStringList status;
-    if (!readsServer())
+    if (!m_fromServer)
         status.append(QStringLiteral("Журналов: %1, игр занятия: %2, ответов: %3.")
-                          .arg(m_archive->files().size() - m_archive->problems().size())
+                          .arg(m_journals.size() - m_problems.size())
                           .arg(m_analysis.games.size()).arg(m_analysis.answers));
     showServerStatus(status);
     if (!lines.isEmpty())

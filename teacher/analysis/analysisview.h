@@ -4,6 +4,7 @@
 // the level moves the answers suggest, and the journals that could not be read or written.
 
 #include "answeranalysis.h"
+#include "analysisworker.h"
 #include "journalwatch.h"
 
 #include <QStringList>
@@ -20,8 +21,8 @@ class QListWidget;
 class QSpinBox;
 class QTabWidget;
 class QTableView;
+class QThread;
 class QuestionTableModel;
-class AnswersFeed;
 class StudentPaths;
 class TableFit;
 
@@ -35,6 +36,7 @@ public:
     using MoveApplier = std::function<QString(const QString &bankFile, const LevelMove &move)>;
 
     explicit AnalysisView(QWidget *parent = nullptr);
+    /// Waits for a reading under way to end.
     ~AnalysisView() override;
 
     /// Reads and follows the journals of these program folders, journal folders and files.
@@ -44,10 +46,16 @@ public:
     QStringList journals() const;
     /// Reads the whole school's answers from the server the service names, and follows games
     /// as they end there, in place of the journals; while the server cannot be reached, the
-    /// journals stay, with a line saying why. Connecting waits at most 2 s.
+    /// journals stay, with a line saying why and what to fix, and the server is tried again
+    /// every few seconds until it answers.
     void followServer(const QString &service);
-    /// Whether the figures come from the server now.
-    bool readsServer() const;
+    /// How long a server out of reach is left before the next try (5 s unless set).
+    void setServerRetryMs(int ms);
+    /// Whether the figures shown come from the server.
+    bool readsServer() const { return m_fromServer; }
+    /// Whether a reading is under way: the journals and the server are read on a thread of the
+    /// tab's own, and the figures shown change when it ends (refreshed()).
+    bool busy() const { return m_inFlight; }
 
     void setMoveApplier(MoveApplier applier) { m_applier = std::move(applier); }
     /// The pane of «Предложить уровни», for whoever holds the bank to warn about a move.
@@ -68,7 +76,7 @@ public slots:
     void proposeLevels();
 
 signals:
-    /// The journals were read again because they changed.
+    /// A reading ended and its figures are shown.
     void refreshed();
     /// The teacher asked for more journals to be added.
     void addRequested();
@@ -80,18 +88,30 @@ private:
     void buildThresholds();
     QWidget *buildJournalsPane();
     QSpinBox *addSpin(const char *name, int min, int max, int value, const QString &suffix);
-    void fillLessons();
-    void analyse();
+    void fillLessons(const QStringList &lessons);
+    /// Asks the reading thread for the lesson chosen, with the journals read as said; a
+    /// request made while one is under way is made once that one ends.
+    void request(JournalReading reading);
+    void received(const AnalysisOutcome &outcome);
+    /// Flags the questions shown anew for thresholds that need no reading.
+    void reflag();
+    void showAnalysis();
     void showProblems();
     void removeChosenSource();
-    /// The server while it is followed, else the journals.
-    const AnswerSource *source() const;
     void showServerStatus(QStringList &status) const;
 
     JournalWatch *m_watch = nullptr;
-    std::unique_ptr<AnswerArchive> m_archive;
-    AnswersFeed *m_server = nullptr;
-    QString m_serverLine; ///< why the server is not read, for the status line
+    QThread *m_thread = nullptr;
+    AnalysisWorker *m_worker = nullptr; ///< lives on m_thread
+    bool m_inFlight = false;  ///< a request is being read
+    bool m_again = false;     ///< and another is to follow it
+    JournalReading m_reading = JournalReading::Afresh; ///< how the next request reads the journals
+    bool m_fromServer = false;
+    QString m_service;        ///< the server named, read or not
+    QString m_serverProblem;  ///< why the server is not read, for the status line
+    QString m_wantedLesson;   ///< the lesson the teacher chose
+    QList<JournalProblem> m_problems; ///< what the last reading could not read
+    QStringList m_journals;   ///< the journal files the last reading opened
     QStringList m_stamp; ///< the journals as last read
     LessonAnalysis m_analysis;
     MoveApplier m_applier;

@@ -2,7 +2,7 @@
 
 #include "serverfeed.h"
 
-AnswersFeed::AnswersFeed(QObject *parent) : QObject(parent), m_feed(new ServerFeed(this))
+AnswersFeed::AnswersFeed(QObject *parent) : QObject(parent), m_feed(new ServerFeed(this)), m_settle(this)
 {
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
@@ -32,6 +32,19 @@ QString AnswersFeed::follow(const QString &service)
         return m_feed->problem();
     m_answers = std::make_unique<ServerAnswers>(m_feed->database(), service);
     return QString();
+}
+
+bool AnswersFeed::check()
+{
+    if (m_feed->check())
+        return true;
+    m_answers.reset();
+    return false;
+}
+
+QString AnswersFeed::problem() const
+{
+    return m_feed->problem();
 }
 
 void AnswersFeed::announced(const QString &payload)

@@ -29,6 +29,10 @@ public:
     /// schema and listens for ended games, in place of any server before. Empty when following;
     /// else why not, in Russian.
     QString follow(const QString &service);
+    /// Whether the connection still reaches the server; when not, it is dropped (answers() is
+    /// null) and problem() says why.
+    bool check();
+    QString problem() const;
     /// The server's answers; null when not following.
     const ServerAnswers *answers() const { return m_answers.get(); }
     QString service() const;

@@ -1,5 +1,6 @@
 #include "studentpaths.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -14,12 +15,11 @@ QString letter(int button)
     return button >= 1 && button <= 4 ? QString(QLatin1Char(static_cast<char>('A' + button - 1))) : QString();
 }
 
-QTableWidget *makeTable(QWidget *parent, const char *name, const QString &spoken, const QStringList &titles)
+template <typename Table>
+void shapeTable(Table *table, const char *name, const QString &spoken)
 {
-    auto *table = new QTableWidget(0, int(titles.size()), parent);
     table->setObjectName(QLatin1String(name));
     table->setAccessibleName(spoken);
-    table->setHorizontalHeaderLabels(titles);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -28,8 +28,72 @@ QTableWidget *makeTable(QWidget *parent, const char *name, const QString &spoken
     table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     table->setWordWrap(false);
+}
+
+QTableWidget *makeTable(QWidget *parent, const char *name, const QString &spoken, const QStringList &titles)
+{
+    auto *table = new QTableWidget(0, int(titles.size()), parent);
+    table->setHorizontalHeaderLabels(titles);
+    shapeTable(table, name, spoken);
     return table;
 }
+
+const QStringList &gameTitles()
+{
+    static const QStringList titles{QStringLiteral("Ученик"), QStringLiteral("Машина"), QStringLiteral("Начало"),
+                                    QStringLiteral("Пройдено уровней"), QStringLiteral("Оценка"), QStringLiteral("Конец")};
+    return titles;
+}
+
+} // namespace
+
+// The games of a lesson, a row each, their cells made as the view asks for them: a lesson of a
+// whole school has tens of thousands of games, and the window must not make them all at once.
+class GamesModel final : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setGames(const QList<GamePath> *games)
+    {
+        beginResetModel();
+        m_games = games;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() || !m_games ? 0 : int(m_games->size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(gameTitles().size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || !m_games || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+            return {};
+        const JournalGame &g = m_games->at(index.row()).game;
+        switch (index.column()) {
+        case 0: return g.student;
+        case 1: return g.machine;
+        case 2: return QLocale(QLocale::Russian).toString(g.started.toLocalTime(), QStringLiteral("dd.MM.yyyy HH:mm"));
+        case 3: return g.levelsPassed >= 0 ? QString::number(g.levelsPassed) : QStringLiteral("—");
+        case 4: return g.grade.isEmpty() ? QStringLiteral("—") : g.grade;
+        default: return GameOutcomeText(g);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return gameTitles().value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    const QList<GamePath> *m_games = nullptr;
+};
+
+namespace {
 
 void setRow(QTableWidget *table, int row, const QStringList &cells)
 {
@@ -83,9 +147,14 @@ QString LifelinesText(const JournalAnswer &a)
 StudentPaths::StudentPaths(QWidget *parent)
     : QWidget(parent)
 {
-    m_gameTable = makeTable(this, "analysisGames", QStringLiteral("Игры учеников"), {QStringLiteral("Ученик"), QStringLiteral("Машина"),
-                                                    QStringLiteral("Начало"), QStringLiteral("Пройдено уровней"),
-                                                    QStringLiteral("Оценка"), QStringLiteral("Конец")});
+    m_gameTable = new QTableView(this);
+    m_gamesModel = new GamesModel(this);
+    m_gameTable->setModel(m_gamesModel);
+    shapeTable(m_gameTable, "analysisGames", QStringLiteral("Игры учеников"));
+    // One line a row without asking every row its height, and the widths from the first rows.
+    m_gameTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_gameTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_gameTable->horizontalHeader()->setResizeContentsPrecision(200);
     m_pathTable = makeTable(this, "analysisPath", QStringLiteral("Путь ученика по вопросам"), {QStringLiteral("Уровень"), QStringLiteral("Вопрос"),
                                                    QStringLiteral("Ответ"), QStringLiteral("Итог"),
                                                    QStringLiteral("Время"), QStringLiteral("Подсказки")});
@@ -103,43 +172,52 @@ StudentPaths::StudentPaths(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
-    connect(m_gameTable, &QTableWidget::itemSelectionChanged, this, &StudentPaths::chooseGame);
+    connect(m_gameTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &StudentPaths::chooseGame);
 }
 
 void StudentPaths::setGames(const QList<GamePath> &games)
 {
-    const int row = m_gameTable->currentRow();
-    const QString chosen = row >= 0 && row < m_games.size() ? m_games[row].game.id : QString();
+    const int row = chosenRow();
+    const QString chosen = row >= 0 ? m_games[row].game.id : QString();
+    const QSignalBlocker quiet(m_gameTable->selectionModel());
+    m_gamesModel->setGames(nullptr);
     m_games = games;
-    const QSignalBlocker quiet(m_gameTable);
-    m_gameTable->clearContents();
-    m_gameTable->setRowCount(int(games.size()));
-    int again = -1;
-    for (int r = 0; r < games.size(); ++r) {
-        const JournalGame &g = games[r].game;
-        setRow(m_gameTable, r, {g.student, g.machine,
-                                QLocale(QLocale::Russian).toString(g.started.toLocalTime(), QStringLiteral("dd.MM.yyyy HH:mm")),
-                                g.levelsPassed >= 0 ? QString::number(g.levelsPassed) : QStringLiteral("—"),
-                                g.grade.isEmpty() ? QStringLiteral("—") : g.grade, GameOutcomeText(g)});
-        if (g.id == chosen)
-            again = r;
-    }
+    m_gamesModel->setGames(&m_games);
     m_gameTable->resizeColumnsToContents();
-    if (again >= 0)
-        m_gameTable->selectRow(again);
+    for (int r = 0; !chosen.isEmpty() && r < m_games.size(); ++r) {
+        if (m_games[r].game.id == chosen) {
+            m_gameTable->selectRow(r);
+            break;
+        }
+    }
     chooseGame();
+}
+
+int StudentPaths::chosenRow() const
+{
+    const QModelIndexList selected = m_gameTable->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? -1 : selected.front().row();
+    return row < m_games.size() ? row : -1;
 }
 
 void StudentPaths::chooseGame()
 {
-    const QList<QTableWidgetItem *> selected = m_gameTable->selectedItems();
-    const int row = selected.isEmpty() ? -1 : selected.front()->row();
-    if (row < 0 || row >= m_games.size() || !m_reader) {
+    const int row = chosenRow();
+    if (row < 0 || !m_reader) {
         m_pathTitle->setText(QStringLiteral("Выберите игру в списке."));
         return showPath({});
     }
+    m_pathTitle->setText(QStringLiteral("Ход игры читается…"));
+    showPath({});
+    m_reader(m_games[row]);
+}
+
+void StudentPaths::showGamePath(const QString &gameId, const Result<QList<JournalAnswer>> &answers)
+{
+    const int row = chosenRow();
+    if (row < 0 || m_games[row].game.id != gameId)
+        return;
     const GamePath &game = m_games[row];
-    const Result<QList<JournalAnswer>> answers = m_reader(game);
     if (!answers.ok()) {
         m_pathTitle->setText(QStringLiteral("Ход игры не прочитан: %1").arg(answers.error));
         return showPath({});

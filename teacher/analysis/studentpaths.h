@@ -9,7 +9,9 @@
 
 #include <functional>
 
+class GamesModel;
 class QLabel;
+class QTableView;
 class QTableWidget;
 
 class StudentPaths : public QWidget
@@ -17,22 +19,26 @@ class StudentPaths : public QWidget
     Q_OBJECT
 
 public:
-    /// Reads the answers of a game when it is chosen.
-    using PathReader = std::function<Result<QList<JournalAnswer>>(const GamePath &)>;
+    /// Asks for the answers of a game when it is chosen; they come to showGamePath().
+    using PathReader = std::function<void(const GamePath &)>;
 
     explicit StudentPaths(QWidget *parent = nullptr);
 
     void setReader(PathReader reader) { m_reader = std::move(reader); }
     /// Shows these games; the game chosen before stays chosen when it is still among them.
     void setGames(const QList<GamePath> &games);
+    /// Shows a game's answers as read, when that game is still the one chosen.
+    void showGamePath(const QString &gameId, const Result<QList<JournalAnswer>> &answers);
 
 private:
     void chooseGame();
     void showPath(const QList<JournalAnswer> &answers);
+    int chosenRow() const;
 
     PathReader m_reader;
     QList<GamePath> m_games;
-    QTableWidget *m_gameTable = nullptr; ///< one game a row
+    QTableView *m_gameTable = nullptr;   ///< one game a row
+    GamesModel *m_gamesModel = nullptr;
     QTableWidget *m_pathTable = nullptr; ///< the chosen game, one question a row
     QLabel *m_pathTitle = nullptr;
 };

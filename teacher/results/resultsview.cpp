@@ -7,7 +7,7 @@
 #include "resultsmodel.h"
 #include "results.h"
 #include "resultstable.h"
-#include "serverfeed.h"
+#include "resultsserver.h"
 #include "tablefit.h"
 #include "userfile.h"
 
@@ -23,6 +23,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -49,21 +50,31 @@ ResultsView::ResultsView(QWidget *parent)
       m_files(new ResultsFiles(this)),
       m_model(new ResultsModel(this)),
       m_filter(new ResultsFilter(this)),
-      m_feed(new ServerFeed(this))
+      m_serverThread(new QThread(this)),
+      m_server(new ResultsServer)
 {
+    // The reader and its connections are destroyed on their thread as it ends.
+    m_server->moveToThread(m_serverThread);
+    connect(m_serverThread, &QThread::finished, m_server, &QObject::deleteLater);
+    m_serverThread->setObjectName(QStringLiteral("results server"));
+    m_serverThread->start();
     m_filter->setResultsModel(m_model);
     buildLayout();
     connect(m_files, &ResultsFiles::changed, this, &ResultsView::refresh);
     connect(m_lessonBox, &QComboBox::currentIndexChanged, this, &ResultsView::chooseLesson);
     connect(m_nameEdit, &QLineEdit::textChanged, this, &ResultsView::typeName);
-    connect(m_feed, &ServerFeed::arrived, this, &ResultsView::readServer);
+    connectServerReader();
     fitColumns();
     fillLessons();
     updateShown();
     fillFiles();
 }
 
-ResultsView::~ResultsView() = default;
+ResultsView::~ResultsView()
+{
+    m_serverThread->quit();
+    m_serverThread->wait();
+}
 
 void ResultsView::buildLayout()
 {
@@ -158,7 +169,7 @@ void ResultsView::openFiles(const QStringList &paths)
 {
     m_files->setPaths(paths);
     // The server's rows stay shown: the files are what a load would send.
-    if (!m_feed->isOpen())
+    if (!m_open)
         showSources();
     fillFiles();
 }
@@ -189,7 +200,7 @@ QStringList ResultsView::files() const
 
 void ResultsView::refresh()
 {
-    if (m_feed->isOpen()) {
+    if (m_open) {
         readServer();
         return;
     }

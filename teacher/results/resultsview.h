@@ -10,10 +10,15 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
+struct ServerResultRow;
 class GradeChart;
 class QComboBox;
 class QDateEdit;
-class ServerFeed;
+class QThread;
+class ResultsServer;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -33,6 +38,7 @@ class ResultsView : public QWidget
 
 public:
     explicit ResultsView(QWidget *parent = nullptr);
+    /// Waits for a reading or a load under way to end.
     ~ResultsView() override;
 
     /// Shows the records of these results files (replacing what was shown) and watches them.
@@ -45,17 +51,23 @@ public:
     /// reported through the returned error text when it cannot be written.
     bool exportCsv(const QString &path, QString *error = nullptr) const;
 
-    /// Reads the school's results from this service instead of the files. The window waits on
-    /// the server at most 2 s; a server out of reach leaves the files shown and a line that says
-    /// what to fix, with a button to try again.
+    /// Reads the school's results from this service instead of the files. The server is
+    /// connected to and read on a thread of the view's own, never holding the window; while it
+    /// is out of reach the files stay shown with a line that says what to fix and a button to
+    /// try again at once, and it is tried again by itself every few seconds until it answers.
     void useServer(const QString &service);
     /// Whether the table shows the server's rows now.
     bool showsServer() const;
-    /// Loads the records of these results files into the server, each once; the table follows.
-    /// Loads the results files and the answer journals into the server, each row once; the
-    /// Russian account of what was stored, a journal that failed named with its reason. Fails
-    /// only when the server cannot be reached.
-    Result<QString> loadFilesToServer(const QStringList &paths, const QStringList &journals = {});
+    /// How long a server out of reach is left before the next try (5 s unless set).
+    void setServerRetryMs(int ms);
+    /// Whether the server is being connected to, read or loaded into now.
+    bool busy() const { return m_connecting || m_reading || !m_loads.isEmpty(); }
+    /// Loads the results files and the answer journals into the server, each row once, off the
+    /// window's thread; done then gets the Russian account of what was stored (a journal that
+    /// failed named with its reason), or fails only when the server cannot be reached. A load
+    /// asked for while one runs follows it.
+    void loadFilesToServer(const QStringList &paths, const QStringList &journals,
+                           const std::function<void(const Result<QString> &)> &done);
     /// A line for the teacher under the server's name: what a load did.
     void showServerNote(const QString &text);
 
@@ -81,8 +93,10 @@ private:
     void updateShown();
     QString statusText() const;
     QWidget *buildServerBar();
+    void connectServerReader();
     void connectServer();
     void readServer();
+    void showServerRows(const std::vector<ServerResultRow> &rows);
     void fallBackToFiles(const QString &problem);
 
     ResultsFiles *m_files = nullptr;   ///< the open files and their watcher
@@ -96,7 +110,14 @@ private:
     QListWidget *m_fileList = nullptr; ///< the open files, one a line
     QPushButton *m_removeFile = nullptr; ///< takes the chosen file off
     QLabel *m_status = nullptr;        ///< how many records are shown, and files that could not be read
-    ServerFeed *m_feed = nullptr;      ///< the server's rows and their announcements
+    QThread *m_serverThread = nullptr; ///< where the server is read
+    ResultsServer *m_server = nullptr; ///< the server's rows, announcements and loads; on m_serverThread
+    QString m_service;                 ///< the server named; empty without one
+    bool m_open = false;               ///< the server answers
+    bool m_connecting = false;         ///< a connection is being made
+    bool m_reading = false;            ///< rows are being read
+    bool m_readAgain = false;          ///< and are to be read again once they come
+    QList<std::function<void(const Result<QString> &)>> m_loads; ///< loads under way, first first
     QWidget *m_serverBar = nullptr;    ///< the server's line and its filters; hidden without a server
     QLabel *m_serverLine = nullptr;    ///< which server is read, or why it is not
     QPushButton *m_reconnect = nullptr; ///< tries the server again after it was out of reach

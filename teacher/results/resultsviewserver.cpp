@@ -3,11 +3,9 @@
 
 #include "resultsview.h"
 
-#include "journalload.h"
-
 #include "resultsfiles.h"
 #include "resultsmodel.h"
-#include "serverfeed.h"
+#include "resultsserver.h"
 
 #include <QDateEdit>
 #include <QFileInfo>
@@ -17,6 +15,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -76,14 +76,35 @@ QWidget *ResultsView::buildServerBar()
     return m_serverBar;
 }
 
+// The reader on its thread: what it opens, reads and loads comes back here by queued signals.
+void ResultsView::connectServerReader()
+{
+    connect(m_server, &ResultsServer::opened, this, [this] {
+        m_connecting = false;
+        m_open = true;
+        readServer();
+    });
+    connect(m_server, &ResultsServer::unreachable, this, [this](const QString &problem) {
+        m_connecting = m_reading = m_readAgain = false;
+        m_open = false;
+        fallBackToFiles(problem);
+    });
+    connect(m_server, &ResultsServer::rowsRead, this, &ResultsView::showServerRows);
+    connect(m_server, &ResultsServer::arrived, this, &ResultsView::readServer);
+    connect(m_server, &ResultsServer::loaded, this, [this](bool ok, const QString &account) {
+        const auto done = m_loads.takeFirst();
+        done(ok ? Result<QString>::success(account) : Result<QString>::failure(account));
+    });
+}
+
 void ResultsView::useServer(const QString &service)
 {
-    m_feed->open(service);
+    m_service = service;
     m_serverBar->show();
-    if (m_feed->isOpen())
-        readServer();
-    else
-        fallBackToFiles(m_feed->problem());
+    if (m_serverLine->text().isEmpty())
+        m_serverLine->setText(QStringLiteral("Подключение к серверу школы (служба «%1»)…").arg(service));
+    m_connecting = true;
+    QMetaObject::invokeMethod(m_server, [server = m_server, service] { server->open(service); });
 }
 
 bool ResultsView::showsServer() const
@@ -91,32 +112,48 @@ bool ResultsView::showsServer() const
     return m_model->showsServer();
 }
 
+void ResultsView::setServerRetryMs(int ms)
+{
+    QMetaObject::invokeMethod(m_server, [server = m_server, ms] { server->setRetryMs(ms); });
+}
+
 void ResultsView::connectServer()
 {
-    useServer(m_feed->service());
+    useServer(m_service);
 }
 
 void ResultsView::readServer()
 {
-    if (!m_feed->isOpen())
+    if (!m_open)
         return;
+    // Announcements and typing while the rows are read make one reading more, not one each.
+    if (m_reading) {
+        m_readAgain = true;
+        return;
+    }
     ServerResultsQuery query;
     query.machine = m_machineEdit->text().trimmed();
     if (m_fromDate->date() != m_fromDate->minimumDate())
         query.from = m_fromDate->date();
     if (m_toDate->date() != m_toDate->minimumDate())
         query.to = m_toDate->date();
-    auto rows = m_feed->read(query);
-    if (!rows.ok()) {
-        fallBackToFiles(m_feed->problem());
+    m_reading = true;
+    QMetaObject::invokeMethod(m_server, [server = m_server, query] { server->read(query); });
+}
+
+void ResultsView::showServerRows(const std::vector<ServerResultRow> &rows)
+{
+    m_reading = false;
+    if (std::exchange(m_readAgain, false)) {
+        readServer();
         return;
     }
-    m_model->setServerRows(std::move(rows.value));
+    m_model->setServerRows(rows);
     fitColumns();
     fillLessons();
     updateShown();
     QString line = QStringLiteral("Результаты всей школы с сервера (служба «%1»); новые записи появляются сами.")
-                       .arg(m_feed->service());
+                       .arg(m_service);
     if (!m_serverNote.isEmpty())
         line += QLatin1Char('\n') + m_serverNote;
     m_serverLine->setText(line);
@@ -127,7 +164,8 @@ void ResultsView::readServer()
 
 void ResultsView::fallBackToFiles(const QString &problem)
 {
-    m_serverLine->setText(QStringLiteral("Сервер школы недоступен. %1\nПоказаны результаты из файлов.").arg(problem));
+    m_serverLine->setText(QStringLiteral("Сервер школы недоступен. %1\nПоказаны результаты из файлов; программа "
+                                         "подключается к серверу снова сама, пока он не ответит.").arg(problem));
     m_reconnect->show();
     m_serverFilters->hide();
     showSources();
@@ -136,40 +174,20 @@ void ResultsView::fallBackToFiles(const QString &problem)
 void ResultsView::showServerNote(const QString &text)
 {
     m_serverNote = text;
-    if (m_feed->isOpen())
+    if (m_open)
         readServer();
     else
         m_serverLine->setText(m_serverLine->text() + QLatin1Char('\n') + text);
 }
 
-Result<QString> ResultsView::loadFilesToServer(const QStringList &paths, const QStringList &journals)
+void ResultsView::loadFilesToServer(const QStringList &paths, const QStringList &journals,
+                                    const std::function<void(const Result<QString> &)> &done)
 {
-    using Loaded = Result<QString>;
-    if (m_feed->service().isEmpty())
-        return Loaded::failure(QStringLiteral("В tallory.ini папки не назван сервер школы ([сервер] Служба=…)."));
-    QString problem;
-    const auto connection = OpenSchoolServer(m_feed->service(), ServerFeed::windowOptions(), &problem);
-    if (!connection)
-        return Loaded::failure(problem);
-    QSqlDatabase db = connection->database();
-    RezLoadCounts total;
-    for (const QString &path : paths) {
-        if (!QFileInfo::exists(path))
-            continue;
-        const auto counts = LoadResultsFile(db, path);
-        if (!counts.ok())
-            return Loaded::failure(counts.error);
-        total += counts.value;
+    if (m_service.isEmpty()) {
+        done(Result<QString>::failure(QStringLiteral("В tallory.ini папки не назван сервер школы ([сервер] Служба=…).")));
+        return;
     }
-    QStringList account{DescribeLoadCounts(total)};
-    for (const QString &journal : journals) {
-        const auto counts = LoadJournalToServer(db, journal);
-        account << (counts.ok() ? QStringLiteral("%1: %2").arg(QFileInfo(journal).fileName(),
-                                                               DescribeJournalCounts(counts.value))
-                                : counts.error);
-    }
-    // A server out of reach until now is read at once; a connected one announces the new rows.
-    if (!m_feed->isOpen())
-        connectServer();
-    return Loaded::success(account.join(QLatin1Char(' ')));
+    // The loads are made in turn on the reader's thread, and their outcomes come back in turn.
+    m_loads.append(done);
+    QMetaObject::invokeMethod(m_server, [server = m_server, paths, journals] { server->load(paths, journals); });
 }

@@ -2,6 +2,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QTimer>
 
 namespace {
@@ -70,4 +71,17 @@ Result<std::vector<ServerResultRow>> ServerFeed::read(const ServerResultsQuery &
         m_connection.reset();
     }
     return rows;
+}
+
+bool ServerFeed::check()
+{
+    if (!m_connection)
+        return false;
+    QSqlQuery q(m_connection->database());
+    if (q.exec(QStringLiteral("SELECT 1")))
+        return true;
+    m_problem = QStringLiteral("Сервер службы «%1» перестал отвечать: %2").arg(m_service, DescribeServerError(q.lastError()));
+    q = QSqlQuery(); // the statement lets go of the connection before it is closed
+    m_connection.reset();
+    return false;
 }

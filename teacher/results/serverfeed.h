@@ -36,6 +36,10 @@ public:
     /// The open connection, for other readers of the same server; invalid when not open.
     QSqlDatabase database() const;
 
+    /// Whether the connection still reaches the server (one trivial statement): a server stopped
+    /// or restarted has cut it, and its announcements with it. On failure the connection is
+    /// dropped and problem() says why.
+    bool check();
     /// The rows that pass the query; on failure the connection is dropped and problem() says why.
     Result<std::vector<ServerResultRow>> read(const ServerResultsQuery &query);
 

@@ -13,12 +13,17 @@
 #include "teacherwindow.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QSpinBox>
+#include <QSqlQuery>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+
+#include <functional>
 
 using namespace classjournals;
 
@@ -33,6 +38,12 @@ protected:
         if (IsSkipped())
             return;
         initSchema();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        // A test that failed with the server stopped leaves it running for the next.
+        pgtest::cluster().start();
     }
 
     // The lab's games, played on two machines of another folder, loaded into the server.
@@ -56,7 +67,7 @@ protected:
         WriteClass([&](int game) -> Writer & { return game % 2 ? odd : even; });
     }
 
-    void openWindow(const QString &serviceName)
+    void openWindow(const QString &serviceName, bool settle = true)
     {
         QFile ini(folder + QStringLiteral("tallory.ini"));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -66,6 +77,16 @@ protected:
         window->show();
         view = window->findChild<AnalysisView *>(QStringLiteral("analysisView"));
         ASSERT_NE(view, nullptr);
+        // A stopped server is noticed, and a restarted one read, within a fraction of a second.
+        view->setServerRetryMs(100);
+        if (settle)
+            ASSERT_TRUE(settled());
+    }
+
+    /// Whether the tab's reading thread ends what it was asked, within a bound for a loaded machine.
+    bool settled(const std::function<bool()> &also = [] { return true; })
+    {
+        return QTest::qWaitFor([&] { return !view->busy() && also(); }, 20000);
     }
 
     QString status() const { return view->findChild<QLabel *>(QStringLiteral("analysisStatus"))->text(); }
@@ -145,5 +166,62 @@ TEST_F(AnalysisServer, TooOldASchemaIsSaidAndTheJournalsShown)
     EXPECT_FALSE(view->readsServer());
     EXPECT_TRUE(status().startsWith(QStringLiteral("Ответы с сервера «%1» не прочитаны").arg(service("teacher")))) << status().toStdString();
     EXPECT_TRUE(status().contains(QStringLiteral("upgrade"))) << status().toStdString();
+    EXPECT_EQ(view->analysis().games.size(), 20);
+}
+
+TEST_F(AnalysisServer, StoppedServerIsSaidWithWhatToFixAndReadAgainByItselfWhenItIsBack)
+{
+    loadLab();
+    writeClass(folder);
+    openWindow(service("teacher"));
+    ASSERT_TRUE(view->readsServer()) << status().toStdString();
+    const LessonAnalysis expected = journals->analyse(kLesson);
+
+    ASSERT_EQ(pgtest::cluster().stop(), QString());
+    // Nobody asked for a reading: the tab notices by itself.
+    ASSERT_TRUE(settled([this] { return !view->readsServer(); })) << status().toStdString();
+    EXPECT_TRUE(status().startsWith(QStringLiteral("Ответы с сервера «%1» не прочитаны, показаны журналы этой папки: ")
+                                        .arg(service("teacher"))))
+        << status().toStdString();
+    EXPECT_TRUE(status().contains(QStringLiteral("проверьте, что он запущен"))) << status().toStdString();
+    EXPECT_TRUE(status().contains(QStringLiteral("подключается снова сама"))) << status().toStdString();
+    EXPECT_EQ(view->analysis().games.size(), 20) << "the folder's journals meanwhile";
+
+    ASSERT_EQ(pgtest::cluster().start(), QString());
+    ASSERT_TRUE(settled([this] { return view->readsServer(); })) << status().toStdString();
+    EXPECT_EQ(status(), QStringLiteral("Сервер «%1»: игр занятия: 20, ответов: %2.").arg(service("teacher")).arg(expected.answers));
+    // The server's announcements are heard again on the new connection.
+    QSignalSpy refreshed(view, &AnalysisView::refreshed);
+    playOneMoreGame(expected.questions.front());
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(view->analysis().games.size(), 21);
+}
+
+TEST_F(AnalysisServer, WindowAnswersKeysWhileTheServerIsSlowToAnswer)
+{
+    loadLab();
+    QDir().mkpath(folder);
+    // The owner holds the games' table: the tab's reading waits for it as for a slow server.
+    const auto owner = connect(service("owner"));
+    ASSERT_TRUE(owner);
+    QSqlDatabase db = owner->database();
+    ASSERT_TRUE(db.transaction());
+    QSqlQuery lock(db);
+    ASSERT_TRUE(lock.exec(QStringLiteral("LOCK TABLE tallory.games IN ACCESS EXCLUSIVE MODE")));
+    openWindow(service("teacher"), false);
+    auto *margin = view->findChild<QSpinBox *>(QStringLiteral("analysisMargin"));
+    margin->setFocus();
+    margin->selectAll();
+    // Keys typed go through the window's event loop, as a teacher's do.
+    for (const auto &[key, text] : {std::pair{Qt::Key_4, "4"}, std::pair{Qt::Key_0, "0"}}) {
+        QCoreApplication::postEvent(margin, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QLatin1String(text)));
+        QCoreApplication::postEvent(margin, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, QLatin1String(text)));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([margin] { return margin->value() == 40; }, 10000)) << margin->value();
+    EXPECT_TRUE(view->busy()) << "the reading was still held";
+    EXPECT_FALSE(view->readsServer());
+
+    ASSERT_TRUE(db.rollback());
+    ASSERT_TRUE(settled([this] { return view->readsServer(); })) << status().toStdString();
     EXPECT_EQ(view->analysis().games.size(), 20);
 }

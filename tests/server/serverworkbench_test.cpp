@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QUuid>
 
+#include <functional>
+
 namespace {
 
 class ServerWorkbench : public pgtest::ServerTest
@@ -40,6 +42,13 @@ protected:
         ASSERT_TRUE(game);
         // Each test starts as a first start: the files the last one left open are not this one's.
         QSettings(QStringLiteral("Quarnel"), QStringLiteral("tallory-teacher")).clear();
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        // A test that failed with the server stopped leaves it running for the next.
+        pgtest::cluster().start();
     }
 
     void nameServer(const QString &serviceName)
@@ -70,6 +79,16 @@ protected:
         window = std::make_unique<TeacherWindow>(folder, &prompts);
         window->show();
         window->tabs()->setCurrentWidget(window->results());
+        // A stopped server is noticed, and a restarted one read, within a fraction of a second.
+        window->results()->setServerRetryMs(100);
+        settle();
+    }
+
+    /// Waits until the tab's server thread has done what it was asked, and also() holds.
+    void settle(const std::function<bool()> &also = [] { return true; })
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->results()->busy() && also(); }, 20000))
+            << serverLine().toStdString();
     }
 
     QAbstractItemModel *table() const
@@ -127,6 +146,7 @@ TEST_F(ServerWorkbench, MachineTypedIsAskedOfTheServer)
     auto *machine = window->results()->findChild<QLineEdit *>(QStringLiteral("machineFilter"));
     ASSERT_TRUE(machine && machine->isVisible());
     QTest::keyClicks(machine, QStringLiteral("pc-2"));
+    settle();
     ASSERT_EQ(table()->rowCount(), 1);
     EXPECT_EQ(cell(0, 1), QStringLiteral("ПЕТРОВ П.П."));
     InstallAccessibleWidgets();
@@ -143,10 +163,12 @@ TEST_F(ServerWorkbench, LoadActionStoresTheFolderFileOnce)
     ASSERT_EQ(table()->rowCount(), 1);
     ASSERT_TRUE(loadAction()->isEnabled());
     loadAction()->trigger();
+    settle();
     EXPECT_TRUE(serverLine().contains(QStringLiteral("Загружено записей: 1, уже были на сервере: 1,")))
         << serverLine().toStdString();
     EXPECT_EQ(table()->rowCount(), 2);
     loadAction()->trigger();
+    settle();
     EXPECT_TRUE(serverLine().contains(QStringLiteral("Загружено записей: 0, уже были на сервере: 2,")))
         << serverLine().toStdString();
     EXPECT_EQ(table()->rowCount(), 2);
@@ -168,6 +190,7 @@ TEST_F(ServerWorkbench, ServerOutOfReachLeavesTheFilesShownAndSaysWhatToFix)
     EXPECT_EQ(cell(0, 1), QStringLiteral("ИВАНОВ И.И."));
     EXPECT_EQ(table()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Файл"));
     loadAction()->trigger();
+    settle();
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains(dead));
 }
@@ -179,4 +202,33 @@ TEST_F(ServerWorkbench, FolderWithoutAServerKeepsTheFilesAndTheLoadOff)
     EXPECT_FALSE(loadAction()->isEnabled());
     EXPECT_FALSE(window->results()->findChild<QLabel *>(QStringLiteral("serverLine"))->isVisible());
     EXPECT_EQ(table()->rowCount(), 1);
+}
+
+TEST_F(ServerWorkbench, StoppedServerIsSaidWithWhatToFixAndReadAgainByItselfWhenItIsBack)
+{
+    nameServer(service("teacher"));
+    writeRez({QStringLiteral("ИВАНОВ И.И.")});
+    sendLive(QStringLiteral("O'NEIL"), QStringLiteral("ПК-1"));
+    open();
+    ASSERT_TRUE(window->results()->showsServer()) << serverLine().toStdString();
+
+    ASSERT_EQ(pgtest::cluster().stop(), QString());
+    // Nobody asked for a reading: the tab notices by itself and shows the files meanwhile.
+    settle([this] { return !window->results()->showsServer(); });
+    EXPECT_TRUE(serverLine().startsWith(QStringLiteral("Сервер школы недоступен."))) << serverLine().toStdString();
+    EXPECT_TRUE(serverLine().contains(QStringLiteral("проверьте, что он запущен"))) << serverLine().toStdString();
+    EXPECT_TRUE(serverLine().contains(QStringLiteral("подключается к серверу снова сама"))) << serverLine().toStdString();
+    ASSERT_EQ(table()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 1), QStringLiteral("ИВАНОВ И.И."));
+
+    ASSERT_EQ(pgtest::cluster().start(), QString());
+    settle([this] { return window->results()->showsServer(); });
+    EXPECT_EQ(cell(0, 1), QStringLiteral("O'NEIL"));
+    game = connect(service("game")); // the game's connection before the stop is gone too
+    ASSERT_TRUE(game);
+    // The server's announcements are heard again on the new connection.
+    QSignalSpy refreshed(window->results(), &ResultsView::refreshed);
+    sendLive(QStringLiteral("ПЕТРОВ П.П."), QStringLiteral("ПК-3"));
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(table()->rowCount(), 2);
 }

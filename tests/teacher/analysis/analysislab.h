@@ -77,6 +77,7 @@ protected:
         WindowTest::SetUp();
         view = window->findChild<AnalysisView *>(QStringLiteral("analysisView"));
         ASSERT_NE(view, nullptr);
+        settle();
         refreshed = std::make_unique<QSignalSpy>(view, &AnalysisView::refreshed);
     }
     void TearDown() override { journals.clear(); }
@@ -128,6 +129,14 @@ protected:
     {
         window->tabs()->setCurrentWidget(view);
         view->refresh();
+        settle();
+    }
+
+    /// Waits until the tab's reading thread has done what it was asked and the figures are shown.
+    void settle(AnalysisView *tab = nullptr)
+    {
+        tab = tab ? tab : view;
+        ASSERT_TRUE(QTest::qWaitFor([tab] { return !tab->busy(); }, 10000)) << "the reading never ended";
     }
 
     /// Chooses the row of a table with a click on its first cell.

@@ -101,6 +101,7 @@ TEST_F(AnalysisTab, TheQuickThresholdRedrawsTheGuessableFlag)
     quick->selectAll();
     QTest::keyClicks(quick, QStringLiteral("500"));
     EXPECT_EQ(quick->value(), 500);
+    settle();
     EXPECT_FALSE(cell("questionTable", rowOfLevel(1), QuestionTableModel::Flags).contains(guessable));
 }
 
@@ -123,13 +124,14 @@ TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
     play(QStringLiteral("ПК-2"), QStringLiteral("ПЕТРОВ П.П."), {{1, 0, 1, 3000}}, std::nullopt);
     showTab();
     choosePage(QStringLiteral("Ученики"));
-    auto *games = child<QTableWidget>("analysisGames");
-    ASSERT_EQ(games->rowCount(), 2);
-    EXPECT_EQ(games->item(1, 0)->text(), QStringLiteral("ПЕТРОВ П.П."));
-    EXPECT_EQ(games->item(1, 5)->text(), QStringLiteral("не закончена"));
+    auto *games = child<QTableView>("analysisGames");
+    ASSERT_EQ(games->model()->rowCount(), 2);
+    EXPECT_EQ(cell("analysisGames", 1, 0), QStringLiteral("ПЕТРОВ П.П."));
+    EXPECT_EQ(cell("analysisGames", 1, 5), QStringLiteral("не закончена"));
     clickRow(games, 0);
     auto *path = child<QTableWidget>("analysisPath");
-    ASSERT_EQ(path->rowCount(), 2);
+    // The game's answers are read on the tab's reading thread.
+    ASSERT_TRUE(QTest::qWaitFor([path] { return path->rowCount() == 2; }, 10000)) << path->rowCount();
     EXPECT_EQ(path->item(0, 2)->text(), QStringLiteral("A: верный У1В1"));
     EXPECT_EQ(path->item(0, 3)->text(), QStringLiteral("верно"));
     EXPECT_EQ(path->item(0, 4)->text(), QStringLiteral("2,5 с"));
@@ -190,11 +192,13 @@ TEST_F(AnalysisTab, AnotherMachinesJournalIsAddedAndTakenOffTheList)
     choosePage(QStringLiteral("Журналы"));
     prompts.fileLists = {{elsewhere.path()}};
     QTest::mouseClick(child<QPushButton>("addJournals"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(view->analysis().games.size(), 2);
     auto *sources = child<QListWidget>("analysisSources");
     ASSERT_EQ(sources->count(), 2);
     QTest::mouseClick(sources->viewport(), Qt::LeftButton, {}, sources->visualItemRect(sources->item(1)).center());
     QTest::mouseClick(child<QPushButton>("removeJournals"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(sources->count(), 1);
     EXPECT_EQ(view->analysis().games.size(), 1);
 }

@@ -15,10 +15,10 @@ class AnalysisWatch : public AnalysisTest
 protected:
     QString outcomeOf(const QString &student) const
     {
-        const auto *games = child<QTableWidget>("analysisGames");
+        const auto *games = child<QTableView>("analysisGames")->model();
         for (int r = 0; r < games->rowCount(); ++r) {
-            if (games->item(r, 0)->text() == student)
-                return games->item(r, 5)->text();
+            if (games->index(r, 0).data().toString() == student)
+                return games->index(r, 5).data().toString();
         }
         return {};
     }
@@ -38,7 +38,7 @@ protected:
 TEST_F(AnalysisWatch, AGameFinishedWhileTheTabIsOpenShowsWithoutARefresh)
 {
     window->tabs()->setCurrentWidget(view);
-    ASSERT_EQ(child<QTableWidget>("analysisGames")->rowCount(), 0);
+    ASSERT_EQ(child<QTableView>("analysisGames")->model()->rowCount(), 0);
     // The machine's first game makes the journal folder and the journal itself.
     play(QStringLiteral("ПК-1"), QStringLiteral("ИВАНОВ"), {{1, 0, 1, 3000}, {2, 0, 2, 3000}}, GameEnding::Wrong, 2);
     ASSERT_TRUE(waitForOutcome(QStringLiteral("ИВАНОВ"), QStringLiteral("неверный ответ")));
@@ -53,13 +53,14 @@ TEST_F(AnalysisWatch, AGameThatEndsLaterChangesFromUnfinishedToItsEnding)
     // A tab opened on the journals as they are now, while the game goes on.
     AnalysisView tab;
     tab.openSources({folder});
+    settle(&tab);
     QSignalSpy tabRefreshed(&tab, &AnalysisView::refreshed);
     // Reading stirs the journal folder (SQLite touches its shared-memory file); that settles
     // first, with nothing new to read, so that only the game's write can bring what follows.
     QSignalSpy settled(tab.findChild<JournalWatch *>(), &JournalWatch::changed);
     settled.wait(kWaitMs);
     EXPECT_EQ(tabRefreshed.count(), 0);
-    const auto outcome = [&tab] { return tab.findChild<QTableWidget *>("analysisGames")->item(1, 5)->text(); };
+    const auto outcome = [&tab] { return tab.findChild<QTableView *>("analysisGames")->model()->index(1, 5).data().toString(); };
     ASSERT_EQ(outcome(), QStringLiteral("не закончена"));
     // The game writes into the journal it keeps open: only its write-ahead log changes.
     const QuestionFields &q = bank.levels[2][0];
@@ -79,6 +80,7 @@ TEST_F(AnalysisWatch, ReadingTheJournalsAgainWithNothingNewSignalsNothing)
     EXPECT_EQ(refreshed->count(), 0) << "the journals have not changed";
     play(QStringLiteral("ПК-1"), QStringLiteral("ПЕТРОВ"), {{1, 1, 1, 3000}}, GameEnding::Wrong, 2);
     view->refresh();
+    ASSERT_TRUE(refreshed->wait(kWaitMs));
     EXPECT_EQ(refreshed->count(), 1);
     EXPECT_EQ(outcomeOf(QStringLiteral("ПЕТРОВ")), QStringLiteral("неверный ответ"));
 }
