@@ -12,8 +12,8 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
+from lessonfolder import make_lesson_folder
 from atspiclient import application, children, find, find_all, press, pump, pyatspi, role_named, sensitive, showing
 
 GAME, BANK_TOOL, DEMO = sys.argv[1:4]
@@ -41,30 +41,8 @@ def the_game():
 
 
 def make_folder():
-    folder = tempfile.mkdtemp(prefix='tallory-atspi-')
-    for name in os.listdir(DEMO):
-        src = os.path.join(DEMO, name)
-        if os.path.isdir(src):
-            shutil.copytree(src, os.path.join(folder, name))
-        elif not name.startswith('tallory'):
-            shutil.copy(src, folder)
-    shutil.copy(os.path.join(DEMO, 'tallory.ini'), folder)
-    lines = []
-    for level in range(1, 16):
-        lines.append('[%d]' % level)
-        for i in range(2):
-            lines.append('Вопрос %d.%d|Верно %d|Нет %d a|Нет %d b|Нет %d c|' % (level, i, level, level, level, level))
-    with open(os.path.join(folder, 'test.txt'), 'w', encoding='utf-8') as f:
-        f.write('\n'.join(lines) + '\n')
-    subprocess.run([BANK_TOOL, 'pack', os.path.join(folder, 'test.txt'), os.path.join(folder, 'test.faq')], check=True)
-    with open(os.path.join(folder, 'tallory.ini'), 'ab') as f:
-        f.write('\r\n[ЧТЕНИЕ]\r\nВопросник=test.faq\r\n'.encode('cp1251'))
-    config = os.path.join(folder, 'config')
-    os.makedirs(config)
-    # Sound off, as the player's own switch leaves it: the clips' waits are not what is tested.
-    with open(os.path.join(config, 'Quarnel.ini'), 'wb') as f:
-        f.write('[OTallory]\r\nЗвук вкл.=0\r\n'.encode('cp1251'))
-    return folder, config
+    return make_lesson_folder(DEMO, BANK_TOOL, 'ЧТЕНИЕ', 'Вопрос %d.%d', 'Верно %d',
+                              ['Нет %d a', 'Нет %d b', 'Нет %d c'])
 
 
 def answer_boxes(app, replies):

@@ -65,7 +65,7 @@ public:
     {
         QStringList out;
         for (const auto &[kind, r] : m_worst) {
-            if (r.ratio < kReadableContrast)
+            if (r.ratio < textcontrast::kGuidelineRatio)
                 out << QStringLiteral("%1: %2 on %3 %4").arg(kind, r.text.name(), r.background.name())
                            .arg(r.ratio, 0, 'f', 2);
         }
