@@ -107,9 +107,9 @@ def key(*names):
     subprocess.run(['xdotool', 'key', '--clearmodifiers'] + list(names), check=True)
 
 
-def poll(condition):
-    """Waits until condition() holds; False when it never does within the deadline."""
-    end = time.monotonic() + DEADLINE
+def poll(condition, seconds=DEADLINE):
+    """Waits until condition() holds; False when it never does in time."""
+    end = time.monotonic() + seconds
     while time.monotonic() < end:
         if condition():
             return True
@@ -133,15 +133,26 @@ def keyboard_in(title):
 
 def answer_box(title, reply):
     """Types the reply into the input box of that title once its field has the keyboard, and
-    presses Enter. The window may have the keyboard before Qt hands it to the field."""
-    def field_focused():
+    presses Enter. The window may have the keyboard before Qt hands it to the field. On a busy
+    machine a key typed as xdotool changes the keyboard map for it may be lost: the field's text
+    is then set as a reader's client would set it, so that the game goes on."""
+    def field():
         app = application('Таллори!')
         box = app and find(app, lambda a: a.getRoleName() == 'dialog' and a.name == title and showing(a))
-        field = box and find(box, lambda a: a.getRoleName() == 'text')
-        return bool(field) and field.getState().contains(pyatspi.STATE_FOCUSED)
-    if check(keyboard_in(title) and poll(field_focused), 'the box "%s" has the keyboard' % title):
-        subprocess.run(['xdotool', 'type', '--delay', '50', reply], check=True)
-        key('Return')
+        return box and find(box, lambda a: a.getRoleName() == 'text')
+
+    def field_focused():
+        found = field()
+        return bool(found) and found.getState().contains(pyatspi.STATE_FOCUSED)
+
+    if not check(keyboard_in(title) and poll(field_focused), 'the box "%s" has the keyboard' % title):
+        return
+    subprocess.run(['xdotool', 'type', '--delay', '100', reply], check=True)
+    typed = field()
+    if typed and not poll(lambda: typed.queryText().getText(0, -1) == reply, seconds=5):
+        print('note: a key was lost while typing "%s"; the text is set through AT-SPI' % reply)
+        typed.queryEditableText().setTextContents(reply)
+    key('Return')
 
 
 def answers_in(question):
