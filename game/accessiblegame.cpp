@@ -89,15 +89,16 @@ public:
     }
 };
 
-// The host's banner: read out as it appears, its text as the name, its caption besides.
+// The host's banner: a notification, which a reader speaks as it appears. Its caption is the
+// program's name on every banner, and would be spoken after each remark: it is not described.
 class AccessibleBanner final : public QAccessibleWidget
 {
 public:
-    explicit AccessibleBanner(QWidget *banner) : QAccessibleWidget(banner, QAccessible::AlertMessage) {}
+    explicit AccessibleBanner(QWidget *banner) : QAccessibleWidget(banner, QAccessible::Notification) {}
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Description)
-            return widget()->windowTitle();
+            return QString();
         return QAccessibleWidget::text(t);
     }
 };
@@ -135,12 +136,36 @@ void MarkLifelineUsed(QAction *menuItem, QToolButton *toolItem, bool used)
     toolItem->setAccessibleDescription(word);
 }
 
+QString Sentence(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    // A question mark or an exclamation already ends it; a full stop after it is read aloud
+    // by some voices, and is a stray mark in braille.
+    static const QString kEnds = QStringLiteral(".?!…");
+    if (trimmed.isEmpty() || kEnds.contains(trimmed.back()))
+        return trimmed;
+    return trimmed + QLatin1Char('.');
+}
+
 QString QuestionAnnouncement(int level, const QString &question, const std::array<QString, 5> &captions)
 {
-    QString text = QStringLiteral("Вопрос %1 на %2 очков. %3.").arg(level).arg(PointsTable(level)).arg(question.trimmed());
+    QString text = QStringLiteral("Вопрос %1 на %2 очков. ").arg(level).arg(PointsTable(level)) + Sentence(question);
     for (size_t p = 1; p <= 4; ++p)
-        text += QLatin1Char(' ') + captions[p] + QLatin1Char('.');
+        text += QLatin1Char(' ') + Sentence(captions[p]);
     return text;
+}
+
+QString FiftyFiftyAnnouncement(const std::array<int, 2> &removed)
+{
+    std::array<int, 2> tags = removed;
+    std::sort(tags.begin(), tags.end());
+    return QStringLiteral("Пятьдесят на пятьдесят: убраны ответы %1 и %2.")
+        .arg(QChar(u'A' + tags[0] - 1)).arg(QChar(u'A' + tags[1] - 1));
+}
+
+QString AudienceAnnouncement(const QStringList &marks)
+{
+    return QStringLiteral("Помощь аудитории: %1.").arg(marks.join(QStringLiteral(", ")));
 }
 
 QString VerdictAnnouncement(bool right, const QString &rightCaption)

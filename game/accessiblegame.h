@@ -4,6 +4,7 @@
 // banners as alerts, and the lifelines marked once used.
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -13,6 +14,9 @@ class QToolButton;
 /// Makes Qt find the game's own interfaces. Call once, after the application object exists;
 /// calling again changes nothing.
 void InstallGameAccessibility();
+
+/// What the idle screen tells a reader.
+inline const QString kIdleHint = QStringLiteral("Нажмите F2, чтобы начать тест-игру.");
 
 /// The word a used lifeline's toolbar and menu items carry for a reader.
 inline const QString kLifelineUsed = QStringLiteral("использована");
@@ -24,6 +28,16 @@ void MarkLifelineUsed(QAction *menuItem, QToolButton *toolItem, bool used);
 /// What a reader says as a question shows: its level and points, its text, the four answers
 /// as captioned (captions[1..4], "A. …").
 QString QuestionAnnouncement(int level, const QString &question, const std::array<QString, 5> &captions);
+
+/// The text as one sentence: a full stop added unless it already ends with one, or with a
+/// question mark, an exclamation or an ellipsis.
+QString Sentence(const QString &text);
+
+/// What a reader says when fifty-fifty has removed two answers (their buttons' tags, 1 to 4).
+QString FiftyFiftyAnnouncement(const std::array<int, 2> &removed);
+
+/// What a reader says when the audience has voted: its marks ("A 40 %") in the chart's order.
+QString AudienceAnnouncement(const QStringList &marks);
 
 /// What a reader says after the click: right, or wrong with the right answer's caption.
 QString VerdictAnnouncement(bool right, const QString &rightCaption);

@@ -3,6 +3,7 @@
 
 #include "tform1.h"
 
+#include "accessiblegame.h"
 #include "announcer.h"
 #include "banners.h"
 #include "counters.h"
@@ -17,6 +18,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 constexpr int kTickMs = 1000;
@@ -96,11 +98,16 @@ void TForm1::admitAndBegin(const QString &bankPath, const QList<QByteArray> &les
 void TForm1::beginGame(const QString &bankPath, const QString &unchecked)
 {
     ResImage(QStringLiteral("game"), QString());
+    // In a game the keys belong to the answers: the toolbar is out of Tab's way again, and
+    // Space on a toolbar button cannot end the game.
+    Client->setAccessibleName(QString());
+    Client->setFocusPolicy(Qt::ClickFocus);
+    SL7->setFocusPolicy(Qt::NoFocus);
+    if (focusWidget() == SL7)
+        Client->setFocus(Qt::OtherFocusReason);
     Game.CurrentLevel = 1;
     Game.SecuredPoints = 0;
-    for (int n = 1; n <= kLevels; ++n)
-        New(n);
-    New(0);
+    RestLadder();
     const auto remark = RegReadInteger(kCounterSection, cp1251::text(u"Ответ"), 0);
     const auto sound = RegReadInteger(kCounterSection, cp1251::text(u"Звук"), 0);
     if (!remark.ok() || !sound.ok()) {
@@ -184,6 +191,11 @@ void TForm1::EnterIdle()
 {
     // Whatever way the game ended, the idle screen shows the emblem alone.
     Tablo->hide();
+    // The idle screen is a picture: the client area, where the focus rests and where Tab
+    // lands, tells a reader what to do next.
+    Client->setAccessibleName(kIdleHint);
+    Client->setFocusPolicy(Qt::StrongFocus);
+    SL7->setFocusPolicy(Qt::TabFocus); // and Tab goes on to the command that starts a game
     Timer2->setInterval(kIdleExitMs);
     Game.CurrentLevel = 0;
     Timer2->start();

@@ -35,9 +35,14 @@ void TForm1::PaintRow(int level, const QColor &text, const QColor &background, c
     pal.setColor(QPalette::Base, behind);
     pal.setColor(QPalette::Window, behind);
     row->setPalette(pal);
-    // Only the marker, character 5, changes.
+    // Only the marker, character 5, changes. A row that already shows it is left alone: a new
+    // game repaints every row, and a reader that gets a burst of events for rows that did not
+    // change drops the ones that matter (the question read out just after).
     const QString old = row->text();
-    row->setText(old.left(4) + QLatin1Char(marker) + old.mid(5, 15));
+    const QString marked = old.left(4) + QLatin1Char(marker) + old.mid(5, 15);
+    if (marked == old)
+        return;
+    row->setText(marked);
     row->setCursorPosition(0);
     // The marker is the row's selection for a reader, and a row left behind is now passed.
     QAccessible::State selection;
@@ -46,6 +51,12 @@ void TForm1::PaintRow(int level, const QColor &text, const QColor &background, c
     QAccessible::updateAccessibility(&selected);
     QAccessibleEvent described(row, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&described);
+}
+
+void TForm1::RestLadder()
+{
+    for (int n = 1; n <= kLevels; ++n)
+        PaintRow(n, IsMilestone(n) ? kRestingMilestoneText : kRestingText, Qt::black, '-');
 }
 
 void TForm1::New(int n)

@@ -3,6 +3,7 @@
 #include "tform1.h"
 
 #include "accessiblegame.h"
+#include "announcer.h"
 #include "audience.h"
 #include "audiencepane.h"
 #include "classanswers.h"
@@ -49,6 +50,7 @@ void TForm1::N50501Click()
         FaqBtn[static_cast<size_t>(k)]->setAccessibleName(QStringLiteral("%1. ответ убран").arg(QChar(u'A' + k - 1)));
     }
     recorder().fiftyFiftyUsed(blanks);
+    m_announcer->announce(FiftyFiftyAnnouncement(blanks));
     N50501->setEnabled(false);
     SL1->setEnabled(false);
     MarkLifelineUsed(N50501, SL1, true);
@@ -75,6 +77,7 @@ void TForm1::N4Click()
     const QList<AudienceBar> bars = AudienceBars(votes, captions);
     // The chart is a picture; a reader reads its marks as text.
     Panel2->setAccessibleDescription(AudienceMarks(bars).join(QStringLiteral(", ")));
+    m_announcer->announce(AudienceAnnouncement(AudienceMarks(bars)));
     if (m_services.audience)
         m_services.audience(Panel2, bars);
     Wave("zal");

@@ -85,8 +85,11 @@ void TForm1::SetGame(int level)
     std::array<QString, 5> captions;
     for (size_t tag = 1; tag <= 4; ++tag) {
         captions[tag] = FaqBtn[tag]->Caption();
-        FaqBtn[tag]->setAccessibleDescription(QString());
-        FaqBtn[tag]->setAccessibleName(QString());
+        // Qt tells a reader of every such change, even to the same words: only real ones.
+        if (!FaqBtn[tag]->accessibleDescription().isEmpty())
+            FaqBtn[tag]->setAccessibleDescription(QString());
+        if (!FaqBtn[tag]->accessibleName().isEmpty())
+            FaqBtn[tag]->setAccessibleName(QString());
     }
     m_announcer->announce(QuestionAnnouncement(level, Memo1->toPlainText(), captions));
     m_shown = {level, bankIndex, line.value, question, Game.AnswerTexts, order};

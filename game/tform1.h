@@ -123,6 +123,7 @@ public:
     // Ladder and board.
     void PaintRow(int level, const QColor &text, const QColor &background, char marker);
     void New(int n);
+    void RestLadder(); ///< every row of the ladder at rest, as a new game starts
     void TabloV(int level, bool show);
     void GameEnable(bool on);
 

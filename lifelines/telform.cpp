@@ -144,6 +144,11 @@ void TTelform::PrepareCall(int friendIndex, const QString &dialNumber, const QSt
     // At its place before its text, which is laid out to fit beside that left edge.
     Label1->move(88, Label1->y());
     setLabelText(QStringLiteral("Наберите номер телефона: \r\r        ") + dialNumber);
+    // A reader would say the number as one large number; it is dialled digit by digit.
+    QStringList digits;
+    for (const QChar digit : dialNumber)
+        digits << QString(digit);
+    Label1->setAccessibleName(QStringLiteral("Наберите номер телефона: ") + digits.join(QLatin1Char(' ')));
     LCD991->setAccessibleName(QStringLiteral("Набранный номер"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     QFont f = font();
@@ -167,8 +172,11 @@ void TTelform::FormActivate()
 
 void TTelform::tellSecondsLeft()
 {
-    TimeBtn->setAccessibleDescription(QStringLiteral("осталось %1 с").arg(CallCountdown));
-    // Said at a few marks, not every second: a reader would speak of nothing else.
+    // Said at a few marks, not every second: a reader would speak of nothing else (it speaks
+    // every change of the focused button's description too, so the seconds are not put there).
+    // Once the friend has replied, the time left no longer matters.
+    if (AlphaPanel1->isHidden())
+        return;
     if (CallCountdown == 20 || CallCountdown == 10 || CallCountdown == 5)
         m_announcer->announce(QStringLiteral("Осталось %1 секунд.").arg(CallCountdown));
 }

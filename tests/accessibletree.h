@@ -15,7 +15,7 @@ inline bool isControl(QAccessible::Role role)
     case QAccessible::Button: case QAccessible::CheckBox: case QAccessible::RadioButton:
     case QAccessible::MenuItem: case QAccessible::List: case QAccessible::ListItem:
     case QAccessible::EditableText: case QAccessible::StaticText: case QAccessible::Graphic:
-    case QAccessible::StatusBar: case QAccessible::AlertMessage: case QAccessible::PageTab:
+    case QAccessible::StatusBar: case QAccessible::AlertMessage: case QAccessible::Notification: case QAccessible::PageTab:
     case QAccessible::Table: case QAccessible::Tree: case QAccessible::ComboBox: case QAccessible::SpinBox:
     case QAccessible::Slider: case QAccessible::Chart: case QAccessible::ProgressBar:
         return true;

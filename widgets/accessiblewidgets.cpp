@@ -14,7 +14,7 @@ QAccessibleInterface *interfaceFor(const QString &className, QObject *object)
     if (className == QLatin1String("TLCD99"))
         return new AccessibleLcd(static_cast<TLCD99 *>(object));
     if (className == QLatin1String("AnnouncerLine"))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::AlertMessage);
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
     return nullptr;
 }
 

@@ -105,16 +105,83 @@ TEST_F(Accessibility, AudienceSharesAreReadAsText)
     EXPECT_EQ(shares.count(QStringLiteral(" %")), 4) << shares.toStdString();
 }
 
-TEST_F(Accessibility, HostsBannerIsAnAlertReadWithItsText)
+// A reader speaks a notification as it appears (an alert it does not): the host's words, and
+// not the caption, which is the program's name on every banner.
+TEST_F(Accessibility, HostsBannerIsANotificationReadWithItsText)
 {
     WindowBanners banners;
     banners.showBanner(QStringLiteral("Таллори!"), QStringLiteral("Вы уверены?"), Qt::blue, Qt::white);
     QAccessibleInterface *banner = reader(banners.currentBanner());
     ASSERT_NE(banner, nullptr);
-    EXPECT_EQ(banner->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(banner->role(), QAccessible::Notification);
     EXPECT_EQ(banner->text(QAccessible::Name), QStringLiteral("Вы уверены?"));
-    EXPECT_EQ(banner->text(QAccessible::Description), QStringLiteral("Таллори!"));
+    EXPECT_EQ(banner->text(QAccessible::Description), QString());
     banners.closeBanner();
+}
+
+TEST_F(Accessibility, AnnouncementsAreNotificationsAndLifelinesAreAnnouncedWithTheirResults)
+{
+    TForm1 &f = startShown();
+    auto *announcer = f.findChild<Announcer *>();
+    ASSERT_NE(announcer, nullptr);
+    QSignalSpy said(announcer, &Announcer::announced);
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    const QList<QAccessibleInterface *> shown = [&] {
+        QList<QAccessibleInterface *> lines;
+        for (QWidget *line : announcer->findChildren<QWidget *>()) {
+            if (line->isVisible())
+                lines << reader(line);
+        }
+        return lines;
+    }();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0]->role(), QAccessible::Notification);
+
+    said.clear();
+    QTest::keyClick(&f, Qt::Key_F5);
+    QStringList removed;
+    for (int tag = 1; tag <= 4; ++tag) {
+        if (f.FaqBtn[static_cast<size_t>(tag)]->Caption().isEmpty())
+            removed << QString(QChar(u'A' + tag - 1));
+    }
+    ASSERT_EQ(said.count(), 1);
+    EXPECT_EQ(said.at(0).at(0).toString(),
+              QStringLiteral("Пятьдесят на пятьдесят: убраны ответы %1 и %2.").arg(removed[0], removed[1]));
+    QTest::keyClick(&f, Qt::Key_F3);
+    ASSERT_EQ(said.count(), 2);
+    EXPECT_EQ(said.at(1).at(0).toString(),
+              QStringLiteral("Помощь аудитории: %1.").arg(reader(f.Panel2)->text(QAccessible::Description)));
+}
+
+// The idle screen is a picture: the client area, where the keyboard rests, says what to do,
+// and Tab goes on to the command that starts a game. In a game Tab keeps off the toolbar.
+TEST_F(Accessibility, IdleScreenSaysToPressF2AndTabReachesTheNewGameCommand)
+{
+    TForm1 &f = startShown();
+    EXPECT_EQ(reader(f.Client)->text(QAccessible::Name), kIdleHint);
+    EXPECT_TRUE(kIdleHint.contains(QStringLiteral("F2")));
+    f.Client->setFocus();
+    QTest::keyClick(f.Client, Qt::Key_Tab);
+    EXPECT_EQ(f.focusWidget(), f.SL7);
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Слепцов"));
+    EXPECT_NE(f.focusWidget(), f.SL7);
+    EXPECT_EQ(f.SL7->focusPolicy(), Qt::NoFocus);
+    EXPECT_NE(reader(f.Client)->text(QAccessible::Name), kIdleHint);
+}
+
+TEST(Sentence, EndsWithOneMarkNeverAStrayFullStop)
+{
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QStringLiteral("Москва"), QStringLiteral("Москва.")},   {QStringLiteral("Сколько будет 2+2?"), QStringLiteral("Сколько будет 2+2?")},
+        {QStringLiteral("Ура!"), QStringLiteral("Ура!")},         {QStringLiteral("Итак…"), QStringLiteral("Итак…")},
+        {QStringLiteral(" Конец. "), QStringLiteral("Конец.")},  {QString(), QString()},
+    };
+    for (const auto &[text, sentence] : cases)
+        EXPECT_EQ(Sentence(text), sentence) << text.toStdString();
+    const std::array<QString, 5> captions{QString(), QStringLiteral("A. Да"), QStringLiteral("B. Нет?"),
+                                          QStringLiteral("C. Не знаю!"), QStringLiteral("D. 42")};
+    EXPECT_EQ(QuestionAnnouncement(2, QStringLiteral("Сколько?"), captions),
+              QStringLiteral("Вопрос 2 на 200 очков. Сколько? A. Да. B. Нет? C. Не знаю! D. 42."));
 }
 
 TEST_F(Accessibility, ReaderIsToldEachQuestionTheVerdictThePointsAndTheGrade)

@@ -25,16 +25,16 @@ TEST(ReadableColour, BackgroundDeepensOnlyAsFarAsTheTextNeeds)
     const QColor orange(0xFF, 0x68, 0x20);
     const QColor pale(0xFF, 0xFF, 0xAA);
     const QColor deeper = ReadableBackground(orange, pale);
-    EXPECT_GE(ContrastRatio(deeper, pale), kReadableContrast);
+    EXPECT_GE(ContrastRatio(deeper, pale), textcontrast::kGuidelineRatio);
     // The same hue and saturation, darker, and no darker than it takes.
     EXPECT_NEAR(deeper.hsvHue(), orange.hsvHue(), 1);
     EXPECT_NEAR(deeper.hsvSaturationF(), orange.hsvSaturationF(), 0.01);
     EXPECT_LT(deeper.value(), orange.value());
-    EXPECT_LT(ContrastRatio(deeper, pale), kReadableContrast + 0.1);
+    EXPECT_LT(ContrastRatio(deeper, pale), textcontrast::kGuidelineRatio + 0.1);
 
     // A dark text on a dark background: the background pales instead.
     const QColor paled = ReadableBackground(QColor(0x40, 0x40, 0x80), Qt::black);
-    EXPECT_GE(ContrastRatio(paled, Qt::black), kReadableContrast);
+    EXPECT_GE(ContrastRatio(paled, Qt::black), textcontrast::kGuidelineRatio);
     EXPECT_GT(paled.lightness(), QColor(0x40, 0x40, 0x80).lightness());
 }
 
@@ -72,7 +72,7 @@ TEST(ReadableColour, GradientButtonDeepensItsBeginColourOnlyForALargeCaption)
         button.setCaption(caption);
         return textcontrast::onPicture(with, without).ratio;
     };
-    EXPECT_LT(reading(lime), kReadableContrast);
-    EXPECT_GE(reading(deeper), kReadableContrast);
-    EXPECT_LT(reading(deeper), kReadableContrast + 0.5); // no deeper than it takes, near enough
+    EXPECT_LT(reading(lime), textcontrast::kGuidelineRatio);
+    EXPECT_GE(reading(deeper), textcontrast::kGuidelineRatio);
+    EXPECT_LT(reading(deeper), textcontrast::kGuidelineRatio + 0.5); // no deeper than it takes, near enough
 }
