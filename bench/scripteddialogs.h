@@ -22,6 +22,7 @@ public:
         return true;
     }
     void showError(const QString &message) override { std::fprintf(stderr, "error: %s\n", qPrintable(message)); }
+    bool confirmLeave(const QString &, const QString &, const QString &) override { return false; }
     void showModal(QDialog &) override {}
     void showAbout(const QString &, const QString &) override {}
 };

@@ -9,6 +9,10 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 using Failed = void (*)(QWidget *pane, const QString &address);
@@ -22,6 +26,18 @@ void keepFromFocus(QWebEngineView *view)
     view->setFocusPolicy(Qt::NoFocus);
     if (QWidget *inner = view->focusProxy())
         inner->setFocusPolicy(Qt::NoFocus);
+}
+
+// The engine's sandbox cannot run as root, and the engine then ends the whole process, the
+// game with it ("Running as root without --no-sandbox is not supported"). A machine where the
+// game is played as root (a kiosk, a live system) gets its pages without the sandbox; the
+// engine reads this as it starts, which is with the first view.
+void runWithoutSandboxAsRoot()
+{
+#ifdef Q_OS_UNIX
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
 }
 
 QWebEngineView *makeView(QWidget *pane, Failed failed)
@@ -45,6 +61,12 @@ QWebEngineView *makeView(QWidget *pane, Failed failed)
         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && !view->isHidden())
             failed(pane, view->property("tallory_address").toString());
     });
+    // A page whose renderer died shows nothing: said as a page that cannot be shown.
+    QObject::connect(view->page(), &QWebEnginePage::renderProcessTerminated, view,
+                     [view, pane, failed](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                         if (status != QWebEnginePage::NormalTerminationStatus && !view->isHidden())
+                             failed(pane, view->property("tallory_address").toString());
+                     });
     return view;
 }
 
@@ -56,8 +78,10 @@ QWebEngineView *makeView(QWidget *pane, Failed failed)
 extern "C" Q_DECL_EXPORT void tallory_browse(QWidget *pane, const QString &address, Failed failed)
 {
     auto *view = pane->findChild<QWebEngineView *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!view)
+    if (!view) {
+        runWithoutSandboxAsRoot();
         view = makeView(pane, failed);
+    }
     // The address is a web address with its scheme, or the absolute path of a file.
     const QUrl url = QFileInfo(address).isAbsolute() ? QUrl::fromLocalFile(address) : QUrl(address);
     view->setProperty("tallory_address", address);

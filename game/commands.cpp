@@ -16,6 +16,7 @@
 #include "stringres.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QFileInfo>
 #include <QFrame>
@@ -74,8 +75,33 @@ void TForm1::StatusBar1Click()
 
 void TForm1::SpeedItem1Click()
 {
-    // Exit at once: no question, no record for a running game, no counters stored.
+    // No record for a running game and no counters stored; a game on screen is left only once
+    // the student has said so.
+    if (m_busy || !leaveGame())
+        return;
     m_services.terminate();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // While the host speaks the answer is being judged and recorded: the window stays.
+    if (m_busy || !leaveGame())
+        return event->ignore();
+    QMainWindow::closeEvent(event);
+}
+
+// A key pressed by mistake (F2 for F3, Alt+X) would throw away a grade already secured, and
+// with strict attempts the lesson itself: a game is never left without the student's word.
+bool TForm1::leaveGame()
+{
+    if (Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
+        return true;
+    if (!m_services.dialogs->confirmLeave(QStringLiteral("Прервать игру? Оценка не будет записана."),
+                                          QStringLiteral("Прервать"), QStringLiteral("Продолжить игру")))
+        return false;
+    recorder().gameLeft();
+    Game.CurrentLevel = 0;
+    return true;
 }
 
 void TForm1::Timer2Timer()

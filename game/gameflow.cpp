@@ -35,7 +35,7 @@ QString TForm1::ask(const QString &caption, const QString &prompt)
 
 void TForm1::NewGame()
 {
-    if (m_busy)
+    if (m_busy || !leaveGame())
         return;
     hideAudience();
     CloseGame(false);
@@ -117,6 +117,9 @@ void TForm1::beginGame(const QString &bankPath, const QString &unchecked)
     Game.RemarkIndex = remark.value;
     Game.SoundIndex = sound.value;
     recorder().gameStarted({Game.LessonCode, Game.PlayerName, bankPath, unchecked});
+    // The name's box has just closed over the window, and the gong holds the thread: the whole
+    // window is painted now, or the box would stay on the screen until the gong ends.
+    repaint();
     Wave("gong", ClipPlay::ToEnd);
     GameEnable(true);
     SetGame(Game.CurrentLevel);

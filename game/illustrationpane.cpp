@@ -215,5 +215,7 @@ void BrowseIllustration(QWidget *pane, const QString &address)
         static const IllustrationBrowser browser = LoadIllustrationBrowser();
         if (browser)
             browser(to, page);
+        else // the engine is not installed: the game goes on without the page
+            ShowIllustrationMessage(to, QStringLiteral("Страница недоступна: %1").arg(page));
     });
 }

@@ -81,10 +81,14 @@ void TForm1::TabloV(int level, bool show)
 
 void TForm1::GameEnable(bool on)
 {
-    for (QAction *item : {N50501, N4, N5, N6})
+    for (QAction *item : {N50501, N4, N5})
         item->setEnabled(on);
-    for (QToolButton *item : {SL1, SL2, SL3, SL4})
+    for (QToolButton *item : {SL1, SL2, SL3})
         item->setEnabled(on);
+    N6->setEnabled(false);
+    SL4->setEnabled(false);
+    if (on)
+        enableStop();
     // Whether on or off, no lifeline of the game to come has been used yet.
     MarkLifelineUsed(N50501, SL1, false);
     MarkLifelineUsed(N4, SL3, false);
@@ -93,4 +97,13 @@ void TForm1::GameEnable(bool on)
     Memo1->setVisible(on);
     for (int tag = 1; tag <= 4; ++tag)
         FaqBtn[static_cast<size_t>(tag)]->setVisible(on);
+}
+
+// The stop keeps the grade reached: before the first right answer there is none, and the
+// command, which would do nothing, does not look as if it could be pressed.
+void TForm1::enableStop()
+{
+    const bool canStop = Game.CurrentLevel >= 1 && Game.CurrentLevel <= kLevels && Game.SecuredPoints > 0;
+    N6->setEnabled(canStop);
+    SL4->setEnabled(canStop);
 }

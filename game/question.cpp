@@ -20,7 +20,9 @@
 #include <QFrame>
 #include <QTextEdit>
 #include <QTimer>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -62,7 +64,7 @@ void TForm1::SetGame(int level)
                                                    + cp1251::decode(Game.AnswerTexts[static_cast<size_t>(d)]));
     }
     Game.CorrectButton = static_cast<int>(order.indexOf('1')) + 1;
-    fitLargePrint();
+    fitTexts();
     New(level);
     TabloV(level, false);
     ResImage(QStringLiteral("game"), QString());
@@ -96,25 +98,22 @@ void TForm1::SetGame(int level)
     recorder().questionShown(m_shown);
 }
 
-void TForm1::fitLargePrint()
+void TForm1::fitTexts()
 {
-    if (m_layout.scale <= 1.0)
-        return;
+    // Smaller than this a caption would not be read at a glance on any school screen.
+    constexpr int kSmallestPoints = 7;
     for (int tag = 1; tag <= 4; ++tag) {
         TGradBtn *button = FaqBtn[static_cast<size_t>(tag)];
-        const QString caption = TGradBtn::MakePlainCaption(button->Caption()).text;
         QFont face = button->font();
         face.setPointSize(m_layout.profile.answerFont);
-        while (face.pointSize() > m_layout.normal.answerFont
-               && QFontMetrics(face).horizontalAdvance(caption) > button->width() - 8)
+        while (face.pointSize() > kSmallestPoints && !button->CaptionFits(face))
             face.setPointSize(face.pointSize() - 1);
         button->setFont(face);
     }
     QFont face = Memo1->font();
     face.setPointSize(m_layout.profile.questionFont);
     Memo1->setFont(face);
-    while (face.pointSize() > m_layout.normal.questionFont
-           && Memo1->document()->size().height() > Memo1->viewport()->height()) {
+    while (face.pointSize() > kSmallestPoints && Memo1->document()->size().height() > Memo1->viewport()->height()) {
         face.setPointSize(face.pointSize() - 1);
         Memo1->setFont(face);
     }
@@ -127,6 +126,12 @@ void TForm1::showIllustration(const QByteArray &reference)
         return;
     IllustrationAddress = address;
     WebBrowser1->setFixedHeight(kIllustrationHeight);
+    // The ladder stands over the pane's right end: what the pane shows (a page, a picture, the
+    // line that says it cannot be shown) lies left of it, where nothing covers it.
+    auto *layout = qobject_cast<QBoxLayout *>(WebBrowser1->layout());
+    if (!layout)
+        layout = new QVBoxLayout(WebBrowser1);
+    layout->setContentsMargins(0, 0, std::max(0, WebBrowser1->width() - Panel3->x()), 0);
     // The pane lies over the pictures, the ladder over the pane.
     WebBrowser1->raise();
     Panel3->raise();
@@ -156,6 +161,9 @@ void TForm1::FaqBtn1Click(int tag)
 {
     // One evaluation at a time: a click that arrives while one runs is not judged.
     if (m_busy || m_droppingAnswers || Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
+        return;
+    // Fifty-fifty took this answer away: its key, a click or Enter on its place choose nothing.
+    if (FaqBtn[static_cast<size_t>(tag)]->Caption().isEmpty())
         return;
     m_busy = true;
     m_tickHeld = false;
@@ -213,9 +221,14 @@ void TForm1::releaseAnswerFocus()
 void TForm1::hideAudience()
 {
     // The chart takes no focus, yet should anything in the panel hold it, Qt would hand it on
-    // to answer A as the panel goes.
+    // to answer A as the panel goes. The focus is moved only then: an answer the student
+    // tabbed to keeps it, however often the music starts again.
+    if (Panel2->isHidden())
+        return;
+    QWidget *focused = focusWidget();
+    if (focused && Panel2->isAncestorOf(focused))
+        Client->setFocus(Qt::OtherFocusReason);
     Panel2->hide();
-    releaseAnswerFocus();
 }
 
 // A page's browser gives itself the keyboard focus when it loads, and a click gives it too;
@@ -284,6 +297,7 @@ void TForm1::correctAnswer()
     Wave("change", ClipPlay::ToEnd);
     m_services.banners->closeBanner();
     Game.SecuredPoints = PointsTable(level);
+    enableStop();
     if (level == kLevels) {
         Game.CurrentLevel = kLevels + 1;
         banner(cp1251::encode(LoadStr(StringId::WinMessage)).value_or(QByteArray()), kMaroon, Qt::white);

@@ -239,6 +239,8 @@ void TForm1::buildQuestion()
         f.setPixelSize(11);
         button->setFont(f);
         button->setFontColor(Qt::white);
+        // A long answer goes on two lines rather than off the button's ends.
+        button->setWordWrap(true);
         button->resize(button->width(), 28);
         button->hide();
         connect(button, &TGradBtn::clicked, this, [this, tag] { FaqBtn1Click(tag); });

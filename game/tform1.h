@@ -126,6 +126,8 @@ public:
     void RestLadder(); ///< every row of the ladder at rest, as a new game starts
     void TabloV(int level, bool show);
     void GameEnable(bool on);
+    /// The stop command is enabled while a game has a grade to keep.
+    void enableStop();
 
     // Sound and pictures.
     /// Plays a clip of the program folder under the sound switch.
@@ -139,6 +141,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    /// Closing the window during a game asks first, as F2 and Alt+X do.
+    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -153,9 +157,9 @@ private:
     bool largePrintAsked() const;
     /// Large print for the ladder's rows, the board and the texts of menus, boxes and banners.
     void scaleLadderAndBoard();
-    /// In large print, a question or an answer too long for its place at the large size steps
-    /// down towards the normal size until it fits.
-    void fitLargePrint();
+    /// A question or an answer too long for its place at the layout's size steps down until
+    /// it fits, an answer on two lines where one is not enough.
+    void fitTexts();
     void layoutFromScreen();
     /// Names a settings file the game cannot read as Windows-1251, once the window is up.
     void warnAboutSettingsEncoding();
@@ -163,6 +167,9 @@ private:
     void setSoundHint();
     QToolButton *toolItem(const QString &name, const QString &hint, int left);
     bool answerKey(const QString &text);
+    /// Whether the game on screen, if any, may be left: the student is asked first. A game left
+    /// is no longer on screen, and its question is recorded as shown and unanswered.
+    bool leaveGame();
     /// Whether a question waits for its answer, so that a lifeline may be used.
     bool questionOnScreen() const;
     /// The text typed into an input box; empty when cancelled.
@@ -176,7 +183,7 @@ private:
     void judge(int tag);
     void dropHeldAnswers();
     void releaseAnswerFocus();
-    /// Hides the audience panel; the keyboard focus is left on no answer.
+    /// Hides the audience panel if it is up; focus it held goes to the client area, an answer's stays.
     void hideAudience();
     /// Collapses the illustration pane to its 1 px line, with nothing shown in it.
     void collapseIllustration();

@@ -230,6 +230,15 @@ bool GameJournal::writeAnswer(const Pending &q, int button)
     return written;
 }
 
+void GameJournal::gameLeft()
+{
+    // The teacher sees which question the student walked away from, with the lifelines used on it.
+    if (m_pending && !m_gameId.isEmpty())
+        writeAnswer(*m_pending, 0);
+    m_pending.reset();
+    m_gameId.clear();
+}
+
 void GameJournal::gameEnded(GameEnding how, int currentLevel)
 {
     if (m_gameId.isEmpty())

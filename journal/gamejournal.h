@@ -35,6 +35,7 @@ public:
     void friendCalled(const QByteArray &reply) override;
     void teaseShown(const QByteArray &tease) override;
     void answered(int button) override;
+    void gameLeft() override;
     void gameEnded(GameEnding how, int currentLevel) override;
     bool leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName) override;
 

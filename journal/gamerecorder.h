@@ -54,6 +54,9 @@ public:
     virtual void teaseShown(const QByteArray &tease) = 0;
     /// The click on button 1..4 that is judged.
     virtual void answered(int button) = 0;
+    /// The student left the game (a new game or the program's end) with this question on
+    /// screen: it was shown, and stays unanswered; the game stays unfinished.
+    virtual void gameLeft() {}
     /// currentLevel as the game ends: the level of the last question, 16 after a win.
     virtual void gameEnded(GameEnding how, int currentLevel) = 0;
     /// Whether a game of this player in this lesson was left unfinished (strict attempts).

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -79,7 +80,7 @@ private:
     QStackedBarSeries *m_series = new QStackedBarSeries;
     QBarCategoryAxis *m_letters = new QBarCategoryAxis;
     QValueAxis *m_votes = new QValueAxis;
-    QList<int> m_values;   ///< the votes of the bars on show, in order
+    QList<qreal> m_values; ///< the shares in per cent of the bars on show, in order
     QList<Mark> m_marks;   ///< one per bar, in the same order
 };
 
@@ -129,7 +130,8 @@ void PollChart::setUpAxes()
         axis->setGridLineColor(QColor(0xC0, 0xC0, 0xC0));
     }
     m_letters->setGridLineVisible(false);
-    m_votes->setLabelFormat(QStringLiteral("%d"));
+    // The bars stand at their shares of the votes shown, as the marks say them.
+    m_votes->setLabelFormat(QStringLiteral("%d %%"));
     m_chart->addAxis(m_letters, Qt::AlignBottom);
     m_chart->addAxis(m_votes, Qt::AlignLeft);
     m_series->attachAxis(m_letters);
@@ -142,21 +144,25 @@ void PollChart::showPoll(const QList<AudienceBar> &bars, const QStringList &mark
     m_series->clear();
     m_values.clear();
     QStringList letters;
-    // Stacked, each bar its own set holding its votes in its own category and nothing in the
+    int total = 0;
+    for (const AudienceBar &bar : bars)
+        total += bar.votes;
+    // Stacked, each bar its own set holding its share in its own category and nothing in the
     // others: so every bar has a colour of its own.
     for (qsizetype i = 0; i < bars.size(); ++i) {
         auto *set = new QBarSet(bars[i].label);
         set->setColor(bars[i].colour);
         set->setBorderColor(Qt::black);
         QList<qreal> values(bars.size(), 0);
-        values[i] = bars[i].votes;
+        values[i] = total > 0 ? 100.0 * bars[i].votes / total : 0;
         set->append(values);
         m_series->append(set);
-        m_values.append(bars[i].votes);
+        m_values.append(values[i]);
         letters.append(bars[i].label);
     }
     m_letters->setCategories(letters);
-    const Scale scale = scaleFor(m_values.isEmpty() ? 0 : *std::max_element(m_values.begin(), m_values.end()));
+    const qreal tallest = m_values.isEmpty() ? 0 : *std::max_element(m_values.begin(), m_values.end());
+    const Scale scale = scaleFor(int(std::ceil(tallest)));
     m_votes->setRange(0, scale.top);
     m_votes->setTickCount(scale.top / scale.step + 1);
     replaceMarks(marks);

@@ -18,6 +18,9 @@ public:
     /// counters store): the failure's text ending in a full stop, the program's title as
     /// caption, error icon, OK. The program keeps running.
     virtual void showFailure(const QString &message) { showError(message); }
+    /// Asks before something that cannot be undone: true only when the student chooses leave;
+    /// staying is the default, on Enter and on Escape alike.
+    virtual bool confirmLeave(const QString &question, const QString &leave, const QString &stay) = 0;
     /// Shows a window of the program modally and returns when it has closed.
     virtual void showModal(QDialog &window) = 0;
     /// The About box: a caption and a rich text, OK.

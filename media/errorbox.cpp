@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QPushButton>
 #include <QWindow>
 
 namespace {
@@ -48,6 +49,14 @@ void QtDialogs::showFailure(const QString &message)
     runOwned(*box);
 }
 
+bool QtDialogs::confirmLeave(const QString &question, const QString &leave, const QString &stay)
+{
+    restoreAllOverrideCursors();
+    const auto box = makeLeaveBox(question, leave, stay);
+    runOwned(*box);
+    return box->clickedButton() && box->buttonRole(box->clickedButton()) == QMessageBox::DestructiveRole;
+}
+
 void QtDialogs::showModal(QDialog &window)
 {
     runOwned(window);
@@ -64,6 +73,20 @@ std::unique_ptr<QMessageBox> QtDialogs::makeErrorBox(const QString &message)
 {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QStringLiteral("Ошибка"), message,
                                              QMessageBox::Ok, QApplication::activeWindow());
+    box->setWindowModality(Qt::ApplicationModal);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::makeLeaveBox(const QString &question, const QString &leave,
+                                                     const QString &stay)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, LoadStr(StringId::Title), question,
+                                             QMessageBox::NoButton, QApplication::activeWindow());
+    box->addButton(leave, QMessageBox::DestructiveRole);
+    // A key pressed without reading must not cost the student the game: Enter and Escape stay.
+    QPushButton *keep = box->addButton(stay, QMessageBox::RejectRole);
+    box->setDefaultButton(keep);
+    box->setEscapeButton(keep);
     box->setWindowModality(Qt::ApplicationModal);
     return box;
 }

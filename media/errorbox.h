@@ -14,11 +14,15 @@ public:
     bool inputText(const QString &caption, const QString &prompt, QString &value) override;
     void showError(const QString &message) override;
     void showFailure(const QString &message) override;
+    bool confirmLeave(const QString &question, const QString &leave, const QString &stay) override;
     void showModal(QDialog &window) override;
     void showAbout(const QString &caption, const QString &text) override;
 
     /// The error box showError runs, made but not shown.
     static std::unique_ptr<QMessageBox> makeErrorBox(const QString &message);
+    /// The question confirmLeave runs, made but not shown.
+    static std::unique_ptr<QMessageBox> makeLeaveBox(const QString &question, const QString &leave,
+                                                     const QString &stay);
     /// The input box inputText runs, made but not shown.
     static std::unique_ptr<QInputDialog> makeInputBox(const QString &caption,
                                                       const QString &prompt,

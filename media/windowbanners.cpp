@@ -18,9 +18,9 @@ namespace {
 class BannerWidget final : public QWidget
 {
 public:
-    BannerWidget(const QString &caption, const QString &text, const QColor &background,
+    BannerWidget(QWidget *owner, const QString &caption, const QString &text, const QColor &background,
                  const QColor &textColour)
-        : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus)
+        : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus)
         , m_text(text)
         , m_geometry(bannerGeometry(bannerFont(), text))
     {
@@ -98,6 +98,19 @@ void centreOnScreen(QWidget *window)
     window->move(frame.topLeft());
 }
 
+// The window the banner speaks over: the active one, else the program's window on screen
+// (under a window manager the keyboard may be elsewhere for a moment).
+QWidget *bannerOwner(QWidget *active)
+{
+    if (active)
+        return active;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isFullScreen())
+            return w;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 BannerGeometry bannerGeometry(int textWidth, int textHeight)
@@ -142,7 +155,11 @@ void WindowBanners::showBanner(const QString &caption, const QString &text,
 {
     closeBanner();
     m_returnTo = QApplication::activeWindow();
-    m_banner = new BannerWidget(caption, text, background, textColour);
+    // A window manager keeps a full-screen window that has the keyboard above every ordinary
+    // window, and puts a window that takes no focus under the one that has it: a banner of its
+    // own would open out of sight behind the game. As the game window's own dialog it is
+    // stacked above that window, in its layer; without a window manager nothing changes.
+    m_banner = new BannerWidget(bannerOwner(m_returnTo), caption, text, background, textColour);
     centreOnScreen(m_banner);
     m_banner->show();
     // The game's next step holds the thread; let the window reach the screen and paint it now.

@@ -124,6 +124,14 @@ void TGradBtn::setJustification(TJustification justification)
     update();
 }
 
+void TGradBtn::setWordWrap(bool wrap)
+{
+    if (m_wordWrap == wrap)
+        return;
+    m_wordWrap = wrap;
+    update();
+}
+
 void TGradBtn::setTag(int tag)
 {
     m_tag = tag;

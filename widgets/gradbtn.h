@@ -37,6 +37,7 @@ class TGradBtn : public QWidget
     Q_PROPERTY(TPreset Presets READ Presets WRITE setPresets)
     Q_PROPERTY(TJustification Justification READ Justification WRITE setJustification)
     Q_PROPERTY(int Tag READ Tag WRITE setTag)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE setWordWrap)
 
 public:
     // Declaration order is the stored value 0, 1, ...
@@ -139,6 +140,13 @@ public:
     void setPresets(TPreset preset);
     TJustification Justification() const { return m_justification; }
     void setJustification(TJustification justification);
+    /// Whether a caption too wide for one line is broken at blanks onto lines centred on the
+    /// face; off by default, when it stays on one line whatever its width.
+    bool WordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool wrap);
+    /// Whether the caption drawn in font lies within the face, 2 pixels in from either side:
+    /// on one line, or with WordWrap on as many lines as the face is high enough for.
+    bool CaptionFits(const QFont &font) const;
     /// A number for the program's own use (the answer buttons keep 1..4); 0 by default.
     int Tag() const { return m_tag; }
     void setTag(int tag);
@@ -231,6 +239,7 @@ private:
     TShadeType m_textShadeType = stLight;
     TPreset m_presets = None;
     TJustification m_justification = jCenter;
+    bool m_wordWrap = false;
     int m_tag = 0;
     bool m_designing = false;
 

@@ -230,6 +230,24 @@ void TGradBtn::paintCaption(QPainter &painter, int pressOffset)
     paintCaptionCopy(painter, isEnabled() ? m_fontColor : m_disabledColor, pressOffset);
 }
 
+namespace {
+constexpr int kCaptionInset = 2; // the caption keeps this far from the face's left and right
+constexpr int kWrapFlags = Qt::AlignCenter | Qt::TextWordWrap;
+} // namespace
+
+bool TGradBtn::CaptionFits(const QFont &font) const
+{
+    const QFontMetrics metrics(font);
+    const QString &text = m_captionPlain.text;
+    const QRect box = rect().adjusted(kCaptionInset, 0, -kCaptionInset, 0);
+    if (metrics.horizontalAdvance(text) <= box.width())
+        return metrics.height() <= box.height();
+    if (!m_wordWrap)
+        return false;
+    const QRect needed = metrics.boundingRect(box, kWrapFlags, text);
+    return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
 // One copy of the caption at offset (already including the pressed shift), drawn over the face
 // without a background, accelerator underlined.
 void TGradBtn::paintCaptionCopy(QPainter &painter, const QColor &color, int offset)
@@ -239,6 +257,13 @@ void TGradBtn::paintCaptionCopy(QPainter &painter, const QColor &color, int offs
         return;
     const QFontMetrics metrics = painter.fontMetrics();
     const int textWidth = metrics.horizontalAdvance(text);
+    if (m_wordWrap && textWidth > width() - 2 * kCaptionInset) {
+        // On its lines, centred; no accelerator is marked on a wrapped caption.
+        painter.setPen(color);
+        painter.drawText(rect().adjusted(kCaptionInset, 0, -kCaptionInset, 0).translated(offset, offset), kWrapFlags,
+                         text);
+        return;
+    }
     const int y = (height() - metrics.height()) / 2 + offset;
     int x = (width() - textWidth) / 2 + offset;
     if (m_justification == jLeft)

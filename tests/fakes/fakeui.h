@@ -32,6 +32,17 @@ public:
         m_answers.pop_front();
         return true;
     }
+    /// The next answers to confirmLeave, true to leave; with none left the box is answered
+    /// with Enter, which stays.
+    std::deque<bool> leaves;
+    bool confirmLeave(const QString &question, const QString &leave, const QString &stay) override
+    {
+        m_timeline.events << QStringLiteral("ask: %1 [%2 | %3]").arg(question, leave, stay);
+        const bool answer = !leaves.empty() && leaves.front();
+        if (!leaves.empty())
+            leaves.pop_front();
+        return answer;
+    }
     void showError(const QString &message) override { m_timeline.events << QStringLiteral("error: ") + message; }
     void showFailure(const QString &message) override
     {

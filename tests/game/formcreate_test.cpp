@@ -357,8 +357,9 @@ TEST_F(MainWindow, BoardAndGameControlsSwitchTogether)
 {
     TForm1 &f = start();
     f.GameEnable(true);
-    for (QAction *on : {f.N4, f.N5, f.N50501, f.N6})
+    for (QAction *on : {f.N4, f.N5, f.N50501})
         EXPECT_TRUE(on->isEnabled());
+    EXPECT_FALSE(f.N6->isEnabled()); // no grade to keep yet
     EXPECT_TRUE(f.Panel3->isVisibleTo(&f));
     EXPECT_TRUE(f.FaqBtn[3]->isVisibleTo(&f));
     f.TabloV(12, true);

@@ -62,9 +62,12 @@ protected:
         return *form;
     }
 
-    /// Types the lesson code and the name into the two input boxes of a new game.
+    /// Types the lesson code and the name into the two input boxes of a new game; over a game
+    /// on screen, first answers «Прервать» to the question whether to leave it.
     void newGame(const QString &lesson, const QString &name)
     {
+        if (form->Game.CurrentLevel >= 1 && form->Game.CurrentLevel <= kLevels)
+            dialogs.leaves.push_back(true);
         dialogs.answer(lesson);
         dialogs.answer(name);
         form->N2->trigger();

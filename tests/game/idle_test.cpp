@@ -159,7 +159,7 @@ TEST_F(IdleScreen, ANewBankLeavesNoLinesOfTheOldOne)
     TForm1 &f = startWatched();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Первый"));
     EXPECT_FALSE(f.FaqStr.empty());
-    f.N6->trigger();
+    answerWrong();
     dialogs.answer(QStringLiteral("ТЕСТ"));
     dialogs.answer(std::nullopt); // the bank is read again, then the name is not given
     f.N2->trigger();

@@ -17,9 +17,13 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTextDocument>
+#include <QScrollBar>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cmath>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -28,10 +32,39 @@ namespace {
 
 const QString kDemoFolder = QStringLiteral(TALLORY_BIN_DIR "/");
 
-// The longest question and answer of the demo bank.
-const QString kLongQuestion =
-    QStringLiteral("Как называется скрытое сравнение, перенос свойств одного предмета на другой по сходству?");
-const QString kLongAnswer = QStringLiteral("D. «Путешествие из Петербурга в Москву»");
+// The longest texts the game promises to show whole (README, «Длина вопросов и ответов»): a
+// question of 300 characters and answers of 100.
+QString ofLength(const QString &sentence, int length)
+{
+    QString text;
+    while (text.size() < length)
+        text += sentence + QLatin1Char(' ');
+    return text.left(length - 1) + QLatin1Char('?');
+}
+const QString kLongestQuestion =
+    ofLength(QStringLiteral("Какой из перечисленных ниже терминов обозначает перенос свойств одного предмета на другой,"), 300);
+const QString kLongestAnswer =
+    ofLength(QStringLiteral("Скрытое сравнение, в котором свойства одного предмета переносятся на другой"), 100);
+
+/// The lines a caption takes on a button 2 px in from its ends, broken at blanks as a reader
+/// of the screen would see them; the room they need.
+QSize captionRoom(const QString &caption, const QFont &font, int width)
+{
+    QTextLayout layout(caption, font);
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    qreal widest = 0;
+    int lines = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width - 4);
+        widest = std::max(widest, line.naturalTextWidth());
+        ++lines;
+    }
+    layout.endLayout();
+    return QSize(int(std::ceil(widest)) + 4, lines * QFontMetrics(font).height());
+}
 
 /// A widget's place in the window's coordinates: the menu bar above the client area counts.
 QRect placeInWindow(const QWidget *widget, const QWidget *window)
@@ -65,15 +98,16 @@ protected:
         }
     }
 
-    // In large print a long text steps down until it fits: the demo lesson's longest question
-    // and answers are then on screen from the first question.
+    // A long text steps down until it fits: the longest question and answers the game
+    // promises to show whole are on screen from the first question.
     void writeLongBank()
     {
         QByteArray bank;
         for (int level = 1; level <= kLevels; ++level) {
-            const QString answer = kLongAnswer.mid(3);
-            const QString line = kLongQuestion + QLatin1Char('|') + answer
-                + QStringLiteral("|«Путешествие в Тверь»|«Путешествие в Клин»|«Путешествие в Торжок»|");
+            QString line = kLongestQuestion;
+            for (int answer = 1; answer <= 4; ++answer)
+                line += QLatin1Char('|') + QString::number(answer) + kLongestAnswer.mid(1);
+            line += QLatin1Char('|');
             bank += '[' + QByteArray::number(level) + "]\r\n" + ScrambleText(*cp1251::encode(line)) + "\r\n";
         }
         testutil::writeBytes(folder + QStringLiteral("demo.faq"), bank);
@@ -147,26 +181,29 @@ TEST_P(DemoLayout, LadderRowsAndToolbarItemsStayInTheirBars)
     }
 }
 
-TEST_P(DemoLayout, LongQuestionAndAnswersAreReadWhole)
+TEST_P(DemoLayout, LongestQuestionAndAnswersAreReadWhole)
 {
-    if (large())
-        writeLongBank();
+    writeLongBank();
     TForm1 &f = startDemoGame();
-    // The question box shows a long question on its lines without scrolling.
+    ASSERT_EQ(f.Memo1->toPlainText(), kLongestQuestion);
+    // The question box shows the question on its lines, its whole width, without scrolling.
     QTextDocument text;
     text.setDefaultFont(f.Memo1->font());
     text.setDocumentMargin(f.Memo1->document()->documentMargin());
     text.setDefaultTextOption(f.Memo1->document()->defaultTextOption());
-    text.setPlainText(large() ? f.Memo1->toPlainText() : kLongQuestion);
-    text.setTextWidth(f.Memo1->viewport()->width());
+    text.setPlainText(kLongestQuestion);
+    text.setTextWidth(f.Memo1->width());
     EXPECT_LE(text.size().height(), f.Memo1->viewport()->height())
         << f.Memo1->font().pointSize() << " pt in " << f.Memo1->viewport()->height() << " px";
-    // An answer's caption fits its button.
+    EXPECT_FALSE(f.Memo1->verticalScrollBar()->isVisible());
+    // Every answer's caption lies on its button, its letter included.
     for (int tag = 1; tag <= 4; ++tag) {
         const TGradBtn *button = f.FaqBtn[static_cast<size_t>(tag)];
-        EXPECT_LE(button->fontMetrics().height(), button->height()) << tag;
-        const QString caption = large() ? TGradBtn::MakePlainCaption(button->Caption()).text : kLongAnswer;
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(caption), button->width()) << tag;
+        const QString caption = TGradBtn::MakePlainCaption(button->Caption()).text;
+        ASSERT_EQ(caption.size(), 3 + kLongestAnswer.size()) << qPrintable(caption);
+        const QSize room = captionRoom(caption, button->font(), button->width());
+        EXPECT_LE(room.width(), button->width()) << tag << ": " << button->font().pointSize() << " pt";
+        EXPECT_LE(room.height(), button->height()) << tag << ": " << button->font().pointSize() << " pt";
     }
 }
 

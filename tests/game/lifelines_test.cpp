@@ -4,6 +4,7 @@
 #include "lifelinesfixture.h"
 
 #include "alphabar.h"
+#include "gradbtn.h"
 #include "counters.h"
 #include "cp1251.h"
 #include "lcd99.h"
@@ -43,13 +44,41 @@ TEST_F(Lifelines, FiftyFiftyByF5BlanksTwoWrongAnswersOnce)
     timeline.events.clear();
     QTest::keyClick(&f, Qt::Key_F5); // spent until the next game
     EXPECT_TRUE(timeline.events.isEmpty());
-    // A blanked button is still an answer, and a wrong one.
-    const int blank = static_cast<int>(after.indexOf(QString())) + 1;
-    f.FaqBtn[static_cast<size_t>(blank)]->Click();
+    // The wrong answer left is judged as any other.
+    for (int tag = 1; tag <= 4; ++tag) {
+        if (tag != right && !after[tag - 1].isEmpty())
+            f.FaqBtn[static_cast<size_t>(tag)]->Click();
+    }
     EXPECT_EQ(record(QStringLiteral("ТЕСТ"), QStringLiteral("Половинкин")), QStringLiteral("ПОЛОВИНКИН|0|Неудовлетворительно"));
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Следующий"));
     EXPECT_TRUE(f.N50501->isEnabled());
     EXPECT_TRUE(f.SL1->isEnabled());
+}
+
+// An answer fifty-fifty took away is gone: its key, a click on its place and Enter on it choose
+// nothing, and the answer left is still judged.
+TEST_F(Lifelines, AnAnswerFiftyFiftyRemovedCannotBeChosen)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Убранов"));
+    QTest::keyClick(&f, Qt::Key_F5);
+    timeline.events.clear();
+    int removed = 0;
+    for (int tag = 1; tag <= 4; ++tag) {
+        TGradBtn *button = f.FaqBtn[static_cast<size_t>(tag)];
+        if (!button->Caption().isEmpty())
+            continue;
+        ++removed;
+        QTest::keyClick(&f, static_cast<char>('0' + tag));
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 10));
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key_Return);
+    }
+    EXPECT_EQ(removed, 2);
+    EXPECT_EQ(f.Game.CurrentLevel, 1);
+    EXPECT_TRUE(timeline.events.isEmpty()) << timeline.events.join(QLatin1Char('\n')).toStdString();
+    answerRight();
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
 }
 
 TEST_F(Lifelines, AudienceByF3ShowsFourBarsOfFiftyVotesCentred)
@@ -102,6 +131,24 @@ TEST_F(Lifelines, AudiencePanelGoesAtTheTenthTickAndTheMusicComesBackEveryTen)
     for (int t = 1; t <= 10; ++t)
         tick(f.Timer2);
     EXPECT_EQ(timeline.events.count(QStringLiteral("clip fon1 background")), 2);
+}
+
+// The music starts again every few seconds; a student who has tabbed to an answer keeps it
+// through that, and through the chart going, and Enter chooses it.
+TEST_F(Lifelines, TheMusicLoopLeavesTheFocusOnTheAnswerChosen)
+{
+    TForm1 &f = startShown();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Табов"));
+    QTest::keyClick(&f, Qt::Key_F3);
+    TGradBtn *chosen = f.FaqBtn[static_cast<size_t>(rightButton())];
+    chosen->setFocus(Qt::TabFocusReason);
+    for (int t = 1; t <= 30; ++t) // the chart's ten ticks, then the music twice round
+        tick(f.Timer2);
+    ASSERT_FALSE(f.Panel2->isVisibleTo(&f));
+    ASSERT_EQ(timeline.events.count(QStringLiteral("clip fon1 background")), 1 + 3);
+    EXPECT_EQ(QApplication::focusWidget(), chosen);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
 }
 
 TEST_F(Lifelines, AfterFiftyFiftyTheAudienceShowsTwoBars)

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGraphicsView>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
@@ -136,4 +137,36 @@ TEST_F(Panes, APageLeavesNoLineUnderTheToolbar)
     answerWrong();
     ASSERT_EQ(f.Game.CurrentLevel, 0);
     EXPECT_EQ(lineIsWhite(), 0) << "on the idle screen";
+}
+
+// The ladder stands over the pane's right end: the line saying an illustration cannot be shown
+// lies left of it, on the smallest screen and in large print too.
+TEST_F(Panes, TheIllustrationsLineIsNotUnderTheLadder)
+{
+    QByteArray bank;
+    for (int level = 1; level <= kLevels; ++level) {
+        const QString line = QStringLiteral("Вопрос|Верно %1|Нет %1 a|Нет %1 b|Нет %1 c|%2")
+                                 .arg(level)
+                                 .arg(QStringLiteral("карта-полушарий-земли-для-урока-географии-в-седьмом-классе.png"));
+        bank += "[" + QByteArray::number(level) + "]\r\n" + ScrambleText(*cp1251::encode(line)) + "\r\n";
+    }
+    testutil::writeBytes(folder + QStringLiteral("lesson.faq"), bank);
+    for (const char16_t *settings : {u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n",
+                                     u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[настройки]\r\nКрупно=1\r\n"}) {
+        writeSettings(settings);
+        FormServices with = services(watching, QSize(800, 600));
+        with.browse = [](QWidget *pane, const QString &address) { ShowIllustration(pane, address, {}); };
+        TForm1 &f = startShown(with);
+        newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Картин"));
+        auto *line = f.WebBrowser1->findChild<QLabel *>(QStringLiteral("IllustrationMessage"));
+        ASSERT_NE(line, nullptr);
+        ASSERT_TRUE(line->isVisible());
+        const QRect drawn = QFontMetrics(line->font())
+                                .boundingRect(line->contentsRect(), Qt::AlignCenter | Qt::TextWordWrap, line->text())
+                                .translated(line->mapTo(&f, QPoint(0, 0)));
+        const QRect ladder(f.Panel3->mapTo(&f, QPoint(0, 0)), f.Panel3->size());
+        EXPECT_LT(drawn.right(), ladder.left()) << qPrintable(line->text());
+        EXPECT_TRUE(ladder.intersects(QRect(f.WebBrowser1->mapTo(&f, QPoint(0, 0)), f.WebBrowser1->size())));
+        form.reset();
+    }
 }

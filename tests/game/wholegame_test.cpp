@@ -11,6 +11,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
+#include <vector>
+
 class WholeGame : public GameFixture
 {
 };
@@ -88,8 +91,13 @@ TEST_F(WholeGame, StoppingKeepsTheGradeReached)
         newGame(QStringLiteral("ТЕСТ"), name);
         f.N6->trigger(); // at level 1 nothing is secured: the stop does nothing
         EXPECT_EQ(f.Game.CurrentLevel, 1);
+        // and does not look as if it could be pressed
+        EXPECT_FALSE(f.N6->isEnabled());
+        EXPECT_FALSE(f.SL4->isEnabled());
         while (f.Game.CurrentLevel < stopAt)
             answerRight();
+        EXPECT_TRUE(f.N6->isEnabled());
+        EXPECT_TRUE(f.SL4->isEnabled());
         timeline.events.clear();
         f.SL4->click();
         EXPECT_EQ(record(QStringLiteral("ТЕСТ"), name), name.toUpper() + expected);
@@ -223,6 +231,42 @@ TEST_F(WholeGame, SecondAttemptIsRefusedAndAbandonedGameIsNot)
     writeSettings(u"[ТЕСТ]\r\nВопросник=lesson.faq\r\n[ДРУГОЙ]\r\nВопросник=other.faq\r\n");
     newGame(QStringLiteral("другой"), QStringLiteral("Орлов"));
     EXPECT_EQ(f.Game.CurrentLevel, 1);
+}
+
+// F2, Alt+X and closing the window during a game ask first. Staying, the answer of Enter and
+// Escape, leaves the game as it was; leaving does what the command does, with no record.
+TEST_F(WholeGame, LeavingAGameAsksFirstAndStaysByDefault)
+{
+    TForm1 &f = startWatched();
+    const QString asked = QStringLiteral("ask: Прервать игру? Оценка не будет записана. [Прервать | Продолжить игру]");
+    const std::vector<std::pair<const char *, std::function<void()>>> ways = {
+        {"F2", [&] { f.N2->trigger(); }},
+        {"Alt+X", [&] { f.N8->trigger(); }},
+        {"close", [&] { f.close(); }},
+    };
+    for (const auto &[name, leave] : ways) {
+        newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Остаёмов"));
+        answerRight();
+        timeline.events.clear();
+        leave();
+        EXPECT_EQ(timeline.events, QStringList{asked}) << name;
+        EXPECT_EQ(f.Game.CurrentLevel, 2) << name;
+        EXPECT_TRUE(f.FaqBtn[1]->isVisibleTo(&f)) << name;
+        EXPECT_EQ(terminated, std::string(name) == "close" ? 1 : 0) << name; // Alt+X left before
+        answerRight();
+        EXPECT_EQ(f.Game.CurrentLevel, 3) << name << ": the game goes on";
+
+        dialogs.leaves.push_back(true);
+        leave();
+        EXPECT_EQ(f.Game.CurrentLevel, 0) << name;
+    }
+    EXPECT_EQ(terminated, 1); // Alt+X, once the student said so
+    EXPECT_FALSE(resultsFileExists());
+    // With no game on screen nothing is asked.
+    timeline.events.clear();
+    f.N8->trigger();
+    EXPECT_FALSE(timeline.events.contains(asked));
+    EXPECT_EQ(terminated, 2);
 }
 
 TEST_F(WholeGame, StartsAreRefusedWithTheirMessages)

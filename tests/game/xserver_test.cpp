@@ -3,14 +3,20 @@
 
 #include "gamefixture.h"
 #include "illustrationpane.h"
+#include "windowbanners.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QScreen>
+#include <QWindow>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +48,12 @@ QWidget *browserView(QWidget *pane)
             return w;
     }
     return nullptr;
+}
+
+/// The colour on the screen itself at a point of the screen, whatever window is there.
+QColor onScreen(QPoint at)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
 }
 
 IllustrationBrowser realBrowser()
@@ -135,3 +147,162 @@ TEST_F(OnXServer, APageThatCannotBeLoadedIsSaidInRussian)
     EXPECT_EQ(message->text(), QStringLiteral("Страница недоступна: ") + address);
     EXPECT_FALSE(browserView(&pane)->isVisible());
 }
+
+// Played as root, the browser engine would end the whole program rather than start without its
+// sandbox, on the first page of a game: the page shows, and the game goes on.
+TEST_F(OnXServer, APageShowsWhenTheGameIsPlayedAsRoot)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "the engine refuses its sandbox to root alone";
+    // The engine reads it once, as it starts; ctest runs each test in a process of its own.
+    if (qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        GTEST_SKIP() << "an earlier test of this process has started the browser engine";
+    ASSERT_TRUE(realBrowser());
+    bankWithAPage();
+    TForm1 &f = startActive();
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Корнев"));
+    EXPECT_TRUE(waitFor([&] { QWidget *v = browserView(f.WebBrowser1); return v && v->property("title") == "map"; },
+                        kPageMs));
+    answerRight();
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
+}
+
+namespace {
+
+/// Input boxes that come up on the screen over the game, in a colour of their own, and close
+/// as a real box does before the game goes on.
+class BoxDialogs : public FakeDialogs
+{
+public:
+    using FakeDialogs::FakeDialogs;
+    static inline const QColor kBox{0xFF, 0x00, 0xFF};
+    QPoint centre() const { return QGuiApplication::primaryScreen()->geometry().center(); }
+    bool inputText(const QString &caption, const QString &prompt, QString &value) override
+    {
+        QWidget box(nullptr, Qt::Dialog);
+        QPalette colours = box.palette();
+        colours.setColor(QPalette::Window, kBox);
+        box.setPalette(colours);
+        box.setAutoFillBackground(true);
+        box.setGeometry(QRect(centre() - QPoint(160, 60), QSize(320, 120)));
+        box.show();
+        waitFor([&] { return onScreen(centre()) == kBox; }, kKeyMs);
+        box.hide();
+        return FakeDialogs::inputText(caption, prompt, value);
+    }
+};
+
+/// Clips played to their end take their time on the pacer, as the program's do.
+class ClipsTakeTime : public SoundBackend
+{
+public:
+    ClipsTakeTime(FakeSound &heard, Pacer &pacer) : m_heard(heard), m_pacer(pacer) {}
+    bool play(const QString &path, bool toEnd) override
+    {
+        const bool played = m_heard.play(path, toEnd);
+        if (played && toEnd)
+            m_pacer.wait(1500);
+        return played;
+    }
+
+private:
+    FakeSound &m_heard;
+    Pacer &m_pacer;
+};
+
+} // namespace
+
+// The gong holds the game as soon as the name's box has closed: the box must be gone from the
+// screen by then, not stay painted over the game until the gong ends.
+TEST_F(OnXServer, TheNameBoxIsGoneWhileTheGongPlays)
+{
+    BoxDialogs boxes{timeline};
+    ClipsTakeTime timed{sound, watching};
+    FormServices with = services(watching);
+    with.dialogs = &boxes;
+    with.sound = &timed;
+    form = std::make_unique<TForm1>(with);
+    form->showFullScreen();
+    ASSERT_TRUE(waitFor([&] { return form->windowHandle()->isExposed(); }, kKeyMs));
+    waitFor([] { return false; }, 200); // the first paint reaches the screen
+    QColor duringGong;
+    watching.during = [&](int) {
+        if (timeline.events.size() >= 2 && timeline.events[timeline.events.size() - 2] == QStringLiteral("clip gong to end"))
+            duringGong = onScreen(boxes.centre());
+    };
+    boxes.answer(QStringLiteral("ТЕСТ"));
+    boxes.answer(QStringLiteral("Гонгов"));
+    form->N2->trigger();
+    watching.during = nullptr;
+    ASSERT_EQ(form->Game.CurrentLevel, 1);
+    ASSERT_TRUE(duringGong.isValid()) << "no gong was heard";
+    EXPECT_NE(duringGong, BoxDialogs::kBox);
+}
+
+// The host's banners come up over the full-screen game window, with no window manager and under
+// a real one (openbox keeps a full-screen window that has the keyboard above ordinary windows).
+class BannersOnXServer : public OnXServer, public ::testing::WithParamInterface<bool>
+{
+protected:
+    void SetUp() override
+    {
+        OnXServer::SetUp();
+        if (!GetParam())
+            return;
+        // openbox runs its start-up command once it manages the screen.
+        const QString ready = managerDir.filePath(QStringLiteral("ready"));
+        manager.setProgram(QStringLiteral("openbox"));
+        manager.setArguments({QStringLiteral("--startup"), QStringLiteral("touch ") + ready});
+        manager.start();
+        ASSERT_TRUE(manager.waitForStarted(kKeyMs)) << "openbox is not installed (scripts/setup installs it)";
+        ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(ready); }, kPageMs)) << "openbox did not start";
+    }
+    void TearDown() override
+    {
+        OnXServer::TearDown();
+        if (manager.state() == QProcess::NotRunning)
+            return;
+        manager.terminate();
+        manager.waitForFinished(kKeyMs);
+    }
+
+    QTemporaryDir managerDir;
+    QProcess manager;
+    WindowBanners realBanners;
+};
+
+TEST_P(BannersOnXServer, TheHostsBannerIsSeenOverTheGameWindow)
+{
+    // Silent clips: the host's remark stays up for the pause that stands in for its jingle.
+    for (const QString &clip : kClips)
+        sound.markUnplayable(clip);
+    FormServices with = services(watching);
+    with.banners = &realBanners;
+    form = std::make_unique<TForm1>(with);
+    TForm1 &f = *form;
+    f.showFullScreen();
+    f.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return f.isActiveWindow() && f.windowHandle()->isExposed(); }, kKeyMs));
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Баннеров"));
+    int bannersSeen = 0;
+    QColor seen;
+    watching.during = [&](int) {
+        QWidget *banner = realBanners.currentBanner();
+        if (!banner)
+            return;
+        // Inside the banner, clear of its text and icon: its own background, if it is on top.
+        const QPoint corner = banner->mapToGlobal(QPoint(banner->width() - 4, banner->height() - 4));
+        const QColor background = banner->palette().color(QPalette::Window);
+        if (waitFor([&] { return (seen = onScreen(corner)) == background; }, kKeyMs))
+            ++bannersSeen;
+    };
+    answerRight();
+    watching.during = nullptr;
+    EXPECT_EQ(f.Game.CurrentLevel, 2);
+    EXPECT_GT(bannersSeen, 0) << "the screen shows " << seen.name().toStdString() << " where the banner is";
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, BannersOnXServer, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return std::string(info.param ? "UnderOpenbox" : "WithoutOne");
+                         });

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 int main(int argc, char **argv)
 {
@@ -32,9 +31,8 @@ int main(int argc, char **argv)
         }
         qputenv("DISPLAY", server->display().toLocal8Bit());
         qputenv("QT_QPA_PLATFORM", "xcb");
-        // The browser engine refuses to run as root inside its sandbox.
-        if (geteuid() == 0)
-            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        // Run as root, the game itself must start the browser as it can run there.
+        qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
     }
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());

@@ -178,7 +178,8 @@ TEST_F(Journal, StrictAttemptsRefuseAGameLeftUnfinished)
     startJournalled();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Беглецов"));
     answerRight();
-    form->N8->trigger(); // Alt+X: the program ends at once
+    dialogs.leaves.push_back(true);
+    form->N8->trigger(); // Alt+X, and the student says to leave the game
     EXPECT_EQ(terminated, 1);
 
     // The next run of the program on this machine.
@@ -201,7 +202,8 @@ TEST_F(Journal, StrictAttemptsCountAGameLeftUnderTheLessonsOtherCode)
     startJournalled();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Беглецов"));
     answerRight();
-    form->N8->trigger(); // Alt+X: the program ends at once
+    dialogs.leaves.push_back(true);
+    form->N8->trigger(); // Alt+X, confirmed: the program ends at once
 
     form.reset();
     journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
@@ -209,6 +211,27 @@ TEST_F(Journal, StrictAttemptsCountAGameLeftUnderTheLessonsOtherCode)
     newGame(QStringLiteral("test"), QStringLiteral("беглецов"));
     EXPECT_EQ(timeline.events.last(), QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!"));
     EXPECT_EQ(f.Game.CurrentLevel, 0);
+}
+
+// The teacher sees the question a student walked away from, whichever way he left.
+TEST_F(Journal, TheQuestionOnScreenWhenAGameIsLeftIsKeptAsShown)
+{
+    for (QAction *leave : {startJournalled().N8, form->N2}) {
+        newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Уходящий"));
+        answerRight();
+        form->N4->trigger();
+        const QString question = form->Memo1->toPlainText();
+        dialogs.leaves.push_back(true);
+        leave->trigger();
+        const QList<JournalAnswer> kept = answers();
+        ASSERT_FALSE(kept.isEmpty()) << leave->text().toStdString();
+        EXPECT_EQ(kept.last().level, 2) << leave->text().toStdString();
+        EXPECT_EQ(kept.last().question, question);
+        EXPECT_EQ(kept.last().clickedButton, 0);
+        EXPECT_TRUE(kept.last().votes.has_value()) << "the lifeline used on it";
+    }
+    EXPECT_EQ(answers().size(), 4);
+    EXPECT_EQ(terminated, 1);
 }
 
 TEST_F(Journal, WithoutStrictAttemptsAGameLeftUnfinishedMayBeSatAgain)

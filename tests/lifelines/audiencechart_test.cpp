@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QValueAxis>
 
@@ -270,6 +271,23 @@ TEST_F(AudienceChart, ValueAxisStartsAtZeroAndLeavesRoomAboveTheTallestBar)
     EXPECT_GT(votes->max(), 50);
     const QRectF plot = chart()->mapRectToScene(chart()->plotArea());
     EXPECT_GE(marks().first().area.top(), plot.top());
+}
+
+// The marks say per cent, and so does the axis: a bar marked 36 % reaches 36 on it.
+TEST_F(AudienceChart, BarsReachTheirShareOnAnAxisOfPerCent)
+{
+    poll(fourBars(18, 12, 10, 10));
+    ASSERT_NE(chart(), nullptr);
+    ASSERT_EQ(markTexts().first(), QStringLiteral("A 36 %"));
+    const QImage shot = image();
+    EXPECT_EQ(shot.pixelColor(pointOf(0, 34)), kRed);
+    EXPECT_NE(shot.pixelColor(pointOf(0, 38)), kRed);
+    QStringList axisTexts;
+    for (QGraphicsItem *item : view()->scene()->items()) {
+        if (auto *text = dynamic_cast<QGraphicsTextItem *>(item); text && text->isVisible())
+            axisTexts << text->toPlainText();
+    }
+    EXPECT_TRUE(axisTexts.contains(QStringLiteral("20 %"))) << qPrintable(axisTexts.join(QStringLiteral(" | ")));
 }
 
 TEST_F(AudienceChart, TwoBarsAfterFiftyFiftyShareAHundredPercent)

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -37,6 +40,12 @@ QStringList buttonTexts(QWidget *dialog)
         texts << b->text();
     texts.sort();
     return texts;
+}
+
+void press(QWidget *widget, int key)
+{
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &down);
 }
 
 } // namespace
@@ -108,4 +117,31 @@ TEST(InputBox, CancelReturnsFalseAndKeepsTheValue)
     });
     EXPECT_FALSE(QtDialogs().inputText(QStringLiteral("Ученик"), QStringLiteral("Фамилия:"), value));
     EXPECT_EQ(value, QStringLiteral("Иванов"));
+}
+
+// Leaving a game asks; a key pressed without reading (Enter, Escape) keeps the game, and only
+// the leave button leaves.
+TEST(LeaveBox, EnterAndEscapeStayAndOnlyTheLeaveButtonLeaves)
+{
+    const QString question = QStringLiteral("Прервать игру? Оценка не будет записана.");
+    const std::vector<std::pair<const char *, std::function<void(QMessageBox *)>>> answers = {
+        {"Enter", [](QMessageBox *box) { press(box, Qt::Key_Return); }},
+        {"Escape", [](QMessageBox *box) { press(box, Qt::Key_Escape); }},
+        {"leave", [](QMessageBox *box) {
+             for (QAbstractButton *b : box->buttons()) {
+                 if (b->text() == QStringLiteral("Прервать"))
+                     b->click();
+             }
+         }},
+    };
+    for (const auto &[name, answer] : answers) {
+        QString shown;
+        answerWhenShown<QMessageBox>([&](QMessageBox *box) {
+            shown = box->text();
+            answer(box);
+        });
+        const bool left = QtDialogs().confirmLeave(question, QStringLiteral("Прервать"), QStringLiteral("Продолжить игру"));
+        EXPECT_EQ(left, std::string(name) == "leave") << name;
+        EXPECT_EQ(shown, question) << name;
+    }
 }
