@@ -128,6 +128,10 @@ TEST_F(ServerWorkbench, TabShowsTheSchoolsRowsAndANewOneArrivesByItself)
     EXPECT_EQ(cell(0, 1), QStringLiteral("O'NEIL"));
     EXPECT_EQ(cell(1, 1), QStringLiteral("'); DROP TABLE x; --"));
     EXPECT_EQ(cell(1, 4), QStringLiteral("ПК-2"));
+    // Sent by hand with no game behind them: in doubt, with the server's own note of who sent them.
+    EXPECT_TRUE(cell(1, 5).startsWith(QStringLiteral("под сомнением: за записью нет игры"))) << cell(1, 5).toStdString();
+    EXPECT_EQ(table()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Получено"));
+    EXPECT_TRUE(cell(1, 7).endsWith(QStringLiteral(", на сервере, school_game"))) << cell(1, 7).toStdString();
     EXPECT_TRUE(serverLine().contains(service("teacher")));
 
     QSignalSpy refreshed(window->results(), &ResultsView::refreshed);
