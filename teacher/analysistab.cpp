@@ -68,7 +68,7 @@ QString applyMove(TeacherWindow *window, TeacherPrompts *prompts, const QString 
                               "добавьте занятие на вкладке «Занятия» или откройте мастерскую на папке класса.")
             .arg(QDir::toNativeSeparators(SettingsFilePath(folder)), lesson,
                  journalBank.isEmpty() ? QString()
-                                       : QStringLiteral(" (журнал называет «%1», но это не вопросник этой папки)")
+                                       : QStringLiteral(" (журнал называет «%1»)")
                                              .arg(QDir::toNativeSeparators(journalBank)));
     }
     const QString refused = openLessonBank(window, prompts, bankFile);
