@@ -1,7 +1,7 @@
 #pragma once
 // What a screen reader finds in the game window beyond Qt's own controls and our painted
 // widgets: the ladder as a list of fifteen levels with the current one selected, the host's
-// banners as alerts, and the lifelines marked once used.
+// banners as notifications, and the lifelines marked once used.
 
 #include <QString>
 #include <QStringList>

@@ -8,8 +8,8 @@
 class TGradBtn;
 class TLCD99;
 
-/// Makes Qt find the interfaces below for every TGradBtn and TLCD99, and an alert for every
-/// AnnouncerLine. Call once, after the
+/// Makes Qt find the interfaces below for every TGradBtn and TLCD99, and a notification for
+/// every AnnouncerLine. Call once, after the
 /// application object exists; calling again changes nothing.
 void InstallAccessibleWidgets();
 

@@ -6,7 +6,7 @@ AnnouncerLine::AnnouncerLine(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
     setGeometry(0, 0, 1, 1);
-    // Nothing to say yet: a reader would find an alert without words.
+    // Nothing to say yet: a reader would find a notification without words.
     setVisible(false);
 }
 

@@ -1,18 +1,18 @@
 #pragma once
 // Lines a screen reader speaks when the program says them. Qt of this version has no way to
-// hand a reader a sentence to speak, but every reader speaks an alert as it appears: each
-// sentence becomes an alert of one transparent pixel that shows itself. A sighted player sees
-// nothing of it.
+// hand a reader a sentence to speak, but a reader speaks a notification as it appears (Orca
+// does; an alert it does not): each sentence becomes a notification of one transparent pixel
+// that shows itself. A sighted player sees nothing of it.
 //
-// A reader asks for an alert's words when it gets to the event, which may be after the program
-// has said the next sentence; so each sentence gets a line of its own, and a line is used again
-// only four sentences later.
+// A reader asks for a notification's words when it gets to the event, which may be after the
+// program has said the next sentence; so each sentence gets a line of its own, and a line is
+// used again only four sentences later.
 
 #include <QWidget>
 
 #include <array>
 
-/// One sentence for a reader, as an alert.
+/// One sentence for a reader, as a notification.
 class AnnouncerLine : public QWidget
 {
     Q_OBJECT
