@@ -230,10 +230,10 @@ TEST_F(AudienceChart, EachBarShowsInItsOwnColourInTheGivenOrder)
     EXPECT_EQ(shot.pixelColor(pointOf(3, 5)), kYellow);
     EXPECT_LT(pointOf(0, 0).x(), pointOf(1, 0).x());
     EXPECT_LT(pointOf(2, 0).x(), pointOf(3, 0).x());
-    // The tallest bar is twice as tall as the others; beside its mark's arrow, just above bar B,
-    // is the white wall.
-    EXPECT_EQ(shot.pixelColor(pointOf(0, 15)), kRed);
-    EXPECT_EQ(shot.pixelColor(pointOf(1, 10) + QPoint(3, -3)), QColor(Qt::white));
+    // The tallest bar (40 %) is twice as tall as the others (20 %); beside its mark's arrow,
+    // just above bar B, is the white wall.
+    EXPECT_EQ(shot.pixelColor(pointOf(0, 30)), kRed);
+    EXPECT_EQ(shot.pixelColor(pointOf(1, 20) + QPoint(3, -3)), QColor(Qt::white));
 }
 
 TEST_F(AudienceChart, MarksShowEachLabelWithItsShareOfTheVotes)
