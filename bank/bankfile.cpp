@@ -227,29 +227,6 @@ Result<LoadedBank> ReadBank(const QString &path)
 
 namespace {
 
-// The bytes in a new file beside path, "name (label).ext", "name (label 2).ext" and on.
-Result<QString> WriteNewCopy(const QString &path, const QString &label, const QByteArray &bytes)
-{
-    const QFileInfo file(path);
-    const QString stem = file.path() + QLatin1Char('/') + file.completeBaseName();
-    const QString suffix = file.suffix().isEmpty() ? QString() : QLatin1Char('.') + file.suffix();
-    constexpr int kTries = 1000;
-    for (int n = 1; n <= kTries; ++n) {
-        const QString copy = stem + (n == 1 ? QStringLiteral(" (%1)").arg(label) : QStringLiteral(" (%1 %2)").arg(label).arg(n)) + suffix;
-        bool taken = false;
-        // Under the copy's own lock: a copy that appeared meanwhile is left as it is.
-        const Status s = ReplaceFileLocked(copy, [&](const std::optional<QByteArray> &current) {
-            taken = current.has_value();
-            return Result<std::optional<QByteArray>>::success(taken ? std::nullopt : std::optional(bytes));
-        });
-        if (!s.ok())
-            return Result<QString>::failure(QStringLiteral("Не удаётся записать копию «%1»: %2").arg(copy, s.error));
-        if (!taken)
-            return Result<QString>::success(copy);
-    }
-    return Result<QString>::failure(QStringLiteral("Рядом с «%1» уже %2 копий: уберите лишние.").arg(path).arg(kTries));
-}
-
 // The bank packed by the bank tool's packer, or every line it refuses.
 Result<QByteArray> PackEditorBank(const QString &path, const EditorBank &bank)
 {
@@ -271,7 +248,7 @@ Result<QString> KeepDamagedCopy(const QString &path)
     const auto bytes = ReadInputFile(path);
     if (!bytes.ok())
         return Result<QString>::failure(bytes.error);
-    return WriteNewCopy(path, QStringLiteral("повреждённый"), bytes.value);
+    return KeepCopyBeside(path, bytes.value, QStringLiteral("повреждённый"));
 }
 
 Result<QString> SaveFaqCopy(const QString &path, const QString &label, const EditorBank &bank)
@@ -279,7 +256,7 @@ Result<QString> SaveFaqCopy(const QString &path, const QString &label, const Edi
     const auto packed = PackEditorBank(path, bank);
     if (!packed.ok())
         return Result<QString>::failure(packed.error);
-    return WriteNewCopy(path, label, packed.value);
+    return KeepCopyBeside(path, packed.value, label);
 }
 
 QByteArray BankDigest(QByteArrayView bytes)
