@@ -94,13 +94,12 @@ void TForm1::closeEvent(QCloseEvent *event)
 // with strict attempts the lesson itself: a game is never left without the student's word.
 bool TForm1::leaveGame()
 {
-    if (Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
+    if (!m_session.questionOpen())
         return true;
     if (!m_services.dialogs->confirmLeave(QStringLiteral("Прервать игру? Оценка не будет записана."),
                                           QStringLiteral("Прервать"), QStringLiteral("Продолжить игру")))
         return false;
-    recorder().gameLeft();
-    Game.CurrentLevel = 0;
+    m_session.leave();
     return true;
 }
 

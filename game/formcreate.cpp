@@ -121,18 +121,16 @@ void TForm1::buildToolbar()
         lifeline->setEnabled(false);
 }
 
-// Large print when the command line or the settings ask for it: "[настройки] Крупно=1".
+// Large print when the command line or the settings ask for it.
 bool TForm1::largePrintAsked() const
 {
-    const QByteArray large = IniReadString(SettingsFilePath(m_services.programFolder), cp1251::text(u"настройки"),
-                                           cp1251::text(u"Крупно"), {});
-    return m_services.largePrint || large.trimmed() == "1";
+    return m_services.largePrint || m_settings.largePrint;
 }
 
 void TForm1::applyLayoutProfile()
 {
-    const LayoutProfile profile = ReadLayoutProfile(SettingsFilePath(m_services.programFolder),
-                                                    m_services.screen.width(), m_services.screen.height());
+    m_settings = ReadGameSettings(m_services.programFolder, m_services.screen);
+    const LayoutProfile &profile = m_settings.layout;
     const double scale = largePrintAsked() ? LargePrintScale(profile, m_services.screen) : 1.0;
     m_layout = LayOutGame(profile, m_services.screen, scale);
     const LayoutProfile &p = m_layout.profile;

@@ -1,17 +1,15 @@
 // Starting a game and ending it: NewGame, CloseGame and the stop command. Whether a game may
-// start is decided in gamestart.cpp; here the window asks for the lesson and the name and shows.
+// start, and what its end records, the session decides; here the window asks and shows.
 
 #include "tform1.h"
 
 #include "accessiblegame.h"
 #include "announcer.h"
 #include "banners.h"
-#include "counters.h"
 #include "cp1251.h"
 #include "dialogs.h"
 #include "files.h"
-#include "gamestart.h"
-#include "inifile.h"
+#include "gamesession.h"
 #include "pacer.h"
 #include "results.h"
 
@@ -44,58 +42,28 @@ void TForm1::NewGame()
     SelectRussianKeyboard();
 
     const QString lesson = ask(QStringLiteral("Тест-игра"), QStringLiteral("Введите код занятия:"));
-    GameStart start = DecideGameStart(m_services.programFolder, lesson, [this] {
+    const auto askName = [this] {
         return ask(QStringLiteral("Представьтесь"), QStringLiteral("Фамилия и инициалы студента:"));
-    });
-    // The window keeps what the start read even when it refuses: no game can use it then, and
-    // the next start reads afresh.
-    if (start.lessonCode)
-        Game.LessonCode = *start.lessonCode;
-    if (start.bank) {
-        FaqGlobal = std::move(*start.bank);
-        // The level's lines were views into the bank just replaced.
-        FaqStr.clear();
-        m_bankName = start.bankName;
+    };
+    SchoolGuard school;
+    if (m_services.askSchool) {
+        school = [this](const QString &lesson, const QString &name, bool countUnfinished) {
+            const SchoolAttempt asked = m_services.askSchool(lesson, name, countUnfinished);
+            if (!asked.verdict)
+                return SchoolWord{std::nullopt, asked.problem};
+            return SchoolWord{*asked.verdict == AttemptVerdict::Allowed, {}};
+        };
     }
-    if (start.playerName)
-        Game.PlayerName = *start.playerName;
-    if (start.fileFailure)
-        failure(start.refusal);
-    else if (!start.allowed())
-        m_services.dialogs->showError(start.refusal);
+    const Admission admission = m_session.admit(lesson, askName, school);
+    if (admission.fileFailure)
+        failure(admission.refusal);
+    else if (!admission.allowed())
+        m_services.dialogs->showError(admission.refusal);
     else
-        admitAndBegin(start.bankPath, start.lessonCodes);
+        beginGame(admission.unchecked);
 }
 
-void TForm1::admitAndBegin(const QString &bankPath, const QList<QByteArray> &lessonCodes)
-{
-    const QString refusal = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
-    const bool strict = strictAttempts();
-    // Every spelling of the lesson counts: a game left under DEMO is an attempt at ДЕМО too.
-    const QList<QByteArray> codes = lessonCodes.isEmpty() ? QList<QByteArray>{Game.LessonCode} : lessonCodes;
-    for (const QByteArray &code : codes) {
-        if (strict && recorder().leftUnfinished(code, Game.PlayerName))
-            return m_services.dialogs->showError(refusal);
-    }
-    if (!m_services.askSchool)
-        return beginGame(bankPath, QString());
-    // The whole school's word, as this machine's file has already let the student in. The
-    // student has just typed the name and waits anyway; the wait is bounded by the guard, and
-    // a server that did not answer for one code is not asked again for the next.
-    QString unchecked;
-    for (const QByteArray &code : codes) {
-        const SchoolAttempt school = m_services.askSchool(cp1251::decode(code), cp1251::decode(Game.PlayerName), strict);
-        if (school.verdict && *school.verdict != AttemptVerdict::Allowed)
-            return m_services.dialogs->showError(refusal);
-        if (!school.verdict) {
-            unchecked = school.problem;
-            break;
-        }
-    }
-    beginGame(bankPath, unchecked);
-}
-
-void TForm1::beginGame(const QString &bankPath, const QString &unchecked)
+void TForm1::beginGame(const QString &unchecked)
 {
     ResImage(QStringLiteral("game"), QString());
     // In a game the keys belong to the answers: the toolbar is out of Tab's way again, and
@@ -105,18 +73,12 @@ void TForm1::beginGame(const QString &bankPath, const QString &unchecked)
     SL7->setFocusPolicy(Qt::NoFocus);
     if (focusWidget() == SL7)
         Client->setFocus(Qt::OtherFocusReason);
-    Game.CurrentLevel = 1;
-    Game.SecuredPoints = 0;
     RestLadder();
-    const auto remark = RegReadInteger(kCounterSection, cp1251::text(u"Ответ"), 0);
-    const auto sound = RegReadInteger(kCounterSection, cp1251::text(u"Звук"), 0);
-    if (!remark.ok() || !sound.ok()) {
-        failure(remark.ok() ? sound.error : remark.error);
+    const Status started = m_session.begin(unchecked);
+    if (!started.ok()) {
+        failure(started.error);
         return;
     }
-    Game.RemarkIndex = remark.value;
-    Game.SoundIndex = sound.value;
-    recorder().gameStarted({Game.LessonCode, Game.PlayerName, bankPath, unchecked});
     // The name's box has just closed over the window, and the gong holds the thread: the whole
     // window is painted now, or the box would stay on the screen until the gong ends.
     repaint();
@@ -128,7 +90,13 @@ void TForm1::beginGame(const QString &bankPath, const QString &unchecked)
     dropHeldAnswers();
 }
 
-void TForm1::CloseGame(bool finished)
+void TForm1::finishGame(GameEnding how)
+{
+    const Status recorded = m_session.finishGame(how);
+    CloseGame(how != GameEnding::NoQuestion, recorded);
+}
+
+void TForm1::CloseGame(bool finished, const Status &recorded)
 {
     // An illustration and the audience's poll belong to their question: they go with the game.
     collapseIllustration();
@@ -136,17 +104,13 @@ void TForm1::CloseGame(bool finished)
     ResImage(QStringLiteral("ways"), QString());
     GameEnable(false);
     repaint();
-    Status stored = RegWriteInteger(kCounterSection, cp1251::text(u"Ответ"), Game.RemarkIndex);
-    if (stored.ok())
-        stored = RegWriteInteger(kCounterSection, cp1251::text(u"Звук"), Game.SoundIndex);
+    const Status stored = m_session.storeCounters();
     if (!stored.ok())
         failure(stored.error);
     if (!finished)
         return;
 
-    const Status written = WriteResult(ResultsFilePath(m_services.programFolder), Game.LessonCode, Game.PlayerName,
-                                       Game.CurrentLevel);
-    if (written.ok()) {
+    if (recorded.ok()) {
         Label1->setText(QStringLiteral("Оценка: ") + cp1251::decode(GradeWord(Game.CurrentLevel)));
         m_announcer->announce(QStringLiteral("Игра окончена. ") + Label1->text());
         Tablo->show();
@@ -156,38 +120,29 @@ void TForm1::CloseGame(bool finished)
         Tablo->hide();
     } else {
         // No grade is shown that was not recorded; the window still returns to idle.
-        failure(written.error);
+        failure(recorded.error);
     }
     EnterIdle();
 }
 
 void TForm1::N6Click()
 {
-    if (m_busy || Game.SecuredPoints == 0 || Game.CurrentLevel == 0)
+    if (m_busy || !m_session.mayStop())
         return;
     m_busy = true;
     Wave("final", ClipPlay::ToEnd);
-    recorder().gameEnded(GameEnding::Stop, Game.CurrentLevel);
-    CloseGame(true);
+    finishGame(GameEnding::Stop);
     m_busy = false;
 }
 
 void TForm1::endWithoutQuestion(const QString &message)
 {
-    recorder().gameEnded(GameEnding::NoQuestion, Game.CurrentLevel);
+    // No grade and no record: the session writes no result for a broken game.
+    m_session.finishGame(GameEnding::NoQuestion);
     m_services.dialogs->showError(message);
     // No grade and no record: the student may sit the lesson once the bank is mended.
     CloseGame(false);
     EnterIdle();
-}
-
-// Off unless the settings say "Попытка=строго": a game left with Alt+X or F2 (or lost to a
-// crash) then counts as the attempt, so a bad grade cannot be escaped by quitting.
-bool TForm1::strictAttempts() const
-{
-    const QByteArray mode = IniReadString(SettingsFilePath(m_services.programFolder),
-                                          cp1251::text(u"настройки"), cp1251::text(u"Попытка"), {});
-    return cp1251::equalsNoCase(mode, cp1251::text(u"строго"));
 }
 
 void TForm1::EnterIdle()
@@ -200,7 +155,7 @@ void TForm1::EnterIdle()
     Client->setFocusPolicy(Qt::StrongFocus);
     SL7->setFocusPolicy(Qt::TabFocus); // and Tab goes on to the command that starts a game
     Timer2->setInterval(kIdleExitMs);
-    Game.CurrentLevel = 0;
+    m_session.close();
     Timer2->start();
     m_tickHeld = false;
 }

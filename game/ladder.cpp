@@ -103,7 +103,7 @@ void TForm1::GameEnable(bool on)
 // command, which would do nothing, does not look as if it could be pressed.
 void TForm1::enableStop()
 {
-    const bool canStop = Game.CurrentLevel >= 1 && Game.CurrentLevel <= kLevels && Game.SecuredPoints > 0;
+    const bool canStop = m_session.mayStop();
     N6->setEnabled(canStop);
     SL4->setEnabled(canStop);
 }

@@ -10,10 +10,8 @@
 #include "gradbtn.h"
 #include "illustration.h"
 #include "illustrationpane.h"
-#include "inifile.h"
 #include "pacer.h"
 #include "phrases.h"
-#include "randomsource.h"
 #include "stringres.h"
 
 #include <QApplication>
@@ -39,47 +37,26 @@ constexpr int kIllustrationHeight = 240;
 void TForm1::SetGame(int level)
 {
     Memo1->clear();
-    int bankIndex = 0;
-    const auto line = LoadFaq(FaqGlobal, level, FaqStr, *m_services.random, m_bankName, &bankIndex);
-    if (!line.ok()) {
-        endWithoutQuestion(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(Game.LessonCode), line.error));
+    const LevelQuestion q = m_session.nextQuestion();
+    if (!q.error.isEmpty()) {
+        endWithoutQuestion(q.error);
         return;
     }
-    QByteArray remainder = line.value;
-    const QByteArray question = NextField(remainder);
-    Memo1->setPlainText(cp1251::decode(question));
-    for (int i = 1; i <= 4; ++i)
-        Game.AnswerTexts[static_cast<size_t>(i)] = NextField(remainder);
-    const QByteArray illustration = NextField(remainder);
-    if (!illustration.isEmpty())
-        showIllustration(illustration);
+    Memo1->setPlainText(cp1251::decode(q.question));
+    if (!q.illustration.isEmpty())
+        showIllustration(q.illustration);
     for (int tag = 1; tag <= 4; ++tag)
         FaqBtn[static_cast<size_t>(tag)]->setBeginColor(kBlue);
-
-    const QByteArray order = ShuffleAnswers(*m_services.random);
     for (int p = 1; p <= 4; ++p) {
-        const int d = order[p - 1] - '0';
         FaqBtn[static_cast<size_t>(p)]->setCaption(QString(QLatin1Char(static_cast<char>('A' + p - 1)))
                                                    + QStringLiteral(". ")
-                                                   + cp1251::decode(Game.AnswerTexts[static_cast<size_t>(d)]));
+                                                   + cp1251::decode(q.captions[static_cast<size_t>(p)]));
     }
-    Game.CorrectButton = static_cast<int>(order.indexOf('1')) + 1;
     fitTexts();
     New(level);
     TabloV(level, false);
     ResImage(QStringLiteral("game"), QString());
     repaint();
-    Game.PhaseTicks = 0;
-    if (level <= 5) {
-        Game.MusicName = "fon1";
-        Game.PhaseLength = 13;
-    } else if (level <= 10) {
-        Game.MusicName = "fon2";
-        Game.PhaseLength = 16;
-    } else {
-        Game.MusicName = "fon3";
-        Game.PhaseLength = 7;
-    }
     Wave(Game.MusicName);
     Timer2->start();
     m_tickHeld = false;
@@ -94,8 +71,6 @@ void TForm1::SetGame(int level)
             FaqBtn[tag]->setAccessibleName(QString());
     }
     m_announcer->announce(QuestionAnnouncement(level, Memo1->toPlainText(), captions));
-    m_shown = {level, bankIndex, line.value, question, Game.AnswerTexts, order};
-    recorder().questionShown(m_shown);
 }
 
 void TForm1::fitTexts()
@@ -160,7 +135,7 @@ void TForm1::banner(const QByteArray &text, const QColor &background, const QCol
 void TForm1::FaqBtn1Click(int tag)
 {
     // One evaluation at a time: a click that arrives while one runs is not judged.
-    if (m_busy || m_droppingAnswers || Game.CurrentLevel < 1 || Game.CurrentLevel > kLevels)
+    if (m_busy || m_droppingAnswers || !m_session.questionOpen())
         return;
     // Fifty-fifty took this answer away: its key, a click or Enter on its place choose nothing.
     if (FaqBtn[static_cast<size_t>(tag)]->Caption().isEmpty())
@@ -172,17 +147,14 @@ void TForm1::FaqBtn1Click(int tag)
         hideAudience();
     }
     Wave("btnclick");
-    const QByteArray host = IniReadString(SettingsFilePath(m_services.programFolder),
-                                          cp1251::text(u"настройки"), cp1251::text(u"Ведущий"), {});
-    ResImage(QStringLiteral("vedok"), cp1251::decode(host));
-    AdvanceCounters(Game);
-    if (Game.RemarkIndex == 3 && Game.CurrentLevel > 5) {
-        banner(DoubtPhrases(Game.CurrentLevel), kBlue, kYellow);
-        recorder().teaseShown(DoubtPhrases(Game.CurrentLevel));
+    ResImage(QStringLiteral("vedok"), cp1251::decode(m_session.settings().host));
+    const Verdict verdict = m_session.click(tag);
+    if (verdict.teased) {
+        banner(verdict.tease, kBlue, kYellow);
         Wave("pause", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
     } else {
-        judge(tag);
+        judge(tag, verdict);
     }
     m_busy = false;
     // A tick held during the sequence comes now, unless the clock was started afresh meanwhile
@@ -248,65 +220,59 @@ void TForm1::collapseIllustration()
     HideIllustration(WebBrowser1);
 }
 
-void TForm1::judge(int tag)
+void TForm1::judge(int tag, const Verdict &verdict)
 {
-    // On the disk before anything else is shown: whatever happens next, the answer is kept.
-    recorder().answered(tag);
     MarkButton(tag, kRed);
     Wave("pause");
     m_services.pacer->wait(300);
     collapseIllustration();
-    New(Game.CurrentLevel);
-    MarkButton(Game.CorrectButton, kLime);
+    New(verdict.level);
+    MarkButton(verdict.correctButton, kLime);
     // The colours say it on the screen; the descriptions and the announcement say it aloud.
-    TGradBtn *right = FaqBtn[static_cast<size_t>(Game.CorrectButton)];
-    if (tag != Game.CorrectButton)
+    TGradBtn *right = FaqBtn[static_cast<size_t>(verdict.correctButton)];
+    if (!verdict.right)
         FaqBtn[static_cast<size_t>(tag)]->setAccessibleDescription(QStringLiteral("неверно"));
     right->setAccessibleDescription(QStringLiteral("верно"));
-    m_announcer->announce(VerdictAnnouncement(tag == Game.CorrectButton, right->Caption()));
+    m_announcer->announce(VerdictAnnouncement(verdict.right, right->Caption()));
     m_services.pacer->wait(250);
-    if (tag != Game.CorrectButton)
-        wrongAnswer();
+    if (!verdict.right)
+        wrongAnswer(verdict);
     else
-        correctAnswer();
+        correctAnswer(verdict);
 }
 
-void TForm1::wrongAnswer()
+void TForm1::wrongAnswer(const Verdict &verdict)
 {
-    banner(WrongPhrases(Game.SoundIndex), kWrongBanner, Qt::white);
+    banner(WrongPhrases(verdict.sound), kWrongBanner, Qt::white);
     Wave("false", ClipPlay::ToEndOrPause);
     m_services.banners->closeBanner();
     Wave("final", ClipPlay::ToEndOrPause);
-    recorder().gameEnded(GameEnding::Wrong, Game.CurrentLevel);
-    CloseGame(true);
+    finishGame(GameEnding::Wrong);
 }
 
-void TForm1::correctAnswer()
+void TForm1::correctAnswer(const Verdict &verdict)
 {
-    const int level = Game.CurrentLevel;
+    const int level = verdict.level;
     TabloV(level, true);
-    if (level == 5 || level == 10) {
-        banner(level == 5 ? cp1251::text(u" ВАШИ ЗНАНИЯ ОЦЕНЕНЫ НА УДОВЛЕТВОРИТЕЛЬНО!")
-                          : cp1251::text(u" ВЫ ЗАРАБОТАЛИ ОЦЕНКУ ХОРОШО!"),
+    if (verdict.milestone != 0) {
+        banner(verdict.milestone == 5 ? cp1251::text(u" ВАШИ ЗНАНИЯ ОЦЕНЕНЫ НА УДОВЛЕТВОРИТЕЛЬНО!")
+                                      : cp1251::text(u" ВЫ ЗАРАБОТАЛИ ОЦЕНКУ ХОРОШО!"),
                kLime, Qt::black);
         Wave("summa", ClipPlay::ToEndOrPause);
     } else {
-        banner(CorrectPhrases(Game.RemarkIndex), kRed, Qt::white);
-        Wave(CorrectSounds(Game.SoundIndex), ClipPlay::ToEndOrPause);
+        banner(CorrectPhrases(verdict.remark), kRed, Qt::white);
+        Wave(CorrectSounds(verdict.sound), ClipPlay::ToEndOrPause);
     }
     Wave("change", ClipPlay::ToEnd);
     m_services.banners->closeBanner();
-    Game.SecuredPoints = PointsTable(level);
+    m_session.secure();
     enableStop();
-    if (level == kLevels) {
-        Game.CurrentLevel = kLevels + 1;
+    if (m_session.moveUp()) {
         banner(cp1251::encode(LoadStr(StringId::WinMessage)).value_or(QByteArray()), kMaroon, Qt::white);
         Wave("MILLION", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
-        recorder().gameEnded(GameEnding::Won, Game.CurrentLevel);
-        CloseGame(true);
+        finishGame(GameEnding::Won);
         return;
     }
-    Game.CurrentLevel = level + 1;
     SetGame(Game.CurrentLevel);
 }

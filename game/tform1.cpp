@@ -71,6 +71,7 @@ void paintSolid(QWidget *w, const QColor &background, const QColor &text = Qt::w
 TForm1::TForm1(const FormServices &services, QWidget *parent)
     : QMainWindow(parent, Qt::FramelessWindowHint)
     , m_services(services)
+    , m_session(services.programFolder, *services.random, services.recorder ? *services.recorder : m_noRecorder)
     , m_clips(*services.sound, *services.pacer, services.programFolder)
 {
     setWindowTitle(QStringLiteral("Таллори!"));

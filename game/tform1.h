@@ -8,6 +8,8 @@
 #include "faq.h"
 #include "formservices.h"
 #include "gamerecorder.h"
+#include "gamesession.h"
+#include "gamesettings.h"
 #include "gamestate.h"
 #include "largeprint.h"
 
@@ -38,6 +40,12 @@ class ArrowCursor;
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
+
+    // Made before every other member: Game and FaqStr below refer into the session, which is
+    // made on the services and the recorder.
+    FormServices m_services;
+    NoGameRecorder m_noRecorder;
+    GameSession m_session; ///< the rules: the window asks it wherever something is decided
 
 public:
     /// Builds the window and runs its start-up.
@@ -81,11 +89,12 @@ public:
     QAction *N19 = nullptr;                ///< menu: a letter to the author, opened in the mail program
     QTimer *Timer2 = nullptr;              ///< one-second ticks in a game, the five idle minutes between games
 
-    GameState Game;
-    /// The question bank text: every raw line of the bank found last.
-    FaqText FaqGlobal;
+    /// The session's game state, as the window shows it.
+    GameState &Game = m_session.state();
     /// The raw question lines of the level asked last.
-    std::vector<QByteArrayView> FaqStr;
+    std::vector<QByteArrayView> &FaqStr = m_session.levelLines();
+    /// The game's rules, for a face that is not this window to share.
+    GameSession &session() { return m_session; }
     /// The address the illustration pane was sent to last, empty before the first.
     QString IllustrationAddress;
 
@@ -112,7 +121,8 @@ public:
 
     // The game flow.
     void SetGame(int level);
-    void CloseGame(bool finished);
+    /// Hides the game; a finished game then shows its grade, when recorded says it was written.
+    void CloseGame(bool finished, const Status &recorded = Status::success());
     void MarkButton(int n, const QColor &colour);
     /// No game: CurrentLevel 0 and the idle timer set to end the program after five minutes.
     void EnterIdle();
@@ -176,11 +186,11 @@ private:
     QString ask(const QString &caption, const QString &prompt);
     /// Puts the first question of a game whose start was allowed on screen; unchecked says why
     /// the school's server did not check the attempt (empty when it did, or none is named).
-    void beginGame(const QString &bankPath, const QString &unchecked);
-    /// After the start's own checks passed: the attempt guards of this machine's journal and
-    /// of the school's server, under every code of the lesson (lessonCodes), then the game.
-    void admitAndBegin(const QString &bankPath, const QList<QByteArray> &lessonCodes);
-    void judge(int tag);
+    void beginGame(const QString &unchecked);
+    /// Shows the verdict on the click on tag, then the next question or the end.
+    void judge(int tag, const Verdict &verdict);
+    /// The game ends: the session records it, then the window shows the grade it recorded.
+    void finishGame(GameEnding how);
     void dropHeldAnswers();
     void releaseAnswerFocus();
     /// Hides the audience panel if it is up; focus it held goes to the client area, an answer's stays.
@@ -188,26 +198,14 @@ private:
     /// Collapses the illustration pane to its 1 px line, with nothing shown in it.
     void collapseIllustration();
     void keepFocusFromPane(QWidget *old, QWidget *now);
-    void wrongAnswer();
-    void correctAnswer();
+    void wrongAnswer(const Verdict &verdict);
+    void correctAnswer(const Verdict &verdict);
     void showIllustration(const QByteArray &reference);
     void banner(const QByteArray &text, const QColor &background, const QColor &textColour);
     void endWithoutQuestion(const QString &message);
-    /// Whether the settings ask for strict attempts: a game left unfinished counts as the attempt.
-    bool strictAttempts() const;
-    /// The audience's votes per button [1..4] on the question on screen: the class's answers
-    /// when the settings make the hall the class and enough were given, else the poll.
-    std::array<int, 5> audienceVotes(const std::array<QString, 5> &captions);
-    /// The class's answers as votes on the buttons whose captions are shown; nothing when the
-    /// hall is not the class, or when too few answers are in the journals.
-    std::optional<std::array<int, 5>> classVotes(const std::array<QString, 5> &captions);
-    /// Where the window tells what happens in a game.
-    GameRecorder &recorder() { return m_services.recorder ? *m_services.recorder : m_noRecorder; }
     /// Reports a failure of a platform service in the application's error box.
     void failure(const QString &message);
 
-    FormServices m_services;
-    NoGameRecorder m_noRecorder;
     Clips m_clips;
     TTelform *m_telform = nullptr;
     HelpWindow *m_help = nullptr;
@@ -215,9 +213,8 @@ private:
     Announcer *m_announcer = nullptr; ///< what a screen reader is told as the game goes on
     GameLayout m_layout;              ///< where the question, answers and ladder lie, in normal or large print
     ArrowCursor *m_arrow = nullptr;
-    QString m_bankName;
-    /// The question on screen as its line stands in the bank and as its answers are shuffled.
-    ShownQuestion m_shown;
+    /// The settings of the program folder as the window was built: its layout and large print.
+    GameSettings m_settings;
     bool m_busy = false;
     bool m_droppingAnswers = false; ///< answers held during the last sequence are being dropped
     bool m_tickHeld = false;        ///< Timer2 fell due during an answer sequence and was not restarted

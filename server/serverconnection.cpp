@@ -1,5 +1,7 @@
 #include "serverconnection.h"
 
+#include "gamesettings.h"
+
 #include "cp1251.h"
 #include "files.h"
 #include "inifile.h"
@@ -260,9 +262,7 @@ QString DescribeServerError(const QSqlError &error)
 
 QString ServerServiceOf(const QString &programFolder)
 {
-    const QByteArray name = IniReadString(SettingsFilePath(programFolder), cp1251::text(u"сервер"),
-                                          cp1251::text(u"Служба"), {});
-    return cp1251::decode(name).trimmed();
+    return ReadGameSettings(programFolder).serverService;
 }
 
 QString SystemServiceFile()

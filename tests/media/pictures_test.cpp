@@ -1,7 +1,7 @@
 // The built-in pictures, toolbar pictures and cursors as the screens receive them, the loader of
 // replacement picture files, and the friends' captions that go with the portraits.
 
-#include "../../lifelines/friendnames.h"
+#include "../../session/friendnames.h"
 #include "cp1251.h"
 #include "pictures.h"
 #include "testutil.h"
