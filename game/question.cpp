@@ -57,6 +57,10 @@ void TForm1::SetGame(int level)
         FaqBtn[static_cast<size_t>(tag)]->setBeginColor(kBlue);
 
     const QByteArray order = ShuffleAnswers(*m_services.random);
+    // Told before anything of the question is painted: the journal may wait here, briefly, for
+    // the rows before it to reach the disk, while the old question's screen still shows.
+    m_shown = {level, bankIndex, line.value, question, Game.AnswerTexts, order};
+    recorder().questionShown(m_shown);
     for (int p = 1; p <= 4; ++p) {
         const int d = order[p - 1] - '0';
         FaqBtn[static_cast<size_t>(p)]->setCaption(QString(QLatin1Char(static_cast<char>('A' + p - 1)))
@@ -94,8 +98,6 @@ void TForm1::SetGame(int level)
             FaqBtn[tag]->setAccessibleName(QString());
     }
     m_announcer->announce(QuestionAnnouncement(level, Memo1->toPlainText(), captions));
-    m_shown = {level, bankIndex, line.value, question, Game.AnswerTexts, order};
-    recorder().questionShown(m_shown);
 }
 
 void TForm1::fitTexts()
