@@ -8,6 +8,11 @@
 #include <mutex>
 #include <optional>
 
+#ifdef Q_OS_LINUX
+#include <pthread.h>
+#include <sched.h>
+#endif
+
 // The records' group (see recordgroup.h) is raised by the journal on the writer's thread, around
 // the opening of its files and their removal as it closes, and around a note for the teacher;
 // the window's thread raises it around the results file. setresgid changes the group of the
@@ -57,6 +62,13 @@ struct JournalThread::State {
 
     void run(const QString &folder, const QString &machine, JournalSync sync, const std::function<void()> &beforeStep)
     {
+#ifdef Q_OS_LINUX
+        // Woken by a click, the writer would otherwise take the processor from the window's
+        // thread on a busy machine, and the click would wait for the writer's work after all.
+        // A batch thread gets its full share, yet never preempts the thread that woke it.
+        const sched_param batch{};
+        pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
+#endif
         {
             GameJournal journal(folder, machine, JournalClock{[this] { return wall; }, [this] { return steady; }}, sync);
             for (;;) {
