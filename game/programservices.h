@@ -4,7 +4,7 @@
 
 #include "errorbox.h"
 #include "formservices.h"
-#include "gamejournal.h"
+#include "journalthread.h"
 #include "pacer.h"
 #include "qtsoundbackend.h"
 #include "randomsource.h"
@@ -38,7 +38,9 @@ private:
     QtDialogs m_dialogs;
     WindowBanners m_banners;
     SeededRandom m_random;
-    GameJournal m_journal;
     // Made only where a server is named: no driver is loaded and no thread started otherwise.
+    // Declared before the journal, so that it goes after it: the journal's writer pokes the
+    // sender until the journal has written what was left queued.
     std::unique_ptr<SchoolServer> m_school;
+    JournalThread m_journal;
 };

@@ -11,7 +11,7 @@ ServerLinkOptions linkOptions(const QString &serviceFile)
 }
 } // namespace
 
-SchoolServer::SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs, const QString &serviceFile)
+SchoolServer::SchoolServer(const QString &service, JournalThread &journal, int guardWaitMs, const QString &serviceFile)
     : m_link(std::make_unique<ServerLink>(service, journal.path(), linkOptions(serviceFile)))
     , m_guard(std::make_unique<ServerAttemptGuard>(service, guardWaitMs, serviceFile))
 {

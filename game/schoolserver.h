@@ -4,7 +4,7 @@
 // server's attempt guard.
 
 #include "attemptguard.h"
-#include "gamejournal.h"
+#include "journalthread.h"
 #include "serverlink.h"
 
 #include <memory>
@@ -19,8 +19,9 @@ public:
 
     /// Connects journal to the libpq service, described in serviceFile only (the system's:
     /// never a student's own); the sender is poked at once, for what an earlier run left in
-    /// the outbox. guardWaitMs bounds the student's wait at a start.
-    SchoolServer(const QString &service, GameJournal &journal, int guardWaitMs = kGuardWaitMs,
+    /// the outbox. guardWaitMs bounds the student's wait at a start. The journal calls the
+    /// sender from its writer's thread until it is gone: it goes before this.
+    SchoolServer(const QString &service, JournalThread &journal, int guardWaitMs = kGuardWaitMs,
                  const QString &serviceFile = SystemServiceFile());
 
     /// Hands the attempt guard to the window.

@@ -43,6 +43,8 @@ class GameRecorder
 public:
     virtual ~GameRecorder() = default;
     virtual void gameStarted(const StartedGame &game) = 0;
+    /// Told as the question is about to be painted: a recorder may wait here, briefly, for what
+    /// it was told before to be kept.
     virtual void questionShown(const ShownQuestion &question) = 0;
     /// Fifty-fifty blanked these two buttons (1..4).
     virtual void fiftyFiftyUsed(const std::array<int, 2> &blanked) = 0;

@@ -128,6 +128,8 @@ LevelQuestion GameSession::nextQuestion()
         m_state.PhaseLength = 7;
     }
     m_shown = {level, bankIndex, line.value, q.question, m_state.AnswerTexts, order};
+    // Told before the face paints anything of the question: the journal may wait here, briefly,
+    // for the rows before it to reach the disk, while the old question's screen still shows.
     m_recorder.questionShown(m_shown);
     return q;
 }

@@ -10,7 +10,7 @@
 // At the end the timeline of what was seen and heard is printed, one event a line.
 
 #include "fakes/fakeui.h"
-#include "gamejournal.h"
+#include "journalthread.h"
 #include "gradbtn.h"
 #include "randomsource.h"
 #include "journalfiles.h"
@@ -83,7 +83,7 @@ int main(int argc, char **argv)
     FakeDialogs dialogs(timeline);
     FakeBanners banners(timeline);
     SeededRandom random(4242);
-    GameJournal journal(folder, machine);
+    JournalThread journal(folder, machine);
     FormServices s;
     s.pacer = &pacer;
     s.sound = &sound;

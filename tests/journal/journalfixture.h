@@ -4,7 +4,7 @@
 
 #include "game/gamefixture.h"
 
-#include "gamejournal.h"
+#include "journalthread.h"
 #include "journalfiles.h"
 #include "journalreader.h"
 
@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         GameFixture::SetUp();
-        journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+        journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
     }
     void TearDown() override
     {
@@ -80,5 +80,5 @@ protected:
     }
 
     FakeClock clock;
-    std::unique_ptr<GameJournal> journal;
+    std::unique_ptr<JournalThread> journal;
 };

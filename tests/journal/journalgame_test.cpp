@@ -184,7 +184,7 @@ TEST_F(Journal, StrictAttemptsRefuseAGameLeftUnfinished)
 
     // The next run of the program on this machine.
     form.reset();
-    journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+    journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
     TForm1 &f = startJournalled();
     newGame(QStringLiteral("ТЕСТ"), QStringLiteral("беглецов"));
     EXPECT_EQ(timeline.events.last(), QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!"));
@@ -206,7 +206,7 @@ TEST_F(Journal, StrictAttemptsCountAGameLeftUnderTheLessonsOtherCode)
     form->N8->trigger(); // Alt+X, confirmed: the program ends at once
 
     form.reset();
-    journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+    journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
     TForm1 &f = startJournalled();
     newGame(QStringLiteral("test"), QStringLiteral("беглецов"));
     EXPECT_EQ(timeline.events.last(), QStringLiteral("error: Нельзя дважды отвечать на вопросы теста!"));

@@ -78,7 +78,7 @@ TEST_F(JournalProblems, DamagedJournalIsSetAsideAndANewOneBegun)
     EXPECT_EQ(JournalFiles(folder), QStringList{journalPath()});
 
     // Damaged again: the first copy is kept, the second goes beside it.
-    journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+    journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
     testutil::writeBytes(journalPath(), "not a journal at all, and long enough to be read as a header by SQLite......");
     play(true);
     EXPECT_EQ(testutil::readBytes(aside), damaged);
@@ -97,7 +97,7 @@ TEST_F(JournalProblems, DamagedPageOfAJournalIsFoundBeforeWriting)
         bytes[i] = '\x55';
     testutil::writeBytes(journalPath(), bytes);
 
-    journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+    journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
     expectAsWithoutJournal(play(true));
     EXPECT_EQ(testutil::readBytes(JournalFolder(folder) + QStringLiteral("ПК-7 (повреждённый).sqlite")), bytes);
     EXPECT_EQ(games().size(), 1);
@@ -124,6 +124,8 @@ TEST_F(JournalProblems, ReadOnlyJournalFolderCostsNothing)
     ASSERT_TRUE(QFile::setPermissions(JournalFolder(folder), QFile::ReadOwner | QFile::ExeOwner));
     testutil::WithoutPermissionOverride asAUser;
     ASSERT_TRUE(testutil::FolderRefusesNewFiles(JournalFolder(folder)));
+    // Capabilities belong to a thread: the journal's writer, made now, works without them too.
+    journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
 
     expectAsWithoutJournal(play(true));
     EXPECT_TRUE(QDir(JournalFolder(folder)).isEmpty());
@@ -171,7 +173,7 @@ TEST_F(JournalProblems, JournalIsWritableByWhoeverMayWriteItsFolder)
     };
     for (const auto &c : cases) {
         form.reset();
-        journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-7"), clock.clock());
+        journal = std::make_unique<JournalThread>(folder, QStringLiteral("ПК-7"), clock.clock());
         QDir(JournalFolder(folder)).removeRecursively();
         QFile::remove(ResultsFilePath(folder));
         QDir().mkpath(JournalFolder(folder));

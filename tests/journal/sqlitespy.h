@@ -11,12 +11,14 @@
 
 #include <array>
 #include <mutex>
+#include <thread>
 
 namespace sqlitespy {
 
 /// The files of a database: the file itself, its write-ahead log, and the rest (the log's
-/// shared-memory index, temporary files).
-enum Kind { File = 0, Log = 1, Other = 2 };
+/// shared-memory index, temporary files). OnMakersThread counts again what was done to any of
+/// them on the thread that made the spy (the window's, where the game makes it).
+enum Kind { File = 0, Log = 1, Other = 2, OnMakersThread = 3 };
 
 struct Counts {
     int writes = 0;
@@ -27,7 +29,7 @@ struct Counts {
 };
 
 /// What was done since the last take(), per kind of file.
-using Tally = std::array<Counts, 3>;
+using Tally = std::array<Counts, 4>;
 
 class Spy
 {
@@ -93,6 +95,8 @@ private:
     {
         std::lock_guard lock(m_mutex);
         change(m_tally[kind]);
+        if (std::this_thread::get_id() == m_maker)
+            change(m_tally[OnMakersThread]);
     }
 
     static int open(sqlite3_vfs *v, const char *name, sqlite3_file *f, int flags, int *outFlags)
@@ -150,6 +154,7 @@ private:
         [](sqlite3_file *f, sqlite3_int64 at, void *p) { return real(f)->pMethods->xUnfetch(real(f), at, p); },
     };
 
+    const std::thread::id m_maker = std::this_thread::get_id();
     sqlite3_vfs *m_real = nullptr;
     sqlite3_vfs m_vfs{};
     std::mutex m_mutex;

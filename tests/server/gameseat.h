@@ -22,7 +22,7 @@ public:
     void open()
     {
         SetUp();
-        journal = std::make_unique<GameJournal>(folder, m_machine, JournalClock::system(), JournalSync::Normal);
+        journal = std::make_unique<JournalThread>(folder, m_machine, JournalClock::system(), JournalSync::Normal);
         // The cluster's services are in its own file, which the tests' PGSERVICEFILE names.
         school = std::make_unique<SchoolServer>(m_service, *journal, m_guardWaitMs,
                                                 QFile::decodeName(qgetenv("PGSERVICEFILE")));
@@ -36,8 +36,8 @@ public:
         if (!journal)
             return;
         form.reset();
+        journal.reset(); // its writer pokes the sender until it is gone
         school.reset();
-        journal.reset();
         TearDown();
     }
 
@@ -68,7 +68,7 @@ public:
     using GameFixture::record;
     using GameFixture::writeSettings;
 
-    std::unique_ptr<GameJournal> journal;
+    std::unique_ptr<JournalThread> journal;
     std::unique_ptr<SchoolServer> school;
 
 private:
