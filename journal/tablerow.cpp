@@ -104,15 +104,6 @@ QStringList RowTable::serverColumns() const
     return namesWhere(*this, &RowColumn::postgres);
 }
 
-const RowColumn *RowTable::column(QStringView name) const
-{
-    for (const RowColumn &c : columns) {
-        if (name == QLatin1String(c.name))
-            return &c;
-    }
-    return nullptr;
-}
-
 const RowTable &GamesTable()
 {
     static const RowTable table{"games", "tallory.games", kGames};

@@ -34,8 +34,6 @@ struct RowTable {
     QStringList journalColumns() const;
     /// The names of the columns the server's table has (those a row sends), in order.
     QStringList serverColumns() const;
-    /// The column of that name; nullptr when the table has none.
-    const RowColumn *column(QStringView name) const;
 };
 
 /// The journal's games table: a game as it starts, completed as it ends. The server keeps the

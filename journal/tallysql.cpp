@@ -142,7 +142,15 @@ QList<QuestionTally> ReadTallyRows(QSqlQuery &q)
 {
     const QSqlRecord record = q.record();
     const auto at = [&](const QString &name) { return record.indexOf(name); };
-    const auto numbered = [&](const char *stem, int k) { return at(QLatin1String(stem) + QString::number(k)); };
+    // Each column looked up once, not once per row.
+    std::array<int, 5> chosen{}, rightOn{}, latest{}, text{};
+    for (int k = 0; k <= 4; ++k) {
+        const QString n = QString::number(k);
+        chosen[static_cast<size_t>(k)] = at(QStringLiteral("chosen") + n);
+        rightOn[static_cast<size_t>(k)] = at(QStringLiteral("right_on") + n);
+        latest[static_cast<size_t>(k)] = at(QStringLiteral("latest") + n);
+        text[static_cast<size_t>(k)] = at(QStringLiteral("text") + n);
+    }
     const int level = at(QStringLiteral("level")), sha = at(QStringLiteral("sha256")), asked = at(QStringLiteral("asked")),
               answered = at(QStringLiteral("answered")), fifty = at(QStringLiteral("fifty")),
               audience = at(QStringLiteral("audience")), friendCalls = at(QStringLiteral("friend")),
@@ -156,8 +164,8 @@ QList<QuestionTally> ReadTallyRows(QSqlQuery &q)
         t.asked = q.value(asked).toInt();
         t.answered = q.value(answered).toInt();
         for (int k = 1; k <= 4; ++k) {
-            t.chosen[static_cast<size_t>(k)] = q.value(numbered("chosen", k)).toInt();
-            t.rightOnButton[static_cast<size_t>(k)] = q.value(numbered("right_on", k)).toInt();
+            t.chosen[static_cast<size_t>(k)] = q.value(chosen[static_cast<size_t>(k)]).toInt();
+            t.rightOnButton[static_cast<size_t>(k)] = q.value(rightOn[static_cast<size_t>(k)]).toInt();
         }
         t.fiftyFifty = q.value(fifty).toInt();
         t.audience = q.value(audience).toInt();
@@ -165,11 +173,11 @@ QList<QuestionTally> ReadTallyRows(QSqlQuery &q)
         t.rightMs = times(q.value(rightMs));
         t.otherMs = times(q.value(otherMs));
         for (int k : {0, 2, 3, 4})
-            t.latest[static_cast<size_t>(k)] = q.value(numbered("latest", k)).toString();
+            t.latest[static_cast<size_t>(k)] = q.value(latest[static_cast<size_t>(k)]).toString();
         if (question >= 0) {
             QuestionTexts texts{q.value(bankIndex).toInt(), q.value(question).toString(), {}};
             for (int k = 1; k <= 4; ++k)
-                texts.answers[static_cast<size_t>(k)] = q.value(numbered("text", k)).toString();
+                texts.answers[static_cast<size_t>(k)] = q.value(text[static_cast<size_t>(k)]).toString();
             t.texts = texts;
         }
         rows << std::move(t);
