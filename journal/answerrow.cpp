@@ -104,9 +104,9 @@ TableRow AnswerRow(const JournalAnswer &a)
     return row;
 }
 
-JournalAnswer ReadAnswerRow(const QSqlQuery &q, const QSqlRecord &record)
+JournalAnswer ReadAnswerRow(const QSqlQuery &q, const RowPlaces &places)
 {
-    const auto v = [&](const QString &name) { return q.value(record.indexOf(name)); };
+    const auto v = [&](const QString &name) { return places.value(q, name); };
     JournalAnswer a;
     a.game = v(QStringLiteral("game")).toString();
     a.level = v(QStringLiteral("level")).toInt();
@@ -167,9 +167,9 @@ TableRow GameEndRow(const JournalGame &g)
             {"grade", orNull(g.grade.isEmpty() ? QString() : g.grade)}};
 }
 
-JournalGame ReadGameRow(const QSqlQuery &q, const QSqlRecord &record)
+JournalGame ReadGameRow(const QSqlQuery &q, const RowPlaces &places)
 {
-    const auto v = [&](const QString &name) { return q.value(record.indexOf(name)); };
+    const auto v = [&](const QString &name) { return places.value(q, name); };
     JournalGame g;
     g.id = v(QStringLiteral("id")).toString();
     g.lesson = v(QStringLiteral("lesson")).toString();

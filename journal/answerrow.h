@@ -18,9 +18,8 @@ int AnswerButton(const QVariant &letter);
 /// The answers row of an answer: a button not clicked (0) leaves the click, the answer chosen
 /// and the time NULL; no 50:50 (0, 0), no votes and a null reply or tease leave theirs NULL.
 TableRow AnswerRow(const JournalAnswer &answer);
-/// An answer from a query that selected the answers table's columns under their own names;
-/// record: the query's, taken once for all its rows.
-JournalAnswer ReadAnswerRow(const QSqlQuery &q, const QSqlRecord &record);
+/// An answer from a query that selected the answers table's columns under their own names.
+JournalAnswer ReadAnswerRow(const QSqlQuery &q, const RowPlaces &places);
 
 /// The start of a game: the games row's columns the server's games table has.
 TableRow GameStartRow(const JournalGame &game);
@@ -28,7 +27,7 @@ TableRow GameStartRow(const JournalGame &game);
 /// there are none).
 TableRow GameEndRow(const JournalGame &game);
 /// A game from a query that selected the games row's columns under their own names.
-JournalGame ReadGameRow(const QSqlQuery &q, const QSqlRecord &record);
+JournalGame ReadGameRow(const QSqlQuery &q, const RowPlaces &places);
 /// A way a game ended as rows keep it ("wrong", "stop", "won", "noquestion").
 QString EndingName(GameEnding how);
 

@@ -33,7 +33,7 @@ QString columnsOf(const RowTable &table, const QString &alias)
 
 template <typename Row>
 Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                          Row (*row)(const QSqlQuery &, const QSqlRecord &))
+                          Row (*row)(const QSqlQuery &, const RowPlaces &))
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -43,9 +43,9 @@ Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QVar
     if (!q.exec())
         return Result<QList<Row>>::failure(QStringLiteral("Журнал не читается: %1.").arg(DescribeSqlError(q.lastError())));
     QList<Row> rows;
-    const QSqlRecord record = q.record();
+    const RowPlaces places(q.record());
     while (q.next())
-        rows << row(q, record);
+        rows << row(q, places);
     return Result<QList<Row>>::success(rows);
 }
 

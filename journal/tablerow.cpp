@@ -220,11 +220,17 @@ std::optional<TableRow> TableRow::fromJson(const QString &payload, const QString
     return row;
 }
 
-TableRow TableRow::fromQuery(const QSqlQuery &q, const QSqlRecord &record, const QStringList &columns)
+RowPlaces::RowPlaces(const QSqlRecord &record)
+{
+    for (int i = 0; i < record.count(); ++i)
+        m_places.insert(record.fieldName(i), i);
+}
+
+TableRow TableRow::fromQuery(const QSqlQuery &q, const RowPlaces &places, const QStringList &columns)
 {
     TableRow row;
     for (const QString &name : columns)
-        row.set(name, q.value(record.indexOf(name)));
+        row.set(name, places.value(q, name));
     return row;
 }
 

@@ -4,6 +4,7 @@
 // names, never by a place in a list, so a statement, an outbox payload and a table that name
 // their columns in another order still agree; a name that is not the table's is an error.
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
@@ -48,6 +49,18 @@ const RowTable &UncheckedAttemptsTable();
 /// The server's tallory.journal_failures: a machine's word that its journal could not be written.
 const RowTable &JournalFailuresTable();
 
+/// The places of a query's columns by name, looked up once for all its rows.
+class RowPlaces
+{
+public:
+    explicit RowPlaces(const QSqlRecord &record);
+    /// The value of the named column in the query's current row; invalid when it has none.
+    QVariant value(const QSqlQuery &q, const QString &name) const { return q.value(m_places.value(name, -1)); }
+
+private:
+    QHash<QString, int> m_places;
+};
+
 /// One row's values by column name, in the order they were set.
 class TableRow
 {
@@ -78,9 +91,8 @@ public:
     /// back as they went in; nothing when the payload is neither.
     static std::optional<TableRow> fromJson(const QString &payload, const QStringList &columns);
 
-    /// The row of a query's current result, the named columns read by name. record: the query's
-    /// (QSqlQuery::record()), taken once for all its rows.
-    static TableRow fromQuery(const QSqlQuery &q, const QSqlRecord &record, const QStringList &columns);
+    /// The row of a query's current result, the named columns read by name.
+    static TableRow fromQuery(const QSqlQuery &q, const RowPlaces &places, const QStringList &columns);
 
     bool operator==(const TableRow &other) const = default;
 

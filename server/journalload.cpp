@@ -42,9 +42,9 @@ QString sendPart(QSqlDatabase &server, const QSqlDatabase &journal, const Part &
     q.setForwardOnly(true);
     if (!q.exec(selectOf(part)))
         return QStringLiteral("журнал не читается: %1").arg(DescribeSqlError(q.lastError()));
-    const QSqlRecord record = q.record();
+    const RowPlaces places(q.record());
     while (q.next()) {
-        const Result<bool> sent = SendRow(server, part.table, TableRow::fromQuery(q, record, ServerColumns(part.table)));
+        const Result<bool> sent = SendRow(server, part.table, TableRow::fromQuery(q, places, ServerColumns(part.table)));
         if (!sent.ok())
             return sent.error;
         ++(sent.value ? counts.*part.stored : counts.alreadyThere);

@@ -90,9 +90,9 @@ LessonAnalysis ServerAnswers::analyse(const QString &lesson, const AnalysisSetti
     if (problem.isEmpty())
         problem = run(q, gamesSql(), {lesson});
     if (problem.isEmpty()) {
-        const QSqlRecord record = q.record();
+        const RowPlaces places(q.record());
         while (q.next())
-            a.games << GamePath{ReadGameRow(q, record), label(), {}};
+            a.games << GamePath{ReadGameRow(q, places), label(), {}};
     }
     if (problem.isEmpty())
         problem = run(q, LeftOnScreenSql(TallyDialect::PostgreSql), {lesson});
@@ -121,8 +121,8 @@ Result<QList<JournalAnswer>> ServerAnswers::path(const GamePath &game) const
     if (!problem.isEmpty())
         return R::failure(problem);
     QList<JournalAnswer> answers;
-    const QSqlRecord record = q.record();
+    const RowPlaces places(q.record());
     while (q.next())
-        answers << ReadAnswerRow(q, record);
+        answers << ReadAnswerRow(q, places);
     return R::success(answers);
 }
