@@ -4,6 +4,8 @@
 // analysis of one lesson over 1 000 000 answers in the server, beside psql running the same
 // aggregate. The server is a throw-away cluster of the tests' (with fsync on, as a school's is).
 
+#include "answerrow.h"
+#include "answertally.h"
 #include "benchcommon.h"
 #include "pgcluster.h"
 #include "serverfill.h"
@@ -51,30 +53,45 @@ void play(int number, const QString &service, qint64 deadlineMs, Machine &m)
     }
     QSqlDatabase db = connection->database();
     const QString machine = QStringLiteral("ПК-%1").arg(number);
-    const QVariant none;
-    const auto send = [&](ServerTable table, const QVariantList &values) {
-        const auto sent = SendRow(db, table, values);
+    const auto send = [&](ServerTable table, const TableRow &row) {
+        const auto sent = SendRow(db, table, row);
         if (!sent.ok() && m.failure.isEmpty())
             m.failure = sent.error;
         ++m.rows;
     };
     for (int game = 0; QDateTime::currentMSecsSinceEpoch() < deadlineMs && m.failure.isEmpty(); ++game) {
-        const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const qint64 t = QDateTime::currentMSecsSinceEpoch();
-        const QString student = QStringLiteral("УЧЕНИК %1-%2").arg(number).arg(game);
-        send(ServerTable::Games, {id, QStringLiteral("БЕНЧ"), student, machine, QStringLiteral("bank.faq"),
-                                  QString(64, QLatin1Char('a')), iso(t)});
+        JournalGame g;
+        g.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        g.lesson = QStringLiteral("БЕНЧ");
+        g.student = QStringLiteral("УЧЕНИК %1-%2").arg(number).arg(game);
+        g.machine = machine;
+        g.bankFile = QStringLiteral("bank.faq");
+        g.bankSha256 = QString(64, QLatin1Char('a'));
+        g.started = QDateTime::fromMSecsSinceEpoch(t, Qt::UTC);
+        send(ServerTable::Games, GameStartRow(g));
         for (int level = 1; level <= 15; ++level) {
-            const QString sha = QStringLiteral("%1").arg(level * 10 + game % 10, 64, 10, QLatin1Char('0'));
-            const QVariantList row{id, level, game % 10, sha, iso(t + level), QStringLiteral("Вопрос уровня %1?").arg(level),
-                                   QStringLiteral("Первый ответ"), QStringLiteral("Второй ответ"),
-                                   QStringLiteral("Третий ответ"), QStringLiteral("Четвёртый ответ"),
-                                   QStringLiteral("B"), QStringLiteral("B"), 1, 1500 + level, none, none, none, none,
-                                   none, none, none};
+            JournalAnswer a;
+            a.game = g.id;
+            a.level = level;
+            a.bankIndex = game % 10;
+            a.questionSha256 = QStringLiteral("%1").arg(level * 10 + game % 10, 64, 10, QLatin1Char('0'));
+            a.shown = QDateTime::fromMSecsSinceEpoch(t + level, Qt::UTC);
+            a.question = QStringLiteral("Вопрос уровня %1?").arg(level);
+            a.answers = {QString(), QStringLiteral("Первый ответ"), QStringLiteral("Второй ответ"),
+                         QStringLiteral("Третий ответ"), QStringLiteral("Четвёртый ответ")};
+            a.rightButton = a.clickedButton = 2;
+            a.chosen = 1;
+            a.ms = 1500 + level;
+            const TableRow row = AnswerRow(a);
             m.answerMs.push_back(bench::elapsedMs([&] { send(ServerTable::Answers, row); }));
         }
-        send(ServerTable::GameEnds, {id, iso(t + 20), QStringLiteral("won"), 15, QStringLiteral("Отлично")});
-        send(ServerTable::Results, {id, QStringLiteral("БЕНЧ"), student, 15, QStringLiteral("Отлично"), machine, iso(t + 20)});
+        g.ended = QDateTime::fromMSecsSinceEpoch(t + 20, Qt::UTC);
+        g.ending = GameEnding::Won;
+        g.levelsPassed = 15;
+        g.grade = QStringLiteral("Отлично");
+        send(ServerTable::GameEnds, GameEndRow(g));
+        send(ServerTable::Results, ResultRow({g.id, g.lesson, g.student, 15, g.grade, machine, iso(t + 20)}));
     }
 }
 
@@ -115,11 +132,11 @@ bool lab(const QString &database)
 // The very aggregate the workbench runs, with its values in place of the placeholders.
 QString psqlScript(const QString &lesson)
 {
-    QString sql = ServerLessonTallySql();
+    QString sql = LessonTallySql(TallyDialect::PostgreSql);
     for (int n = 1; sql.contains(QLatin1Char('?')); ++n)
         sql.replace(sql.indexOf(QLatin1Char('?')), 1, QStringLiteral("$%1").arg(n));
     return ServerAnalysisSessionSql().join(QStringLiteral(";\n"))
-           + QStringLiteral(";\nPREPARE tally AS %1;\nEXECUTE tally(1000, '%2');\n").arg(sql, lesson);
+           + QStringLiteral(";\nPREPARE tally AS %1;\nEXECUTE tally('%2');\n").arg(sql, lesson);
 }
 
 bool analysis(const QString &database)

@@ -19,8 +19,8 @@ SchoolServer::SchoolServer(const QString &service, JournalThread &journal, int g
     journal.keepOutbox([link = m_link.get()] { link->poke(); });
     // A journal that cannot be written (damaged, read-only, locked by another program, a full
     // disk) must not keep the game from the server: its rows go straight from memory.
-    journal.sendUnjournaled([link = m_link.get()](const QString &table, const QVariantList &values) {
-        link->sendDirect(table, values);
+    journal.sendUnjournaled([link = m_link.get()](const QString &table, const TableRow &row) {
+        link->sendDirect(table, row);
     });
     m_link->poke();
 }

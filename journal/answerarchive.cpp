@@ -1,12 +1,13 @@
 // The journals of every machine merged into one lesson's figures. Each journal adds up its own
-// answers in SQL (answertally.cpp); here the tallies are summed, the medians taken over all the
-// times, and the texts fetched once per question from whichever journal showed it last.
+// answers in SQL (answertally.cpp); here the tallies are folded into the figures (tallyfold.cpp),
+// the texts fetched once per question from whichever journal showed it last.
 
 #include "answeranalysis.h"
 
 #include "answertally.h"
 #include "journalfiles.h"
 #include "tallycache.h"
+#include "tallyfold.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,40 +21,6 @@ struct AnswerArchive::Journal {
     /// The texts of the rows read so far: a row never changes once written.
     QHash<RowMark, ShownTexts> texts;
 };
-
-namespace {
-
-// A question's answers from every journal.
-struct Merged {
-    QuestionFigures figures;
-    std::vector<qint64> rightMs;
-    std::vector<qint64> allMs;
-    /// The latest rows, as in QuestionTally::latest, with the journal each is in.
-    std::array<std::pair<RowMark, AnswerArchive::Journal *>, 5> latest{};
-};
-
-void add(Merged &m, const QuestionTally &t, AnswerArchive::Journal *journal)
-{
-    QuestionFigures &f = m.figures;
-    f.asked += t.asked;
-    f.answered += t.answered;
-    for (size_t k = 1; k <= 4; ++k) {
-        f.chosen[k] += t.chosen[k];
-        f.rightOnButton[k] += t.rightOnButton[k];
-    }
-    f.fiftyFifty += t.fiftyFifty;
-    f.audience += t.audience;
-    f.friendCalls += t.friendCalls;
-    m.rightMs.insert(m.rightMs.end(), t.rightMs.begin(), t.rightMs.end());
-    m.allMs.insert(m.allMs.end(), t.rightMs.begin(), t.rightMs.end());
-    m.allMs.insert(m.allMs.end(), t.otherMs.begin(), t.otherMs.end());
-    for (size_t k = 0; k <= 4; ++k) {
-        if (!t.latest[k].isEmpty() && t.latest[k] > m.latest[k].first)
-            m.latest[k] = {t.latest[k], journal};
-    }
-}
-
-} // namespace
 
 AnswerArchive::AnswerArchive(const QStringList &files) : m_files(files)
 {
@@ -110,35 +77,6 @@ QStringList AnswerArchive::lessons() const
 
 namespace {
 
-// The question's texts from the rows it was last shown in: the question and the right answer
-// from its latest row, each wrong answer from the latest row that chose it.
-QString fillTexts(Merged &m)
-{
-    QuestionFigures &f = m.figures;
-    for (size_t k = 0; k <= 4; ++k) {
-        const auto &[mark, journal] = m.latest[k];
-        if (mark.isEmpty() || !journal)
-            continue;
-        const QString key = QString::number(f.level) + QLatin1Char('|') + mark;
-        auto known = journal->texts.constFind(key);
-        if (known == journal->texts.constEnd()) {
-            auto texts = ReadShownTexts(journal->reader->database(), mark, f.level);
-            if (!texts.ok())
-                return texts.error;
-            known = journal->texts.insert(key, texts.value);
-        }
-        const ShownTexts &t = *known;
-        if (k == 0) {
-            f.bankIndex = t.bankIndex;
-            f.question = t.question;
-            f.answers[1] = t.onButton[static_cast<size_t>(std::clamp(t.rightButton, 0, 4))];
-        } else {
-            f.answers[k] = t.onButton[static_cast<size_t>(std::clamp(t.clickedButton, 0, 4))];
-        }
-    }
-    return QString();
-}
-
 void countLevels(LessonAnalysis &a, const std::array<int, 16> &leftOnScreen)
 {
     for (int l = 1; l <= 15; ++l) {
@@ -182,43 +120,32 @@ LessonAnalysis AnswerArchive::analyse(const QString &lesson, const AnalysisSetti
 {
     LessonAnalysis a;
     a.lesson = lesson;
-    QList<Merged> merged;
-    QHash<QString, qsizetype> index; // level and hash -> merged
-    std::array<int, 16> leftOnScreen{};
+    TallyFold fold;
     for (const TallyCache::Found &found : m_tallies->lesson(lesson)) {
         if (!found.tally) {
             noteProblem(found.file, found.problem);
             continue;
         }
         Journal *journal = journalOf(found.file);
-        for (const QuestionTally &t : found.tally->questions) {
-            const QString key = QString::number(t.level) + QLatin1Char(':') + t.sha256;
-            auto at = index.constFind(key);
-            if (at == index.constEnd()) {
-                at = index.insert(key, merged.size());
-                merged.append(Merged{});
-                merged.back().figures.level = t.level;
-                merged.back().figures.sha256 = t.sha256;
-            }
-            add(merged[*at], t, journal);
-        }
-        for (size_t l = 1; l <= 15; ++l)
-            leftOnScreen[l] += found.tally->leftOnScreen[l];
+        // A row never changes once written: its texts are read once per journal.
+        fold.add(*found.tally, [this, journal](const RowMark &mark, int level) {
+            if (!journal)
+                return Result<ShownTexts>::failure(QString());
+            const QString key = QString::number(level) + QLatin1Char('|') + mark;
+            const auto known = journal->texts.constFind(key);
+            if (known != journal->texts.constEnd())
+                return Result<ShownTexts>::success(*known);
+            auto texts = ReadShownTexts(journal->reader->database(), mark, level);
+            if (texts.ok())
+                journal->texts.insert(key, texts.value);
+            else
+                noteProblem(journal->file, QStringLiteral("%1: %2").arg(QFileInfo(journal->file).fileName(), texts.error));
+            return texts;
+        });
         for (const JournalGame &g : found.tally->games)
             a.games << GamePath{g, found.file, {}};
     }
-    for (Merged &m : merged) {
-        const QString problem = fillTexts(m);
-        if (!problem.isEmpty()) {
-            const QString file = m.latest[0].second ? m.latest[0].second->file : QString();
-            noteProblem(file, QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), problem));
-        }
-        m.figures.medianMs = MedianMs(std::move(m.allMs));
-        m.figures.quickRight = static_cast<int>(
-            std::count_if(m.rightMs.begin(), m.rightMs.end(), [&](qint64 ms) { return ms < settings.quickMs; }));
-        a.questions << std::move(m.figures);
-    }
-    CompleteAnalysis(a, leftOnScreen, settings);
+    fold.complete(a, settings);
     // Once: later the journals written meanwhile are read as their lessons are asked for.
     if (!m_readAhead) {
         m_readAhead = true;

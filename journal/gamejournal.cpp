@@ -1,5 +1,6 @@
 #include "gamejournal.h"
 
+#include "answerrow.h"
 #include "cp1251.h"
 #include "journalschema.h"
 #include "outbox.h"
@@ -26,30 +27,9 @@ QString fileSha256(const QString &path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-QString letter(int button)
+QDateTime utc(qint64 ms)
 {
-    return QString(QLatin1Char(static_cast<char>('A' + button - 1)));
-}
-
-QString endingName(GameEnding how)
-{
-    switch (how) {
-    case GameEnding::Wrong: return QStringLiteral("wrong");
-    case GameEnding::Stop: return QStringLiteral("stop");
-    case GameEnding::Won: return QStringLiteral("won");
-    case GameEnding::NoQuestion: return QStringLiteral("noquestion");
-    }
-    return QString();
-}
-
-QVariant orNull(const QString &text)
-{
-    return text.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
-}
-
-QVariant nullInt()
-{
-    return QVariant(QMetaType(QMetaType::Int));
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
 
 } // namespace
@@ -74,11 +54,11 @@ void GameJournal::keepOutbox(std::function<void()> written)
 }
 
 QList<JournalStatement> GameJournal::withOutbox(const JournalStatement &row, const QString &table,
-                                                const QVariantList &serverValues) const
+                                                const TableRow &serverRow) const
 {
     QList<JournalStatement> statements{row};
     if (m_written)
-        statements << OutboxRow(table, serverValues);
+        statements << OutboxRow(table, serverRow);
     return statements;
 }
 
@@ -87,7 +67,7 @@ void GameJournal::sendUnjournaled(DirectSend send)
     m_send = std::move(send);
 }
 
-void GameJournal::unjournaled(const QString &id, const QList<std::pair<QString, QVariantList>> &rows)
+void GameJournal::unjournaled(const QString &id, const QList<std::pair<QString, TableRow>> &rows)
 {
     if (!m_send)
         return;
@@ -96,11 +76,13 @@ void GameJournal::unjournaled(const QString &id, const QList<std::pair<QString, 
         m_gameId = id;
         const QString why = m_store.lastProblem().isEmpty() ? QStringLiteral("журнал не записан")
                                                             : m_store.lastProblem();
-        m_send(outbox::kJournalFailures, {QUuid::createUuid().toString(QUuid::WithoutBraces), m_store.machine(),
-                                          JournalTime(m_clock.wallMs()), why});
+        m_send(outbox::kJournalFailures, {{"id", QUuid::createUuid().toString(QUuid::WithoutBraces)},
+                                          {"machine", m_store.machine()},
+                                          {"noted", JournalTime(m_clock.wallMs())},
+                                          {"reason", why}});
     }
-    for (const auto &[table, values] : rows)
-        m_send(table, values);
+    for (const auto &[table, row] : rows)
+        m_send(table, row);
 }
 
 void GameJournal::sent()
@@ -117,22 +99,27 @@ void GameJournal::gameStarted(const StartedGame &game)
     if (!game.unchecked.isEmpty())
         noteUnchecked(game);
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QString now = JournalTime(m_clock.wallMs());
+    const qint64 now = m_clock.wallMs();
     m_lesson = cp1251::decode(game.lessonCode);
     m_student = cp1251::decode(game.playerName);
-    const QVariantList values{id, m_lesson, m_student, m_store.machine(),
-                              QFileInfo(game.bankPath).absoluteFilePath(), fileSha256(game.bankPath), now};
-    const QVariantList unchecked{id, m_lesson, m_student, m_store.machine(), now, game.unchecked};
-    QList<std::pair<QString, QVariantList>> serverRows{{outbox::kGames, values}};
+    JournalGame started;
+    started.id = id;
+    started.lesson = m_lesson;
+    started.student = m_student;
+    started.machine = m_store.machine();
+    started.bankFile = QFileInfo(game.bankPath).absoluteFilePath();
+    started.bankSha256 = fileSha256(game.bankPath);
+    started.started = utc(now);
+    const TableRow row = GameStartRow(started);
+    const TableRow unchecked{{"game", id},          {"lesson", m_lesson},          {"student", m_student},
+                             {"machine", m_store.machine()}, {"noted", JournalTime(now)}, {"reason", game.unchecked}};
+    QList<std::pair<QString, TableRow>> serverRows{{outbox::kGames, row}};
     if (!game.unchecked.isEmpty())
         serverRows.append({outbox::kUncheckedAttempts, unchecked});
     if (!m_store.open())
         return unjournaled(id, serverRows);
     m_store.checkpoint();
-    auto statements = withOutbox({QStringLiteral("INSERT INTO games (id, lesson, student, machine, bank_file, "
-                                                 "bank_sha256, started) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                                  values},
-                                 outbox::kGames, values);
+    auto statements = withOutbox({InsertSql(QStringLiteral("games"), row), row.values()}, outbox::kGames, row);
     if (m_written && !game.unchecked.isEmpty())
         statements << OutboxRow(outbox::kUncheckedAttempts, unchecked);
     if (m_store.runAll(statements, QStringLiteral("начало игры")))
@@ -154,13 +141,13 @@ void GameJournal::questionShown(const ShownQuestion &question)
 {
     if (m_gameId.isEmpty())
         return;
-    m_pending = Pending{question, JournalTime(m_clock.wallMs()), m_clock.steadyMs(), {}, {}, {}, {}};
+    m_pending = Pending{question, m_clock.wallMs(), m_clock.steadyMs(), {}, {}, {}, {}};
 }
 
 void GameJournal::fiftyFiftyUsed(const std::array<int, 2> &blanked)
 {
     if (m_pending)
-        m_pending->fiftyBlanked = letter(std::min(blanked[0], blanked[1])) + letter(std::max(blanked[0], blanked[1]));
+        m_pending->fiftyBlanked = {std::min(blanked[0], blanked[1]), std::max(blanked[0], blanked[1])};
 }
 
 void GameJournal::audienceAsked(const std::array<int, 5> &votes)
@@ -190,42 +177,43 @@ void GameJournal::answered(int button)
     m_pending.reset();
 }
 
-QVariantList GameJournal::answerValues(const Pending &q, int button) const
+TableRow GameJournal::answerRow(const Pending &q, int button) const
 {
     const ShownQuestion &s = q.shown;
     const auto bankAnswer = [&](int b) { return s.order.size() == 4 ? s.order[b - 1] - '0' : 0; };
-    const int right = static_cast<int>(s.order.indexOf('1')) + 1;
-    QVariantList values{m_gameId, s.level, s.bankIndex, QuestionSha256(s.line), q.shownAt, cp1251::decode(s.question)};
+    JournalAnswer a;
+    a.game = m_gameId;
+    a.level = s.level;
+    a.bankIndex = s.bankIndex;
+    a.questionSha256 = QuestionSha256(s.line);
+    a.shown = utc(q.shownMs);
+    a.question = cp1251::decode(s.question);
     for (int b = 1; b <= 4; ++b)
-        values << cp1251::decode(s.answers[static_cast<size_t>(std::clamp(bankAnswer(b), 0, 4))]);
-    values << letter(right);
-    if (button >= 1 && button <= 4)
-        values << letter(button) << bankAnswer(button) << m_clock.steadyMs() - q.shownSteady;
-    else
-        values << orNull(QString()) << nullInt() << nullInt();
-    values << orNull(q.fiftyBlanked.isEmpty() ? QString() : q.fiftyBlanked);
-    for (size_t b = 1; b <= 4; ++b)
-        values << (q.votes ? QVariant((*q.votes)[b]) : nullInt());
-    values << orNull(q.friendReply) << orNull(q.tease);
-    return values;
+        a.answers[static_cast<size_t>(b)] = cp1251::decode(s.answers[static_cast<size_t>(std::clamp(bankAnswer(b), 0, 4))]);
+    a.rightButton = static_cast<int>(s.order.indexOf('1')) + 1;
+    if (button >= 1 && button <= 4) {
+        a.clickedButton = button;
+        a.chosen = bankAnswer(button);
+        a.ms = m_clock.steadyMs() - q.shownSteady;
+    }
+    a.fiftyBlanked = q.fiftyBlanked;
+    a.votes = q.votes;
+    a.friendReply = q.friendReply;
+    a.tease = q.tease;
+    return AnswerRow(a);
 }
 
 bool GameJournal::writeAnswer(const Pending &q, int button)
 {
-    const QVariantList values = answerValues(q, button);
+    const TableRow row = answerRow(q, button);
     if (m_direct) {
-        unjournaled(m_gameId, {{outbox::kAnswers, values}});
+        unjournaled(m_gameId, {{outbox::kAnswers, row}});
         return false;
     }
-    const JournalStatement row{QStringLiteral("INSERT INTO answers (game, level, bank_index, question_sha256, "
-                                              "shown, question, answer_a, answer_b, answer_c, answer_d, "
-                                              "right_button, clicked_button, chosen, ms, fifty_blanked, votes_a, "
-                                              "votes_b, votes_c, votes_d, friend_reply, tease) "
-                                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                               values};
-    const bool written = m_store.runAll(withOutbox(row, outbox::kAnswers, values), QStringLiteral("ответ"));
+    const JournalStatement insert{InsertSql(QStringLiteral("answers"), row), row.values()};
+    const bool written = m_store.runAll(withOutbox(insert, outbox::kAnswers, row), QStringLiteral("ответ"));
     if (!written)
-        unjournaled(m_gameId, {{outbox::kAnswers, values}});
+        unjournaled(m_gameId, {{outbox::kAnswers, row}});
     sent();
     return written;
 }
@@ -248,19 +236,26 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
         return m_gameId.clear();
     m_pending.reset();
     const bool graded = how != GameEnding::NoQuestion;
-    const QString ended = JournalTime(m_clock.wallMs());
-    const QVariant levels = graded ? QVariant(currentLevel - 1) : nullInt();
-    const QVariant grade = graded ? QVariant(cp1251::decode(GradeWord(currentLevel))) : orNull(QString());
+    JournalGame game;
+    game.id = m_gameId;
+    game.ended = utc(m_clock.wallMs());
+    game.ending = how;
+    if (graded) {
+        game.levelsPassed = currentLevel - 1;
+        game.grade = cp1251::decode(GradeWord(currentLevel));
+    }
+    const TableRow end = GameEndRow(game);
     auto statements = withOutbox(
         {QStringLiteral("UPDATE games SET ended = ?, ending = ?, levels_passed = ?, grade = ? WHERE id = ?"),
-         {ended, endingName(how), levels, grade, m_gameId}},
-        outbox::kGameEnds, {m_gameId, ended, endingName(how), levels, grade});
-    const QVariantList end{m_gameId, ended, endingName(how), levels, grade};
+         end.valuesOf({QStringLiteral("ended"), QStringLiteral("ending"), QStringLiteral("levels_passed"),
+                       QStringLiteral("grade"), QStringLiteral("game")})},
+        outbox::kGameEnds, end);
     // The record tallory.rez is about to get, under the game's own id.
-    const QVariantList record{m_gameId, m_lesson, m_student, levels, grade, m_store.machine(), ended};
+    const TableRow record = ResultRow({m_gameId, m_lesson, m_student, game.levelsPassed, game.grade,
+                                       m_store.machine(), end.value(u"ended").toString()});
     if (m_written && graded)
         statements << OutboxRow(outbox::kResults, record);
-    QList<std::pair<QString, QVariantList>> serverRows{{outbox::kGameEnds, end}};
+    QList<std::pair<QString, TableRow>> serverRows{{outbox::kGameEnds, end}};
     if (graded)
         serverRows.append({outbox::kResults, record});
     // The end comes in the same click as the last answer, which has just been synced: it is

@@ -5,6 +5,7 @@
 
 #include "gamerecorder.h"
 #include "journalstore.h"
+#include "tablerow.h"
 
 #include <QElapsedTimer>
 
@@ -46,7 +47,7 @@ public:
     /// Rows for the school's server that the journal could not take (damaged, read-only, locked,
     /// full): from the first one a game's journal fails, its rows (and a note that it failed)
     /// go to send instead, so the server still gets at least what tallory.rez records.
-    using DirectSend = std::function<void(const QString &table, const QVariantList &values)>;
+    using DirectSend = std::function<void(const QString &table, const TableRow &row)>;
     void sendUnjournaled(DirectSend send);
 
     /// The file written to.
@@ -55,21 +56,21 @@ public:
 private:
     struct Pending {
         ShownQuestion shown;
-        QString shownAt;
+        qint64 shownMs = 0; ///< on the wall clock
         qint64 shownSteady = 0;
-        QString fiftyBlanked;
+        std::array<int, 2> fiftyBlanked{}; ///< the buttons blanked, the lower first; 0, 0 none
         std::optional<std::array<int, 5>> votes;
         QString friendReply;
         QString tease;
     };
     bool writeAnswer(const Pending &q, int button);
-    QVariantList answerValues(const Pending &q, int button) const;
+    TableRow answerRow(const Pending &q, int button) const;
     /// The journal failed at step: this game's rows go straight to the server from now on.
-    void unjournaled(const QString &id, const QList<std::pair<QString, QVariantList>> &rows);
+    void unjournaled(const QString &id, const QList<std::pair<QString, TableRow>> &rows);
     bool direct() const { return m_direct; }
     /// The statement, and its outbox copy when one is kept.
     QList<JournalStatement> withOutbox(const JournalStatement &row, const QString &table,
-                                       const QVariantList &serverValues) const;
+                                       const TableRow &serverRow) const;
     void noteUnchecked(const StartedGame &game);
     void sent();
 

@@ -2,6 +2,7 @@
 
 #include "recordgroup.h"
 
+#include "answerrow.h"
 #include "journalschema.h"
 
 #include <QAtomicInt>
@@ -9,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <algorithm>
 
@@ -20,84 +22,18 @@ QString connectionName()
     return QStringLiteral("tallory-journal-reader-%1").arg(next.fetchAndAddRelaxed(1));
 }
 
-QDateTime time(const QVariant &v)
+// The columns of a table, each under the alias of its table.
+QString columnsOf(const RowTable &table, const QString &alias)
 {
-    return v.isNull() ? QDateTime() : QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
+    QStringList columns = table.journalColumns();
+    for (QString &c : columns)
+        c.prepend(alias + QLatin1Char('.'));
+    return columns.join(QStringLiteral(", "));
 }
-
-int button(const QVariant &v)
-{
-    const QString s = v.toString();
-    return s.size() == 1 && s[0] >= QLatin1Char('A') && s[0] <= QLatin1Char('D') ? s[0].unicode() - 'A' + 1 : 0;
-}
-
-std::optional<GameEnding> ending(const QVariant &v)
-{
-    const QString s = v.toString();
-    if (s == QStringLiteral("wrong"))
-        return GameEnding::Wrong;
-    if (s == QStringLiteral("stop"))
-        return GameEnding::Stop;
-    if (s == QStringLiteral("won"))
-        return GameEnding::Won;
-    if (s == QStringLiteral("noquestion"))
-        return GameEnding::NoQuestion;
-    return std::nullopt;
-}
-
-} // namespace
-
-JournalGame JournalGameRow(const QSqlQuery &q)
-{
-    JournalGame g;
-    g.id = q.value(0).toString();
-    g.lesson = q.value(1).toString();
-    g.student = q.value(2).toString();
-    g.machine = q.value(3).toString();
-    g.bankFile = q.value(4).toString();
-    g.bankSha256 = q.value(5).toString();
-    g.started = time(q.value(6));
-    g.ended = time(q.value(7));
-    g.ending = ending(q.value(8));
-    g.levelsPassed = q.value(9).isNull() ? -1 : q.value(9).toInt();
-    g.grade = q.value(10).toString();
-    return g;
-}
-
-JournalAnswer JournalAnswerRow(const QSqlQuery &q)
-{
-    JournalAnswer a;
-    a.game = q.value(0).toString();
-    a.level = q.value(1).toInt();
-    a.bankIndex = q.value(2).toInt();
-    a.questionSha256 = q.value(3).toString();
-    a.shown = time(q.value(4));
-    a.question = q.value(5).toString();
-    for (int b = 1; b <= 4; ++b)
-        a.answers[static_cast<size_t>(b)] = q.value(5 + b).toString();
-    a.rightButton = button(q.value(10));
-    a.clickedButton = button(q.value(11));
-    a.chosen = q.value(12).isNull() ? 0 : q.value(12).toInt();
-    a.ms = q.value(13).isNull() ? -1 : q.value(13).toLongLong();
-    const QString blanked = q.value(14).toString();
-    if (blanked.size() == 2)
-        a.fiftyBlanked = {button(blanked.left(1)), button(blanked.mid(1))};
-    if (!q.value(15).isNull()) {
-        std::array<int, 5> votes{};
-        for (int b = 1; b <= 4; ++b)
-            votes[static_cast<size_t>(b)] = q.value(14 + b).toInt();
-        a.votes = votes;
-    }
-    a.friendReply = q.value(19).toString();
-    a.tease = q.value(20).toString();
-    return a;
-}
-
-namespace {
 
 template <typename Row>
 Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                          Row (*row)(const QSqlQuery &))
+                          Row (*row)(const QSqlQuery &, const RowPlaces &))
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -107,15 +43,16 @@ Result<QList<Row>> select(const QSqlDatabase &db, const QString &sql, const QVar
     if (!q.exec())
         return Result<QList<Row>>::failure(QStringLiteral("Журнал не читается: %1.").arg(DescribeSqlError(q.lastError())));
     QList<Row> rows;
+    const RowPlaces places(q.record());
     while (q.next())
-        rows << row(q);
+        rows << row(q, places);
     return Result<QList<Row>>::success(rows);
 }
 
-const QString kAnswerColumns = QStringLiteral(
-    "SELECT a.game, a.level, a.bank_index, a.question_sha256, a.shown, a.question, a.answer_a, a.answer_b, "
-    "a.answer_c, a.answer_d, a.right_button, a.clicked_button, a.chosen, a.ms, a.fifty_blanked, a.votes_a, "
-    "a.votes_b, a.votes_c, a.votes_d, a.friend_reply, a.tease ");
+QString answerColumns()
+{
+    return QStringLiteral("SELECT %1 ").arg(columnsOf(AnswersTable(), QStringLiteral("a")));
+}
 
 QVariantList lessonValues(const QString &lesson)
 {
@@ -185,25 +122,24 @@ Result<QStringList> JournalReader::lessons() const
 Result<QList<JournalGame>> JournalReader::games(const QString &lesson) const
 {
     return select<JournalGame>(database(),
-                               QStringLiteral("SELECT id, lesson, student, machine, bank_file, bank_sha256, started, "
-                                              "ended, ending, levels_passed, grade FROM games "
-                                              "WHERE (? = '' OR lesson = ?) ORDER BY started, id"),
-                               lessonValues(lesson), &JournalGameRow);
+                               QStringLiteral("SELECT %1 FROM games g WHERE (? = '' OR lesson = ?) ORDER BY started, id")
+                                   .arg(columnsOf(GamesTable(), QStringLiteral("g"))),
+                               lessonValues(lesson), &ReadGameRow);
 }
 
 Result<QList<JournalAnswer>> JournalReader::answers(const QString &lesson) const
 {
     return select<JournalAnswer>(database(),
-                                 kAnswerColumns
+                                 answerColumns()
                                      + QStringLiteral("FROM answers a JOIN games g ON g.id = a.game "
                                                       "WHERE (? = '' OR g.lesson = ?) ORDER BY g.started, g.id, a.level"),
-                                 lessonValues(lesson), &JournalAnswerRow);
+                                 lessonValues(lesson), &ReadAnswerRow);
 }
 
 Result<QList<JournalAnswer>> JournalReader::answersOf(const QString &gameId) const
 {
-    return select<JournalAnswer>(database(), kAnswerColumns + QStringLiteral("FROM answers a WHERE a.game = ? ORDER BY a.level"),
-                                 {gameId}, &JournalAnswerRow);
+    return select<JournalAnswer>(database(), answerColumns() + QStringLiteral("FROM answers a WHERE a.game = ? ORDER BY a.level"),
+                                 {gameId}, &ReadAnswerRow);
 }
 
 Result<std::array<int, 5>> JournalReader::chosenCounts(const QString &lesson, const QString &questionSha256) const

@@ -50,14 +50,6 @@ struct JournalAnswer {
 };
 
 class QSqlDatabase;
-class QSqlQuery;
-
-/// A games row from a query's columns id, lesson, student, machine, bank_file, bank_sha256,
-/// started, ended, ending, levels_passed, grade (times as ISO 8601 text): the journal's and the
-/// school server's readers share it, so that both give the same figures.
-JournalGame JournalGameRow(const QSqlQuery &q);
-/// An answers row from the answers table's columns in their order (game ... tease).
-JournalAnswer JournalAnswerRow(const QSqlQuery &q);
 
 class JournalReader
 {

@@ -1,5 +1,7 @@
 #include "journalschema.h"
 
+#include "answerrow.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -9,48 +11,24 @@
 namespace {
 
 // Both tables are kept in the order of their keys alone (WITHOUT ROWID): an answer then
-// changes one tree, and each commit is a page or two to sync.
+// changes one tree, and each commit is a page or two to sync. Their columns are the rows' own
+// (answerrow.h, tablerow.h).
 // One game, written as it starts and completed as it ends: a game whose "ended" stays NULL
 // was left unfinished (the program closed or crashed, or a new game was started over it).
-const char *const kGames = R"(CREATE TABLE games (
-    id            TEXT PRIMARY KEY,
-    lesson        TEXT NOT NULL,
-    student       TEXT NOT NULL,
-    machine       TEXT NOT NULL,
-    bank_file     TEXT NOT NULL,
-    bank_sha256   TEXT NOT NULL,
-    started       TEXT NOT NULL,
-    ended         TEXT,
-    ending        TEXT CHECK (ending IN ('wrong', 'stop', 'won', 'noquestion')),
-    levels_passed INTEGER,
-    grade         TEXT
-) WITHOUT ROWID)";
+QString gamesTable()
+{
+    return SqliteCreateTable(GamesTable(), {QStringLiteral("CHECK (ending IN ('wrong', 'stop', 'won', 'noquestion'))")},
+                             true);
+}
 
 // One question of a game as it was answered, or left when the student stopped on it.
-const char *const kAnswers = R"(CREATE TABLE answers (
-    game            TEXT NOT NULL REFERENCES games (id),
-    level           INTEGER NOT NULL,
-    bank_index      INTEGER NOT NULL,
-    question_sha256 TEXT NOT NULL,
-    shown           TEXT NOT NULL,
-    question        TEXT NOT NULL,
-    answer_a        TEXT NOT NULL,
-    answer_b        TEXT NOT NULL,
-    answer_c        TEXT NOT NULL,
-    answer_d        TEXT NOT NULL,
-    right_button    TEXT NOT NULL,
-    clicked_button  TEXT,
-    chosen          INTEGER,
-    ms              INTEGER,
-    fifty_blanked   TEXT,
-    votes_a         INTEGER,
-    votes_b         INTEGER,
-    votes_c         INTEGER,
-    votes_d         INTEGER,
-    friend_reply    TEXT,
-    tease           TEXT,
-    PRIMARY KEY (game, level)
-) WITHOUT ROWID)";
+QString answersTable()
+{
+    return SqliteCreateTable(AnswersTable(),
+                             {QStringLiteral("FOREIGN KEY (game) REFERENCES games (id)"),
+                              QStringLiteral("PRIMARY KEY (game, level)")},
+                             true);
+}
 
 // The answers carry one index only, the question's (see kLookupIndexes): the analysis reads every answer of
 // a lesson anyway, and each index more is a page more to sync in every click.
@@ -83,7 +61,7 @@ QSqlError CreateJournalSchema(QSqlDatabase &db)
 {
     if (!db.transaction())
         return db.lastError();
-    QStringList statements{QString::fromLatin1(kGames), QString::fromLatin1(kAnswers)};
+    QStringList statements{gamesTable(), answersTable()};
     for (const char *index : kIndexes)
         statements << QString::fromLatin1(index);
     statements << QStringLiteral("PRAGMA user_version = %1").arg(kJournalSchemaVersion);

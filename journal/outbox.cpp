@@ -1,11 +1,7 @@
 #include "outbox.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <cmath>
 
 namespace {
 // AUTOINCREMENT: a seq is never handed out again, even after the last row is sent and deleted,
@@ -16,29 +12,6 @@ const char *const kOutbox = R"(CREATE TABLE IF NOT EXISTS outbox (
     payload TEXT NOT NULL
 ))";
 
-QJsonValue jsonOf(const QVariant &v)
-{
-    if (v.isNull())
-        return QJsonValue(QJsonValue::Null);
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong: return QJsonValue(v.toLongLong());
-    default: return QJsonValue(v.toString());
-    }
-}
-
-QVariant variantOf(const QJsonValue &v)
-{
-    if (v.isNull() || v.isUndefined())
-        return QVariant();
-    if (v.isDouble()) {
-        const double d = v.toDouble();
-        return std::trunc(d) == d ? QVariant(static_cast<qint64>(d)) : QVariant(d);
-    }
-    return QVariant(v.toString());
-}
 } // namespace
 
 QSqlError CreateOutbox(QSqlDatabase &db)
@@ -47,23 +20,12 @@ QSqlError CreateOutbox(QSqlDatabase &db)
     return q.exec(QString::fromLatin1(kOutbox)) ? QSqlError() : q.lastError();
 }
 
-JournalStatement OutboxRow(const QString &table, const QVariantList &values)
+JournalStatement OutboxRow(const QString &table, const TableRow &row)
 {
-    QJsonArray array;
-    for (const QVariant &v : values)
-        array.append(jsonOf(v));
-    const QString payload = QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
-    return {QStringLiteral("INSERT INTO outbox (tbl, payload) VALUES (?, ?)"), {table, payload}};
+    return {QStringLiteral("INSERT INTO outbox (tbl, payload) VALUES (?, ?)"), {table, row.toJson()}};
 }
 
-std::optional<QVariantList> OutboxValues(const QString &payload)
+std::optional<TableRow> OutboxPayloadRow(const QString &payload, const QStringList &columns)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(payload.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isArray())
-        return std::nullopt;
-    QVariantList values;
-    for (const QJsonValue &v : doc.array())
-        values << variantOf(v);
-    return values;
+    return TableRow::fromJson(payload, columns);
 }

@@ -5,6 +5,7 @@
 // Only a journal whose program folder names a server has the table.
 
 #include "journalstore.h"
+#include "tablerow.h"
 
 #include <QString>
 #include <QVariantList>
@@ -25,10 +26,11 @@ inline const QString kJournalFailures = QStringLiteral("journal_failures");
 /// Creates the outbox where there is none. Returns the error, or an invalid error when done.
 QSqlError CreateOutbox(QSqlDatabase &db);
 
-/// The statement that queues one row for a server table: values in the order of the server's
-/// columns for that table, kept as a JSON array.
-JournalStatement OutboxRow(const QString &table, const QVariantList &values);
+/// The statement that queues one row for a server table, its values kept by column name as a
+/// JSON object.
+JournalStatement OutboxRow(const QString &table, const TableRow &row);
 
-/// A queued row's values back from its payload: texts, whole numbers and nulls as they went in.
-/// Nothing when the payload is not a JSON array.
-std::optional<QVariantList> OutboxValues(const QString &payload);
+/// A queued row back from its payload: texts, whole numbers and nulls as they went in. columns:
+/// the server table's, which name the values of a payload an earlier program queued as a JSON
+/// array. Nothing when the payload is neither.
+std::optional<TableRow> OutboxPayloadRow(const QString &payload, const QStringList &columns);

@@ -8,45 +8,43 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 
-// The journal's columns for each table, in the order SendRow takes them: the journal and the
-// server name them alike, and a game's end is the tail of the journal's games row.
+// What each server table gets from the journal: the journal and the server name the columns
+// alike, and a game's end is the tail of the journal's games row, under the game's id.
 struct Part {
     ServerTable table;
-    const char *select;
+    const char *from;
     int JournalLoadCounts::*stored;
 };
 
 const Part kParts[] = {
-    {ServerTable::Games, "SELECT id, lesson, student, machine, bank_file, bank_sha256, started FROM games ORDER BY started, id",
-     &JournalLoadCounts::games},
-    {ServerTable::Answers,
-     "SELECT game, level, bank_index, question_sha256, shown, question, answer_a, answer_b, answer_c, answer_d, "
-     "right_button, clicked_button, chosen, ms, fifty_blanked, votes_a, votes_b, votes_c, votes_d, friend_reply, "
-     "tease FROM answers ORDER BY game, level",
-     &JournalLoadCounts::answers},
-    {ServerTable::GameEnds,
-     "SELECT id, ended, ending, levels_passed, grade FROM games WHERE ended IS NOT NULL AND ending IS NOT NULL "
-     "ORDER BY started, id",
+    {ServerTable::Games, "FROM games ORDER BY started, id", &JournalLoadCounts::games},
+    {ServerTable::Answers, "FROM answers ORDER BY game, level", &JournalLoadCounts::answers},
+    {ServerTable::GameEnds, "FROM games WHERE ended IS NOT NULL AND ending IS NOT NULL ORDER BY started, id",
      &JournalLoadCounts::gameEnds},
 };
+
+QString selectOf(const Part &part)
+{
+    QStringList columns = ServerColumns(part.table);
+    if (part.table == ServerTable::GameEnds)
+        columns.replace(columns.indexOf(QStringLiteral("game")), QStringLiteral("id AS game"));
+    return QStringLiteral("SELECT %1 %2").arg(columns.join(QStringLiteral(", ")), QLatin1String(part.from));
+}
 
 // Sends every row of one part; the failure, empty when done.
 QString sendPart(QSqlDatabase &server, const QSqlDatabase &journal, const Part &part, JournalLoadCounts &counts)
 {
     QSqlQuery q(journal);
     q.setForwardOnly(true);
-    if (!q.exec(QString::fromLatin1(part.select)))
+    if (!q.exec(selectOf(part)))
         return QStringLiteral("журнал не читается: %1").arg(DescribeSqlError(q.lastError()));
-    const int columns = static_cast<int>(ServerColumns(part.table).size());
+    const RowPlaces places(q.record());
     while (q.next()) {
-        QVariantList values;
-        values.reserve(columns);
-        for (int c = 0; c < columns; ++c)
-            values << q.value(c);
-        const Result<bool> sent = SendRow(server, part.table, values);
+        const Result<bool> sent = SendRow(server, part.table, TableRow::fromQuery(q, places, ServerColumns(part.table)));
         if (!sent.ok())
             return sent.error;
         ++(sent.value ? counts.*part.stored : counts.alreadyThere);

@@ -49,7 +49,7 @@ QString journalProblem(const QSqlError &error)
 struct OutboxSender::Row {
     qint64 seq = 0;
     ServerTable table = ServerTable::Games;
-    QVariantList values;
+    TableRow row;
 };
 
 OutboxSender::OutboxSender(QString service, QString journalPath, ServerConnectOptions options, int batchRows)
@@ -101,7 +101,7 @@ bool OutboxSender::sendDirect(QList<DirectRow> &rows, QString *problem)
         QSqlDatabase db = m_server->database();
         bool refused = false;
         QString state;
-        const Result<bool> sent = SendRow(db, *table, row.values, &refused, &state);
+        const Result<bool> sent = SendRow(db, *table, row.row, &refused, &state);
         if (sent.ok())
             continue;
         *problem = QStringLiteral("сервер «%1»: %2").arg(m_service, sent.error);
@@ -187,12 +187,12 @@ int OutboxSender::sendBatch(QString *problem)
         }
         while (q.next()) {
             const auto table = serverTable(q.value(1).toString());
-            const auto values = OutboxValues(q.value(2).toString());
-            if (!table || !values) {
+            const auto row = table ? OutboxPayloadRow(q.value(2).toString(), ServerColumns(*table)) : std::nullopt;
+            if (!row) {
                 *problem = QStringLiteral("строка %1 очереди в журнале повреждена").arg(q.value(0).toLongLong());
                 return -1;
             }
-            rows.append({q.value(0).toLongLong(), *table, *values});
+            rows.append({q.value(0).toLongLong(), *table, *row});
         }
     }
     if (rows.isEmpty())
@@ -216,7 +216,7 @@ bool OutboxSender::sendRows(QList<Row> rows, QString *problem)
         bool refused = false;
         qsizetype i = 0;
         for (; ok && i < rows.size(); ++i) {
-            const Result<bool> sent = SendRow(db, rows[i].table, rows[i].values, &refused);
+            const Result<bool> sent = SendRow(db, rows[i].table, rows[i].row, &refused);
             ok = sent.ok();
             why = sent.error;
         }

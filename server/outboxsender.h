@@ -5,6 +5,7 @@
 // server stores a row sent twice once.
 
 #include "serverconnection.h"
+#include "tablerow.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -28,7 +29,7 @@ public:
     /// A row that never reached the journal: its server table (as the outbox names it) and values.
     struct DirectRow {
         QString table;
-        QVariantList values;
+        TableRow row;
     };
     /// Sends such rows each in a transaction of its own, in order, and removes from rows those
     /// the server took or refused for good (refusals noted beside the journal). A row whose game

@@ -1,9 +1,9 @@
 #pragma once
 // The class's answers as the school's server holds them: every machine's games and answers in
 // tallory.answers and tallory.game_overview, read with the teacher's role. The server adds up a
-// lesson in one statement (counts per question and chosen answer, the true median over every
-// answer, the latest texts), and the analysis then gets the same ladder order, funnel and flags
-// as the journals' (CompleteAnalysis), so the two sources give the same figures.
+// lesson in one statement (LessonTallySql beside the journals' own: counts per question and
+// chosen answer, the times, the latest texts), and the same fold as the journals' makes the
+// figures from its rows (TallyFold), so the two sources give the same figures.
 
 #include "answeranalysis.h"
 
@@ -38,8 +38,3 @@ private:
 /// memory rather than on the server's disk, and no JIT compiling (it costs a statement read once
 /// a tenth of a second and gains nothing back here). Any role may set them for its session.
 QStringList ServerAnalysisSessionSql();
-
-/// The statement that adds up one lesson's answers per question, with its two values bound in
-/// this order: the quick time in ms (AnalysisSettings::quickMs) and the lesson code. Public so
-/// that a benchmark can give psql the very same aggregate.
-QString ServerLessonTallySql();

@@ -94,10 +94,10 @@ void ServerLink::poke()
     m_state->changed.notify_all();
 }
 
-void ServerLink::sendDirect(const QString &table, const QVariantList &values)
+void ServerLink::sendDirect(const QString &table, const TableRow &row)
 {
     std::lock_guard lock(m_state->mutex);
-    m_state->direct.append({table, values});
+    m_state->direct.append({table, row});
     ++m_state->pokes;
     m_state->changed.notify_all();
 }

@@ -4,6 +4,7 @@
 // row only once the server has committed it. The window only pokes it and never waits.
 
 #include "serverconnection.h"
+#include "tablerow.h"
 
 #include <QString>
 #include <QVariantList>
@@ -36,7 +37,7 @@ public:
     /// Queues a row the journal could not take (see GameJournal::sendUnjournaled) and pokes.
     /// Such rows live in memory only: they go after the outbox of each round, each on its own,
     /// until the server has them; a program closed before that loses them.
-    void sendDirect(const QString &table, const QVariantList &values);
+    void sendDirect(const QString &table, const TableRow &row);
     /// Pokes and waits until a round begun after this call is over, at most timeoutMs: true
     /// when that round left the outbox empty. For tests and the test driver.
     bool flush(int timeoutMs);

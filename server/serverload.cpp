@@ -1,5 +1,6 @@
 #include "serverload.h"
 
+#include "answerrow.h"
 #include "cp1251.h"
 #include "resultslist.h"
 #include "serverconnection.h"
@@ -45,7 +46,7 @@ Status loadEntry(QSqlDatabase &db, const ResultEntry &e, const QFileInfo &file, 
     const QString id = ResultRecordId(lesson, name, e.levels, grade).toString(QUuid::WithoutBraces);
     const QString recorded = file.lastModified().toUTC().toString(Qt::ISODateWithMs);
     const auto sent = SendRow(db, ServerTable::Results,
-                              {id, lesson, name, e.levels, grade, file.absoluteFilePath(), recorded});
+                              ResultRow({id, lesson, name, e.levels, grade, file.absoluteFilePath(), recorded}));
     if (!sent.ok())
         return Status::failure(sent.error);
     ++(sent.value ? counts.loaded : counts.alreadyThere);

@@ -1,71 +1,59 @@
 #include "serverrows.h"
 
+#include "answerrow.h"
 #include "serverconnection.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
-
-const char *tableName(ServerTable table)
+const RowTable &ServerRowTable(ServerTable table)
 {
     switch (table) {
-    case ServerTable::Results: return "tallory.results";
-    case ServerTable::Games: return "tallory.games";
-    case ServerTable::GameEnds: return "tallory.game_ends";
-    case ServerTable::Answers: return "tallory.answers";
-    case ServerTable::UncheckedAttempts: return "tallory.unchecked_attempts";
-    case ServerTable::JournalFailures: return "tallory.journal_failures";
+    case ServerTable::Results: return ResultsTable();
+    case ServerTable::Games: return GamesTable();
+    case ServerTable::GameEnds: return GameEndsTable();
+    case ServerTable::Answers: return AnswersTable();
+    case ServerTable::UncheckedAttempts: return UncheckedAttemptsTable();
+    case ServerTable::JournalFailures: return JournalFailuresTable();
     }
-    return "";
+    return ResultsTable();
 }
-
-QStringList columns(const char *list)
-{
-    return QString::fromLatin1(list).split(QLatin1Char(' '));
-}
-
-} // namespace
 
 const QStringList &ServerColumns(ServerTable table)
 {
-    static const QStringList results = columns("id lesson name levels grade machine recorded");
-    static const QStringList games = columns("id lesson student machine bank_file bank_sha256 started");
-    static const QStringList ends = columns("game ended ending levels_passed grade");
-    static const QStringList answers = columns(
-        "game level bank_index question_sha256 shown question answer_a answer_b answer_c answer_d right_button "
-        "clicked_button chosen ms fifty_blanked votes_a votes_b votes_c votes_d friend_reply tease");
-    static const QStringList unchecked = columns("game lesson student machine noted reason");
-    static const QStringList failures = columns("id machine noted reason");
-    switch (table) {
-    case ServerTable::Results: return results;
-    case ServerTable::Games: return games;
-    case ServerTable::GameEnds: return ends;
-    case ServerTable::Answers: return answers;
-    case ServerTable::UncheckedAttempts: return unchecked;
-    case ServerTable::JournalFailures: return failures;
-    }
-    return results;
+    static const std::array<QStringList, 6> columns = [] {
+        std::array<QStringList, 6> all;
+        for (ServerTable t : {ServerTable::Results, ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers,
+                              ServerTable::UncheckedAttempts, ServerTable::JournalFailures})
+            all[static_cast<size_t>(t)] = ServerRowTable(t).serverColumns();
+        return all;
+    }();
+    return columns[static_cast<size_t>(table)];
 }
 
-Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused,
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const TableRow &row, bool *refused,
                      QString *sqlState)
 {
     if (refused)
         *refused = false;
     const QStringList &names = ServerColumns(table);
-    if (values.size() != names.size())
-        return Result<bool>::failure(QStringLiteral("В строке для %1 %2 значений вместо %3.")
-                                         .arg(QLatin1String(tableName(table))).arg(values.size()).arg(names.size()));
+    const QString mismatch = row.mismatch(names);
+    if (!mismatch.isEmpty()) {
+        // A row that names its columns otherwise is not this table's, however often it is sent.
+        if (refused)
+            *refused = true;
+        return Result<bool>::failure(QStringLiteral("В строке для %1 %2.")
+                                         .arg(QLatin1String(ServerRowTable(table).server), mismatch));
+    }
     // No conflict target: naming one would need the right to read the key, which the game's
     // role has not. Every table's only unique key is its primary key.
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT DO NOTHING")
-                            .arg(QLatin1String(tableName(table)), names.join(QStringLiteral(", ")),
+                            .arg(QLatin1String(ServerRowTable(table).server), names.join(QStringLiteral(", ")),
                                  QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     QSqlQuery q(db);
     if (!q.prepare(sql))
         return Result<bool>::failure(DescribeServerError(q.lastError()));
-    for (const QVariant &v : values)
+    for (const QVariant &v : row.valuesOf(names))
         q.addBindValue(v);
     if (!q.exec()) {
         // SQLSTATE classes 22 (data exception) and 23 (integrity constraint violation): the row's

@@ -3,6 +3,7 @@
 // bound to a prepared statement; names such as O'Neil are data, never SQL.
 
 #include "result.h"
+#include "tablerow.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -18,15 +19,18 @@ enum class ServerTable {
     JournalFailures,   ///< a machine's journal could not be written: id, machine, noted, reason
 };
 
-/// The columns sent to a table, in the order SendRow takes their values.
+/// The table's columns (answerrow.h, tablerow.h).
+const RowTable &ServerRowTable(ServerTable table);
+/// The columns sent to a table, in the order of its CREATE TABLE.
 const QStringList &ServerColumns(ServerTable table);
 
 /// Stores one row unless a row with its key is there already (a resend after a lost reply):
-/// true when stored now, false when it was stored before. Times go as ISO 8601 text.
+/// true when stored now, false when it was stored before. Times go as ISO 8601 text. The row
+/// must name every column the table is sent, and no other: a failure names the one that is not.
 /// refused, when given, is set when the server refused this row itself (a value out of range, a
 /// key it references missing), so that sending it again can never succeed.
 /// sqlState, when given, gets the server's SQLSTATE of a failure.
-Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const QVariantList &values, bool *refused = nullptr,
+Result<bool> SendRow(QSqlDatabase &db, ServerTable table, const TableRow &row, bool *refused = nullptr,
                      QString *sqlState = nullptr);
 
 enum class AttemptVerdict {

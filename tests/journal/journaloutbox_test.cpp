@@ -1,8 +1,9 @@
 // The outbox a journal keeps for the school's server: each journal row and its copy for the
-// server in one transaction, in the server's column order; none at all where no server is named.
+// server in one transaction, under the server's column names; none at all where no server is named.
 
 #include "journalfixture.h"
 
+#include "answerrow.h"
 #include "outbox.h"
 #include "serverrows.h"
 
@@ -54,7 +55,7 @@ TEST_F(JournalOutbox, WithoutAServerTheJournalHasNoOutbox)
     EXPECT_EQ(sql(QStringLiteral("PRAGMA user_version")).toInt(), 1);
 }
 
-TEST_F(JournalOutbox, EveryRowIsQueuedInTheServersColumnOrderAndTheSenderPoked)
+TEST_F(JournalOutbox, EveryRowIsQueuedUnderTheServersColumnNamesAndTheSenderPoked)
 {
     journal->keepOutbox([this] { ++pokes; });
     startJournalled();
@@ -67,21 +68,44 @@ TEST_F(JournalOutbox, EveryRowIsQueuedInTheServersColumnOrderAndTheSenderPoked)
     ASSERT_EQ(rows.size(), 5);
     EXPECT_EQ(pokes, 4); // the start, two answers, the end
     const QString id = games().value(0).id;
-    EXPECT_TRUE(rows[0].startsWith(QStringLiteral("games [\"%1\",\"ТЕСТ\",\"ПЕТРОВ П.П.\",\"ПК-7\",").arg(id)));
-    EXPECT_TRUE(rows[0].endsWith(QStringLiteral(",\"2026-03-02T09:00:00.000Z\"]")));
-    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("answers [\"%1\",1,").arg(id)));
-    EXPECT_TRUE(rows[1].contains(QStringLiteral(",\"Верно 1\",")));
-    EXPECT_TRUE(rows[1].contains(QStringLiteral(",1,5000,null,null,null,null,null,null,null]")));
-    EXPECT_TRUE(rows[2].startsWith(QStringLiteral("answers [\"%1\",2,").arg(id)));
-    EXPECT_EQ(rows[3], QStringLiteral("game_ends [\"%1\",\"2026-03-02T09:00:05.000Z\",\"wrong\",1,"
-                                      "\"Неудовлетворительно\"]").arg(id));
-    EXPECT_EQ(rows[4], QStringLiteral("results [\"%1\",\"ТЕСТ\",\"ПЕТРОВ П.П.\",1,\"Неудовлетворительно\",\"ПК-7\","
-                                      "\"2026-03-02T09:00:05.000Z\"]").arg(id));
-    // Each payload has one value per server column.
-    const auto ends = OutboxValues(rows[3].mid(rows[3].indexOf(QLatin1Char(' ')) + 1));
-    ASSERT_TRUE(ends);
-    EXPECT_EQ(ends->size(), ServerColumns(ServerTable::GameEnds).size());
-    EXPECT_EQ(OutboxValues(rows[1].mid(8))->size(), ServerColumns(ServerTable::Answers).size());
+    const std::pair<ServerTable, QString> tables[] = {{ServerTable::Games, QStringLiteral("games")},
+                                                      {ServerTable::Answers, QStringLiteral("answers")},
+                                                      {ServerTable::Answers, QStringLiteral("answers")},
+                                                      {ServerTable::GameEnds, QStringLiteral("game_ends")},
+                                                      {ServerTable::Results, QStringLiteral("results")}};
+    QList<TableRow> payloads;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const auto &[table, name] = tables[i];
+        ASSERT_TRUE(rows[i].startsWith(name + QLatin1Char(' '))) << rows[i].toStdString();
+        const auto row = OutboxPayloadRow(rows[i].mid(name.size() + 1), ServerColumns(table));
+        ASSERT_TRUE(row);
+        // Each payload names every server column, and no other.
+        EXPECT_EQ(row->mismatch(ServerColumns(table)), QString()) << rows[i].toStdString();
+        payloads << *row;
+    }
+    EXPECT_EQ(payloads[0].value(u"id"), id);
+    EXPECT_EQ(payloads[0].value(u"lesson"), QStringLiteral("ТЕСТ"));
+    EXPECT_EQ(payloads[0].value(u"student"), QStringLiteral("ПЕТРОВ П.П."));
+    EXPECT_EQ(payloads[0].value(u"started"), QStringLiteral("2026-03-02T09:00:00.000Z"));
+    EXPECT_EQ(payloads[1].value(u"game"), id);
+    EXPECT_EQ(payloads[1].value(u"level").toInt(), 1);
+    EXPECT_EQ(payloads[1].value(u"chosen").toInt(), 1);
+    EXPECT_EQ(payloads[1].value(u"ms").toInt(), 5000);
+    const QString right = AnswersTable().columns[static_cast<size_t>(6 + AnswerButton(payloads[1].value(u"right_button")) - 1)].name;
+    EXPECT_EQ(payloads[1].value(right), QStringLiteral("Верно 1"));
+    for (const char *none : {"fifty_blanked", "votes_a", "votes_d", "friend_reply", "tease"})
+        EXPECT_TRUE(payloads[1].value(QString::fromLatin1(none)).isNull()) << none;
+    EXPECT_EQ(payloads[2].value(u"level").toInt(), 2);
+    EXPECT_EQ(payloads[3].valuesOf({QStringLiteral("game"), QStringLiteral("ended"), QStringLiteral("ending"),
+                                    QStringLiteral("levels_passed"), QStringLiteral("grade")}),
+              (QVariantList{id, QStringLiteral("2026-03-02T09:00:05.000Z"), QStringLiteral("wrong"), 1,
+                            QStringLiteral("Неудовлетворительно")}));
+    EXPECT_EQ(payloads[4].valuesOf({QStringLiteral("id"), QStringLiteral("lesson"), QStringLiteral("name"),
+                                    QStringLiteral("levels"), QStringLiteral("grade"), QStringLiteral("machine"),
+                                    QStringLiteral("recorded")}),
+              (QVariantList{id, QStringLiteral("ТЕСТ"), QStringLiteral("ПЕТРОВ П.П."), 1,
+                            QStringLiteral("Неудовлетворительно"), QStringLiteral("ПК-7"),
+                            QStringLiteral("2026-03-02T09:00:05.000Z")}));
 }
 
 TEST_F(JournalOutbox, AnAnswerWhoseCopyCannotBeQueuedIsNotWrittenEither)

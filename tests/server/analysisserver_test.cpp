@@ -100,18 +100,18 @@ protected:
         QSqlDatabase db = game->database();
         const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const QVariant none;
-        ASSERT_TRUE(SendRow(db, ServerTable::Games,
+        ASSERT_TRUE(SendRow(db, ServerTable::Games, pgtest::row(ServerTable::Games,
                             {id, kLesson, QStringLiteral("НОВЫЙ УЧЕНИК"), QStringLiteral("ПК-9"), QStringLiteral("bank.faq"),
-                             QString(64, QLatin1Char('0')), QStringLiteral("2026-03-03T10:00:00.000Z")}).ok());
-        const auto answer = SendRow(db, ServerTable::Answers,
+                             QString(64, QLatin1Char('0')), QStringLiteral("2026-03-03T10:00:00.000Z")})).ok());
+        const auto answer = SendRow(db, ServerTable::Answers, pgtest::row(ServerTable::Answers,
                                     {id, q.level, q.bankIndex, q.sha256, QStringLiteral("2026-03-03T10:00:01.000Z"),
                                      q.question, q.answers[1], QStringLiteral("Неверно 1"), QStringLiteral("Неверно 2"),
                                      QStringLiteral("Неверно 3"), QStringLiteral("A"), QStringLiteral("A"), 1, 700, none,
-                                     none, none, none, none, none, none});
+                                     none, none, none, none, none, none}));
         ASSERT_TRUE(answer.ok()) << answer.error.toStdString();
-        ASSERT_TRUE(SendRow(db, ServerTable::GameEnds,
+        ASSERT_TRUE(SendRow(db, ServerTable::GameEnds, pgtest::row(ServerTable::GameEnds,
                             {id, QStringLiteral("2026-03-03T10:00:05.000Z"), QStringLiteral("stop"), 1,
-                             QStringLiteral("Неудовлетворительно")}).ok());
+                             QStringLiteral("Неудовлетворительно")})).ok());
     }
 
     QTemporaryDir tmp;

@@ -6,6 +6,7 @@
 // school_teacher (granted tallory_game and tallory_teacher once a schema has made them).
 
 #include "serverconnection.h"
+#include "serverrows.h"
 
 #include <QString>
 #include <QStringList>
@@ -98,5 +99,16 @@ protected:
 
     QString m_database;
 };
+
+/// A row for a server table from its values in the order of the table's columns: a test's
+/// shorthand for rows whose names are not what it tests.
+inline TableRow row(ServerTable table, const QVariantList &values)
+{
+    TableRow row;
+    const QStringList &columns = ServerColumns(table);
+    for (qsizetype i = 0; i < values.size() && i < columns.size(); ++i)
+        row.set(columns[i], values[i]);
+    return row;
+}
 
 } // namespace pgtest

@@ -4,6 +4,7 @@
 // prints what `answers PATH` prints.
 
 #include "answeranalysis.h"
+#include "answertally.h"
 #include "classjournals.h"
 #include "journalfiles.h"
 #include "journalload.h"
@@ -12,6 +13,8 @@
 #include "toolstest.h"
 
 #include <QFileInfo>
+#include <QMap>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -174,6 +177,75 @@ TEST_F(ServerAnswersTest, ServerGivesTheJournalsFiguresFieldByField)
             ASSERT_TRUE(pathJournals.ok());
             expectSameAnswers(pathServer.value, pathJournals.value);
         }
+    }
+}
+
+// The journals' statement and the server's on the same rows: every count, time and latest row
+// of every question alike, so that the one fold gives the same figures from either.
+TEST_F(ServerAnswersTest, BothTallyStatementsAddUpTheSameRowsAlike)
+{
+    loadLab();
+    const auto key = [](const QuestionTally &t) { return QString::number(t.level) + QLatin1Char(':') + t.sha256; };
+    for (const QString &lesson : {kLesson, QStringLiteral("ЛЕСТНИЦА")}) {
+        SCOPED_TRACE(lesson.toStdString());
+        QMap<QString, QuestionTally> journals;
+        std::array<int, 16> journalsLeft{};
+        for (const QString &file : JournalFiles(lab)) {
+            const auto reader = JournalReader::open(file);
+            ASSERT_TRUE(reader.ok());
+            const auto tally = TallyLesson(reader.value->database(), lesson);
+            ASSERT_TRUE(tally.ok()) << tally.error.toStdString();
+            for (size_t l = 0; l < 16; ++l)
+                journalsLeft[l] += tally.value.leftOnScreen[l];
+            for (const QuestionTally &t : tally.value.questions) {
+                QuestionTally &sum = journals[key(t)];
+                const QuestionTally before = sum;
+                sum = t;
+                sum.asked += before.asked;
+                sum.answered += before.answered;
+                sum.fiftyFifty += before.fiftyFifty;
+                sum.audience += before.audience;
+                sum.friendCalls += before.friendCalls;
+                for (size_t k = 0; k <= 4; ++k) {
+                    sum.chosen[k] += before.chosen[k];
+                    sum.rightOnButton[k] += before.rightOnButton[k];
+                    sum.latest[k] = std::max(sum.latest[k], before.latest[k]);
+                }
+                sum.rightMs.insert(sum.rightMs.end(), before.rightMs.begin(), before.rightMs.end());
+                sum.otherMs.insert(sum.otherMs.end(), before.otherMs.begin(), before.otherMs.end());
+            }
+        }
+        QSqlQuery q(teacher->database());
+        ASSERT_TRUE(q.prepare(LessonTallySql(TallyDialect::PostgreSql)));
+        q.addBindValue(lesson);
+        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        const QList<QuestionTally> server = ReadTallyRows(q);
+        ASSERT_EQ(server.size(), journals.size());
+        ASSERT_FALSE(server.isEmpty());
+        for (QuestionTally s : server) {
+            SCOPED_TRACE(key(s).toStdString());
+            ASSERT_TRUE(journals.contains(key(s)));
+            QuestionTally j = journals.value(key(s));
+            EXPECT_EQ(s.asked, j.asked);
+            EXPECT_EQ(s.answered, j.answered);
+            EXPECT_EQ(s.chosen, j.chosen);
+            EXPECT_EQ(s.rightOnButton, j.rightOnButton);
+            EXPECT_EQ(s.fiftyFifty, j.fiftyFifty);
+            EXPECT_EQ(s.audience, j.audience);
+            EXPECT_EQ(s.friendCalls, j.friendCalls);
+            for (auto *ms : {&s.rightMs, &s.otherMs, &j.rightMs, &j.otherMs})
+                std::sort(ms->begin(), ms->end());
+            EXPECT_EQ(s.rightMs, j.rightMs);
+            EXPECT_EQ(s.otherMs, j.otherMs);
+            EXPECT_EQ(s.latest, j.latest);
+            EXPECT_TRUE(s.texts.has_value()) << "the server reads the texts along";
+        }
+        ASSERT_TRUE(q.prepare(LeftOnScreenSql(TallyDialect::PostgreSql)));
+        q.addBindValue(lesson);
+        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        std::array<int, 16> serverLeft{};
+        ReadLeftOnScreen(q, serverLeft);
+        EXPECT_EQ(serverLeft, journalsLeft);
     }
 }
 

@@ -46,7 +46,7 @@ protected:
     void send(ServerConnection &as, ServerTable table, const QVariantList &values)
     {
         QSqlDatabase db = as.database();
-        const auto sent = SendRow(db, table, values);
+        const auto sent = SendRow(db, table, pgtest::row(table, values));
         ASSERT_TRUE(sent.ok()) << sent.error.toStdString();
     }
 
@@ -156,15 +156,17 @@ TEST_F(ServerJudge, TextLongerThanABankLineIsRefused)
 {
     QSqlDatabase db = game->database();
     bool refused = false;
-    const auto sent = SendRow(db, ServerTable::Results, {newId(), kLesson, QString(2048, QChar(u'Я')), 0,
-                                                         QStringLiteral("Неудовлетворительно"), QStringLiteral("pc07"),
-                                                         QStringLiteral("2026-12-09T09:00:00Z")},
+    const auto sent = SendRow(db, ServerTable::Results,
+                              pgtest::row(ServerTable::Results, {newId(), kLesson, QString(2048, QChar(u'Я')), 0,
+                                                                 QStringLiteral("Неудовлетворительно"), QStringLiteral("pc07"),
+                                                                 QStringLiteral("2026-12-09T09:00:00Z")}),
                               &refused);
     EXPECT_FALSE(sent.ok());
     EXPECT_TRUE(refused);
-    const auto fits = SendRow(db, ServerTable::Results, {newId(), kLesson, QString(2047, QChar(u'Я')), 0,
-                                                         QStringLiteral("Неудовлетворительно"), QStringLiteral("pc07"),
-                                                         QStringLiteral("2026-12-09T09:00:00Z")});
+    const auto fits = SendRow(db, ServerTable::Results,
+                              pgtest::row(ServerTable::Results, {newId(), kLesson, QString(2047, QChar(u'Я')), 0,
+                                                                 QStringLiteral("Неудовлетворительно"), QStringLiteral("pc07"),
+                                                                 QStringLiteral("2026-12-09T09:00:00Z")}));
     EXPECT_TRUE(fits.ok()) << fits.error.toStdString();
 }
 

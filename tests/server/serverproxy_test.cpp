@@ -87,7 +87,7 @@ TEST_F(ServerProxy, RowResentAfterALostReplyIsStoredOnce)
         const auto lost = connect(through);
         ASSERT_TRUE(lost);
         QSqlDatabase db = lost->database();
-        const auto sent = SendRow(db, ServerTable::Results, resultRow(id));
+        const auto sent = SendRow(db, ServerTable::Results, pgtest::row(ServerTable::Results, resultRow(id)));
         EXPECT_FALSE(sent.ok());
         EXPECT_TRUE(sent.error.startsWith(QStringLiteral("связь с сервером потеряна"))) << sent.error.toStdString();
     }
@@ -95,7 +95,7 @@ TEST_F(ServerProxy, RowResentAfterALostReplyIsStoredOnce)
     const auto again = connect(through);
     ASSERT_TRUE(again);
     QSqlDatabase db = again->database();
-    const auto resent = SendRow(db, ServerTable::Results, resultRow(id));
+    const auto resent = SendRow(db, ServerTable::Results, pgtest::row(ServerTable::Results, resultRow(id)));
     ASSERT_TRUE(resent.ok()) << resent.error.toStdString();
     EXPECT_FALSE(resent.value) << "the row was there already";
     EXPECT_EQ(rows(QStringLiteral("SELECT id, count(*) FROM tallory.results GROUP BY id")), QStringList{id + " 1"});

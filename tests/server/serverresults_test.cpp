@@ -42,8 +42,8 @@ protected:
     {
         QSqlDatabase db = game->database();
         const auto sent = SendRow(db, ServerTable::Results,
-                                  {QUuid::createUuid().toString(QUuid::WithoutBraces), kLesson, name, levels, grade,
-                                   machine, recorded});
+                                  pgtest::row(ServerTable::Results, {QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                                                     kLesson, name, levels, grade, machine, recorded}));
         ASSERT_TRUE(sent.ok() && sent.value) << sent.error.toStdString();
     }
 
@@ -88,9 +88,11 @@ TEST_F(ServerResults, ListShowsWhatTheGameSentHostileNamesAsTyped)
     sendLive(QStringLiteral("=HYPERLINK(1)"), 15, QStringLiteral("Отлично"), QStringLiteral("ПК-3"));
     QSqlDatabase db = game->database();
     ASSERT_TRUE(SendRow(db, ServerTable::UncheckedAttempts,
-                        {QUuid::createUuid().toString(QUuid::WithoutBraces), kLesson, QStringLiteral("ПЕТРОВ П.П."),
-                         QStringLiteral("ПК-4"), QStringLiteral("2026-12-09T08:00:00.000Z"),
-                         QStringLiteral("сервер не ответил")}).ok());
+                        pgtest::row(ServerTable::UncheckedAttempts,
+                                    {QUuid::createUuid().toString(QUuid::WithoutBraces), kLesson,
+                                     QStringLiteral("ПЕТРОВ П.П."), QStringLiteral("ПК-4"),
+                                     QStringLiteral("2026-12-09T08:00:00.000Z"), QStringLiteral("сервер не ответил")}))
+                    .ok());
     const auto list = tool({QStringLiteral("list"), QStringLiteral("--server"), service("teacher")});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     const QStringList lines = QString::fromUtf8(list.out).split(QLatin1Char('\n'));

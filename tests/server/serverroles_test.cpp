@@ -3,6 +3,7 @@
 
 #include "pgcluster.h"
 #include "serverrows.h"
+#include "tablerow.h"
 #include "toolstest.h"
 
 #include <QSignalSpy>
@@ -55,7 +56,7 @@ protected:
     void send(ServerTable table, const QVariantList &row)
     {
         QSqlDatabase db = game->database();
-        const auto sent = SendRow(db, table, row);
+        const auto sent = SendRow(db, table, pgtest::row(table, row));
         ASSERT_TRUE(sent.ok()) << sent.error.toStdString();
     }
 
@@ -124,6 +125,31 @@ TEST_F(ServerRoles, GameAddsEveryKindOfRowAndAsksTheGuard)
               QStringList{QStringLiteral("AD4200")});
 }
 
+TEST_F(ServerRoles, RowGoesByItsColumnsNamesAndOneWithAnotherColumnIsRefused)
+{
+    // The same values named in another order land each in its own column.
+    const QString id = newId();
+    const TableRow shuffled{{"started", QStringLiteral("2026-12-09T07:30:00.000Z")}, {"student", QStringLiteral("O'NEIL")},
+                            {"bank_sha256", QStringLiteral("ab12")}, {"id", id}, {"machine", QStringLiteral("ПК-7")},
+                            {"lesson", QStringLiteral("ФИЗИКА")}, {"bank_file", QStringLiteral("/srv/tallory/physics.faq")}};
+    QSqlDatabase db = game->database();
+    const auto sent = SendRow(db, ServerTable::Games, shuffled);
+    ASSERT_TRUE(sent.ok() && sent.value) << sent.error.toStdString();
+    EXPECT_EQ(teacherReads(QStringLiteral("SELECT lesson || ' ' || student || ' ' || machine || ' ' || bank_sha256 "
+                                          "FROM tallory.games")),
+              QStringList{QStringLiteral("ФИЗИКА O'NEIL ПК-7 ab12")});
+    // As many values, one of them under a name the table has not: never stored, never sent again.
+    TableRow misnamed = pgtest::row(ServerTable::Answers, answerRow(id, 1));
+    misnamed = TableRow::fromJson(misnamed.toJson().replace(QStringLiteral("\"tease\""), QStringLiteral("\"teaze\"")),
+                                  {}).value();
+    bool refused = false;
+    const auto wrong = SendRow(db, ServerTable::Answers, misnamed, &refused);
+    EXPECT_FALSE(wrong.ok());
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(wrong.error, QStringLiteral("В строке для tallory.answers нет столбца «tease»."));
+    EXPECT_TRUE(teacherReads(QStringLiteral("SELECT level FROM tallory.answers")).isEmpty());
+}
+
 TEST_F(ServerRoles, GuardRefusesASecondAttemptOnAnotherMachine)
 {
     sendPlayed(QStringLiteral("ИВАНОВ И.И."), QStringLiteral("ПК-7"));
@@ -173,10 +199,10 @@ TEST_F(ServerRoles, RowSentTwiceIsStoredOnce)
     const QString game = newId();
     QSqlDatabase db = this->game->database();
     for (int time = 0; time < 2; ++time) {
-        const auto result = SendRow(db, ServerTable::Results, resultRow(id, QStringLiteral("ИВАНОВ И.И."),
-                                                                        QStringLiteral("ПК-7")));
-        const auto started = SendRow(db, ServerTable::Games, gameRow(game, QStringLiteral("ИВАНОВ И.И.")));
-        const auto answer = SendRow(db, ServerTable::Answers, answerRow(game, 1));
+        const auto result = SendRow(db, ServerTable::Results, pgtest::row(ServerTable::Results, resultRow(id, QStringLiteral("ИВАНОВ И.И."),
+                                                                        QStringLiteral("ПК-7"))));
+        const auto started = SendRow(db, ServerTable::Games, pgtest::row(ServerTable::Games, gameRow(game, QStringLiteral("ИВАНОВ И.И."))));
+        const auto answer = SendRow(db, ServerTable::Answers, pgtest::row(ServerTable::Answers, answerRow(game, 1)));
         ASSERT_TRUE(result.ok() && started.ok() && answer.ok()) << result.error.toStdString()
                                                                 << started.error.toStdString();
         EXPECT_EQ(result.value, time == 0);

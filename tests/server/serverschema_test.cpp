@@ -1,6 +1,7 @@
 // The schema's versions: created whole, brought up to date in order, and never left half done.
 
 #include "pgcluster.h"
+#include "serverrows.h"
 #include "serverschema.h"
 #include "toolstest.h"
 
@@ -146,4 +147,40 @@ TEST_F(ServerSchema, UpgradeFromTheSecondVersionJudgesTheRecordsAlreadyStored)
     while (q.next())
         standings << q.value(0).toString();
     EXPECT_EQ(standings, QStringList({QStringLiteral("ИГРАЛ agrees true"), QStringLiteral("ИЗ ФАЙЛА loaded true")}));
+}
+
+TEST_F(ServerSchema, TablesHaveEachRowsColumnsAndTypes)
+{
+    initSchema();
+    const auto owner = connect(service("owner"));
+    // The server's own columns, never sent: when a row came, from whom, and how a record stands.
+    const QStringList own{QStringLiteral("received"), QStringLiteral("sender"), QStringLiteral("sender_address"),
+                          QStringLiteral("standing")};
+    const auto declared = [](const QString &name, const QString &type, bool notNull) {
+        return name + QLatin1Char(' ') + type + (notNull ? QStringLiteral(" NOT NULL") : QString());
+    };
+    for (ServerTable t : {ServerTable::Results, ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers,
+                          ServerTable::UncheckedAttempts, ServerTable::JournalFailures}) {
+        const RowTable &table = ServerRowTable(t);
+        SCOPED_TRACE(table.server);
+        QStringList expected;
+        for (const RowColumn &c : table.columns) {
+            if (!c.postgres)
+                continue;
+            QString type = QString::fromLatin1(c.postgres);
+            const bool notNull = type.endsWith(QLatin1String(" NOT NULL"));
+            expected << declared(QLatin1String(c.name), notNull ? type.chopped(9) : type, notNull);
+        }
+        QSqlQuery q(owner->database());
+        q.prepare(QStringLiteral("SELECT attname, format_type(atttypid, atttypmod), attnotnull FROM pg_attribute "
+                                 "WHERE attrelid = ?::regclass AND attnum > 0 AND NOT attisdropped ORDER BY attnum"));
+        q.addBindValue(QString::fromLatin1(table.server));
+        ASSERT_TRUE(q.exec());
+        QStringList found;
+        while (q.next()) {
+            if (!own.contains(q.value(0).toString()))
+                found << declared(q.value(0).toString(), q.value(1).toString(), q.value(2).toBool());
+        }
+        EXPECT_EQ(found, expected);
+    }
 }

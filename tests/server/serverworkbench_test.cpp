@@ -61,10 +61,10 @@ protected:
     void sendLive(const QString &name, const QString &machine)
     {
         QSqlDatabase db = game->database();
-        const auto sent = SendRow(db, ServerTable::Results,
+        const auto sent = SendRow(db, ServerTable::Results, pgtest::row(ServerTable::Results,
                                   {QUuid::createUuid().toString(QUuid::WithoutBraces), QStringLiteral("ФИЗИКА"), name, 7,
                                    QStringLiteral("Удовлетворительно"), machine,
-                                   QStringLiteral("2026-12-09T07:30:00.000Z")});
+                                   QStringLiteral("2026-12-09T07:30:00.000Z")}));
         ASSERT_TRUE(sent.ok() && sent.value) << sent.error.toStdString();
     }
 
