@@ -108,13 +108,21 @@ TEST_F(AnalysisTab, TheQuickThresholdRedrawsTheGuessableFlag)
 TEST_F(AnalysisTab, FunnelShowsHowManyReachedAndPassedEachLevel)
 {
     playClass();
+    // Read while another page is in front; the chart shows the figures once its page is chosen.
     showTab();
+    choosePage(QStringLiteral("Уровни"));
     const auto *funnel = child<FunnelChart>("funnelChart");
     EXPECT_EQ(funnel->reached(1), 12);
     EXPECT_EQ(funnel->passed(1), 12);
     EXPECT_EQ(funnel->reached(2), 12);
     EXPECT_EQ(funnel->passed(2), 3);
     EXPECT_EQ(funnel->passed(3), 0);
+    // With its page in front, a game read changes the bars at once.
+    play(QStringLiteral("ПК-2"), QStringLiteral("НОВЫЙ"), {{1, 0, 2, 4000}}, GameEnding::Wrong, 1);
+    view->refresh();
+    settle();
+    EXPECT_EQ(funnel->reached(1), 13);
+    EXPECT_EQ(funnel->passed(1), 12);
 }
 
 TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
