@@ -356,7 +356,9 @@ QList<int> AnalysisView::contentWidths() const
     // Measured with the font, as the item delegate would draw the text: asking the view for its
     // columns' sizes goes through the delegate cell by cell and costs the window tens of ms.
     const QFontMetrics metrics(m_table->font());
-    const int padding = 2 * (m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 1);
+    // A text's margins on either side, and the grid's line.
+    const int padding = 2 * (m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 1)
+                        + (m_table->showGrid() ? 1 : 0);
     QList<int> widths;
     for (int c = 0; c < QuestionTableModel::ColumnCount; ++c) {
         int width = m_table->horizontalHeader()->sectionSizeHint(c);

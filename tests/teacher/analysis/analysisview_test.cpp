@@ -3,6 +3,7 @@
 
 #include "analysislab.h"
 
+#include "backgroundthread.h"
 #include "funnelchart.h"
 #include "journalfiles.h"
 #include "questiontablemodel.h"
@@ -14,6 +15,9 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
+
+#include <thread>
 
 using namespace analysistest;
 
@@ -89,6 +93,16 @@ TEST_F(AnalysisTab, ShowsEachQuestionsFiguresAndAFlagsReasonInItsTooltip)
             reasonShown = reasonShown || (q.level == 2 && f.kind == QuestionFlagKind::WrongBeatsRight && tip.contains(f.reason));
     }
     EXPECT_TRUE(reasonShown) << tip.toStdString();
+
+    // Every figure's column is as wide as its widest cell, every row as high as its text.
+    // (The view's own measure, which goes through its item delegate, is the reference.)
+    const auto *table = child<QTableView>("questionTable");
+    const QAbstractItemView *measure = table;
+    for (int c = 0; c < QuestionTableModel::ColumnCount; ++c) {
+        if (c != QuestionTableModel::Question)
+            EXPECT_GE(table->columnWidth(c), measure->sizeHintForColumn(c)) << "column " << c;
+    }
+    EXPECT_GE(table->rowHeight(two), measure->sizeHintForRow(two));
 }
 
 TEST_F(AnalysisTab, TheQuickThresholdRedrawsTheGuessableFlag)
@@ -134,6 +148,10 @@ TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
     choosePage(QStringLiteral("Ученики"));
     auto *games = child<QTableView>("analysisGames");
     ASSERT_EQ(games->model()->rowCount(), 2);
+    // Read while the page was in the back: its columns fit once it is seen.
+    const QAbstractItemView *measure = games;
+    for (int c = 0; c + 1 < games->model()->columnCount(); ++c)
+        EXPECT_GE(games->columnWidth(c), measure->sizeHintForColumn(c)) << "column " << c;
     EXPECT_EQ(cell("analysisGames", 1, 0), QStringLiteral("ПЕТРОВ П.П."));
     EXPECT_EQ(cell("analysisGames", 1, 5), QStringLiteral("не закончена"));
     clickRow(games, 0);
@@ -209,4 +227,23 @@ TEST_F(AnalysisTab, AnotherMachinesJournalIsAddedAndTakenOffTheList)
     settle();
     EXPECT_EQ(sources->count(), 1);
     EXPECT_EQ(view->analysis().games.size(), 1);
+}
+
+TEST_F(AnalysisTab, ReadsOnThreadsThatYieldToTheWindow)
+{
+    // The tab's reading thread, and the threads it starts to read the journals.
+    auto *thread = view->findChild<QThread *>(QStringLiteral("analysis"));
+    ASSERT_NE(thread, nullptr);
+    QObject onThread;
+    onThread.moveToThread(thread);
+    int reader = 0;
+    int started = 0;
+    QMetaObject::invokeMethod(&onThread, [&] {
+        reader = ThreadNiceness();
+        std::thread([&] { started = ThreadNiceness(); }).join();
+        onThread.moveToThread(QCoreApplication::instance()->thread());
+    }, Qt::BlockingQueuedConnection);
+    const int window = ThreadNiceness();
+    EXPECT_GT(reader, window);
+    EXPECT_EQ(started, reader);
 }
