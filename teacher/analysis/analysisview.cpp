@@ -322,6 +322,13 @@ void AnalysisView::fillLessons(const QStringList &lessons)
 {
     // The lesson chosen stays chosen while new games bring other lessons in.
     const QString chosen = m_wantedLesson.isEmpty() ? m_lessonBox->currentText() : m_wantedLesson;
+    // The same list with the same lesson chosen is left as it is: refilled, the box would be
+    // measured anew and the whole tab laid out and repainted again.
+    QStringList shown;
+    for (int i = 0; i < m_lessonBox->count(); ++i)
+        shown.append(m_lessonBox->itemText(i));
+    if (shown == lessons && m_lessonBox->currentText() == chosen)
+        return;
     const QSignalBlocker quiet(m_lessonBox);
     m_lessonBox->clear();
     m_lessonBox->addItems(lessons);
