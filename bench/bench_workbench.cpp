@@ -5,7 +5,8 @@
 // (DISPLAY, or an Xvfb this benchmark starts). While the tab reads, a timer ticks every 5 ms and
 // asks a widget of the window for a repaint, and a key is typed into a field of the window every
 // 20 ms: the longest gap between two ticks or two repaints, and the longest wait of a key for its
-// field, are what the teacher would feel as the window freezing.
+// field, are what the teacher would feel as the window freezing. The five longest gaps of each
+// source are printed with what the window's thread did in them (StallWatch).
 //
 // Usage: bench_workbench [DIR]                    (the driver: fills, then runs both probes; the
 //                                                  journals kept in DIR for the next run)
@@ -18,6 +19,7 @@
 #include "pgcluster.h"
 #include "probeenv.h"
 #include "serverfill.h"
+#include "stallwatch.h"
 #include "xvfb.h"
 
 #include <QApplication>
@@ -26,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -147,8 +150,11 @@ struct Window {
     KeyField field;
 };
 
+bench::StallWatch watch;
+
 // Starts a reading and keeps the window busy until its figures are shown.
-void measure(Window &w, const QElapsedTimer &clock, const std::function<void()> &start, Stalls &stalls)
+void measure(Window &w, const QElapsedTimer &clock, const std::function<void()> &start, Stalls &stalls,
+             const char *label)
 {
     QCoreApplication::processEvents();
     w.beat.reset();
@@ -164,6 +170,7 @@ void measure(Window &w, const QElapsedTimer &clock, const std::function<void()> 
         const qint64 now = clock.nsecsElapsed();
         longest = std::max(longest, static_cast<double>(now - last) / 1e6);
         last = now;
+        watch.tick();
         w.beat.update();
         if (++ticks % kKeyEveryTicks == 0)
             w.field.type();
@@ -171,6 +178,7 @@ void measure(Window &w, const QElapsedTimer &clock, const std::function<void()> 
             loop.quit();
     });
     const qint64 began = clock.nsecsElapsed();
+    watch.begin(label);
     tick.start();
     start();
     loop.exec();
@@ -195,26 +203,35 @@ bool source(const char *name, const QElapsedTimer &clock, const std::function<vo
 {
     Stalls opening;
     Stalls change;
+    watch.clearLongest();
     for (int run = 0; run < kRuns; ++run) {
         Window w(clock);
+        // On X the window is painted once the server has mapped it: the readings start after that.
+        QElapsedTimer mapped;
+        mapped.start();
+        while (w.beat.paints == 0 && mapped.elapsed() < 10000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
         w.view->openSources({});
         Stalls empty;
-        measure(w, clock, [] {}, empty); // the empty reading the tab starts with
-        measure(w, clock, [&] { open(*w.view); }, opening);
+        measure(w, clock, [] {}, empty, "the empty tab"); // the empty reading the tab starts with
+        measure(w, clock, [&] { open(*w.view); }, opening, "opening");
         auto *lessons = w.view->findChild<QComboBox *>(QStringLiteral("analysisLesson"));
         bench::require(lessons->count() == 5 && w.view->analysis().answers > 100000, "the lessons were not read");
-        measure(w, clock, [&] { lessons->setCurrentIndex(1); }, change);
+        measure(w, clock, [&] { lessons->setCurrentIndex(1); }, change, "a change of lesson");
         bench::require(w.view->analysis().lesson == lessons->itemText(1), "the lesson did not change");
     }
     std::printf("%s: the lesson holds about %d answers\n", name, kAnswers / 5);
     printStalls("opening: lessons, the first lesson", opening);
     printStalls("a change of lesson", change);
+    watch.print();
     return std::max(opening.worst(), change.worst()) <= kStallTargetMs;
 }
 
 int probe(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    bench::WatchedApplication app(argc, argv, watch);
     const QString folder = QString::fromLocal8Bit(argv[2]);
     const QString service = QString::fromLocal8Bit(argv[3]);
     QElapsedTimer clock;

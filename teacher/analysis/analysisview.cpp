@@ -1,5 +1,6 @@
 #include "analysisview.h"
 
+#include "backgroundthread.h"
 #include "funnelchart.h"
 #include "levelmovespane.h"
 #include "questiontablemodel.h"
@@ -15,11 +16,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -41,7 +44,7 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread->setObjectName(QStringLiteral("analysis"));
-    m_thread->start();
+    StartBackgroundThread(m_thread);
     // Made in the order they stand, top to bottom, which is the order Tab visits them in: the
     // lesson and the thresholds, the pages' tabs, then what the page shows.
     QWidget *controls = buildControls();
@@ -54,6 +57,9 @@ AnalysisView::AnalysisView(QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
+    // A line a row, the height known without asking every row for it.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     // The question takes the room left; the figures keep theirs, so a 1024-pixel screen shows
     // every column, the question's whole text in its tooltip.
     QList<int> weights(QuestionTableModel::ColumnCount, 0);
@@ -288,6 +294,9 @@ void AnalysisView::request(JournalReading reading)
 
 void AnalysisView::received(const AnalysisOutcome &outcome)
 {
+    // What the window shows is shared with the outcome; what it showed before (tens of
+    // thousands of games) is let go on the reading thread, not here.
+    LessonAnalysis shown = m_analysis;
     m_inFlight = false;
     const bool again = std::exchange(m_again, false);
     // A reading of the lesson the teacher has since left is not shown: the next one follows.
@@ -302,6 +311,7 @@ void AnalysisView::received(const AnalysisOutcome &outcome)
         m_analysis = outcome.analysis;
         showAnalysis();
     }
+    QMetaObject::invokeMethod(m_worker, [gone = std::move(shown)] { Q_UNUSED(gone) });
     if (again)
         request(JournalReading::Keep);
     else
@@ -312,6 +322,13 @@ void AnalysisView::fillLessons(const QStringList &lessons)
 {
     // The lesson chosen stays chosen while new games bring other lessons in.
     const QString chosen = m_wantedLesson.isEmpty() ? m_lessonBox->currentText() : m_wantedLesson;
+    // The same list with the same lesson chosen is left as it is: refilled, the box would be
+    // measured anew and the whole tab laid out and repainted again.
+    QStringList shown;
+    for (int i = 0; i < m_lessonBox->count(); ++i)
+        shown.append(m_lessonBox->itemText(i));
+    if (shown == lessons && m_lessonBox->currentText() == chosen)
+        return;
     const QSignalBlocker quiet(m_lessonBox);
     m_lessonBox->clear();
     m_lessonBox->addItems(lessons);
@@ -328,12 +345,7 @@ void AnalysisView::reflag()
 void AnalysisView::showAnalysis()
 {
     m_model->setQuestions(m_analysis.questions);
-    m_table->resizeColumnsToContents();
-    m_table->resizeRowsToContents();
-    QList<int> widths;
-    for (int c = 0; c < QuestionTableModel::ColumnCount; ++c)
-        widths.append(m_table->horizontalHeader()->sectionSize(c));
-    m_fit->setPreferred(widths);
+    m_fit->setPreferred(contentWidths());
     m_funnel->setLevels(m_analysis.levels);
     m_students->setGames(m_analysis.games);
     // The proposals shown follow the lesson's new games with the teacher's decisions kept;
@@ -344,6 +356,26 @@ void AnalysisView::showAnalysis()
         m_moves->clear();
     // A journal may turn out unreadable only as a lesson is added up.
     showProblems();
+}
+
+QList<int> AnalysisView::contentWidths() const
+{
+    // Measured with the font, as the item delegate would draw the text: asking the view for its
+    // columns' sizes goes through the delegate cell by cell and costs the window tens of ms.
+    const QFontMetrics metrics(m_table->font());
+    // A text's margins on either side, and the grid's line.
+    const int padding = 2 * (m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 1)
+                        + (m_table->showGrid() ? 1 : 0);
+    QList<int> widths;
+    for (int c = 0; c < QuestionTableModel::ColumnCount; ++c) {
+        int width = m_table->horizontalHeader()->sectionSizeHint(c);
+        for (int r = 0; r < m_model->rowCount(); ++r) {
+            const QString text = m_model->data(m_model->index(r, c)).toString();
+            width = std::max(width, metrics.horizontalAdvance(text) + padding);
+        }
+        widths.append(width);
+    }
+    return widths;
 }
 
 void AnalysisView::proposeLevels()

@@ -96,6 +96,8 @@ private:
     /// Flags the questions shown anew for thresholds that need no reading.
     void reflag();
     void showAnalysis();
+    /// The widths the question table's columns' texts and titles take, a line each.
+    QList<int> contentWidths() const;
     void showProblems();
     void removeChosenSource();
     void showServerStatus(QStringList &status) const;

@@ -48,9 +48,26 @@ FunnelChart::FunnelChart(QWidget *parent)
 
 void FunnelChart::setLevels(const std::array<LevelFigures, 16> &levels)
 {
+    m_levels = levels;
+    m_drawn = false;
+    // The chart lays itself out anew for every bar changed: a chart nobody sees waits.
+    if (isVisible())
+        drawLevels();
+}
+
+void FunnelChart::showEvent(QShowEvent *event)
+{
+    QChartView::showEvent(event);
+    if (!m_drawn)
+        drawLevels();
+}
+
+void FunnelChart::drawLevels()
+{
+    m_drawn = true;
     int top = 1;
     for (int level = 1; level <= kLevels; ++level) {
-        const LevelFigures &f = levels[size_t(level)];
+        const LevelFigures &f = m_levels[size_t(level)];
         m_reached->replace(level - 1, f.reached);
         m_passed->replace(level - 1, f.passed);
         top = std::max({top, f.reached, f.passed});

@@ -13,7 +13,9 @@ QString letter(int button)
 
 QString seconds(qint64 ms)
 {
-    return ms < 0 ? QStringLiteral("—") : QLocale(QLocale::Russian).toString(ms / 1000.0, 'f', 1) + QStringLiteral(" с");
+    // Made once: the table asks for a cell's text at every repaint.
+    static const QLocale russian(QLocale::Russian);
+    return ms < 0 ? QStringLiteral("—") : russian.toString(ms / 1000.0, 'f', 1) + QStringLiteral(" с");
 }
 
 QString flagWords(const QList<QuestionFlag> &flags)

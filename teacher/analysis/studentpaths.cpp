@@ -183,7 +183,11 @@ void StudentPaths::setGames(const QList<GamePath> &games)
     m_gamesModel->setGames(nullptr);
     m_games = games;
     m_gamesModel->setGames(&m_games);
-    m_gameTable->resizeColumnsToContents();
+    // The columns are sized from the first rows when the list is seen: on a page in the back
+    // that work would hold the window at every game ending for nothing.
+    m_columnsSized = false;
+    if (isVisible())
+        sizeColumns();
     for (int r = 0; !chosen.isEmpty() && r < m_games.size(); ++r) {
         if (m_games[r].game.id == chosen) {
             m_gameTable->selectRow(r);
@@ -191,6 +195,19 @@ void StudentPaths::setGames(const QList<GamePath> &games)
         }
     }
     chooseGame();
+}
+
+void StudentPaths::sizeColumns()
+{
+    m_columnsSized = true;
+    m_gameTable->resizeColumnsToContents();
+}
+
+void StudentPaths::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_columnsSized)
+        sizeColumns();
 }
 
 int StudentPaths::chosenRow() const

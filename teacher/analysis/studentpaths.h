@@ -30,7 +30,11 @@ public:
     /// Shows a game's answers as read, when that game is still the one chosen.
     void showGamePath(const QString &gameId, const Result<QList<JournalAnswer>> &answers);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void sizeColumns();
     void chooseGame();
     void showPath(const QList<JournalAnswer> &answers);
     int chosenRow() const;
@@ -41,6 +45,7 @@ private:
     GamesModel *m_gamesModel = nullptr;
     QTableWidget *m_pathTable = nullptr; ///< the chosen game, one question a row
     QLabel *m_pathTitle = nullptr;
+    bool m_columnsSized = true; ///< the games' columns fit the games shown
 };
 
 /// How a game ended, as the games list says it: «не закончена» for a game with no end.

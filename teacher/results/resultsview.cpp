@@ -1,5 +1,6 @@
 #include "resultsview.h"
 
+#include "backgroundthread.h"
 #include "cp1251.h"
 #include "gradechart.h"
 #include "resultsfiles.h"
@@ -57,7 +58,7 @@ ResultsView::ResultsView(QWidget *parent)
     m_server->moveToThread(m_serverThread);
     connect(m_serverThread, &QThread::finished, m_server, &QObject::deleteLater);
     m_serverThread->setObjectName(QStringLiteral("results server"));
-    m_serverThread->start();
+    StartBackgroundThread(m_serverThread);
     m_filter->setResultsModel(m_model);
     buildLayout();
     connect(m_files, &ResultsFiles::changed, this, &ResultsView::refresh);

@@ -3,6 +3,7 @@
 
 #include "analysislab.h"
 
+#include "backgroundthread.h"
 #include "funnelchart.h"
 #include "journalfiles.h"
 #include "questiontablemodel.h"
@@ -14,6 +15,9 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
+
+#include <thread>
 
 using namespace analysistest;
 
@@ -89,6 +93,16 @@ TEST_F(AnalysisTab, ShowsEachQuestionsFiguresAndAFlagsReasonInItsTooltip)
             reasonShown = reasonShown || (q.level == 2 && f.kind == QuestionFlagKind::WrongBeatsRight && tip.contains(f.reason));
     }
     EXPECT_TRUE(reasonShown) << tip.toStdString();
+
+    // Every figure's column is as wide as its widest cell, every row as high as its text.
+    // (The view's own measure, which goes through its item delegate, is the reference.)
+    const auto *table = child<QTableView>("questionTable");
+    const QAbstractItemView *measure = table;
+    for (int c = 0; c < QuestionTableModel::ColumnCount; ++c) {
+        if (c != QuestionTableModel::Question)
+            EXPECT_GE(table->columnWidth(c), measure->sizeHintForColumn(c)) << "column " << c;
+    }
+    EXPECT_GE(table->rowHeight(two), measure->sizeHintForRow(two));
 }
 
 TEST_F(AnalysisTab, TheQuickThresholdRedrawsTheGuessableFlag)
@@ -108,13 +122,21 @@ TEST_F(AnalysisTab, TheQuickThresholdRedrawsTheGuessableFlag)
 TEST_F(AnalysisTab, FunnelShowsHowManyReachedAndPassedEachLevel)
 {
     playClass();
+    // Read while another page is in front; the chart shows the figures once its page is chosen.
     showTab();
+    choosePage(QStringLiteral("Уровни"));
     const auto *funnel = child<FunnelChart>("funnelChart");
     EXPECT_EQ(funnel->reached(1), 12);
     EXPECT_EQ(funnel->passed(1), 12);
     EXPECT_EQ(funnel->reached(2), 12);
     EXPECT_EQ(funnel->passed(2), 3);
     EXPECT_EQ(funnel->passed(3), 0);
+    // With its page in front, a game read changes the bars at once.
+    play(QStringLiteral("ПК-2"), QStringLiteral("НОВЫЙ"), {{1, 0, 2, 4000}}, GameEnding::Wrong, 1);
+    view->refresh();
+    settle();
+    EXPECT_EQ(funnel->reached(1), 13);
+    EXPECT_EQ(funnel->passed(1), 12);
 }
 
 TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
@@ -126,6 +148,10 @@ TEST_F(AnalysisTab, AStudentsPathShowsEachAnswerAndAnUnfinishedGameIsSaidSo)
     choosePage(QStringLiteral("Ученики"));
     auto *games = child<QTableView>("analysisGames");
     ASSERT_EQ(games->model()->rowCount(), 2);
+    // Read while the page was in the back: its columns fit once it is seen.
+    const QAbstractItemView *measure = games;
+    for (int c = 0; c + 1 < games->model()->columnCount(); ++c)
+        EXPECT_GE(games->columnWidth(c), measure->sizeHintForColumn(c)) << "column " << c;
     EXPECT_EQ(cell("analysisGames", 1, 0), QStringLiteral("ПЕТРОВ П.П."));
     EXPECT_EQ(cell("analysisGames", 1, 5), QStringLiteral("не закончена"));
     clickRow(games, 0);
@@ -201,4 +227,28 @@ TEST_F(AnalysisTab, AnotherMachinesJournalIsAddedAndTakenOffTheList)
     settle();
     EXPECT_EQ(sources->count(), 1);
     EXPECT_EQ(view->analysis().games.size(), 1);
+}
+
+TEST_F(AnalysisTab, ReadsOnThreadsThatYieldToTheWindow)
+{
+    // Every reading thread of the workbench (this tab's, the results tab's server reader), and
+    // the threads they start to read the journals.
+    const QList<QThread *> threads = window->findChildren<QThread *>();
+    QStringList names;
+    for (QThread *thread : threads) {
+        names.append(thread->objectName());
+        QObject onThread;
+        onThread.moveToThread(thread);
+        int reader = 0;
+        int started = 0;
+        QMetaObject::invokeMethod(&onThread, [&] {
+            reader = ThreadNiceness();
+            std::thread([&] { started = ThreadNiceness(); }).join();
+            onThread.moveToThread(QCoreApplication::instance()->thread());
+        }, Qt::BlockingQueuedConnection);
+        EXPECT_GT(reader, ThreadNiceness()) << thread->objectName().toStdString();
+        EXPECT_EQ(started, reader) << thread->objectName().toStdString();
+    }
+    EXPECT_TRUE(names.contains(QStringLiteral("analysis")) && names.contains(QStringLiteral("results server")))
+        << names.join(QLatin1Char(',')).toStdString();
 }
