@@ -53,11 +53,11 @@ struct JournalThread::State {
         if (!forgotten && written)
             written();
     }
-    void callSend(const QString &table, const QVariantList &values)
+    void callSend(const QString &table, const TableRow &row)
     {
         std::lock_guard hold(callbacks);
         if (!forgotten && send)
-            send(table, values);
+            send(table, row);
     }
 
     void run(const QString &folder, const QString &machine, JournalSync sync, const std::function<void()> &beforeStep)
@@ -186,7 +186,7 @@ void JournalThread::sendUnjournaled(GameJournal::DirectSend send)
         m_state->send = std::move(send);
     }
     post([s = m_state.get()](GameJournal &j) {
-        j.sendUnjournaled([s](const QString &table, const QVariantList &values) { s->callSend(table, values); });
+        j.sendUnjournaled([s](const QString &table, const TableRow &row) { s->callSend(table, row); });
     });
 }
 

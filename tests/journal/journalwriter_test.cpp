@@ -82,7 +82,7 @@ TEST_F(JournalWriter, AJournalFoundUnwritableLaterIsNotedAndItsRowsGoToTheServer
     const testutil::WithoutPermissionOverride asAUser;
     holdTheDisk();
     QStringList direct; // written by the writer's thread, read once it has ended
-    journal->sendUnjournaled([&direct](const QString &table, const QVariantList &) { direct << table; });
+    journal->sendUnjournaled([&direct](const QString &table, const TableRow &) { direct << table; });
     playThree(QStringLiteral("Невезучий"));
 
     QDir().mkpath(JournalFolder(folder));
