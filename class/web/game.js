@@ -1,0 +1,1 @@
+// The browser face of a game on the class server.
