@@ -108,7 +108,7 @@ ClassReply ClassGame::act(const ClassAction &action, qint64 nowMs)
         const bool leaving = kind == u"hidden";
         // Only a question (or a call) left unseen counts: the end's board may be left at will.
         if (leaving && !hidden && inProgress())
-            ++leaves;
+            m_journal->pageLeft(++leaves);
         hidden = leaving;
         return ok(view(nowMs), {{QStringLiteral("kind"), kind}});
     }
