@@ -283,6 +283,11 @@ void ClassGame::closeSession()
     m_session->close();
     m_music.clear();
     m_illustration.clear();
+    // What is left of a finished game is its view: the bank's copy and the rest go now, so that
+    // a room keeps little more than a line per student who has finished.
+    m_session.reset();
+    m_journal.reset();
+    m_random.reset();
 }
 
 bool ClassGame::endByTeacher(qint64 nowMs)

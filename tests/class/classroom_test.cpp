@@ -3,6 +3,8 @@
 
 #include "classfixture.h"
 
+#include "gamesession.h"
+
 namespace {
 
 /// A game as the student plays it: R a right answer (again when the host teases), W a wrong one,
@@ -269,4 +271,58 @@ TEST_F(ClassFixture, TheOpenQuestionNeverCarriesItsAnswer)
         EXPECT_FALSE(text.contains(QStringLiteral("\"correct\""))) << text.toStdString();
         EXPECT_FALSE(text.contains(QStringLiteral("\"answered\""))) << text.toStdString();
     }
+}
+
+// A room's game draws what a desktop game seeded alike draws: the same questions, the same
+// answer orders, the same blanks, since both ask the session in the same order. Each starts
+// from a fresh store of the host's counters (which keep the bank's places between games).
+TEST_F(ClassFixture, ASeededGameDrawsAsTheDesktopSessionDoes)
+{
+    open(11);
+    const QString token = join(QStringLiteral("игрок"));
+    const auto answers = [&] { return view(token).value("question").toObject().value("answers").toArray(); };
+    QList<QJsonArray> room{answers()};
+    const QJsonArray blank = act(token, 0, "fifty").body.value("event").toObject().value("blank").toArray();
+    ASSERT_EQ(act(token, 1, "answer", {{"button", rightButton(view(token))}}).status, 200);
+    room << answers();
+
+    qputenv("XDG_CONFIG_HOME", (program.path() + QStringLiteral("/desktop-cfg")).toUtf8());
+    SeededRandom random(11);
+    NoGameRecorder recorder;
+    GameSession desktop(folder, random, recorder);
+    ASSERT_TRUE(desktop.admit(QStringLiteral("тест"), [] { return QStringLiteral("другой"); }, {}).allowed());
+    ASSERT_TRUE(desktop.begin({}).ok());
+    const auto captions = [](const LevelQuestion &q) {
+        QJsonArray a;
+        for (size_t p = 1; p <= 4; ++p)
+            a.append(cp1251::decode(q.captions[p]));
+        return a;
+    };
+    QList<QJsonArray> shown{captions(desktop.nextQuestion())};
+    std::array<int, 2> blanks = desktop.fiftyFifty();
+    std::sort(blanks.begin(), blanks.end());
+    desktop.click(desktop.state().CorrectButton);
+    desktop.secure();
+    desktop.moveUp();
+    shown << captions(desktop.nextQuestion());
+    EXPECT_EQ(room, shown);
+    EXPECT_EQ((std::array<int, 2>{blank[0].toInt(), blank[1].toInt()}), blanks);
+}
+
+// Two students at once: each game's rows apart in the one journal, each record its own.
+TEST_F(ClassFixture, GamesAtOnceKeepTheirRowsApart)
+{
+    open();
+    const QString first = join(QStringLiteral("первый"));
+    const QString second = join(QStringLiteral("второй"));
+    for (int i = 0; i < 2; ++i) {
+        for (const QString &token : {first, second})
+            ASSERT_EQ(act(token, i, "answer", {{"button", rightButton(view(token))}}).status, 200);
+    }
+    ASSERT_EQ(act(second, 2, "answer", {{"button", rightButton(view(second)) % 4 + 1}}).status, 200);
+    EXPECT_EQ(journalRows("SELECT g.student, count(a.level), coalesce(g.ending, '-') FROM games g "
+                          "JOIN answers a ON a.game = g.id GROUP BY g.id ORDER BY g.student"),
+              (QStringList{"ВТОРОЙ|3|wrong", "ПЕРВЫЙ|2|-"}));
+    EXPECT_EQ(record(QStringLiteral("ВТОРОЙ")), QStringLiteral("ВТОРОЙ|2|Неудовлетворительно"));
+    EXPECT_EQ(record(QStringLiteral("ПЕРВЫЙ")), QString());
 }
