@@ -326,3 +326,26 @@ TEST_F(ClassFixture, GamesAtOnceKeepTheirRowsApart)
     EXPECT_EQ(record(QStringLiteral("ВТОРОЙ")), QStringLiteral("ВТОРОЙ|2|Неудовлетворительно"));
     EXPECT_EQ(record(QStringLiteral("ПЕРВЫЙ")), QString());
 }
+
+// A bank with no question for a level ends the game there without a grade, naming the lesson,
+// and the student may sit the lesson again once the bank is mended.
+TEST_F(ClassFixture, ALevelWithoutQuestionsEndsTheGameUngraded)
+{
+    QByteArray bank;
+    for (int level = 1; level <= 2; ++level) {
+        bank += "[" + QByteArray::number(level) + "]\r\n";
+        bank += ScrambleText(*cp1251::encode(QStringLiteral("Вопрос %1|Верно %1|Нет a|Нет b|Нет c|").arg(level))) + "\r\n";
+    }
+    testutil::writeBytes(folder + QStringLiteral("lesson.faq"), bank);
+    open();
+    const QString token = join(QStringLiteral("игрок"));
+    ASSERT_EQ(act(token, 0, "answer", {{"button", rightButton(view(token))}}).status, 200);
+    const ClassReply last = act(token, 1, "answer", {{"button", rightButton(view(token))}});
+    const QJsonObject end = last.body.value("event").toObject().value("end").toObject();
+    EXPECT_EQ(end.value("how").toString(), QStringLiteral("noquestion"));
+    EXPECT_TRUE(end.value("grade").isNull());
+    EXPECT_TRUE(end.value("message").toString().startsWith(QStringLiteral("Занятие «ТЕСТ»"))) << end.value("message").toString().toStdString();
+    EXPECT_EQ(record(QStringLiteral("ИГРОК")), QString());
+    EXPECT_EQ(journalRows("SELECT ending FROM games"), QStringList{"noquestion"});
+    EXPECT_EQ(room->join({{"lesson", "тест"}, {"name", "игрок"}}, "x").status, 200);
+}
