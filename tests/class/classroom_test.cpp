@@ -90,6 +90,9 @@ TEST_P(RoomGames, PlayThroughTheRoomAndRecord)
                 EXPECT_EQ(r.status, 409);
                 break;
             }
+            r = act(token, step + 1, "dial", {{"digits", "0000000"}}); // a wrong number rings nobody
+            EXPECT_FALSE(r.body.value("event").toObject().value("matched").toBool());
+            EXPECT_TRUE(r.body.value("game").toObject().value("call").toObject().value("reply").isNull());
             r = act(token, step + 1, "dial", {{"digits", number}});
             EXPECT_TRUE(r.body.value("event").toObject().value("matched").toBool());
             EXPECT_FALSE(r.body.value("game").toObject().value("call").toObject().value("reply").toString().isEmpty());
