@@ -309,6 +309,35 @@ void ClassGame::leave()
     m_session->storeCounters();
 }
 
+QJsonObject ClassGame::student(qint64 nowMs, qint64 silentMs) const
+{
+    QString state;
+    if (!inProgress())
+        state = QStringLiteral("закончил");
+    else if (nowMs - lastSeen > silentMs)
+        state = QStringLiteral("нет связи");
+    else if (hidden)
+        state = QStringLiteral("ушёл со страницы");
+    else
+        state = QStringLiteral("в игре");
+    const QJsonObject ended = m_end.value_or(QJsonObject());
+    return {{QStringLiteral("id"), id},
+            {QStringLiteral("lesson"), lesson},
+            {QStringLiteral("name"), name},
+            {QStringLiteral("device"), device},
+            {QStringLiteral("level"), m_level},
+            {QStringLiteral("points"), m_points},
+            {QStringLiteral("lifelines"), QJsonObject{{QStringLiteral("fifty"), used[0]},
+                                                      {QStringLiteral("audience"), used[1]},
+                                                      {QStringLiteral("friend"), used[2]}}},
+            {QStringLiteral("state"), state},
+            // null while the game goes on, as after an end that recorded no grade
+            {QStringLiteral("grade"), ended.value(QStringLiteral("grade")).isUndefined() ? QJsonValue() : ended.value(QStringLiteral("grade"))},
+            {QStringLiteral("gradeText"), ended.value(QStringLiteral("gradeText")).isUndefined() ? QJsonValue() : ended.value(QStringLiteral("gradeText"))},
+            {QStringLiteral("leaves"), leaves},
+            {QStringLiteral("moveAllowed"), moveAllowed}};
+}
+
 QJsonObject ClassGame::view(qint64 nowMs) const
 {
     QJsonArray answers;

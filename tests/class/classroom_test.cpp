@@ -245,6 +245,7 @@ TEST_F(ClassFixture, LeavesAndSilenceShowInTheRoom)
     const QString token = join(QStringLiteral("игрок"));
     const auto state = [&] { return room->room().value("students").toArray()[0].toObject(); };
     EXPECT_EQ(state().value("state").toString(), QStringLiteral("в игре"));
+    EXPECT_TRUE(state().value("grade").isNull()); // there, and null while the game goes on
     ASSERT_EQ(act(token, 0, "hidden").status, 200);
     ASSERT_EQ(act(token, 0, "hidden").status, 200); // the same leave told twice
     EXPECT_EQ(state().value("state").toString(), QStringLiteral("ушёл со страницы"));
