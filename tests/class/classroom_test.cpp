@@ -353,3 +353,33 @@ TEST_F(ClassFixture, ALevelWithoutQuestionsEndsTheGameUngraded)
     EXPECT_EQ(journalRows("SELECT ending FROM games"), QStringList{"noquestion"});
     EXPECT_EQ(room->join({{"lesson", "тест"}, {"name", "игрок"}}, "x").status, 200);
 }
+
+// What the face plays after each answer is what the desktop shows and plays: the host's remark
+// and jingle in turn, the milestones' words, the tease at the twelfth click, the win's banner.
+TEST_F(ClassFixture, VerdictsCarryTheDesktopsWordsAndClips)
+{
+    open();
+    const QString token = join(QStringLiteral("игрок"));
+    QStringList heard;
+    QJsonObject end;
+    for (int clicks = 0; clicks < 20 && end.isEmpty(); ++clicks) {
+        const QJsonObject game = view(token);
+        const QJsonObject event = act(token, game.value("step").toInt(), "answer", {{"button", rightButton(game)}})
+                                      .body.value("event").toObject();
+        heard << QStringLiteral("%1 %2 %3 %4").arg(game.value("level").toInt())
+                     .arg(event.value("teased").toBool() ? event.value("tease").toString() : event.value("remark").toString(),
+                          event.value("clips").toVariant().toStringList().join(QLatin1Char(',')),
+                          event.value("milestone").toString());
+        end = event.value("end").toObject();
+    }
+    EXPECT_EQ(heard.value(0), QStringLiteral("1 П р а в и л ь н о !!! btnclick,pause,appl,change "));
+    EXPECT_EQ(heard.value(1), QStringLiteral("2 У г а д а л !!! btnclick,pause,yes,change "));
+    EXPECT_EQ(heard.value(4), QStringLiteral("5  ВАШИ ЗНАНИЯ ОЦЕНЕНЫ НА УДОВЛЕТВОРИТЕЛЬНО! btnclick,pause,summa,change Удовлетворительно"));
+    EXPECT_EQ(heard.value(5), QStringLiteral("6 Можно только позавидовать Вашей эрудиции! btnclick,pause,yes,change "));
+    EXPECT_EQ(heard.value(9), QStringLiteral("10  ВЫ ЗАРАБОТАЛИ ОЦЕНКУ ХОРОШО! btnclick,pause,summa,change Хорошо"));
+    EXPECT_EQ(heard.value(11), QStringLiteral("12 Возможно я ошибаюсь, но по-моему это не так! btnclick,pause "));
+    EXPECT_EQ(heard.size(), 16);
+    EXPECT_EQ(end.value("banner").toString(), QStringLiteral("Это фантастика! Поздравляем! Вы получили ПЯТЕРКУ!"));
+    EXPECT_EQ(end.value("clips").toVariant().toStringList(), (QStringList{"MILLION", "begin"}));
+    EXPECT_EQ(end.value("grade").toInt(), 5);
+}
