@@ -383,3 +383,25 @@ TEST_F(ClassFixture, VerdictsCarryTheDesktopsWordsAndClips)
     EXPECT_EQ(end.value("clips").toVariant().toStringList(), (QStringList{"MILLION", "begin"}));
     EXPECT_EQ(end.value("grade").toInt(), 5);
 }
+
+// A room that cannot open says why, naming what is missing; the lessons asked for are the ones open.
+TEST_F(ClassFixture, WhatARoomCannotOpen)
+{
+    writeSettings(QStringLiteral("[ДРУГОЕ]\r\nВопросник=lesson.faq\r\n[настройки]\r\nЗал=класс\r\n"));
+    struct Case { QStringList lessons; const char *problem; QStringList open; };
+    const Case cases[] = {
+        {{}, "", {"ТЕСТ", "ДРУГОЕ"}},
+        {{"другое"}, "", {"ДРУГОЕ"}},
+        {{"тест", "нет"}, "В tallory.ini нет занятия «нет».", {}},
+    };
+    for (const Case &c : cases) {
+        ClassRoomOptions o;
+        o.folder = folder;
+        o.lessons = c.lessons;
+        const ClassRoom r(o);
+        EXPECT_EQ(r.problem(), QString::fromUtf8(c.problem));
+        EXPECT_EQ(r.openLessons(), c.open);
+    }
+    QFile::remove(folder + QStringLiteral("tallory.ini"));
+    EXPECT_TRUE(ClassRoom(ClassRoomOptions{folder}).problem().contains(QStringLiteral("нет файла tallory.ini")));
+}
