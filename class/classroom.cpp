@@ -199,7 +199,12 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
     const QString service = ReadGameSettings(d->options.folder).serverService;
     if (!service.isEmpty()) {
         ServerLinkOptions linkOptions;
-        const QString serviceFile = d->options.serviceFile.isEmpty() ? SystemServiceFile() : d->options.serviceFile;
+        // The room is started by the teacher or the administrator, never by a student: a service
+        // file its starter names (PGSERVICEFILE) is theirs to name, as for the workbench; else
+        // the machine's own.
+        const QString serviceFile = !d->options.serviceFile.isEmpty()                ? d->options.serviceFile
+                                    : qEnvironmentVariableIsSet("PGSERVICEFILE") ? QString()
+                                                                                 : SystemServiceFile();
         linkOptions.connect.serviceFile = serviceFile;
         d->link = std::make_unique<ServerLink>(service, JournalFilePath(d->options.folder, d->options.machine),
                                                linkOptions);
