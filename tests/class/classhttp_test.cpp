@@ -1,9 +1,12 @@
 // The class server as a browser meets it: the real tallory-class on a copy of the demo folder.
 
 #include "classserver.h"
+#include "cp1251.h"
+#include "faq.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -207,6 +210,56 @@ TEST_F(ClassHttp, SigtermLeavesTheGameUnfinishedAndExitsCleanly)
         EXPECT_EQ(query.value(1).toInt(), 0);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("sigterm"));
+}
+
+TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
+{
+    ClassServer server;
+    QTemporaryDir elsewhere;
+    const QByteArray png = QByteArrayLiteral("\x89PNG\r\n\x1a\n a picture");
+    QFile own(server.folder() + QStringLiteral("own.png"));
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly) && own.write(png) == png.size());
+    own.close();
+    QFile::copy(own.fileName(), elsewhere.filePath(QStringLiteral("away.png")));
+    QFile::link(elsewhere.filePath(QStringLiteral("away.png")), server.folder() + QStringLiteral("link.png"));
+    struct Case {
+        QString lesson;
+        QString illustration;
+        int status;
+        QByteArray location;
+    };
+    const Case cases[] = {
+        {QStringLiteral("СВОЙ"), QStringLiteral("own.png"), 200, {}},
+        {QStringLiteral("СЕТЬ"), QStringLiteral("www.example.org/a.png"), 303, "http://www.example.org/a.png"},
+        {QStringLiteral("ЧУЖОЙ"), QStringLiteral("link.png"), 404, {}},
+    };
+    QString settings;
+    for (const Case &c : cases) {
+        settings += QStringLiteral("[%1]\r\nВопросник=%1.faq\r\n").arg(c.lesson);
+        QByteArray bank;
+        for (int level = 1; level <= 15; ++level) {
+            const QString line = QStringLiteral("Вопрос %1|Да|Нет|Нет|Нет|%2|").arg(level).arg(c.illustration);
+            bank += "[" + QByteArray::number(level) + "]\r\n" + ScrambleText(*cp1251::encode(line)) + "\r\n";
+        }
+        QFile file(server.folder() + c.lesson + QStringLiteral(".faq"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bank) == bank.size());
+    }
+    QFile ini(server.folder() + QStringLiteral("tallory.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write(*cp1251::encode(settings)) > 0);
+    ini.close();
+    ASSERT_TRUE(server.start()) << qPrintable(server.errors());
+
+    for (const Case &c : cases) {
+        const Answer joined = server.post(QStringLiteral("api/join"), QJsonObject{{QStringLiteral("lesson"), c.lesson},
+                                                                                  {QStringLiteral("name"), QStringLiteral("орлов")}});
+        const QString picture = joined.body[QStringLiteral("game")][QStringLiteral("question")][QStringLiteral("picture")].toString();
+        ASSERT_TRUE(picture.startsWith(QStringLiteral("/api/picture?"))) << joined.bytes.constData();
+        const Answer answer = server.get(picture.mid(1));
+        EXPECT_EQ(answer.status, c.status) << qPrintable(c.lesson);
+        EXPECT_EQ(answer.location, c.location) << qPrintable(c.lesson);
+        if (c.status == 200)
+            EXPECT_EQ(answer.bytes, png);
+    }
 }
 
 TEST(ClassProgram, RefusesToStartAndSaysWhy)

@@ -17,6 +17,7 @@ Answer answerOf(QNetworkReply *reply)
     answer.body = QJsonDocument::fromJson(answer.bytes).object();
     answer.type = reply->rawHeader("Content-Type");
     answer.cache = reply->rawHeader("Cache-Control");
+    answer.location = reply->rawHeader("Location");
     reply->deleteLater();
     return answer;
 }
@@ -114,7 +115,10 @@ Answer ClassServer::post(const QString &path, const QByteArray &body, const QByt
 
 Answer ClassServer::get(const QString &path)
 {
-    return await({m_network.get(QNetworkRequest(QUrl(m_url + path)))}).front();
+    // A redirect is the answer looked at, never followed out of the room.
+    QNetworkRequest request(QUrl(m_url + path));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    return await({m_network.get(request)}).front();
 }
 
 QList<Answer> ClassServer::postMany(const QString &path, const QJsonObject &body, int count)

@@ -20,6 +20,7 @@ struct Answer {
     QByteArray bytes;
     QByteArray type;
     QByteArray cache;
+    QByteArray location;
 };
 
 class ClassServer
