@@ -143,7 +143,8 @@ record in the results file.
 
 The package holds the game, the teacher's workbench and tools, the class
 server tallory-class (a lesson played in students' browsers on the room's
-network, with a systemd unit left disabled), the clips and a demo lesson. The data folder (settings, question banks, results) is
+network, with a systemd unit left disabled), the clips and a demo lesson.
+The data folder (settings, question banks, results) is
 ${TALLORY_MACHINE_FOLDER} on the machine, or a share named in
 ${TALLORY_FOLDER_CONF} for a whole lab.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TALLORY_MAINTAINER})
