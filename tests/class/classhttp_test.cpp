@@ -1,6 +1,6 @@
 // The class server as a browser meets it: the real tallory-class on a copy of the demo folder.
 
-#include "classserver.h"
+#include "classprocess.h"
 #include "cp1251.h"
 #include "faq.h"
 
@@ -43,7 +43,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(server.start({QStringLiteral("--teacher-key-file"), keyFile()})) << qPrintable(server.errors()); }
     QString keyFile() const { return server.folder() + QStringLiteral("key"); }
 
-    ClassServer server;
+    ClassProcess server;
 };
 
 } // namespace
@@ -76,7 +76,7 @@ TEST_F(ClassHttp, BadRequestsAreRefusedInRussianAndWriteNothing)
     const QString token = server.join(QStringLiteral("петров"));
     ASSERT_FALSE(token.isEmpty());
     const QByteArray results = fileBytes(server.folder() + QStringLiteral("tallory.rez"));
-    const QByteArray longBody = ClassServer::toJson({{QStringLiteral("token"), token},
+    const QByteArray longBody = ClassProcess::toJson({{QStringLiteral("token"), token},
                                                      {QStringLiteral("pad"), QString(20000, QLatin1Char('x'))}});
     struct Case {
         const char *path;
@@ -88,9 +88,9 @@ TEST_F(ClassHttp, BadRequestsAreRefusedInRussianAndWriteNothing)
         {"api/game", longBody, 413, QStringLiteral("Слишком длинный запрос.")},
         {"api/act", QByteArrayLiteral("{\"token\": "), 400, QStringLiteral("Запрос не разобран.")},
         {"api/join", QByteArrayLiteral("[1, 2]"), 400, QStringLiteral("Запрос не разобран.")},
-        {"api/game", ClassServer::toJson({{QStringLiteral("token"), QString(32, QLatin1Char('0'))}}), 404,
+        {"api/game", ClassProcess::toJson({{QStringLiteral("token"), QString(32, QLatin1Char('0'))}}), 404,
          QStringLiteral("Игра не найдена. Откройте страницу заново.")},
-        {"api/act", ClassServer::toJson(act(token, 5, QStringLiteral("answer"), 2)), 409,
+        {"api/act", ClassProcess::toJson(act(token, 5, QStringLiteral("answer"), 2)), 409,
          QStringLiteral("Этот шаг уже пройден.")},
         {"api/teacher/room", QByteArrayLiteral("{}"), 403, QStringLiteral("Нет доступа.")},
     };
@@ -214,7 +214,7 @@ TEST_F(ClassHttp, SigtermLeavesTheGameUnfinishedAndExitsCleanly)
 
 TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
 {
-    ClassServer server;
+    ClassProcess server;
     QTemporaryDir elsewhere;
     const QByteArray png = QByteArrayLiteral("\x89PNG\r\n\x1a\n a picture");
     QFile own(server.folder() + QStringLiteral("own.png"));
@@ -264,7 +264,7 @@ TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
 
 TEST(ClassProgram, RefusesToStartAndSaysWhy)
 {
-    ClassServer copy;
+    ClassProcess copy;
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost));
     QFile(copy.folder() + QStringLiteral("plain")).open(QIODevice::WriteOnly);

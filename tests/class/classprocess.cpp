@@ -1,4 +1,4 @@
-#include "classserver.h"
+#include "classprocess.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -42,7 +42,7 @@ QList<Answer> await(const QList<QNetworkReply *> &replies)
 
 } // namespace
 
-ClassServer::ClassServer()
+ClassProcess::ClassProcess()
 {
     const QString demo = QStringLiteral(TALLORY_BIN_DIR "/");
     for (const QString &file : {QStringLiteral("tallory.ini"), QStringLiteral("demo.faq")})
@@ -53,7 +53,7 @@ ClassServer::ClassServer()
         QFile::copy(demo + QStringLiteral("wav/") + clip, folder() + QStringLiteral("wav/") + clip);
 }
 
-ClassServer::~ClassServer()
+ClassProcess::~ClassProcess()
 {
     if (m_process && m_process->state() != QProcess::NotRunning) {
         m_process->kill();
@@ -61,12 +61,12 @@ ClassServer::~ClassServer()
     }
 }
 
-QString ClassServer::program()
+QString ClassProcess::program()
 {
     return QStringLiteral(TALLORY_BIN_DIR "/tallory-class");
 }
 
-bool ClassServer::start(const QStringList &extra)
+bool ClassProcess::start(const QStringList &extra)
 {
     m_process = std::make_unique<QProcess>();
     m_process->start(program(), QStringList{QStringLiteral("--folder"), folder(), QStringLiteral("--port"),
@@ -86,7 +86,7 @@ bool ClassServer::start(const QStringList &extra)
     return !m_url.isEmpty();
 }
 
-int ClassServer::runRefused(const QStringList &arguments)
+int ClassProcess::runRefused(const QStringList &arguments)
 {
     QProcess process;
     process.start(program(), arguments);
@@ -99,12 +99,12 @@ int ClassServer::runRefused(const QStringList &arguments)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-QByteArray ClassServer::toJson(const QJsonObject &object)
+QByteArray ClassProcess::toJson(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-Answer ClassServer::post(const QString &path, const QByteArray &body, const QByteArray &key)
+Answer ClassProcess::post(const QString &path, const QByteArray &body, const QByteArray &key)
 {
     QNetworkRequest request(QUrl(m_url + path));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
@@ -113,7 +113,7 @@ Answer ClassServer::post(const QString &path, const QByteArray &body, const QByt
     return await({m_network.post(request, body)}).front();
 }
 
-Answer ClassServer::get(const QString &path)
+Answer ClassProcess::get(const QString &path)
 {
     // A redirect is the answer looked at, never followed out of the room.
     QNetworkRequest request(QUrl(m_url + path));
@@ -121,7 +121,7 @@ Answer ClassServer::get(const QString &path)
     return await({m_network.get(request)}).front();
 }
 
-QList<Answer> ClassServer::postMany(const QString &path, const QJsonObject &body, int count)
+QList<Answer> ClassProcess::postMany(const QString &path, const QJsonObject &body, int count)
 {
     QList<QNetworkReply *> replies;
     for (int i = 0; i < count; ++i) {
@@ -132,7 +132,7 @@ QList<Answer> ClassServer::postMany(const QString &path, const QJsonObject &body
     return await(replies);
 }
 
-QString ClassServer::join(const QString &name)
+QString ClassProcess::join(const QString &name)
 {
     return post(QStringLiteral("api/join"), QJsonObject{{QStringLiteral("lesson"), QStringLiteral("демо")},
                                                         {QStringLiteral("name"), name}})
