@@ -183,8 +183,9 @@ TEST_F(ClassHttp, OnlyTheGamesClipsAndPicturesAreServed)
     for (const Case &c : cases) {
         const Answer answer = server.get(QString::fromLatin1(c.path));
         EXPECT_EQ(answer.status, c.status) << c.path;
-        if (!c.type.isEmpty())
+        if (!c.type.isEmpty()) {
             EXPECT_EQ(answer.type, c.type) << c.path;
+        }
     }
     EXPECT_EQ(server.get(QStringLiteral("wav/gong.wav")).bytes, fileBytes(server.folder() + QStringLiteral("wav/gong.wav")));
 }
@@ -257,8 +258,9 @@ TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
         const Answer answer = server.get(picture.mid(1));
         EXPECT_EQ(answer.status, c.status) << qPrintable(c.lesson);
         EXPECT_EQ(answer.location, c.location) << qPrintable(c.lesson);
-        if (c.status == 200)
+        if (c.status == 200) {
             EXPECT_EQ(answer.bytes, png);
+        }
     }
 }
 
