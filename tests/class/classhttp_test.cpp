@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 QJsonObject act(const QString &token, int step, const QString &what, int button = 0)
@@ -139,6 +141,10 @@ TEST_F(ClassHttp, AFloodIsRefusedWhileAnotherStudentPlaysOn)
     EXPECT_GT(refused, 0);
     const Answer played = server.post(QStringLiteral("api/act"), act(other, 0, QStringLiteral("answer"), 3));
     EXPECT_EQ(played.status, 200) << played.bytes.constData();
+
+    // Requests without a game spend the client's own budget.
+    const QList<Answer> joins = server.postMany(QStringLiteral("api/join"), {}, 100);
+    EXPECT_TRUE(std::any_of(joins.begin(), joins.end(), [](const Answer &a) { return a.status == 429; }));
 }
 
 TEST_F(ClassHttp, TheTeachersKeyOpensTheRoom)
@@ -149,12 +155,19 @@ TEST_F(ClassHttp, TheTeachersKeyOpensTheRoom)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray key = file.readAll().trimmed();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(QString::fromLatin1(key)).hasMatch());
-    server.join(QStringLiteral("смирнов"));
+    const QString token = server.join(QStringLiteral("смирнов"));
 
     const Answer room = server.post(QStringLiteral("api/teacher/room"), QByteArrayLiteral("{}"), key);
     ASSERT_EQ(room.status, 200) << room.bytes.constData();
     EXPECT_EQ(room.body[QStringLiteral("address")].toString(), server.url());
-    EXPECT_EQ(room.body[QStringLiteral("students")].toArray().size(), 1);
+    const QJsonArray students = room.body[QStringLiteral("students")].toArray();
+    ASSERT_EQ(students.size(), 1);
+    const QJsonObject id{{QStringLiteral("id"), students[0][QStringLiteral("id")]}};
+    EXPECT_EQ(server.post(QStringLiteral("api/teacher/allow"), ClassProcess::toJson(id), key).status, 200);
+    const Answer ended = server.post(QStringLiteral("api/teacher/end"), ClassProcess::toJson(id), key);
+    EXPECT_EQ(ended.status, 200) << ended.bytes.constData();
+    const Answer game = server.post(QStringLiteral("api/game"), QJsonObject{{QStringLiteral("token"), token}});
+    EXPECT_EQ(game.body[QStringLiteral("game")][QStringLiteral("end")][QStringLiteral("how")].toString(), QStringLiteral("teacher"));
     QByteArray wrong = key;
     wrong[0] = wrong[0] == '0' ? '1' : '0';
     EXPECT_EQ(server.post(QStringLiteral("api/teacher/room"), QByteArrayLiteral("{}"), wrong).status, 403);
