@@ -4,6 +4,7 @@
 #include "cp1251.h"
 #include "faq.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -226,7 +227,7 @@ TEST_F(ClassHttp, SigtermLeavesTheGameUnfinishedAndExitsCleanly)
     QSqlDatabase::removeDatabase(QStringLiteral("sigterm"));
 }
 
-TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
+TEST(ClassProgram, ServesTheFoldersOwnPicturesOnlyAndLinksToTheWeb)
 {
     ClassProcess server;
     QTemporaryDir elsewhere;
@@ -247,7 +248,10 @@ TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
         {QStringLiteral("СЕТЬ"), QStringLiteral("www.example.org/a.png"), 303, "http://www.example.org/a.png"},
         {QStringLiteral("ЧУЖОЙ"), QStringLiteral("link.png"), 404, {}},
     };
-    QString settings;
+    // The teacher's own presenter, named in any letter case, takes the built-in one's place.
+    QString settings = QStringLiteral("[настройки]\r\nВедущий=Учитель.PNG\r\n");
+    QDir().mkpath(server.folder() + QStringLiteral("FOTO"));
+    QFile::copy(own.fileName(), server.folder() + QStringLiteral("FOTO/учитель.png"));
     for (const Case &c : cases) {
         settings += QStringLiteral("[%1]\r\nВопросник=%1.faq\r\n").arg(c.lesson);
         QByteArray bank;
@@ -262,6 +266,7 @@ TEST(ClassProgram, ServesOnlyTheFoldersOwnPicturesAndLinksToTheWeb)
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write(*cp1251::encode(settings)) > 0);
     ini.close();
     ASSERT_TRUE(server.start()) << qPrintable(server.errors());
+    EXPECT_EQ(server.get(QStringLiteral("img/vedok")).bytes, png);
 
     for (const Case &c : cases) {
         const Answer joined = server.post(QStringLiteral("api/join"), QJsonObject{{QStringLiteral("lesson"), c.lesson},
