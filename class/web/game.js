@@ -106,7 +106,7 @@
     token = null;
     store.drop(TOKEN_KEY);
     view = null;
-    busy = false;
+    setBusy(false);
     stopMusic();
     showJoin(message);
   }
@@ -284,31 +284,53 @@
     $('start').disabled = false;
   }
 
+  // The desktop's row: " 10 -    32.000 - 4"; a reader gets the points and the milestone in words.
+  function ladderPoints(n) {
+    return String(POINTS[n]).replace(/\B(?=(\d{3})+(?!\d))/g, '.');
+  }
+
   function drawLadder(level, finished) {
     const ladder = $('ladder');
     if (!ladder.children.length) {
       for (let n = 15; n >= 1; --n) {
         const row = document.createElement('li');
-        row.value = n;
         row.dataset.level = String(n);
-        if (n % 5 === 0)
+        const milestone = n % 5 === 0;
+        if (milestone)
           row.classList.add('milestone');
+        const number = document.createElement('span');
+        number.className = 'level';
+        number.textContent = String(n);
+        const points = document.createElement('span');
+        points.className = 'points';
+        points.textContent = ladderPoints(n);
+        const grade = document.createElement('span');
+        grade.className = 'mark';
+        grade.setAttribute('aria-hidden', 'true');
+        grade.textContent = milestone ? String(n / 5 + 2) : '';
+        const words = document.createElement('span');
+        words.className = 'unseen';
+        row.append(number, ' ', points, grade, words);
         ladder.appendChild(row);
       }
     }
     for (const row of ladder.children) {
       const n = Number(row.dataset.level);
-      const words = [];
+      const words = [' очков'];
       if (n % 5 === 0)
-        words.push('оценка ' + (n / 5 + 2));
+        words.push('несгораемая сумма, оценка ' + (n / 5 + 2));
       const current = !finished && n === level;
+      if (current)
+        words.push('текущий вопрос');
+      else if (n < level)
+        words.push(n % 5 === 0 ? 'заработана' : 'пройден');
       row.classList.toggle('current', current);
       row.classList.toggle('passed', n < level);
       if (current)
         row.setAttribute('aria-current', 'step');
       else
         row.removeAttribute('aria-current');
-      row.textContent = POINTS[n].toLocaleString('ru-RU') + ' очков' + (words.length ? ' — ' + words.join(', ') : '');
+      row.lastChild.textContent = words.join(', ');
     }
     const points = view ? view.points : 0;
     $('ladder-summary').textContent = finished
@@ -326,6 +348,7 @@
     $('question-box').hidden = !on;
     $('answers').hidden = !on;
     $('lifelines').hidden = !on;
+    $('keys-hint').hidden = !on;
   }
 
   function board(text) {
@@ -406,17 +429,23 @@
       hideCall();
   }
 
+  // The grade line, or what kept the game from a grade (a bank that failed, a record not written).
+  function gradeLine(end) {
+    if (end && end.gradeText)
+      return 'Оценка: ' + end.gradeText;
+    return (end && end.message) || 'Игра окончена без оценки.';
+  }
+
   function showEnd(end) {
     stopMusic();
     $('board').hidden = true;
     showQuestionArea(false);
     $('end').hidden = false;
-    const grade = end ? end.gradeText : '';
-    $('grade').textContent = 'Оценка: ' + grade;
+    $('grade').textContent = gradeLine(end);
     const lines = [];
-    if (end && end.message)
+    if (end && end.message && end.message !== gradeLine(end))
       lines.push(end.message);
-    if (end)
+    if (end && end.gradeText)
       lines.push('Верных ответов: ' + end.levels + ', очков: ' + Number(end.points || 0).toLocaleString('ru-RU') + '.');
     $('end-message').textContent = lines.join(' ');
   }
@@ -447,10 +476,9 @@
     stopMusic();
     hideChart();
     hideCall();
-    const grade = end ? end.gradeText : '';
     drawLadder(view ? view.level : 1, true);
-    board('Оценка: ' + grade);
-    say('Игра окончена. Оценка: ' + grade + '.');
+    board(gradeLine(end));
+    say('Игра окончена. ' + sentence(gradeLine(end)));
     clip('begin');
     await sleep(3000);
     showEnd(end);
@@ -483,21 +511,27 @@
     await bannerWith(event.remark, event.milestone ? 'milestone' : 'praise', event.clip, 'change');
     if (event.end) {
       if (event.end.how === 'won')
-        await bannerWith(WIN_TEXT, 'won', 'MILLION');
+        await bannerWith(event.end.banner || WIN_TEXT, 'won', 'MILLION');
       await finish(event.end);
       return;
     }
     render();
   }
 
+  // The page's state for anyone who watches it (and for its tests): a sequence is on.
+  function setBusy(on) {
+    busy = on;
+    document.body.dataset.busy = on ? '1' : '0';
+  }
+
   async function sequence(work) {
     if (busy || !view)
       return;
-    busy = true;
+    setBusy(true);
     try {
       await work();
     } finally {
-      busy = false;
+      setBusy(false);
     }
   }
 
@@ -756,13 +790,13 @@
       showPlay();
       drawLadder(view.level, false);
       showQuestionArea(false);
-      busy = true;
+      setBusy(true);
       await clipToEnd('gong', false);
-      busy = false;
+      setBusy(false);
       render();
       $('question').focus();
     } catch (e) {
-      busy = false;
+      setBusy(false);
       $('join-error').textContent = e.message;
       $('start').disabled = false;
     } finally {
