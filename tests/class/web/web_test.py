@@ -46,8 +46,10 @@ class Server:
         self.folder = tempfile.mkdtemp(prefix='tallory-web-')
         shutil.copytree(ARGS.folder, self.folder, dirs_exist_ok=True,
                         ignore=shutil.ignore_patterns('tallory', 'tallory-*', '*.so', 'tallory.rez', 'journal'))
+        self.key_file = os.path.join(self.folder, 'teacher.key')
         self.process = subprocess.Popen(
-            [ARGS.program, '--folder', self.folder, '--port', '0', '--address', '127.0.0.1'],
+            [ARGS.program, '--folder', self.folder, '--port', '0', '--address', '127.0.0.1',
+             '--teacher-key-file', self.key_file],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         first = []
         reader = threading.Thread(target=lambda: first.append(self.process.stdout.readline()), daemon=True)
@@ -59,6 +61,13 @@ class Server:
             self.process.kill()
             raise RuntimeError('tallory-class printed no address: %r %s' % (line, self.process.stderr.read()))
         self.address = found.group(1)
+        with open(self.key_file) as key:
+            self.key = key.read().strip()
+
+    def room(self):
+        request = urllib.request.Request(self.address + 'api/teacher/room', data=b'{}', method='POST',
+                                         headers={'Content-Type': 'application/json', 'X-Tallory-Key': self.key})
+        return json.load(urllib.request.urlopen(request))
 
     def stop(self):
         self.process.send_signal(signal.SIGTERM)
@@ -364,6 +373,69 @@ class BrowserGame(unittest.TestCase):
 
         self.assertRegex(text(live[0]), r'Верно: [A-D]\. ')
         shot(p.d, 'laptop-banner.png')
+
+    def test_lost_network_is_waited_for_and_leaving_is_told(self):
+        p = self.page()
+        p.join('Сетевой С.С.')
+        self.assertTrue(p.ready())
+        right = p.right_button()
+        p.d.execute_cdp_cmd('Network.enable', {})
+        offline = {'offline': True, 'latency': 0, 'downloadThroughput': -1, 'uploadThroughput': -1}
+        p.d.execute_cdp_cmd('Network.emulateNetworkConditions', offline)
+        p.d.find_elements(By.CSS_SELECTOR, '#answers .answer')[right - 1].click()
+        p.wait(lambda: p.shown('#offline'), 'the notice of a lost network')
+        self.assertEqual(p.el('#offline').text, 'Нет связи с сервером класса, ждём…')
+        p.d.execute_cdp_cmd('Network.emulateNetworkConditions', dict(offline, offline=False))
+        p.wait(lambda: not p.shown('#offline'), 'the network back')
+        p.wait(p.idle, 'the verdict sequence')
+        self.assertTrue(p.ready())
+        self.assertEqual(p.el('#ladder li.current').get_attribute('data-level'), '2', 'the answer counted once')
+        mine = lambda: next(s for s in SERVER.room()['students'] if s['name'] == 'СЕТЕВОЙ С.С.')
+        self.assertEqual(mine()['leaves'], 0)
+        first = p.d.current_window_handle
+        p.d.switch_to.new_window('tab')
+        p.wait(lambda: mine()['leaves'] == 1, 'the page left, as the teacher sees it')
+        p.d.close()
+        p.d.switch_to.window(first)
+        p.wait(lambda: mine()['state'] == 'в игре', 'the page back')
+
+    def test_colours_read_at_four_and_a_half_to_one_in_both_print_sizes(self):
+        p = self.page()
+        p.join('Контрастов К.К.')
+        self.assertTrue(p.ready())
+        contrast = '''
+            const rgb = (c) => (c.match(/[\\d.]+/g) || []).map(Number);
+            const lum = ([r, g, b]) => [r, g, b].map((v) => { v /= 255; return v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4); })
+                                              .reduce((s, v, i) => s + v * [0.2126, 0.7152, 0.0722][i], 0);
+            const behind = (e) => { for (; e; e = e.parentElement) { const c = rgb(getComputedStyle(e).backgroundColor);
+                                     if (c.length === 3 || c[3] > 0) return c.slice(0, 3); } return [255, 255, 255]; };
+            const poor = [];
+            for (const e of document.querySelectorAll('body *')) {
+              if (!e.offsetParent && getComputedStyle(e).position !== 'fixed') continue;
+              if (![...e.childNodes].some((n) => n.nodeType === 3 && n.textContent.trim())) continue;
+              const s = getComputedStyle(e);
+              const [a, b] = [lum(rgb(s.color).slice(0, 3)), lum(behind(e))];
+              const ratio = (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+              if (ratio < 4.5 && !e.closest(':disabled')) poor.push(e.tagName + '#' + e.id + '.' + e.className + ' ' + ratio.toFixed(2));
+            }
+            return poor;'''
+        size = lambda: float(p.d.execute_script("return parseFloat(getComputedStyle(document.getElementById('question')).fontSize)"))
+        normal = size()
+        self.assertEqual(p.d.execute_script(contrast), [])
+        p.button('Крупный шрифт').click()
+        self.assertGreaterEqual(size(), normal * 1.2)
+        p.d.refresh()
+        self.assertTrue(p.ready())
+        self.assertGreaterEqual(size(), normal * 1.2, 'large print is remembered')
+        self.assertEqual(p.d.execute_script(contrast), [])
+        right = p.right_button()
+        p.d.find_elements(By.CSS_SELECTOR, '#answers .answer')[right - 1].click()
+        p.wait(lambda: p.shown('#banner'), 'the host\'s banner')
+        self.assertEqual(p.d.execute_script(contrast), [])
+        p.wait(p.idle, 'the verdict sequence')
+        p.answer_by_click(p.wrong_button())
+        p.wait(lambda: p.shown('#end'), 'the end')
+        self.assertEqual(p.d.execute_script(contrast), [])
 
     def test_first_page_is_small(self):
         total = 0
