@@ -420,6 +420,10 @@
       const captions = answerButtons().map((b) => sentence(b.textContent || b.getAttribute('aria-label'))).join(' ');
       say('Вопрос ' + view.level + ' на ' + POINTS[view.level] + ' очков. ' + sentence(q.text) + ' ' + captions, true);
       startMusic(view.music, view.level);
+      // The answer pressed went with the old question: the focus rests on the new one, where
+      // Tab goes on to its answers, rather than falling back to the top of the page.
+      if (!document.activeElement || document.activeElement === document.body)
+        $('question').focus({ preventScroll: true });
     }
     if (view.votes && chartShownFor !== key)
       showChart(view.votes);
@@ -649,6 +653,7 @@
     }
     bars.setAttribute('aria-label', 'Мнения аудитории: ' + marks.join(', '));
     $('chart').hidden = false;
+    $('chart').scrollIntoView({ block: 'nearest' });
     say('Помощь аудитории: ' + marks.join(', ') + '.');
   }
 
