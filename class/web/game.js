@@ -30,7 +30,6 @@
   let dialled = '';
   let callDeadline = 0;  // when the server's clock ends the call, seen through this page's clock
   let callTicker = 0;
-  let callRefreshing = false;
   let soundOn = store.get(SOUND_KEY) !== '0';
 
   // ---- the server ---------------------------------------------------------------------------
@@ -132,7 +131,16 @@
     }
   }
 
-  async function refresh() {
+  // One question to the server at a time: while the network is away, a heartbeat that finds
+  // the last one still retrying waits with it rather than piling up beside it.
+  let pending = null;
+  function refresh() {
+    if (!pending)
+      pending = askServer().finally(() => { pending = null; });
+    return pending;
+  }
+
+  async function askServer() {
     if (!token)
       return;
     try {
@@ -725,12 +733,8 @@
   // the time is out: only the server's answer closes the call.
   function tickCall() {
     drawSeconds();
-    if (secondsLeft() > 0 || callRefreshing)
-      return;
-    callRefreshing = true;
-    refresh().finally(() => {
-      callRefreshing = false;
-    });
+    if (secondsLeft() <= 0)
+      refresh();
   }
 
   function inCall() {
