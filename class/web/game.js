@@ -145,8 +145,19 @@
       return;
     try {
       const reply = await post('/api/game', { token });
-      if (adopt(reply.game) && !busy)
-        render();
+      const wasPlaying = view && view.state !== 'finished' && !$('play').hidden;
+      if (adopt(reply.game) && !busy) {
+        // The teacher ended the game: it ends on the page as a stop does, with its board.
+        if (wasPlaying && view.state === 'finished')
+          sequence(async () => {
+            if (view.end && view.end.how === 'teacher')
+              say('Учитель завершил игру.');
+            await clipToEnd(endClips(view.end)[0], false);
+            await finish(view.end);
+          });
+        else
+          render();
+      }
       else if (reply.game && view && reply.game.step === view.step && view.state === 'call')
         setCallClock(view.call);
     } catch (e) {
@@ -484,6 +495,11 @@
     hideBanner();
   }
 
+  // The clips of an end, as the server names them: the last plays under the grade's board.
+  function endClips(end) {
+    return end && Array.isArray(end.clips) ? end.clips : ['final', 'begin'];
+  }
+
   async function finish(end) {
     stopMusic();
     hideChart();
@@ -491,7 +507,9 @@
     drawLadder(view ? view.level : 1, true);
     board(gradeLine(end));
     say('Игра окончена. ' + sentence(gradeLine(end)));
-    clip('begin');
+    const clips = endClips(end);
+    if (clips.length)
+      clip(clips[clips.length - 1]);
     await sleep(3000);
     showEnd(end);
   }
@@ -514,7 +532,7 @@
     await sleep(250);
     if (!event.right) {
       await bannerWith(event.remark, 'wrong', event.clip || 'false');
-      await clipToEnd('final', true);
+      await clipToEnd(endClips(event.end)[0], true);
       await finish(event.end || (view && view.end));
       return;
     }
@@ -523,7 +541,7 @@
     await bannerWith(event.remark, event.milestone ? 'milestone' : 'praise', event.clip, 'change');
     if (event.end) {
       if (event.end.how === 'won')
-        await bannerWith(event.end.banner || WIN_TEXT, 'won', 'MILLION');
+        await bannerWith(event.end.banner || WIN_TEXT, 'won', endClips(event.end)[0] || 'MILLION');
       await finish(event.end);
       return;
     }
@@ -579,7 +597,7 @@
       if (!event)
         return;
       stopMusic();
-      await clipToEnd('final', false);
+      await clipToEnd(event.clip || 'final', false);
       await finish(event.end || view.end);
     });
   }
@@ -589,10 +607,10 @@
       return;
     sequence(async () => {
       hideChart();
-      clip('50x50');
       const event = await act('fifty');
       if (!event)
         return;
+      clip(event.clip || '50x50');
       render();
       const gone = (event.blank || []).slice().sort().map((k) => LETTERS[k - 1]);
       say('Пятьдесят на пятьдесят: убраны ответы ' + gone.join(' и ') + '.');
@@ -608,7 +626,7 @@
         return;
       render();
       showChart(event.votes);
-      clip('zal');
+      clip(event.clip || 'zal');
       musicTicks = 0;
       phaseLength = 10;
     });
@@ -762,7 +780,7 @@
       const event = await act('dial', { digits: dialled });
       if (!event || !event.matched)
         return;
-      clip('ringon');
+      clip(event.clip || 'ringon');
       render();
       if (view.call && view.call.reply)
         say(view.call.reply.replace(/\s+/g, ' '));
@@ -776,7 +794,7 @@
       const event = await act('hangup');
       if (!event)
         return;
-      clip('ringoff');
+      clip(event.clip || 'ringoff');
       render();
     });
   }

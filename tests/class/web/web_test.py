@@ -17,6 +17,7 @@ import sys
 import tempfile
 import threading
 import unittest
+import urllib.error
 import urllib.request
 
 from selenium import webdriver
@@ -64,10 +65,14 @@ class Server:
         with open(self.key_file) as key:
             self.key = key.read().strip()
 
-    def room(self):
-        request = urllib.request.Request(self.address + 'api/teacher/room', data=b'{}', method='POST',
+    def teacher(self, what, body=None):
+        request = urllib.request.Request(self.address + 'api/teacher/' + what, method='POST',
+                                         data=json.dumps(body or {}).encode(),
                                          headers={'Content-Type': 'application/json', 'X-Tallory-Key': self.key})
         return json.load(urllib.request.urlopen(request))
+
+    def room(self):
+        return self.teacher('room')
 
     def stop(self):
         self.process.send_signal(signal.SIGTERM)
@@ -308,6 +313,17 @@ class BrowserGame(unittest.TestCase):
 
     def test_two_browsers_with_one_surname_get_one_game(self):
         one, two = self.page(), self.page()
+        one.join('   ')
+        request = urllib.request.Request(SERVER.address + 'api/join', method='POST',
+                                         data=json.dumps({'lesson': 'ДЕМО', 'name': '   '}).encode(),
+                                         headers={'Content-Type': 'application/json'})
+        with self.assertRaises(urllib.error.HTTPError) as refused:
+            urllib.request.urlopen(request)
+        words = json.load(refused.exception)['error']
+        one.wait(lambda: one.el('#join-error').text, 'the refusal of a blank name')
+        self.assertEqual(one.el('#join-error').text, words, 'the server\'s words, as it says them')
+        one.el('#lesson').clear()
+        one.el('#name').clear()
         for p in (one, two):
             p.wait(lambda: p.shown('#lesson'), 'the join form')
             p.el('#lesson').send_keys('ДЕМО')
@@ -375,7 +391,7 @@ class BrowserGame(unittest.TestCase):
         self.assertRegex(text(live[0]), r'Верно: [A-D]\. ')
         shot(p.d, 'laptop-banner.png')
 
-    def test_lost_network_is_waited_for_and_leaving_is_told(self):
+    def test_lost_network_is_waited_for_and_the_teacher_sees_the_page(self):
         p = self.page()
         p.join('Сетевой С.С.')
         self.assertTrue(p.ready())
@@ -399,6 +415,8 @@ class BrowserGame(unittest.TestCase):
         p.d.close()
         p.d.switch_to.window(first)
         p.wait(lambda: mine()['state'] == 'в игре', 'the page back')
+        SERVER.teacher('end', {'id': mine()['id']})
+        self.assertEqual(p.grade(), 'Оценка: Неудовлетворительно', 'the teacher\'s end reaches the page by itself')
 
     def test_colours_read_at_four_and_a_half_to_one_in_both_print_sizes(self):
         p = self.page()
