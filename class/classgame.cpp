@@ -108,7 +108,7 @@ ClassReply ClassGame::act(const ClassAction &action, qint64 nowMs)
         const bool leaving = kind == u"hidden";
         // Only a question (or a call) left unseen counts: the end's board may be left at will.
         if (leaving && !hidden && inProgress())
-            ++leaves;
+            m_journal->pageLeft(++leaves);
         hidden = leaving;
         return ok(view(nowMs), {{QStringLiteral("kind"), kind}});
     }
@@ -283,6 +283,11 @@ void ClassGame::closeSession()
     m_session->close();
     m_music.clear();
     m_illustration.clear();
+    // What is left of a finished game is its view: the bank's copy and the rest go now, so that
+    // a room keeps little more than a line per student who has finished.
+    m_session.reset();
+    m_journal.reset();
+    m_random.reset();
 }
 
 bool ClassGame::endByTeacher(qint64 nowMs)

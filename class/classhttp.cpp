@@ -206,9 +206,15 @@ QHttpServerResponse ClassHttp::picture(const QHttpServerRequest &request)
     if (!m_perGame.take(token))
         return error(429, ClassText::tooMany());
     m_room.tick();
-    const QString reference = m_options.illustration ? m_options.illustration(token, step) : QString();
-    // A web address goes to the page as a link; only the folder's own pictures are served.
-    if (reference.isEmpty() || IsWebIllustration(reference))
+    const QString location = m_room.picture(token, step);
+    if (location.isEmpty())
         return error(404, ClassText::noPicture());
-    return file(IllustrationFile(m_options.folder, IllustrationLocation(reference, m_options.folder)));
+    // A picture on the web is the page's to fetch from there, as the desktop game's browser
+    // would: the server fetches nothing for a student.
+    if (IsWebIllustration(location)) {
+        QHttpServerResponse moved(Status::SeeOther);
+        moved.setHeader(QByteArrayLiteral("Location"), QUrl(location).toEncoded());
+        return moved;
+    }
+    return file(IllustrationFile(m_options.folder, location));
 }

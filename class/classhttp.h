@@ -23,9 +23,6 @@ struct ClassHttpOptions {
     QString address;     ///< the address students open, for the teacher's view of the room
     /// A steady clock in ms for the clients' budgets; the computer's when empty.
     std::function<qint64()> steadyMs = {};
-    /// The illustration's reference of the question a game shows at a step ("token", step),
-    /// as the bank gives it; empty when it has none.
-    std::function<QString(const QString &token, int step)> illustration = {};
 };
 
 class ClassHttp : public QObject

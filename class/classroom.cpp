@@ -40,6 +40,7 @@
 namespace {
 
 constexpr qint64 kSilentMs = 15000;
+constexpr qint64 kGuardQuietMs = 30000;
 const QString kTwice = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
 
 QJsonObject errorBody(const QString &why)
@@ -70,6 +71,9 @@ struct ClassRoom::Impl {
     QHash<QString, ClassGame *> byId;
     quint64 nextId = 0;
     bool closed = false;
+    /// Until when the school's server is not asked again, after it gave no word, and why.
+    qint64 guardQuietUntil = 0;
+    QString guardProblem;
 
     qint64 now() const { return steady(); }
     void readLessons();
@@ -89,7 +93,7 @@ struct ClassRoom::Impl {
             token = systemToken();
         return token;
     }
-    SchoolGuard schoolGuard() const;
+    SchoolGuard schoolGuard();
 };
 
 void ClassRoom::Impl::readLessons()
@@ -149,14 +153,22 @@ std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
 }
 
 // The school's word as the desktop game takes it: nothing when the server could not be asked.
-SchoolGuard ClassRoom::Impl::schoolGuard() const
+// The room's thread waits for it, and every student with it: a server that gave no word is not
+// asked again for a while, and the joins meanwhile are let in unchecked, each noted as the
+// desktop notes one, rather than each holding the whole room up for the guard's wait.
+SchoolGuard ClassRoom::Impl::schoolGuard()
 {
     if (!guard)
         return {};
-    return [g = guard.get()](const QString &lesson, const QString &name, bool countUnfinished) {
-        const SchoolAttempt asked = g->ask(lesson, name, countUnfinished);
-        if (!asked.verdict)
+    return [this](const QString &lesson, const QString &name, bool countUnfinished) {
+        if (now() < guardQuietUntil)
+            return SchoolWord{std::nullopt, guardProblem};
+        const SchoolAttempt asked = guard->ask(lesson, name, countUnfinished);
+        if (!asked.verdict) {
+            guardQuietUntil = now() + kGuardQuietMs;
+            guardProblem = asked.problem;
             return SchoolWord{std::nullopt, asked.problem};
+        }
         return SchoolWord{*asked.verdict == AttemptVerdict::Allowed, {}};
     };
 }
@@ -184,10 +196,11 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
     const QString service = ReadGameSettings(d->options.folder).serverService;
     if (!service.isEmpty()) {
         ServerLinkOptions linkOptions;
-        linkOptions.connect.serviceFile = SystemServiceFile();
+        const QString serviceFile = d->options.serviceFile.isEmpty() ? SystemServiceFile() : d->options.serviceFile;
+        linkOptions.connect.serviceFile = serviceFile;
         d->link = std::make_unique<ServerLink>(service, JournalFilePath(d->options.folder, d->options.machine),
                                                linkOptions);
-        d->guard = std::make_unique<ServerAttemptGuard>(service, 2000, SystemServiceFile());
+        d->guard = std::make_unique<ServerAttemptGuard>(service, 2000, serviceFile);
         // What an earlier run left in the outbox goes now.
         d->link->poke();
     }
