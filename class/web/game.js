@@ -477,7 +477,11 @@
 
   function showBanner(text, kind) {
     const banner = $('banner');
-    banner.textContent = (text || '').trim();
+    // The host looks on while speaking, as the desktop shows the presenter after a click; the
+    // picture (the folder's own presenter, when it has one) is fetched the first time.
+    if (!$('host').getAttribute('src'))
+      $('host').src = '/img/vedok';
+    $('banner-text').textContent = (text || '').trim();
     banner.className = 'banner ' + kind;
     banner.hidden = false;
     say(text);

@@ -460,7 +460,7 @@ class BrowserGame(unittest.TestCase):
         total = 0
         page = urllib.request.urlopen(SERVER.address).read()
         total += len(page)
-        for ref in re.findall(rb'(?:href|src)="(/web/[^"]+)"', page):
+        for ref in re.findall(rb'(?:href|src)="(/[^"]+)"', page):
             total += len(urllib.request.urlopen(SERVER.address + ref.decode()[1:]).read())
         self.assertGreater(total, 1000)
         self.assertLessEqual(total, 200 * 1024)
