@@ -337,6 +337,27 @@ class BrowserGame(unittest.TestCase):
             outcomes.append('game' if p.shown('#answers') else p.el('#join-error').text)
         self.assertEqual(sorted(outcomes), sorted(['game', refusal]))
 
+    def test_a_game_moves_to_another_device_only_when_the_teacher_allows(self):
+        old, new = self.page(), self.page()
+        old.join('Переездов П.П.')
+        self.assertTrue(old.ready())
+        old.answer_by_click(old.right_button())
+        self.assertTrue(old.ready())
+        question, captions = old.question(), old.captions()
+        new.join('Переездов П.П.')
+        new.wait(lambda: new.el('#join-error').text, 'the refusal')
+        self.assertEqual(new.el('#join-error').text, 'Нельзя дважды отвечать на вопросы теста!')
+        student = next(s for s in SERVER.room()['students'] if s['name'] == 'ПЕРЕЕЗДОВ П.П.')
+        SERVER.teacher('allow', {'id': student['id']})
+        new.join('Переездов П.П.')
+        self.assertTrue(new.ready())
+        self.assertEqual((new.question(), new.captions()), (question, captions))
+        old.wait(lambda: old.shown('#join'), 'the old device let go')
+        self.assertTrue(old.el('#join-error').text)
+        new.answer_by_click(new.right_button())
+        self.assertTrue(new.ready())
+        self.assertEqual(new.el('#ladder li.current').get_attribute('data-level'), '3')
+
     def test_phone_sized_page_keeps_everything_in_view(self):
         p = self.page(size=(600, 800))
         p.d.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
