@@ -274,6 +274,67 @@ class BrowserGame(unittest.TestCase):
         press('Стоп')
         self.assertEqual(p.grade(), 'Оценка: Неудовлетворительно')
 
+    def test_banners_clips_and_pauses_come_in_the_desktop_order(self):
+        p = self.page(sound=True)
+        p.join('Хронометров Х.Х.')
+        self.assertTrue(p.ready())
+        p.d.execute_script('''
+            window.timeline = [];
+            const t0 = performance.now();
+            const log = (what) => timeline.push([performance.now() - t0, what]);
+            const play = HTMLMediaElement.prototype.play;
+            // Logged after the changes on the page made just before it, which the observer
+            // below hears of at the end of the same task.
+            HTMLMediaElement.prototype.play = function () {
+              const name = 'clip ' + decodeURIComponent(this.src.split('/').pop()).replace('.wav', '').toLowerCase();
+              queueMicrotask(() => log(name));
+              return play.call(this);
+            };
+            const shown = (id) => !document.getElementById(id).hidden;
+            const letter = (how) => { const b = document.querySelector('#answers .answer.' + how);
+                                      return b ? 'ABCD'[Number(b.dataset.n) - 1] : ''; };
+            let last = {};
+            new MutationObserver(() => {
+              const now = {red: letter('chosen'), lime: letter('right'),
+                           board: shown('board') ? document.getElementById('board').textContent : '',
+                           banner: shown('banner') ? 'shown' : 'hidden', end: shown('end') ? 'shown' : ''};
+              for (const k of Object.keys(now))
+                if (now[k] !== last[k] && (now[k] || k === 'banner') && last.banner !== undefined)
+                  log(k + ' ' + now[k]);
+              last = now;
+            }).observe(document.getElementById('play'), {attributes: true, childList: true, subtree: true,
+                                                       characterData: true});
+            document.getElementById('question').classList.toggle('probe');''')
+
+        def steps(since=0):
+            return [(t, what) for t, what in p.d.execute_script('return timeline') if t >= since]
+
+        right = p.right_button()
+        letter = 'ABCD'[right - 1]
+        p.answer_by_click(right)
+        self.assertTrue(p.ready())
+        done = steps()
+        names = [what for _, what in done]
+        jingle = next(n for n in names if n in ('clip appl', 'clip yes', 'clip ugadal', 'clip winner'))
+        expected = ['clip btnclick', 'red ' + letter, 'clip pause', 'lime ' + letter, 'board * 100 *',
+                    'banner shown', jingle, 'clip change', 'banner hidden', 'clip fon1']
+        self.assertEqual([n for n in names if n in expected], expected)
+        at = {what: t for t, what in done}
+        self.assertGreaterEqual(at['lime ' + letter] - at['red ' + letter], 295)
+        self.assertGreaterEqual(at['board * 100 *'] - at['lime ' + letter], 245)
+
+        since = done[-1][0]
+        wrong = p.wrong_button()
+        p.answer_by_click(wrong)
+        p.grade()
+        done = steps(since + 1)
+        names = [what for _, what in done]
+        expected = ['clip btnclick', 'red ' + 'ABCD'[wrong - 1], 'clip pause', 'banner shown', 'clip false',
+                    'banner hidden', 'clip final', 'board Оценка: Неудовлетворительно', 'clip begin', 'end shown']
+        self.assertEqual([n for n in names if n in expected], expected)
+        at = {what: t for t, what in done}
+        self.assertGreaterEqual(at['end shown'] - at['board Оценка: Неудовлетворительно'], 2990)
+
     def test_reload_resumes_the_question_and_the_call(self):
         p = self.page()
         p.join('Перезагрузкин П.П.')
