@@ -1,6 +1,7 @@
 // The tab «Класс по сети» driven as a teacher drives it, against the real tallory-class of the
 // build on a copy of the demo folder; students join through Qt's own network client.
 
+#include "analysisview.h"
 #include "classroomtab.h"
 #include "cp1251.h"
 #include "results.h"
@@ -160,16 +161,28 @@ TEST_F(ClassroomTest, TeacherWatchesEndsAndMovesGamesThenStopsTheRoom)
     const QString ivanov = QStringLiteral("ИВАНОВ И.И."), petrov = QStringLiteral("ПЕТРОВ П.П.");
     const Answer first = join(QStringLiteral("иванов и.и."));
     ASSERT_EQ(first.status, 200);
-    ASSERT_EQ(join(QStringLiteral("петров п.п.")).status, 200);
+    const Answer second = join(QStringLiteral("петров п.п."));
+    ASSERT_EQ(second.status, 200);
     ASSERT_TRUE(waitUntil([&] { return rowOf(ivanov) >= 0 && rowOf(petrov) >= 0; }));
     EXPECT_EQ(shownState(ivanov), QStringLiteral("в игре"));
     EXPECT_EQ(shownState(petrov), QStringLiteral("в игре"));
+
+    // Sidorov answers the first question, right or wrong; Petrov switches to another tab.
+    const Answer third = join(QStringLiteral("сидоров с.с."));
+    ASSERT_EQ(post(QStringLiteral("/api/act"), {{"token", third.json.value("token")}, {"do", "answer"}, {"button", 1},
+                                                {"step", third.json.value("game")["step"]}}).status, 200);
+    ASSERT_EQ(post(QStringLiteral("/api/act"), {{"token", second.json.value("token")}, {"do", "hidden"},
+                                                {"step", second.json.value("game")["step"]}}).status, 200);
+    ASSERT_TRUE(waitUntil([&] { return shownState(petrov) == QStringLiteral("ушёл со страницы"); }));
+    EXPECT_EQ(tab->model()->index(rowOf(petrov), RoomModel::Leaves).data().toInt(), 1);
+    EXPECT_EQ(tab->model()->index(rowOf(petrov), RoomModel::Level).data().toInt(),
+              second.json.value("game")["level"].toInt());
 
     // The safe answer, the default, ends nothing; the selection outlives the refreshes.
     select(petrov);
     click(QStringLiteral("Завершить игру"));
     settle();
-    EXPECT_EQ(shownState(petrov), QStringLiteral("в игре"));
+    EXPECT_EQ(shownState(petrov), QStringLiteral("ушёл со страницы"));
     ASSERT_EQ(tab->table()->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(tab->table()->selectionModel()->selectedRows().constFirst().row(), rowOf(petrov));
 
@@ -191,11 +204,16 @@ TEST_F(ClassroomTest, TeacherWatchesEndsAndMovesGamesThenStopsTheRoom)
     EXPECT_EQ(post(QStringLiteral("/api/game"), {{"token", first.json.value("token")}}).status, 404);
     EXPECT_EQ(post(QStringLiteral("/api/game"), {{"token", moved.json.value("token")}}).status, 200);
     ASSERT_TRUE(waitUntil([&] { return !tab->model()->student(rowOf(ivanov)).moveAllowed; }));
-    EXPECT_EQ(tab->model()->rowCount(), 2);
+    EXPECT_EQ(tab->model()->rowCount(), 3);
 
     click(QStringLiteral("Остановить"));
     ASSERT_TRUE(waitUntil([this] { return status() == QStringLiteral("Класс закрыт."); })) << status().toStdString();
     EXPECT_TRUE(button(QStringLiteral("Начать"))->isEnabled());
+
+    // The class's answers are in the folder's journal, where the analysis reads them.
+    auto *analysis = window->findChild<AnalysisView *>();
+    analysis->refresh();
+    EXPECT_TRUE(waitUntil([analysis] { return analysis->analysis().answers > 0; }));
 }
 
 TEST_F(ClassroomTest, ClosingTheWorkbenchAsksWhileStudentsPlayThenClosesTheRoom)
