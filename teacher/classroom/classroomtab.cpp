@@ -14,6 +14,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -32,11 +34,15 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Класс по сети");
+const QString kRoomTitle = QStringLiteral("Ученики");
+const QString kClosedTitle = QStringLiteral("Ученики: класс закрыт, здесь то, что было видно последним");
+const QString kNoAddress = QStringLiteral("Здесь появятся адрес и QR-код, когда класс откроется.");
 const QString kListening = QStringLiteral("Класс открыт. Ученики открывают этот адрес в браузере или наводят "
                                           "камеру телефона на код.");
 // Big enough for a phone to read off a projected screen from the back of the room, small
 // enough to leave the table its room on a 1024×768 screen.
 constexpr int kQrSide = 260;
+constexpr int kAddressPoints = 32; ///< the address's type where the tab is wide enough
 
 // tallory-class beside the workbench, as the build and the package lay them out; else one on the PATH.
 QString defaultProgram()
@@ -70,7 +76,7 @@ ClassroomTab::ClassroomTab(const QString &folder, TeacherPrompts *prompts, QWidg
     m_process->setProgram(defaultProgram(), QProcess::splitCommand(qEnvironmentVariable("TALLORY_CLASS_OPTIONS")));
     auto *top = new QHBoxLayout;
     top->addWidget(buildLessons(), 1);
-    top->addWidget(buildJoin(), 2);
+    top->addWidget(buildJoin(), 3);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(buildRoom(), 1);
@@ -130,11 +136,12 @@ QWidget *ClassroomTab::buildJoin()
     m_address = new QLabel(box);
     m_address->setAccessibleName(QStringLiteral("Адрес для учеников"));
     m_address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line, as large as the room beside the code allows: an address broken in two is
+    // misread from the back of the room.
+    m_address->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_address->setWordWrap(true);
-    QFont large = m_address->font();
-    large.setPointSize(28);
-    large.setBold(true);
-    m_address->setFont(large);
+    m_address->installEventFilter(this);
+    m_address->setText(kNoAddress);
     m_qr = new QLabel(box);
     m_qr->setAccessibleName(QStringLiteral("QR-код адреса для учеников"));
     m_qr->setFixedSize(kQrSide, kQrSide);
@@ -147,7 +154,8 @@ QWidget *ClassroomTab::buildJoin()
 
 QWidget *ClassroomTab::buildRoom()
 {
-    auto *box = new QGroupBox(QStringLiteral("Ученики"), this);
+    auto *box = new QGroupBox(kRoomTitle, this);
+    m_roomBox = box;
     m_table = new QTableView(box);
     m_table->setObjectName(QStringLiteral("roomTable"));
     m_table->setAccessibleName(QStringLiteral("Ученики"));
@@ -157,7 +165,11 @@ QWidget *ClassroomTab::buildRoom()
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     // The weights of name, lesson, device, level, points, lifelines, state and page leaves.
-    new TableFit(m_table, {3, 1, 1, 0, 0, 1, 2, 0});
+    auto *fit = new TableFit(m_table, {3, 1, 1, 0, 0, 1, 2, 0});
+    // The longest state whole: a finished game with the longest grade word.
+    QList<int> preferred(RoomModel::ColumnCount, 0);
+    preferred[RoomModel::State] = m_table->fontMetrics().horizontalAdvance(QStringLiteral("закончил: 2 (Неудовлетворительно)")) + 16;
+    fit->setPreferred(preferred);
     m_end = new QPushButton(QStringLiteral("Завершить игру"), box);
     m_allow = new QPushButton(QStringLiteral("Разрешить продолжить на другом устройстве"), box);
     connect(m_end, &QPushButton::clicked, this, &ClassroomTab::endGame);
@@ -180,6 +192,26 @@ void ClassroomTab::setProgram(const QString &program)
 QString ClassroomTab::address() const
 {
     return m_process->address();
+}
+
+bool ClassroomTab::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_address && event->type() == QEvent::Resize && !address().isEmpty())
+        fitAddress();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ClassroomTab::fitAddress()
+{
+    QFont large = font();
+    large.setBold(true);
+    const int room = m_address->contentsRect().width();
+    for (int points = kAddressPoints; points >= 10; --points) {
+        large.setPointSize(points);
+        if (QFontMetrics(large).horizontalAdvance(m_address->text()) <= room)
+            break;
+    }
+    m_address->setFont(large);
 }
 
 void ClassroomTab::showEvent(QShowEvent *event)
@@ -216,6 +248,7 @@ void ClassroomTab::start()
         return;
     }
     m_model->clear();
+    m_roomBox->setTitle(kRoomTitle);
     say(QStringLiteral("Класс открывается…"));
     m_process->start(m_folder, lessons);
     updateButtons();
@@ -231,6 +264,8 @@ void ClassroomTab::stop()
 void ClassroomTab::listening(const QString &address)
 {
     m_address->setText(address);
+    fitAddress();
+    m_roomBox->setTitle(kRoomTitle);
     const QImage code = QrImage(address, 1);
     m_qr->setPixmap(QPixmap::fromImage(QrImage(address, qMax(1, kQrSide / qMax(1, code.width())))));
     m_qr->setAccessibleDescription(address);
@@ -242,8 +277,11 @@ void ClassroomTab::listening(const QString &address)
 void ClassroomTab::ended(const QString &problem)
 {
     m_client->stopWatching();
-    m_address->clear();
+    m_address->setFont(font());
+    m_address->setText(kNoAddress);
     m_qr->clear();
+    if (m_model->rowCount() > 0)
+        m_roomBox->setTitle(kClosedTitle);
     m_qr->setAccessibleDescription({});
     if (problem.isEmpty())
         say(QStringLiteral("Класс закрыт."));
@@ -266,8 +304,8 @@ void ClassroomTab::endGame()
     const RoomStudent s = m_model->student(row);
     const auto answer = m_prompts->choose(
         this, QStringLiteral("Завершить игру"),
-        QStringLiteral("Завершить игру ученика «%1» (занятие «%2»)? Игра закончится так, как если бы ученик "
-                       "нажал «Стоп»: оценка — по набранным очкам, второй попытки у него не будет.")
+        QStringLiteral("Завершить игру «%1» на занятии «%2»? Игра закончится так, как если бы ученик нажал "
+                       "«Стоп»: оценка — по набранным очкам, второй попытки не будет.")
             .arg(s.name, s.lesson),
         {QStringLiteral("Не завершать"), QStringLiteral("Завершить игру")});
     if (answer == 1)

@@ -11,6 +11,7 @@
 
 class ClassProcess;
 class QLabel;
+class QGroupBox;
 class QListWidget;
 class QPushButton;
 class QTableView;
@@ -40,6 +41,7 @@ public:
     QString address() const;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -47,6 +49,8 @@ private:
     QWidget *buildJoin();
     QWidget *buildRoom();
     void reloadLessons();
+    /// The address's type as large as its line allows.
+    void fitAddress();
     void start();
     void stop();
     void listening(const QString &address);
@@ -69,6 +73,7 @@ private:
     QLabel *m_status = nullptr;       ///< what the room is doing, or why it is not
     QLabel *m_address = nullptr;      ///< the address in large type
     QLabel *m_qr = nullptr;           ///< the address as a QR code
+    QGroupBox *m_roomBox = nullptr; ///< the table's frame, whose title says when the room has closed
     QTableView *m_table = nullptr;
     QPushButton *m_end = nullptr;   ///< «Завершить игру»
     QPushButton *m_allow = nullptr; ///< «Разрешить продолжить на другом устройстве»
