@@ -5,6 +5,7 @@
 #include "bankeditor.h"
 #include "bankfile.h"
 #include "bankwatch.h"
+#include "classroomtab.h"
 #include "focusframe.h"
 #include "journalfiles.h"
 #include "lessonstab.h"
@@ -50,6 +51,8 @@ TeacherWindow::TeacherWindow(const QString &folder, TeacherPrompts *prompts, QWi
     m_tabs->addTab(m_lessons, QStringLiteral("Занятия"));
     m_tabs->addTab(m_results, QStringLiteral("Результаты"));
     AddAnalysisTab(this, folder, prompts);
+    m_classroom = new ClassroomTab(folder, prompts, this);
+    m_tabs->addTab(m_classroom, QStringLiteral("Класс по сети"));
     connect(m_results, &ResultsView::addRequested, this, &TeacherWindow::chooseResults);
     setCentralWidget(m_tabs);
     FrameFocusOfViews(this);
@@ -277,7 +280,7 @@ void TeacherWindow::updateTitle()
 
 void TeacherWindow::closeEvent(QCloseEvent *event)
 {
-    if (!mayLeave()) {
+    if (!mayLeave() || !m_classroom->closeRoom()) {
         event->ignore();
         return;
     }

@@ -8,6 +8,7 @@ class BankDocument;
 class BankWatch;
 class QAction;
 class BankEditor;
+class ClassroomTab;
 class LessonsTab;
 class QMenu;
 class QTabWidget;
@@ -88,6 +89,7 @@ private:
     QMenu *m_recent = nullptr; ///< the banks opened last
     QAction *m_loadToServer = nullptr; ///< «Загрузить файлы на сервер», where a server is named
     TeacherHelp *m_help = nullptr;
+    ClassroomTab *m_classroom = nullptr; ///< «Класс по сети»: its room is closed with the window
     QString m_path;
     BankWatch *m_watch = nullptr; ///< the bank file as read or written, to see it change on disk
     QStringList m_kept; ///< the lines of a damaged bank kept among its notes when it opened
