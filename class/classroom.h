@@ -64,6 +64,10 @@ public:
     /// {"id"}: the next join with that lesson and name takes the game over.
     ClassReply allowMove(const QJsonObject &request);
 
+    /// The file (or web address) of the illustration of the question the game with token shows
+    /// at step; empty when there is none, or the game has moved on.
+    QString picture(const QString &token, int step) const;
+
     /// Lets the room's clocks act (a call whose time is out is hung up); the HTTP layer calls it
     /// once a second and before every request.
     void tick();

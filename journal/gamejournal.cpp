@@ -42,7 +42,13 @@ JournalClock JournalClock::system()
 }
 
 GameJournal::GameJournal(const QString &programFolder, const QString &machine, JournalClock clock, JournalSync sync)
-    : m_store(programFolder, machine, clock.wallMs, sync)
+    : m_store(std::make_shared<JournalStore>(programFolder, machine, clock.wallMs, sync))
+    , m_clock(std::move(clock))
+{
+}
+
+GameJournal::GameJournal(std::shared_ptr<JournalStore> store, JournalClock clock)
+    : m_store(std::move(store))
     , m_clock(std::move(clock))
 {
 }
@@ -50,7 +56,7 @@ GameJournal::GameJournal(const QString &programFolder, const QString &machine, J
 void GameJournal::keepOutbox(std::function<void()> written)
 {
     m_written = std::move(written);
-    m_store.keepOutbox();
+    m_store->keepOutbox();
 }
 
 QList<JournalStatement> GameJournal::withOutbox(const JournalStatement &row, const QString &table,
@@ -74,10 +80,10 @@ void GameJournal::unjournaled(const QString &id, const QList<std::pair<QString, 
     if (!m_direct) {
         m_direct = true;
         m_gameId = id;
-        const QString why = m_store.lastProblem().isEmpty() ? QStringLiteral("журнал не записан")
-                                                            : m_store.lastProblem();
+        const QString why = m_store->lastProblem().isEmpty() ? QStringLiteral("журнал не записан")
+                                                            : m_store->lastProblem();
         m_send(outbox::kJournalFailures, {{"id", QUuid::createUuid().toString(QUuid::WithoutBraces)},
-                                          {"machine", m_store.machine()},
+                                          {"machine", m_store->machine()},
                                           {"noted", JournalTime(m_clock.wallMs())},
                                           {"reason", why}});
     }
@@ -106,23 +112,23 @@ void GameJournal::gameStarted(const StartedGame &game)
     started.id = id;
     started.lesson = m_lesson;
     started.student = m_student;
-    started.machine = m_store.machine();
+    started.machine = m_store->machine();
     started.bankFile = QFileInfo(game.bankPath).absoluteFilePath();
     started.bankSha256 = fileSha256(game.bankPath);
     started.started = utc(now);
     const TableRow row = GameStartRow(started);
     const TableRow unchecked{{"game", id},          {"lesson", m_lesson},          {"student", m_student},
-                             {"machine", m_store.machine()}, {"noted", JournalTime(now)}, {"reason", game.unchecked}};
+                             {"machine", m_store->machine()}, {"noted", JournalTime(now)}, {"reason", game.unchecked}};
     QList<std::pair<QString, TableRow>> serverRows{{outbox::kGames, row}};
     if (!game.unchecked.isEmpty())
         serverRows.append({outbox::kUncheckedAttempts, unchecked});
-    if (!m_store.open())
+    if (!m_store->open())
         return unjournaled(id, serverRows);
-    m_store.checkpoint();
+    m_store->checkpoint();
     auto statements = withOutbox({InsertSql(QStringLiteral("games"), row), row.values()}, outbox::kGames, row);
     if (m_written && !game.unchecked.isEmpty())
         statements << OutboxRow(outbox::kUncheckedAttempts, unchecked);
-    if (m_store.runAll(statements, QStringLiteral("начало игры")))
+    if (m_store->runAll(statements, QStringLiteral("начало игры")))
         m_gameId = id;
     else
         unjournaled(id, serverRows);
@@ -132,7 +138,7 @@ void GameJournal::gameStarted(const StartedGame &game)
 // The teacher learns of it beside the journal at once, and from the server once it answers.
 void GameJournal::noteUnchecked(const StartedGame &game)
 {
-    m_store.note(QStringLiteral("попытка «%1» по занятию «%2» не проверена на сервере школы (%3): "
+    m_store->note(QStringLiteral("попытка «%1» по занятию «%2» не проверена на сервере школы (%3): "
                                 "игра допущена по tallory.rez этой машины")
                      .arg(cp1251::decode(game.playerName), cp1251::decode(game.lessonCode), game.unchecked));
 }
@@ -211,7 +217,7 @@ bool GameJournal::writeAnswer(const Pending &q, int button)
         return false;
     }
     const JournalStatement insert{InsertSql(QStringLiteral("answers"), row), row.values()};
-    const bool written = m_store.runAll(withOutbox(insert, outbox::kAnswers, row), QStringLiteral("ответ"));
+    const bool written = m_store->runAll(withOutbox(insert, outbox::kAnswers, row), QStringLiteral("ответ"));
     if (!written)
         unjournaled(m_gameId, {{outbox::kAnswers, row}});
     sent();
@@ -252,7 +258,7 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
         outbox::kGameEnds, end);
     // The record tallory.rez is about to get, under the game's own id.
     const TableRow record = ResultRow({m_gameId, m_lesson, m_student, game.levelsPassed, game.grade,
-                                       m_store.machine(), end.value(u"ended").toString()});
+                                       m_store->machine(), end.value(u"ended").toString()});
     if (m_written && graded)
         statements << OutboxRow(outbox::kResults, record);
     QList<std::pair<QString, TableRow>> serverRows{{outbox::kGameEnds, end}};
@@ -261,7 +267,7 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
     // The end comes in the same click as the last answer, which has just been synced: it is
     // not synced again. The grade is safe in tallory.rez; should a power cut take this row,
     // the game shows as unfinished, which refuses nobody that tallory.rez would let play.
-    if (m_direct || !m_store.runAll(statements, QStringLiteral("конец игры"), false))
+    if (m_direct || !m_store->runAll(statements, QStringLiteral("конец игры"), false))
         unjournaled(m_gameId, serverRows);
     m_gameId.clear();
     m_direct = false;
@@ -270,9 +276,9 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
 
 bool GameJournal::leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName)
 {
-    if (!m_store.open())
+    if (!m_store->open())
         return false;
-    const auto found = m_store.anyRow(
+    const auto found = m_store->anyRow(
         QStringLiteral("SELECT 1 FROM games WHERE lesson = ? AND student = ? AND ended IS NULL LIMIT 1"),
         {cp1251::decode(lessonCode), cp1251::decode(playerName)}, QStringLiteral("проверка попыток"));
     return found.value_or(false);

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 /// The clocks a journal reads: the wall clock for start and end times, a steady one for the
@@ -28,6 +29,9 @@ public:
     /// first game asks for it.
     GameJournal(const QString &programFolder, const QString &machine, JournalClock clock = JournalClock::system(),
                 JournalSync sync = JournalSync::Full);
+    /// A journal that writes its games into store, which other journals may share: many games
+    /// at once in one machine's file, each with its own rows, through one connection.
+    GameJournal(std::shared_ptr<JournalStore> store, JournalClock clock = JournalClock::system());
 
     void gameStarted(const StartedGame &game) override;
     void questionShown(const ShownQuestion &question) override;
@@ -51,7 +55,7 @@ public:
     void sendUnjournaled(DirectSend send);
 
     /// The file written to.
-    QString path() const { return m_store.path(); }
+    QString path() const { return m_store->path(); }
 
 private:
     struct Pending {
@@ -74,7 +78,7 @@ private:
     void noteUnchecked(const StartedGame &game);
     void sent();
 
-    JournalStore m_store;
+    std::shared_ptr<JournalStore> m_store;
     JournalClock m_clock;
     QString m_gameId; ///< empty while no game is being written
     QString m_lesson, m_student; ///< of the game being written, as the journal holds them
