@@ -73,6 +73,7 @@ struct Figures {
     long games = 0;
     long finished = 0;
     long lifelines = 0;
+    int names = 0; ///< names handed out: each join takes the next
     QStringList errors;
 };
 
@@ -123,8 +124,7 @@ public:
     {
         m_joins.push([this, ready] {
             const QJsonObject body{{QStringLiteral("lesson"), kLesson},
-                                   {QStringLiteral("name"), QStringLiteral("УЧЕНИК %1-%2").arg(m_number).arg(m_games)}};
-            ++m_games;
+                                   {QStringLiteral("name"), classtest::studentName(QStringLiteral("УЧЕНИК"), m_figures.names++)}};
             send(QStringLiteral("/api/join"), body, QString(), [this, ready](const classtest::Reply &r) {
                 m_token = r.json.value(QStringLiteral("token")).toString();
                 m_view = r.json.value(QStringLiteral("game")).toObject();
@@ -250,7 +250,6 @@ private:
     QTimer m_heartbeat;
     QString m_token;
     QJsonObject m_view;
-    int m_games = 0;
     qint64 m_deadline = 0;
     bool m_idle = false;
 };

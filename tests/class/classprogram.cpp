@@ -90,6 +90,22 @@ QHash<QString, QString> rightAnswers(const QString &bankText)
     return right;
 }
 
+QString studentName(const QString &stem, int k)
+{
+    // А..Я are 192..223 in Windows-1251: a name of L of them sums to anything from 192 L to
+    // 223 L, and those spans meet from L = 7 on.
+    const int sum = 192 * 8 + k;
+    const int letters = std::max(8, (sum + 222) / 223);
+    int extra = sum - 192 * letters;
+    QString name = stem + QLatin1Char(' ');
+    for (int i = 0; i < letters; ++i) {
+        const int step = std::min(31, extra);
+        name += QChar(0x410 + step);
+        extra -= step;
+    }
+    return name;
+}
+
 ClassProgram::~ClassProgram()
 {
     if (m_process.state() != QProcess::NotRunning) {

@@ -30,6 +30,11 @@ QString nameSchoolServer(const QString &folder, const QString &service);
 /// four), read from the source the demo bank is packed from.
 QHash<QString, QString> rightAnswers(const QString &bankText);
 
+/// A student's name for the k-th game (k >= 0): stem, a blank and capital letters. The results
+/// file keys a record by the sum of the name's letter codes, so names that sum alike are one
+/// student to it: every k gets a sum of its own.
+QString studentName(const QString &stem, int k);
+
 /// One running tallory-class.
 class ClassProgram
 {
