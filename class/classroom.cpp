@@ -183,11 +183,15 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
                                               [] { return QDateTime::currentMSecsSinceEpoch(); });
     const QString service = ReadGameSettings(d->options.folder).serverService;
     if (!service.isEmpty()) {
+        // The room is started by the teacher or the administrator, never by a student: a service
+        // file its starter names (PGSERVICEFILE) is theirs to name, as for the workbench; else
+        // the machine's own.
+        const QString serviceFile = qEnvironmentVariableIsSet("PGSERVICEFILE") ? QString() : SystemServiceFile();
         ServerLinkOptions linkOptions;
-        linkOptions.connect.serviceFile = SystemServiceFile();
+        linkOptions.connect.serviceFile = serviceFile;
         d->link = std::make_unique<ServerLink>(service, JournalFilePath(d->options.folder, d->options.machine),
                                                linkOptions);
-        d->guard = std::make_unique<ServerAttemptGuard>(service, 2000, SystemServiceFile());
+        d->guard = std::make_unique<ServerAttemptGuard>(service, 2000, serviceFile);
         // What an earlier run left in the outbox goes now.
         d->link->poke();
     }

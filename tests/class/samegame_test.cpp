@@ -203,6 +203,7 @@ TEST_F(SameGame, TheWindowAndTheRoomRecordTheSameGames)
         room.shutdown();
     }
 
+    ASSERT_FALSE(testutil::readBytes(ResultsFilePath(folder)).isEmpty());
     EXPECT_EQ(testutil::readBytes(ResultsFilePath(roomFolder)), testutil::readBytes(ResultsFilePath(folder)));
     const QStringList desktop = journalRows(folder, QStringLiteral("ПК-1"));
     const QStringList served = journalRows(roomFolder, QStringLiteral("ПК-2"));
