@@ -1,0 +1,390 @@
+// A class on the room's network: 40, then 200 scripted students playing whole games against one
+// tallory-class on this machine, each as the page does it (join, act with the step, the heartbeat
+// every 5 s), answers and lifelines drawn at random, a student's think time between clicks. The
+// figures: an answer's round trip to its verdict as the client measures it (the page's designed
+// pauses are the page's and not in the protocol), the errors (any answer but 200), the server's
+// memory per student joined (VmRSS before the joins and with everyone in) and its CPU over the
+// run. Then 40 students once more with the school's PostgreSQL server named in the folder.
+//
+// All students come from 127.0.0.1, and the server budgets each address (joins 20/s, everything
+// 400/s), as it must for a room: so the students here keep to a room's pace, joins at most 15 a
+// second and a click every 0.5 to 2.5 s, and the run measures the server at that load.
+
+#include "benchcommon.h"
+#include "classprogram.h"
+#include "pgcluster.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr double kAnswerP99TargetMs = 50;
+constexpr double kMemoryPerStudentTargetKb = 1024;
+constexpr int kPlaySeconds = 30;
+constexpr int kJoinsPerSecond = 15;
+constexpr int kStudentsPerManager = 3; // a manager opens at most 6 connections to a host
+const QString kLesson = QStringLiteral("ДЕМО");
+
+// --- the server process seen from /proc -------------------------------------------------------
+
+long rssKb(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+double cpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    // The fields after the command's name, which may hold blanks, in brackets.
+    const QByteArray all = f.readAll();
+    const QList<QByteArray> fields = all.mid(all.lastIndexOf(')') + 2).split(' ');
+    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
+    return static_cast<double>(fields.value(11).toLongLong() + fields.value(12).toLongLong())
+           / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// --- the students -----------------------------------------------------------------------------
+
+struct Figures {
+    std::vector<double> answerMs;
+    std::vector<double> requestMs;
+    long requests = 0;
+    long games = 0;
+    long finished = 0;
+    long lifelines = 0;
+    int names = 0; ///< names handed out: each join takes the next
+    QStringList errors;
+};
+
+/// Hands out joins at a room's pace, every student's from one queue.
+class JoinQueue
+{
+public:
+    JoinQueue()
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(1000 / kJoinsPerSecond);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { next(); });
+    }
+    void push(std::function<void()> join)
+    {
+        m_waiting.push_back(std::move(join));
+        if (!m_timer.isActive())
+            next();
+    }
+
+private:
+    void next()
+    {
+        if (m_waiting.empty())
+            return;
+        auto join = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        m_timer.start();
+        join();
+    }
+    QTimer m_timer;
+    std::deque<std::function<void()>> m_waiting;
+};
+
+class Student
+{
+public:
+    Student(int number, QNetworkAccessManager &nam, const QUrl &base, Figures &figures, JoinQueue &joins)
+        : m_number(number), m_nam(nam), m_base(base), m_figures(figures), m_joins(joins),
+          m_random(static_cast<quint32>(number) * 7919U + 1U)
+    {
+        m_heartbeat.setInterval(5000);
+        QObject::connect(&m_heartbeat, &QTimer::timeout, [this] { beat(); });
+    }
+
+    /// Joins a new game; ready is called once the server has answered.
+    void join(std::function<void()> ready = {})
+    {
+        m_joins.push([this, ready] {
+            const QJsonObject body{{QStringLiteral("lesson"), kLesson},
+                                   {QStringLiteral("name"), classtest::studentName(QStringLiteral("УЧЕНИК"), m_figures.names++)}};
+            send(QStringLiteral("/api/join"), body, QString(), [this, ready](const classtest::Reply &r) {
+                m_token = r.json.value(QStringLiteral("token")).toString();
+                m_view = r.json.value(QStringLiteral("game")).toObject();
+                ++m_figures.games;
+                m_heartbeat.start();
+                if (ready)
+                    ready();
+                else
+                    think();
+            });
+        });
+    }
+
+    /// Plays until the deadline: the game joined, then new ones.
+    void play(qint64 deadline)
+    {
+        m_deadline = deadline;
+        think();
+    }
+
+    bool idle() const { return m_idle; }
+
+private:
+    void think()
+    {
+        QTimer::singleShot(500 + m_random.bounded(2000), &m_life, [this] { act(); });
+    }
+
+    static bool used(const QJsonObject &view, const QString &lifeline)
+    {
+        return view.value(QStringLiteral("lifelines")).toObject().value(lifeline).toBool();
+    }
+
+    void act()
+    {
+        const QString state = m_view.value(QStringLiteral("state")).toString();
+        if (state == QLatin1String("finished") || m_token.isEmpty()) {
+            ++m_figures.finished;
+            m_heartbeat.stop();
+            if (QDateTime::currentMSecsSinceEpoch() >= m_deadline) {
+                m_idle = true;
+                return;
+            }
+            join();
+            return;
+        }
+        if (state == QLatin1String("call")) {
+            const QJsonObject call = m_view.value(QStringLiteral("call")).toObject();
+            if (call.value(QStringLiteral("reply")).isNull())
+                step(QStringLiteral("dial"), {{QStringLiteral("digits"), call.value(QStringLiteral("number"))}});
+            else
+                step(QStringLiteral("hangup"));
+            return;
+        }
+        QStringList unused;
+        for (const QString &l : {QStringLiteral("fifty"), QStringLiteral("audience"), QStringLiteral("friend")})
+            if (!used(m_view, l))
+                unused << l;
+        const quint32 roll = m_random.bounded(100U);
+        if (!unused.isEmpty() && roll < 25) {
+            ++m_figures.lifelines;
+            step(unused[m_random.bounded(static_cast<int>(unused.size()))]);
+            return;
+        }
+        if (m_view.value(QStringLiteral("mayStop")).toBool() && roll < 30) {
+            step(QStringLiteral("stop"));
+            return;
+        }
+        QList<int> buttons{1, 2, 3, 4};
+        for (const QJsonValue &b : m_view.value(QStringLiteral("question")).toObject().value(QStringLiteral("blank")).toArray())
+            buttons.removeAll(b.toInt());
+        step(QStringLiteral("answer"), {{QStringLiteral("button"), buttons[m_random.bounded(static_cast<int>(buttons.size()))]}});
+    }
+
+    void step(const QString &what, const QJsonObject &more = {})
+    {
+        QJsonObject body = more;
+        body.insert(QStringLiteral("token"), m_token);
+        body.insert(QStringLiteral("step"), m_view.value(QStringLiteral("step")));
+        body.insert(QStringLiteral("do"), what);
+        send(QStringLiteral("/api/act"), body, what, [this](const classtest::Reply &r) {
+            m_view = r.json.value(QStringLiteral("game")).toObject();
+            think();
+        });
+    }
+
+    void beat()
+    {
+        if (m_token.isEmpty())
+            return;
+        // The heartbeat's view is not taken: an action may be on its way with the step it knew.
+        send(QStringLiteral("/api/game"), {{QStringLiteral("token"), m_token}}, QString(), {});
+    }
+
+    void send(const QString &path, const QJsonObject &body, const QString &what,
+              const std::function<void(const classtest::Reply &)> &then)
+    {
+        QNetworkReply *reply = classtest::postAsync(m_nam, m_base, path, body, [this, path, what, then](const classtest::Reply &r) {
+            ++m_figures.requests;
+            m_figures.requestMs.push_back(r.ms);
+            if (what == QLatin1String("answer"))
+                m_figures.answerMs.push_back(r.ms);
+            if (r.status != 200) {
+                m_figures.errors << QStringLiteral("%1 %2 → %3 %4%5").arg(path, what).arg(r.status)
+                                        .arg(QString::fromUtf8(r.body.left(200)), r.failure);
+                m_heartbeat.stop();
+                m_idle = true; // a student whose page broke stops: the error is counted once
+                return;
+            }
+            if (then)
+                then(r);
+        });
+        QObject::connect(&m_life, &QObject::destroyed, reply, [reply] { QObject::disconnect(reply, nullptr, nullptr, nullptr); reply->abort(); });
+    }
+
+    int m_number;
+    QNetworkAccessManager &m_nam;
+    QUrl m_base;
+    Figures &m_figures;
+    JoinQueue &m_joins;
+    QRandomGenerator m_random;
+    QObject m_life; ///< what the student's timers and replies belong to: gone with the student
+    QTimer m_heartbeat;
+    QString m_token;
+    QJsonObject m_view;
+    qint64 m_deadline = 0;
+    bool m_idle = false;
+};
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
+}
+
+/// Waits in the event loop until done() or the limit.
+bool waitFor(const std::function<bool()> &done, int limitMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+/// One room: n students join, then play for kPlaySeconds. True when every target is met.
+bool room(const QString &title, const QString &folder, int n)
+{
+    classtest::ClassProgram program;
+    const QString problem = program.start(QStringLiteral(TALLORY_CLASS_PROGRAM), folder);
+    bench::require(problem.isEmpty(), "tallory-class did not start:", problem);
+    const qint64 pid = program.pid();
+    Figures f;
+    JoinQueue joins;
+    std::vector<std::unique_ptr<QNetworkAccessManager>> managers;
+    std::vector<std::unique_ptr<Student>> students;
+    for (int i = 0; i < n; ++i) {
+        if (i % kStudentsPerManager == 0)
+            managers.push_back(std::make_unique<QNetworkAccessManager>());
+        students.push_back(std::make_unique<Student>(i + 1, *managers.back(), program.address(), f, joins));
+    }
+
+    const long rssBefore = rssKb(pid);
+    const double cpuBefore = cpuSeconds(pid);
+    QElapsedTimer wall;
+    wall.start();
+    int joined = 0;
+    for (auto &s : students)
+        s->join([&joined] { ++joined; });
+    bench::require(waitFor([&] { return joined + f.errors.size() >= n; }, 120000), "the students did not all join");
+    const long rssJoined = rssKb(pid);
+
+    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + kPlaySeconds * 1000;
+    for (auto &s : students)
+        s->play(deadline);
+    bench::require(waitFor([&] {
+                       return std::all_of(students.begin(), students.end(), [](const auto &s) { return s->idle(); });
+                   }, (kPlaySeconds + 120) * 1000),
+                   "the students did not finish their games");
+    const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
+    const double cpu = cpuSeconds(pid) - cpuBefore;
+    const QString stopped = program.stop();
+
+    std::printf("%s: %d students, %d s of play after the joins (%.0f s in all)\n", qPrintable(title), n, kPlaySeconds,
+                seconds);
+    std::printf("  games %ld (finished %ld), requests %ld, answers %zu, lifelines %ld\n", f.games, f.finished,
+                f.requests, f.answerMs.size(), f.lifelines);
+    std::printf("  %-46s %9.2f ms\n", "answer to verdict, median", percentile(f.answerMs, 0.5));
+    std::printf("  %-46s %9.2f ms\n", "any request, p99", percentile(f.requestMs, 0.99));
+    bool met = bench::printLimit("answer to verdict, p99", percentile(f.answerMs, 0.99), kAnswerP99TargetMs);
+    const double perStudentKb = static_cast<double>(rssJoined - rssBefore) / n;
+    std::printf("  server's memory: %.1f MB before the joins, %.1f MB with all joined\n", rssBefore / 1024.0,
+                rssJoined / 1024.0);
+    const bool memoryMet = perStudentKb <= kMemoryPerStudentTargetKb;
+    std::printf("  %-46s %9.1f KB  target <= %.0f%s\n", "server's memory per student", perStudentKb,
+                kMemoryPerStudentTargetKb, memoryMet ? "" : "   OVER TARGET");
+    std::printf("  server's CPU: %.2f s over %.0f s = %.1f %% of one core\n", cpu, seconds, 100.0 * cpu / seconds);
+    const bool errorsMet = f.errors.isEmpty() && stopped.isEmpty() && !f.answerMs.empty();
+    std::printf("  %-46s %9lld     target 0%s\n", "errors", static_cast<long long>(f.errors.size() + !stopped.isEmpty()),
+                errorsMet ? "" : "   OVER TARGET");
+    for (const QString &e : f.errors.mid(0, 5))
+        std::printf("    %s\n", qPrintable(e));
+    if (!stopped.isEmpty())
+        std::printf("    stopping the server: %s\n", qPrintable(stopped));
+    return met && memoryMet && errorsMet;
+}
+
+int run(QTemporaryDir &tmp)
+{
+    const auto folder = [&](const QString &name) {
+        const QString path = tmp.filePath(name);
+        const QString copied = classtest::copyProgramFolder(QStringLiteral(TALLORY_BIN_DIR), path);
+        bench::require(copied.isEmpty(), "no program folder:", copied);
+        return path;
+    };
+    bool met = room(QStringLiteral("A class"), folder(QStringLiteral("room40")), 40);
+    met = room(QStringLiteral("A large class"), folder(QStringLiteral("room200")), 200) && met;
+
+    pgtest::Cluster &cluster = pgtest::cluster();
+    cluster.SetUp();
+    bench::require(cluster.unavailable().isEmpty(), "no PostgreSQL:", cluster.unavailable());
+    // A school's server writes its commits to the disk: the test cluster's shortcut is undone.
+    const QString durable = cluster.adminSql(QStringLiteral("postgres"),
+                                             {QStringLiteral("ALTER SYSTEM SET fsync = on"),
+                                              QStringLiteral("ALTER SYSTEM SET full_page_writes = on"),
+                                              QStringLiteral("SELECT pg_reload_conf()")});
+    try {
+        bench::require(durable.isEmpty(), "cannot turn fsync on:", durable);
+        const QString made = pgtest::createDatabase(QStringLiteral("school"));
+        bench::require(made.isEmpty() && pgtest::createSchema(QStringLiteral("school")).isEmpty(), "no database:", made);
+        const QString schoolRoom = folder(QStringLiteral("school40"));
+        const QString named = classtest::nameSchoolServer(schoolRoom, QStringLiteral("school_game"));
+        bench::require(named.isEmpty(), "no server in the settings:", named);
+        met = room(QStringLiteral("A class with the school's server"), schoolRoom, 40) && met;
+        ServerProblem problem;
+        const auto owner = ServerConnection::open(QStringLiteral("school_owner"), {}, &problem);
+        bench::require(owner != nullptr, "no owner's connection:", problem.message);
+        QSqlQuery q(owner->database());
+        bench::require(q.exec(QStringLiteral("SELECT (SELECT count(*) FROM tallory.games), "
+                                             "(SELECT count(*) FROM tallory.answers)")) && q.next(),
+                       "cannot count the server's rows");
+        std::printf("  on the school's server after the stop: %d games, %d answers\n", q.value(0).toInt(),
+                    q.value(1).toInt());
+    } catch (const bench::Failure &) {
+        cluster.TearDown();
+        throw;
+    }
+    cluster.TearDown();
+    std::printf("The bench runs no window: it needs no display, and runs the same with or without Xvfb.\n");
+    return met ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return bench::runInTemporaryFolder(argc, argv, [](QTemporaryDir &tmp) { return run(tmp); });
+}

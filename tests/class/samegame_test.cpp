@@ -1,0 +1,214 @@
+// One game, two faces: the same script (the same chance, the same clicks, every lifeline, a stop
+// and a wrong answer) played in the desktop window and in the class room leaves the same
+// tallory.rez and the same journal rows, apart from the machine, the times and the games' ids.
+// Both faces run one session; this is where a draw taken in another order, a remark counted
+// twice or a row written differently by the server would show.
+
+#include "lifelinesfixture.h"
+
+#include "classroom.h"
+#include "gamejournal.h"
+#include "journalfiles.h"
+#include "telform.h"
+
+#include <QJsonArray>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+/// The room's chance for every game, drawn from one generator as the window's is.
+class SharedRandom final : public RandomSource
+{
+public:
+    explicit SharedRandom(RandomSource &inner) : m_inner(inner) {}
+    int below(int n) override { return m_inner.below(n); }
+
+private:
+    RandomSource &m_inner;
+};
+
+const QStringList kScript = {
+    // Every lifeline, then a stop with the grade of level 5.
+    QStringLiteral("new Первый"), QStringLiteral("fifty"), QStringLiteral("right"), QStringLiteral("audience"),
+    QStringLiteral("right"), QStringLiteral("friend"), QStringLiteral("right"), QStringLiteral("right"),
+    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("stop"),
+    // Past the teasing levels to a wrong answer at 10.
+    QStringLiteral("new Второй"), QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"),
+    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"),
+    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("wrong"),
+    // The same student again: refused by both, nothing written.
+    QStringLiteral("new Второй")};
+
+/// A journal's games and answers as comparable text: no ids, machines or times.
+QStringList journalRows(const QString &folder, const QString &machine)
+{
+    QStringList lines;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("samegame"));
+        db.setDatabaseName(JournalFilePath(folder, machine));
+        EXPECT_TRUE(db.open()) << machine.toStdString();
+        const QString games = QStringLiteral("SELECT lesson, student, bank_file, bank_sha256, ending, levels_passed, grade "
+                                             "FROM games ORDER BY student");
+        const QString answers = QStringLiteral(
+            "SELECT g.student, a.level, a.bank_index, a.question_sha256, a.question, a.answer_a, a.answer_b, a.answer_c, "
+            "a.answer_d, a.right_button, a.clicked_button, a.chosen, a.fifty_blanked, a.votes_a, a.votes_b, "
+            "a.votes_c, a.votes_d, a.friend_reply, a.tease FROM answers a JOIN games g ON g.id = a.game "
+            "ORDER BY g.student, a.level");
+        for (const QString &sql : {games, answers}) {
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(sql));
+            while (q.next()) {
+                QStringList values;
+                for (int c = 0; c < q.record().count(); ++c)
+                    values << (q.value(c).isNull() ? QStringLiteral("NULL") : q.value(c).toString());
+                lines << values.join(QLatin1Char('|')).replace(QDir(folder).absolutePath(), QStringLiteral("<folder>"));
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("samegame"));
+    return lines;
+}
+
+} // namespace
+
+class SameGame : public LifelinesFixture
+{
+protected:
+    void SetUp() override
+    {
+        LifelinesFixture::SetUp();
+        journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-1"), JournalClock::system(), JournalSync::Normal);
+        FormServices s = services(watching);
+        s.recorder = journal.get();
+        form = std::make_unique<TForm1>(s);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        dialogs.onModal = [](QDialog &d) {
+            TTelform &call = lifelines::callWindow(d);
+            QTest::keyClicks(&call, call.Label1->text().right(7));
+            QTest::keyClick(&call, Qt::Key_Return);
+        };
+    }
+    void TearDown() override
+    {
+        LifelinesFixture::TearDown();
+        journal.reset();
+    }
+
+    /// The script in the window, as a student plays it with the keys.
+    void playDesktop()
+    {
+        for (const QString &step : kScript) {
+            if (step.startsWith(QLatin1String("new "))) {
+                newGame(QStringLiteral("тест"), step.mid(4));
+            } else if (step == QLatin1String("fifty")) {
+                QTest::keyClick(form.get(), Qt::Key_F5);
+            } else if (step == QLatin1String("audience")) {
+                QTest::keyClick(form.get(), Qt::Key_F3);
+            } else if (step == QLatin1String("friend")) {
+                QTest::keyClick(form.get(), Qt::Key_F4);
+            } else if (step == QLatin1String("stop")) {
+                QTest::keyClick(form.get(), Qt::Key_F6);
+            } else {
+                // A tease keeps the question: the same answer again until it is judged.
+                const int level = form->Game.CurrentLevel;
+                for (int clicks = 0; clicks < 5 && form->Game.CurrentLevel == level; ++clicks) {
+                    const int tag = step == QLatin1String("right") ? rightButton() : wrongButton();
+                    QTest::keyClick(form.get(), static_cast<char>('0' + tag));
+                }
+            }
+        }
+    }
+
+    /// The same script through the room, as the page sends it.
+    void playRoom(ClassRoom &room)
+    {
+        QString token;
+        QJsonObject view;
+        const auto act = [&](const QString &what, QJsonObject more = {}) {
+            more.insert(QStringLiteral("token"), token);
+            more.insert(QStringLiteral("step"), view.value(QStringLiteral("step")));
+            more.insert(QStringLiteral("do"), what);
+            const ClassReply r = room.act(more);
+            EXPECT_EQ(r.status, 200) << what.toStdString() << ": "
+                                     << r.body.value(QStringLiteral("error")).toString().toStdString();
+            view = r.body.value(QStringLiteral("game")).toObject();
+            return r.body.value(QStringLiteral("event")).toObject();
+        };
+        // The right answer's button: its caption reads "Верно <level>".
+        const auto rightTag = [&] {
+            const QJsonArray answers = view.value(QStringLiteral("question")).toObject().value(QStringLiteral("answers")).toArray();
+            const QString right = QStringLiteral("Верно %1").arg(view.value(QStringLiteral("level")).toInt());
+            for (int i = 0; i < answers.size(); ++i)
+                if (answers[i].toString() == right)
+                    return i + 1;
+            return 0;
+        };
+        for (const QString &step : kScript) {
+            if (step.startsWith(QLatin1String("new "))) {
+                const ClassReply r = room.join({{QStringLiteral("lesson"), QStringLiteral("тест")},
+                                                {QStringLiteral("name"), step.mid(4)}},
+                                               QStringLiteral("192.168.1.20"));
+                token = r.body.value(QStringLiteral("token")).toString();
+                view = r.body.value(QStringLiteral("game")).toObject();
+            } else if (step == QLatin1String("friend")) {
+                const QJsonObject call = act(QStringLiteral("friend"));
+                act(QStringLiteral("dial"), {{QStringLiteral("digits"), call.value(QStringLiteral("number"))}});
+                if (view.value(QStringLiteral("state")).toString() == QLatin1String("call"))
+                    act(QStringLiteral("hangup"));
+            } else if (step == QLatin1String("fifty") || step == QLatin1String("audience") || step == QLatin1String("stop")) {
+                act(step);
+            } else {
+                ASSERT_GT(rightTag(), 0) << "no right answer shown";
+                const int tag = step == QLatin1String("right") ? rightTag() : rightTag() % 4 + 1;
+                for (int clicks = 0; clicks < 5; ++clicks)
+                    if (!act(QStringLiteral("answer"), {{QStringLiteral("button"), tag}}).value(QStringLiteral("teased")).toBool())
+                        break;
+            }
+        }
+    }
+
+    std::unique_ptr<GameJournal> journal;
+};
+
+TEST_F(SameGame, TheWindowAndTheRoomRecordTheSameGames)
+{
+    playDesktop();
+    form.reset();
+    journal.reset();
+
+    // The room on a folder of its own with the same settings and bank, from a fresh counters
+    // store and the same seed as the window's.
+    QTemporaryDir roomDir;
+    const QString roomFolder = roomDir.path() + QLatin1Char('/');
+    for (const char *name : {"tallory.ini", "lesson.faq"})
+        testutil::writeBytes(roomFolder + QLatin1String(name), testutil::readBytes(folder + QLatin1String(name)));
+    for (const QString &clip : kClips)
+        testutil::writeBytes(roomFolder + QStringLiteral("wav/") + clip + QStringLiteral(".wav"), "RIFF");
+    QTemporaryDir roomHome;
+    qputenv("XDG_CONFIG_HOME", roomHome.filePath(QStringLiteral("cfg")).toUtf8());
+    SeededRandom roomRandom{12345};
+    {
+        ClassRoomOptions options;
+        options.folder = roomFolder;
+        options.machine = QStringLiteral("ПК-2");
+        options.steadyMs = [] { return qint64(1000); };
+        options.newRandom = [&roomRandom] { return std::make_unique<SharedRandom>(roomRandom); };
+        ClassRoom room(options);
+        ASSERT_EQ(room.problem(), QString());
+        playRoom(room);
+        room.shutdown();
+    }
+
+    ASSERT_FALSE(testutil::readBytes(ResultsFilePath(folder)).isEmpty());
+    EXPECT_EQ(testutil::readBytes(ResultsFilePath(roomFolder)), testutil::readBytes(ResultsFilePath(folder)));
+    const QStringList desktop = journalRows(folder, QStringLiteral("ПК-1"));
+    const QStringList served = journalRows(roomFolder, QStringLiteral("ПК-2"));
+    ASSERT_GT(desktop.size(), 15);
+    for (qsizetype i = 0; i < std::max(desktop.size(), served.size()); ++i)
+        ASSERT_EQ(served.value(i, QStringLiteral("<none>")).toStdString(), desktop.value(i, QStringLiteral("<none>")).toStdString())
+            << "first difference at row " << i + 1;
+}
