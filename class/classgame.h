@@ -75,6 +75,9 @@ public:
     std::optional<ClassAction> lastAction;
     ClassReply lastReply;
     bool moveAllowed = false;
+    /// The random key the page's join came with: the same join again (its answer lost on the
+    /// way) gets this game back rather than a refusal. Only the page that sent it knows it.
+    QString joinKey;
     bool hidden = false;
     int leaves = 0;
     qint64 lastSeen = 0;

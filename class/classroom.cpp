@@ -236,6 +236,10 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     tick();
     const QString typedLesson = request.value(QStringLiteral("lesson")).toString();
     const QString typedName = request.value(QStringLiteral("name")).toString();
+    // 32 hex digits or nothing: anything else is not a key the page made.
+    QString joinKey = request.value(QStringLiteral("join")).toString();
+    if (joinKey.size() != 32 || QByteArray::fromHex(joinKey.toLatin1()).size() != 16)
+        joinKey.clear();
     if (typedLesson.trimmed().isEmpty())
         return {400, errorBody(QStringLiteral("Введите код занятия."))};
     const auto lessonBytes = cp1251::encode(typedLesson);
@@ -254,6 +258,8 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
         for (const auto &g : d->games) {
             if (!g->inProgress() || g->nameBytes != name || !g->lessonCodes.contains(lesson))
                 continue;
+            if (!joinKey.isEmpty() && joinKey == g->joinKey && g->device == device && !g->moveAllowed)
+                return {200, {{QStringLiteral("token"), g->token}, {QStringLiteral("game"), g->view(now)}}};
             if (!g->moveAllowed)
                 return {403, errorBody(kTwice)};
             d->byToken.remove(g->token);
@@ -290,6 +296,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     if (!game->lessonCodes.contains(lesson))
         game->lessonCodes.append(lesson);
     game->device = device;
+    game->joinKey = joinKey;
     game->token = d->newToken();
     game->id = QStringLiteral("g%1").arg(++d->nextId);
     if (const auto failed = game->begin(admission.unchecked, now))

@@ -56,6 +56,12 @@
 
   // One request, retried with growing pauses while the network or the server is away: the same
   // body again is safe, the server answers a repeated step with its stored answer.
+  function randomHex(bytes) {
+    const a = new Uint8Array(bytes);
+    crypto.getRandomValues(a);
+    return Array.from(a, (b) => b.toString(16).padStart(2, '0')).join('');
+  }
+
   async function post(path, body) {
     let pause = 500;
     for (;;) {
@@ -813,7 +819,9 @@
     $('start').disabled = true;
     $('join-error').textContent = '';
     try {
-      const reply = await post('/api/join', { lesson, name });
+      // One key per press of «Начать»: a retry after a lost answer is the same join, not a second attempt.
+      const join = randomHex(16);
+      const reply = await post('/api/join', { lesson, name, join });
       token = reply.token;
       store.set(TOKEN_KEY, token);
       view = reply.game;

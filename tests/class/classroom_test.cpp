@@ -176,6 +176,24 @@ TEST_F(ClassFixture, ASecondJoinIsRefusedUntilTheTeacherAllowsTheMove)
     EXPECT_EQ(journalRows("SELECT count(*) FROM games"), QStringList{"1"});
 }
 
+// A join whose answer was lost is sent again with the same key: the page gets its game back.
+// Another key (another page typing the same name) is still refused.
+TEST_F(ClassFixture, AJoinSentAgainGetsItsGameBack)
+{
+    open();
+    const QJsonObject request{{"lesson", "тест"}, {"name", "игрок"}, {"join", "0123456789abcdef0123456789abcdef"}};
+    const ClassReply first = room->join(request, "10.0.0.2");
+    ASSERT_EQ(first.status, 200);
+    const ClassReply again = room->join(request, "10.0.0.2");
+    ASSERT_EQ(again.status, 200);
+    EXPECT_EQ(again.body.value("token").toString(), first.body.value("token").toString());
+    QJsonObject other = request;
+    other["join"] = "fedcba9876543210fedcba9876543210";
+    EXPECT_EQ(room->join(other, "10.0.0.2").status, 403);
+    EXPECT_EQ(room->join(request, "10.0.0.9").status, 403); // the key alone, from elsewhere
+    EXPECT_EQ(journalRows("SELECT count(*) FROM games"), QStringList{"1"});
+}
+
 // Bad joins: each refused with the desktop's words (or the lesson named), nothing started.
 TEST_F(ClassFixture, JoinRefusals)
 {
