@@ -1,6 +1,5 @@
 #include "classroom.h"
 
-#include "attemptguard.h"
 #include "classgame.h"
 #include "cp1251.h"
 #include "faq.h"
@@ -13,8 +12,8 @@
 #include "lessoncodes.h"
 #include "lockedfile.h"
 #include "randomsource.h"
+#include "schoollink.h"
 #include "serverconnection.h"
-#include "serverlink.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -44,6 +43,10 @@ namespace {
 
 constexpr qint64 kSilentMs = 15000;
 constexpr qint64 kGuardQuietMs = 30000;
+/// A student's wait at a join for the school's word, as at the desktop's start.
+constexpr int kGuardWaitMs = 2000;
+/// How long the program's end waits for the outbox to reach the school's server.
+constexpr int kSettleMs = 5000;
 const QString kTwice = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
 
 QJsonObject errorBody(const QString &why)
@@ -67,8 +70,7 @@ struct ClassRoom::Impl {
     QList<QByteArray> openBytes;
     std::function<qint64()> steady;
     std::shared_ptr<JournalStore> store;
-    std::unique_ptr<ServerLink> link;
-    std::unique_ptr<ServerAttemptGuard> guard;
+    std::unique_ptr<SchoolLink> school; ///< where tallory.ini names the school's server
     std::vector<std::unique_ptr<ClassGame>> games; ///< in the order they joined
     QHash<QString, ClassGame *> byToken;
     QHash<QString, ClassGame *> byId;
@@ -148,10 +150,8 @@ std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
                                                : std::make_unique<SeededRandom>(QRandomGenerator::system()->generate());
     JournalClock clock{[] { return QDateTime::currentMSecsSinceEpoch(); }, steady};
     auto journal = std::make_unique<GameJournal>(store, clock);
-    if (link) {
-        journal->keepOutbox([l = link.get()] { l->poke(); });
-        journal->sendUnjournaled([l = link.get()](const QString &table, const TableRow &row) { l->sendDirect(table, row); });
-    }
+    if (school)
+        school->serve(*journal);
     return std::make_unique<ClassGame>(options.folder, std::move(random), std::move(journal));
 }
 
@@ -161,12 +161,12 @@ std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
 // desktop notes one, rather than each holding the whole room up for the guard's wait.
 SchoolGuard ClassRoom::Impl::schoolGuard()
 {
-    if (!guard)
+    if (!school)
         return {};
     return [this](const QString &lesson, const QString &name, bool countUnfinished) {
         if (now() < guardQuietUntil)
             return SchoolWord{std::nullopt, guardProblem};
-        const SchoolAttempt asked = guard->ask(lesson, name, countUnfinished);
+        const SchoolAttempt asked = school->guard().ask(lesson, name, countUnfinished);
         if (!asked.verdict) {
             guardQuietUntil = now() + kGuardQuietMs;
             guardProblem = asked.problem;
@@ -198,19 +198,15 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
                                               [] { return QDateTime::currentMSecsSinceEpoch(); });
     const QString service = ReadGameSettings(d->options.folder).serverService;
     if (!service.isEmpty()) {
-        ServerLinkOptions linkOptions;
         // The room is started by the teacher or the administrator, never by a student: a service
         // file its starter names (PGSERVICEFILE) is theirs to name, as for the workbench; else
         // the machine's own.
         const QString serviceFile = !d->options.serviceFile.isEmpty()                ? d->options.serviceFile
                                     : qEnvironmentVariableIsSet("PGSERVICEFILE") ? QString()
                                                                                  : SystemServiceFile();
-        linkOptions.connect.serviceFile = serviceFile;
-        d->link = std::make_unique<ServerLink>(service, JournalFilePath(d->options.folder, d->options.machine),
-                                               linkOptions);
-        d->guard = std::make_unique<ServerAttemptGuard>(service, 2000, serviceFile);
-        // What an earlier run left in the outbox goes now.
-        d->link->poke();
+        // What an earlier run left in the outbox goes at once.
+        d->school = std::make_unique<SchoolLink>(service, JournalFilePath(d->options.folder, d->options.machine),
+                                                 kGuardWaitMs, serviceFile);
     }
 }
 
@@ -418,8 +414,7 @@ void ClassRoom::shutdown()
     d->byId.clear();
     d->games.clear();
     d->store.reset();
-    if (d->link)
-        d->link->flush(5000);
-    d->link.reset();
-    d->guard.reset();
+    if (d->school)
+        d->school->link().flush(kSettleMs);
+    d->school.reset();
 }

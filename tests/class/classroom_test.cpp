@@ -83,7 +83,9 @@ TEST_P(RoomGames, PlayThroughTheRoomAndRecord)
             const QString number = r.body.value("event").toObject().value("number").toString();
             EXPECT_EQ(r.body.value("game").toObject().value("state").toString(), QStringLiteral("call"));
             if (*s == 'T') {
-                now += 30'000;
+                now += 12'500; // the server's clock, whatever the page's says
+                EXPECT_EQ(view(token).value("call").toObject().value("secondsLeft").toInt(), 18);
+                now += 17'500;
                 room->tick();
                 EXPECT_EQ(view(token).value("state").toString(), QStringLiteral("question"));
                 r = act(token, step + 1, "dial", {{"digits", number}});
@@ -422,4 +424,22 @@ TEST_F(ClassFixture, WhatARoomCannotOpen)
     }
     QFile::remove(folder + QStringLiteral("tallory.ini"));
     EXPECT_TRUE(ClassRoom(ClassRoomOptions{folder}).problem().contains(QStringLiteral("нет файла tallory.ini")));
+}
+
+// With "Зал=класс" the audience is the class: the answers the room's students have given to the
+// question (twenty of them, every one right) are the chart, read from the journal being written.
+TEST_F(ClassFixture, TheHallIsTheClassInTheRoomToo)
+{
+    writeSettings(QStringLiteral("[настройки]\r\nЗал=класс\r\n"));
+    open();
+    for (int i = 0; i < 20; ++i) {
+        const QString token = join(QStringLiteral("ученик %1").arg(i));
+        ASSERT_EQ(act(token, 0, "answer", {{"button", rightButton(view(token))}}).status, 200);
+    }
+    const QString token = join(QStringLiteral("игрок"));
+    const int right = rightButton(view(token));
+    const QJsonArray votes = act(token, 0, "audience").body.value("event").toObject().value("votes").toArray();
+    QJsonArray expected{0, 0, 0, 0};
+    expected[right - 1] = 50;
+    EXPECT_EQ(votes, expected);
 }
