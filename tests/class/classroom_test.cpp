@@ -90,6 +90,9 @@ TEST_P(RoomGames, PlayThroughTheRoomAndRecord)
                 EXPECT_EQ(r.status, 409);
                 break;
             }
+            r = act(token, step + 1, "dial", {{"digits", "0000000"}}); // a wrong number rings nobody
+            EXPECT_FALSE(r.body.value("event").toObject().value("matched").toBool());
+            EXPECT_TRUE(r.body.value("game").toObject().value("call").toObject().value("reply").isNull());
             r = act(token, step + 1, "dial", {{"digits", number}});
             EXPECT_TRUE(r.body.value("event").toObject().value("matched").toBool());
             EXPECT_FALSE(r.body.value("game").toObject().value("call").toObject().value("reply").toString().isEmpty());
@@ -242,6 +245,7 @@ TEST_F(ClassFixture, LeavesAndSilenceShowInTheRoom)
     const QString token = join(QStringLiteral("игрок"));
     const auto state = [&] { return room->room().value("students").toArray()[0].toObject(); };
     EXPECT_EQ(state().value("state").toString(), QStringLiteral("в игре"));
+    EXPECT_TRUE(state().value("grade").isNull()); // there, and null while the game goes on
     ASSERT_EQ(act(token, 0, "hidden").status, 200);
     ASSERT_EQ(act(token, 0, "hidden").status, 200); // the same leave told twice
     EXPECT_EQ(state().value("state").toString(), QStringLiteral("ушёл со страницы"));
@@ -325,4 +329,79 @@ TEST_F(ClassFixture, GamesAtOnceKeepTheirRowsApart)
               (QStringList{"ВТОРОЙ|3|wrong", "ПЕРВЫЙ|2|-"}));
     EXPECT_EQ(record(QStringLiteral("ВТОРОЙ")), QStringLiteral("ВТОРОЙ|2|Неудовлетворительно"));
     EXPECT_EQ(record(QStringLiteral("ПЕРВЫЙ")), QString());
+}
+
+// A bank with no question for a level ends the game there without a grade, naming the lesson,
+// and the student may sit the lesson again once the bank is mended.
+TEST_F(ClassFixture, ALevelWithoutQuestionsEndsTheGameUngraded)
+{
+    QByteArray bank;
+    for (int level = 1; level <= 2; ++level) {
+        bank += "[" + QByteArray::number(level) + "]\r\n";
+        bank += ScrambleText(*cp1251::encode(QStringLiteral("Вопрос %1|Верно %1|Нет a|Нет b|Нет c|").arg(level))) + "\r\n";
+    }
+    testutil::writeBytes(folder + QStringLiteral("lesson.faq"), bank);
+    open();
+    const QString token = join(QStringLiteral("игрок"));
+    ASSERT_EQ(act(token, 0, "answer", {{"button", rightButton(view(token))}}).status, 200);
+    const ClassReply last = act(token, 1, "answer", {{"button", rightButton(view(token))}});
+    const QJsonObject end = last.body.value("event").toObject().value("end").toObject();
+    EXPECT_EQ(end.value("how").toString(), QStringLiteral("noquestion"));
+    EXPECT_TRUE(end.value("grade").isNull());
+    EXPECT_TRUE(end.value("message").toString().startsWith(QStringLiteral("Занятие «ТЕСТ»"))) << end.value("message").toString().toStdString();
+    EXPECT_EQ(record(QStringLiteral("ИГРОК")), QString());
+    EXPECT_EQ(journalRows("SELECT ending FROM games"), QStringList{"noquestion"});
+    EXPECT_EQ(room->join({{"lesson", "тест"}, {"name", "игрок"}}, "x").status, 200);
+}
+
+// What the face plays after each answer is what the desktop shows and plays: the host's remark
+// and jingle in turn, the milestones' words, the tease at the twelfth click, the win's banner.
+TEST_F(ClassFixture, VerdictsCarryTheDesktopsWordsAndClips)
+{
+    open();
+    const QString token = join(QStringLiteral("игрок"));
+    QStringList heard;
+    QJsonObject end;
+    for (int clicks = 0; clicks < 20 && end.isEmpty(); ++clicks) {
+        const QJsonObject game = view(token);
+        const QJsonObject event = act(token, game.value("step").toInt(), "answer", {{"button", rightButton(game)}})
+                                      .body.value("event").toObject();
+        heard << QStringLiteral("%1 %2 %3 %4").arg(game.value("level").toInt())
+                     .arg(event.value("teased").toBool() ? event.value("tease").toString() : event.value("remark").toString(),
+                          event.value("clips").toVariant().toStringList().join(QLatin1Char(',')),
+                          event.value("milestone").toString());
+        end = event.value("end").toObject();
+    }
+    EXPECT_EQ(heard.value(0), QStringLiteral("1 П р а в и л ь н о !!! btnclick,pause,appl,change "));
+    EXPECT_EQ(heard.value(1), QStringLiteral("2 У г а д а л !!! btnclick,pause,yes,change "));
+    EXPECT_EQ(heard.value(4), QStringLiteral("5  ВАШИ ЗНАНИЯ ОЦЕНЕНЫ НА УДОВЛЕТВОРИТЕЛЬНО! btnclick,pause,summa,change Удовлетворительно"));
+    EXPECT_EQ(heard.value(5), QStringLiteral("6 Можно только позавидовать Вашей эрудиции! btnclick,pause,yes,change "));
+    EXPECT_EQ(heard.value(9), QStringLiteral("10  ВЫ ЗАРАБОТАЛИ ОЦЕНКУ ХОРОШО! btnclick,pause,summa,change Хорошо"));
+    EXPECT_EQ(heard.value(11), QStringLiteral("12 Возможно я ошибаюсь, но по-моему это не так! btnclick,pause "));
+    EXPECT_EQ(heard.size(), 16);
+    EXPECT_EQ(end.value("banner").toString(), QStringLiteral("Это фантастика! Поздравляем! Вы получили ПЯТЕРКУ!"));
+    EXPECT_EQ(end.value("clips").toVariant().toStringList(), (QStringList{"MILLION", "begin"}));
+    EXPECT_EQ(end.value("grade").toInt(), 5);
+}
+
+// A room that cannot open says why, naming what is missing; the lessons asked for are the ones open.
+TEST_F(ClassFixture, WhatARoomCannotOpen)
+{
+    writeSettings(QStringLiteral("[ДРУГОЕ]\r\nВопросник=lesson.faq\r\n[настройки]\r\nЗал=класс\r\n"));
+    struct Case { QStringList lessons; const char *problem; QStringList open; };
+    const Case cases[] = {
+        {{}, "", {"ТЕСТ", "ДРУГОЕ"}},
+        {{"другое"}, "", {"ДРУГОЕ"}},
+        {{"тест", "нет"}, "В tallory.ini нет занятия «нет».", {}},
+    };
+    for (const Case &c : cases) {
+        ClassRoomOptions o;
+        o.folder = folder;
+        o.lessons = c.lessons;
+        const ClassRoom r(o);
+        EXPECT_EQ(r.problem(), QString::fromUtf8(c.problem));
+        EXPECT_EQ(r.openLessons(), c.open);
+    }
+    QFile::remove(folder + QStringLiteral("tallory.ini"));
+    EXPECT_TRUE(ClassRoom(ClassRoomOptions{folder}).problem().contains(QStringLiteral("нет файла tallory.ini")));
 }
