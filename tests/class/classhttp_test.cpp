@@ -1,6 +1,6 @@
 // The class server as a browser meets it: the real tallory-class on a copy of the demo folder.
 
-#include "classprocess.h"
+#include "runningclass.h"
 #include "cp1251.h"
 #include "faq.h"
 
@@ -46,7 +46,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(server.start({QStringLiteral("--teacher-key-file"), keyFile()})) << qPrintable(server.errors()); }
     QString keyFile() const { return server.folder() + QStringLiteral("key"); }
 
-    ClassProcess server;
+    RunningClass server;
 };
 
 } // namespace
@@ -79,7 +79,7 @@ TEST_F(ClassHttp, BadRequestsAreRefusedInRussianAndWriteNothing)
     const QString token = server.join(QStringLiteral("петров"));
     ASSERT_FALSE(token.isEmpty());
     const QByteArray results = fileBytes(server.folder() + QStringLiteral("tallory.rez"));
-    const QByteArray longBody = ClassProcess::toJson({{QStringLiteral("token"), token},
+    const QByteArray longBody = RunningClass::toJson({{QStringLiteral("token"), token},
                                                      {QStringLiteral("pad"), QString(20000, QLatin1Char('x'))}});
     struct Case {
         const char *path;
@@ -91,9 +91,9 @@ TEST_F(ClassHttp, BadRequestsAreRefusedInRussianAndWriteNothing)
         {"api/game", longBody, 413, QStringLiteral("Слишком длинный запрос.")},
         {"api/act", QByteArrayLiteral("{\"token\": "), 400, QStringLiteral("Запрос не разобран.")},
         {"api/join", QByteArrayLiteral("[1, 2]"), 400, QStringLiteral("Запрос не разобран.")},
-        {"api/game", ClassProcess::toJson({{QStringLiteral("token"), QString(32, QLatin1Char('0'))}}), 404,
+        {"api/game", RunningClass::toJson({{QStringLiteral("token"), QString(32, QLatin1Char('0'))}}), 404,
          QStringLiteral("Игра не найдена. Откройте страницу заново.")},
-        {"api/act", ClassProcess::toJson(act(token, 5, QStringLiteral("answer"), 2)), 409,
+        {"api/act", RunningClass::toJson(act(token, 5, QStringLiteral("answer"), 2)), 409,
          QStringLiteral("Этот шаг уже пройден.")},
         {"api/teacher/room", QByteArrayLiteral("{}"), 403, QStringLiteral("Нет доступа.")},
     };
@@ -164,8 +164,8 @@ TEST_F(ClassHttp, TheTeachersKeyOpensTheRoom)
     const QJsonArray students = room.body[QStringLiteral("students")].toArray();
     ASSERT_EQ(students.size(), 1);
     const QJsonObject id{{QStringLiteral("id"), students[0][QStringLiteral("id")]}};
-    EXPECT_EQ(server.post(QStringLiteral("api/teacher/allow"), ClassProcess::toJson(id), key).status, 200);
-    const Answer ended = server.post(QStringLiteral("api/teacher/end"), ClassProcess::toJson(id), key);
+    EXPECT_EQ(server.post(QStringLiteral("api/teacher/allow"), RunningClass::toJson(id), key).status, 200);
+    const Answer ended = server.post(QStringLiteral("api/teacher/end"), RunningClass::toJson(id), key);
     EXPECT_EQ(ended.status, 200) << ended.bytes.constData();
     const Answer game = server.post(QStringLiteral("api/game"), QJsonObject{{QStringLiteral("token"), token}});
     EXPECT_EQ(game.body[QStringLiteral("game")][QStringLiteral("end")][QStringLiteral("how")].toString(), QStringLiteral("teacher"));
@@ -229,7 +229,7 @@ TEST_F(ClassHttp, SigtermLeavesTheGameUnfinishedAndExitsCleanly)
 
 TEST(ClassProgram, ServesTheFoldersOwnPicturesOnlyAndLinksToTheWeb)
 {
-    ClassProcess server;
+    RunningClass server;
     QTemporaryDir elsewhere;
     const QByteArray png = QByteArrayLiteral("\x89PNG\r\n\x1a\n a picture");
     QFile own(server.folder() + QStringLiteral("own.png"));
@@ -284,7 +284,7 @@ TEST(ClassProgram, ServesTheFoldersOwnPicturesOnlyAndLinksToTheWeb)
 
 TEST(ClassProgram, RefusesToStartAndSaysWhy)
 {
-    ClassProcess copy;
+    RunningClass copy;
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost));
     QFile(copy.folder() + QStringLiteral("plain")).open(QIODevice::WriteOnly);

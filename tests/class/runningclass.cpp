@@ -1,4 +1,4 @@
-#include "classprocess.h"
+#include "runningclass.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -42,7 +42,7 @@ QList<Answer> await(const QList<QNetworkReply *> &replies)
 
 } // namespace
 
-ClassProcess::ClassProcess()
+RunningClass::RunningClass()
 {
     const QString demo = QStringLiteral(TALLORY_BIN_DIR "/");
     for (const QString &file : {QStringLiteral("tallory.ini"), QStringLiteral("demo.faq")})
@@ -53,7 +53,7 @@ ClassProcess::ClassProcess()
         QFile::copy(demo + QStringLiteral("wav/") + clip, folder() + QStringLiteral("wav/") + clip);
 }
 
-ClassProcess::~ClassProcess()
+RunningClass::~RunningClass()
 {
     if (m_process && m_process->state() != QProcess::NotRunning) {
         m_process->kill();
@@ -61,12 +61,12 @@ ClassProcess::~ClassProcess()
     }
 }
 
-QString ClassProcess::program()
+QString RunningClass::program()
 {
     return QStringLiteral(TALLORY_BIN_DIR "/tallory-class");
 }
 
-bool ClassProcess::start(const QStringList &extra)
+bool RunningClass::start(const QStringList &extra)
 {
     m_process = std::make_unique<QProcess>();
     m_process->start(program(), QStringList{QStringLiteral("--folder"), folder(), QStringLiteral("--port"),
@@ -86,7 +86,7 @@ bool ClassProcess::start(const QStringList &extra)
     return !m_url.isEmpty();
 }
 
-int ClassProcess::runRefused(const QStringList &arguments)
+int RunningClass::runRefused(const QStringList &arguments)
 {
     QProcess process;
     process.start(program(), arguments);
@@ -99,12 +99,12 @@ int ClassProcess::runRefused(const QStringList &arguments)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-QByteArray ClassProcess::toJson(const QJsonObject &object)
+QByteArray RunningClass::toJson(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-Answer ClassProcess::post(const QString &path, const QByteArray &body, const QByteArray &key)
+Answer RunningClass::post(const QString &path, const QByteArray &body, const QByteArray &key)
 {
     QNetworkRequest request(QUrl(m_url + path));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
@@ -113,7 +113,7 @@ Answer ClassProcess::post(const QString &path, const QByteArray &body, const QBy
     return await({m_network.post(request, body)}).front();
 }
 
-Answer ClassProcess::get(const QString &path)
+Answer RunningClass::get(const QString &path)
 {
     // A redirect is the answer looked at, never followed out of the room.
     QNetworkRequest request(QUrl(m_url + path));
@@ -121,7 +121,7 @@ Answer ClassProcess::get(const QString &path)
     return await({m_network.get(request)}).front();
 }
 
-QList<Answer> ClassProcess::postMany(const QString &path, const QJsonObject &body, int count)
+QList<Answer> RunningClass::postMany(const QString &path, const QJsonObject &body, int count)
 {
     QList<QNetworkReply *> replies;
     for (int i = 0; i < count; ++i) {
@@ -132,7 +132,7 @@ QList<Answer> ClassProcess::postMany(const QString &path, const QJsonObject &bod
     return await(replies);
 }
 
-QString ClassProcess::join(const QString &name)
+QString RunningClass::join(const QString &name)
 {
     return post(QStringLiteral("api/join"), QJsonObject{{QStringLiteral("lesson"), QStringLiteral("демо")},
                                                         {QStringLiteral("name"), name}})

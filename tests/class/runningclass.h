@@ -23,12 +23,12 @@ struct Answer {
     QByteArray location;
 };
 
-class ClassProcess
+class RunningClass
 {
 public:
     /// A copy of the demo folder (settings, bank, clips) in a fresh temporary folder.
-    ClassProcess();
-    ~ClassProcess();
+    RunningClass();
+    ~RunningClass();
 
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
     /// Starts the program with extra arguments; false, with its stderr in errors(), when it
