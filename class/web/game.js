@@ -607,7 +607,7 @@
       if (!event)
         return;
       stopMusic();
-      await clipToEnd(event.clip || 'final', false);
+      await clipToEnd(endClips(event.end)[0], false);
       await finish(event.end || view.end);
     });
   }

@@ -215,6 +215,11 @@ class BrowserGame(unittest.TestCase):
                 p.wait(lambda: p.shown('#chart'), 'the audience chart')
                 marks = [m.text for m in p.d.find_elements(By.CSS_SELECTOR, '#bars .mark')]
                 self.assertEqual([m[0] for m in marks], ['A', 'B', 'C', 'D'])
+                covered = p.d.execute_script('''
+                    return [...document.querySelectorAll('#answers .answer, #lifelines button')].filter((b) => {
+                      const r = b.getBoundingClientRect();
+                      return !b.contains(document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2)); }).length''')
+                self.assertEqual(covered, 0, 'the chart covers nothing a student may press')
             if level == 2:
                 p.button('Звонок другу').click()
                 p.wait(lambda: p.shown('#call-prompt'), 'the call')
