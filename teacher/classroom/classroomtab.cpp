@@ -37,6 +37,8 @@ const QString kCaption = QStringLiteral("Класс по сети");
 const QString kRoomTitle = QStringLiteral("Ученики");
 const QString kClosedTitle = QStringLiteral("Ученики: класс закрыт, здесь то, что было видно последним");
 const QString kNoAddress = QStringLiteral("Здесь появятся адрес и QR-код, когда класс откроется.");
+const QString kClosed = QStringLiteral("Класс не открыт. Отметьте занятия и нажмите «Начать».");
+const QString kNoLessons = QStringLiteral("В файле настроек нет занятий: добавьте их на вкладке «Занятия».");
 const QString kListening = QStringLiteral("Класс открыт. Ученики открывают этот адрес в браузере или наводят "
                                           "камеру телефона на код.");
 // Big enough for a phone to read off a projected screen from the back of the room, small
@@ -96,7 +98,7 @@ ClassroomTab::ClassroomTab(const QString &folder, TeacherPrompts *prompts, QWidg
     connect(m_model, &QAbstractItemModel::dataChanged, this, &ClassroomTab::updateButtons);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ClassroomTab::updateButtons);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ClassroomTab::updateButtons);
-    say(QStringLiteral("Класс не открыт. Отметьте занятия и нажмите «Начать»."));
+    say(kClosed);
     reloadLessons();
 }
 
@@ -232,7 +234,9 @@ void ClassroomTab::reloadLessons()
         item->setCheckState(m_unchecked.contains(lesson) ? Qt::Unchecked : Qt::Checked);
     }
     if (m_lessons->count() == 0)
-        say(QStringLiteral("В файле настроек нет занятий: добавьте их на вкладке «Занятия»."), true);
+        say(kNoLessons, true);
+    else if (m_status->text() == kNoLessons)
+        say(kClosed);
     updateButtons();
 }
 

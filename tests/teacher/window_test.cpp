@@ -17,13 +17,13 @@
 using teachertest::fullBank;
 using testutil::readBytes;
 
-TEST_F(WindowTest, ShowsTheFourTabsOfTheWorkbench)
+TEST_F(WindowTest, ShowsTheFiveTabsOfTheWorkbench)
 {
     QStringList tabs;
     for (int i = 0; i < window->tabs()->count(); ++i)
         tabs.append(window->tabs()->tabText(i));
     EXPECT_EQ(tabs, (QStringList{QStringLiteral("Вопросник"), QStringLiteral("Занятия"), QStringLiteral("Результаты"),
-                                  QStringLiteral("Анализ")}));
+                                  QStringLiteral("Анализ"), QStringLiteral("Класс по сети")}));
     EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("новый вопросник")));
 }
 
