@@ -108,7 +108,7 @@ ClassReply ClassGame::act(const ClassAction &action, qint64 nowMs)
         const bool leaving = kind == u"hidden";
         // Only a question (or a call) left unseen counts: the end's board may be left at will.
         if (leaving && !hidden && inProgress())
-            ++leaves;
+            m_journal->pageLeft(++leaves);
         hidden = leaving;
         return ok(view(nowMs), {{QStringLiteral("kind"), kind}});
     }
@@ -145,9 +145,8 @@ ClassReply ClassGame::act(const ClassAction &action, qint64 nowMs)
         ++step;
         const QJsonObject ended = finish(GameEnding::Stop, QStringLiteral("stop"));
         m_end = ended;
-        return ok(view(nowMs), {{QStringLiteral("kind"), QStringLiteral("stop")},
-                                {QStringLiteral("clip"), QStringLiteral("final")},
-                                {QStringLiteral("end"), ended}});
+        // The end's clips ("final", then the board's) are the stop's own.
+        return ok(view(nowMs), {{QStringLiteral("kind"), QStringLiteral("stop")}, {QStringLiteral("end"), ended}});
     }
     const int lifeline = kind == u"fifty" ? 0 : kind == u"audience" ? 1 : kind == u"friend" ? 2 : -1;
     if (lifeline < 0)
@@ -194,9 +193,13 @@ ClassReply ClassGame::answer(int button, qint64 nowMs)
     ++step;
     const Verdict v = m_session->click(button);
     QJsonObject event{{QStringLiteral("kind"), QStringLiteral("verdict")}, {QStringLiteral("teased"), v.teased}};
+    // Every clip the desktop plays from the click to the next question or to the end's own
+    // (END "clips"), in order; "clip" is the one the verdict is heard by.
+    QJsonArray clips{QStringLiteral("btnclick"), QStringLiteral("pause")};
     if (v.teased) {
         event.insert(QStringLiteral("tease"), text(v.tease));
         event.insert(QStringLiteral("clip"), QStringLiteral("pause"));
+        event.insert(QStringLiteral("clips"), clips);
         return ok(view(nowMs), event);
     }
     event.insert(QStringLiteral("tease"), QString());
@@ -234,6 +237,10 @@ ClassReply ClassGame::answer(int button, qint64 nowMs)
     }
     if (ended)
         m_end = ended;
+    clips.append(event.value(QStringLiteral("clip")));
+    if (v.right)
+        clips.append(QStringLiteral("change"));
+    event.insert(QStringLiteral("clips"), clips);
     event.insert(QStringLiteral("milestone"), milestone);
     event.insert(QStringLiteral("points"), m_points);
     event.insert(QStringLiteral("end"), ended ? QJsonValue(*ended) : QJsonValue());
@@ -283,6 +290,11 @@ void ClassGame::closeSession()
     m_session->close();
     m_music.clear();
     m_illustration.clear();
+    // What is left of a finished game is its view: the bank's copy and the rest go now, so that
+    // a room keeps little more than a line per student who has finished.
+    m_session.reset();
+    m_journal.reset();
+    m_random.reset();
 }
 
 bool ClassGame::endByTeacher(qint64 nowMs)
@@ -302,6 +314,35 @@ void ClassGame::leave()
     m_call.reset();
     m_session->leave();
     m_session->storeCounters();
+}
+
+QJsonObject ClassGame::student(qint64 nowMs, qint64 silentMs) const
+{
+    QString state;
+    if (!inProgress())
+        state = QStringLiteral("закончил");
+    else if (nowMs - lastSeen > silentMs)
+        state = QStringLiteral("нет связи");
+    else if (hidden)
+        state = QStringLiteral("ушёл со страницы");
+    else
+        state = QStringLiteral("в игре");
+    const QJsonObject ended = m_end.value_or(QJsonObject());
+    return {{QStringLiteral("id"), id},
+            {QStringLiteral("lesson"), lesson},
+            {QStringLiteral("name"), name},
+            {QStringLiteral("device"), device},
+            {QStringLiteral("level"), m_level},
+            {QStringLiteral("points"), m_points},
+            {QStringLiteral("lifelines"), QJsonObject{{QStringLiteral("fifty"), used[0]},
+                                                      {QStringLiteral("audience"), used[1]},
+                                                      {QStringLiteral("friend"), used[2]}}},
+            {QStringLiteral("state"), state},
+            // null while the game goes on, as after an end that recorded no grade
+            {QStringLiteral("grade"), ended.value(QStringLiteral("grade")).isUndefined() ? QJsonValue() : ended.value(QStringLiteral("grade"))},
+            {QStringLiteral("gradeText"), ended.value(QStringLiteral("gradeText")).isUndefined() ? QJsonValue() : ended.value(QStringLiteral("gradeText"))},
+            {QStringLiteral("leaves"), leaves},
+            {QStringLiteral("moveAllowed"), moveAllowed}};
 }
 
 QJsonObject ClassGame::view(qint64 nowMs) const

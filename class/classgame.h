@@ -55,6 +55,8 @@ public:
 
     /// The page's view of the game as it stands.
     QJsonObject view(qint64 nowMs) const;
+    /// The teacher's line of the game: "нет связи" after silentMs without a request.
+    QJsonObject student(qint64 nowMs, qint64 silentMs) const;
     bool inProgress() const { return !m_end.has_value(); }
     bool inCall() const { return m_call.has_value(); }
     const std::optional<QJsonObject> &end() const { return m_end; }

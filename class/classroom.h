@@ -33,6 +33,9 @@ struct ClassRoomOptions {
     std::function<std::unique_ptr<RandomSource>()> newRandom = {};
     /// Tokens for new games (32 hex digits, 128 bits); the system's secure source when empty.
     std::function<QString()> newToken = {};
+    /// The libpq service file that describes the school's server named in tallory.ini; when
+    /// empty, the one PGSERVICEFILE names, else the system's.
+    QString serviceFile = {};
 };
 
 class ClassRoom

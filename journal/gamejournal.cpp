@@ -274,6 +274,23 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
     sent();
 }
 
+void GameJournal::pageLeft(int seq)
+{
+    if (!m_pending || m_gameId.isEmpty())
+        return;
+    const TableRow row{{"game", m_gameId},
+                       {"seq", seq},
+                       {"level", m_pending->shown.level},
+                       {"left_at", JournalTime(m_clock.wallMs())}};
+    if (m_direct)
+        return unjournaled(m_gameId, {{outbox::kPageLeaves, row}});
+    // Not synced: nothing waits on it, and the next answer's sync takes it to the disk.
+    const JournalStatement insert{InsertSql(QStringLiteral("page_leaves"), row), row.values()};
+    if (!m_store->runAll(withOutbox(insert, outbox::kPageLeaves, row), QStringLiteral("уход со страницы"), false))
+        unjournaled(m_gameId, {{outbox::kPageLeaves, row}});
+    sent();
+}
+
 bool GameJournal::leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName)
 {
     if (!m_store->open())

@@ -43,6 +43,9 @@ public:
     void gameLeft() override;
     void gameEnded(GameEnding how, int currentLevel) override;
     bool leftUnfinished(const QByteArray &lessonCode, const QByteArray &playerName) override;
+    /// The student left the page of a class server's game with the question on screen: the
+    /// seq-th time in this game (1, 2, ...). Nothing without a question on screen.
+    void pageLeft(int seq);
 
     /// From now on every row written goes into the journal's outbox too, in the same
     /// transaction, for the school's server; written is called after each (the sender's poke).

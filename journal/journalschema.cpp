@@ -30,6 +30,16 @@ QString answersTable()
                              true);
 }
 
+// A class server's student who left the page during a question. Made where the writer opens a
+// journal, so that journals written before the class server gain it too.
+QString pageLeavesTable()
+{
+    QString sql = SqliteCreateTable(PageLeavesTable(), {QStringLiteral("FOREIGN KEY (game) REFERENCES games (id)"),
+                                                        QStringLiteral("PRIMARY KEY (game, seq)")},
+                                    true);
+    return sql.replace(QStringLiteral("CREATE TABLE "), QStringLiteral("CREATE TABLE IF NOT EXISTS "));
+}
+
 // The answers carry one index only, the question's (see kLookupIndexes): the analysis reads every answer of
 // a lesson anyway, and each index more is a page more to sync in every click.
 const char *const kIndexes[] = {
@@ -83,6 +93,11 @@ QSqlError AddLookupIndexes(QSqlDatabase &db)
             return error;
     }
     return QSqlError();
+}
+
+QSqlError AddLaterTables(QSqlDatabase &db)
+{
+    return run(db, pageLeavesTable());
 }
 
 QString QuestionSha256(QByteArrayView line)

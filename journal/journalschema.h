@@ -21,6 +21,11 @@ QSqlError CreateJournalSchema(QSqlDatabase &db);
 /// version stays too. Returns the error, or an invalid error when done.
 QSqlError AddLookupIndexes(QSqlDatabase &db);
 
+/// The tables added after the journal's first version (page_leaves), made where they are
+/// missing; the version stays, as a program that does not know them reads the rest as ever.
+/// Returns the error, or an invalid error when done.
+QSqlError AddLaterTables(QSqlDatabase &db);
+
 /// A question's identity in the journal: the SHA-256 of its unscrambled bank line, in lower-case
 /// hex. An edited question is a new question; a moved one keeps its figures.
 QString QuestionSha256(QByteArrayView line);

@@ -177,6 +177,8 @@ bool JournalStore::prepare()
     // journal that cannot take it now is written on as it is.
     if (ok && !error.isValid())
         AddLookupIndexes(m_db);
+    if (ok && !error.isValid())
+        error = AddLaterTables(m_db);
     if (ok && !error.isValid() && m_outbox)
         error = CreateOutbox(m_db);
     if (!ok || error.isValid()) {

@@ -19,6 +19,7 @@ inline const QString kAnswers = QStringLiteral("answers");
 inline const QString kGameEnds = QStringLiteral("game_ends");
 inline const QString kResults = QStringLiteral("results");
 inline const QString kUncheckedAttempts = QStringLiteral("unchecked_attempts");
+inline const QString kPageLeaves = QStringLiteral("page_leaves");
 /// Never queued in the journal: a machine's word that its journal could not be written.
 inline const QString kJournalFailures = QStringLiteral("journal_failures");
 } // namespace outbox

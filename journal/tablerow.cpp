@@ -58,6 +58,15 @@ const RowColumn kFailures[] = {
     {"reason", nullptr, "text NOT NULL"},
 };
 
+// A student who left the page (another tab, another app, a locked screen) while a question of
+// a game on the class server was open: the game, the leave's number in it, the level, and when.
+const RowColumn kPageLeaves[] = {
+    {"game", "TEXT NOT NULL", "uuid NOT NULL"},
+    {"seq", "INTEGER NOT NULL", "smallint NOT NULL"},
+    {"level", "INTEGER NOT NULL", "smallint NOT NULL"},
+    {"left_at", "TEXT NOT NULL", "timestamp with time zone NOT NULL"},
+};
+
 QStringList namesWhere(const RowTable &table, const char *RowColumn::*type)
 {
     QStringList names;
@@ -131,6 +140,12 @@ const RowTable &UncheckedAttemptsTable()
 const RowTable &JournalFailuresTable()
 {
     static const RowTable table{nullptr, "tallory.journal_failures", kFailures};
+    return table;
+}
+
+const RowTable &PageLeavesTable()
+{
+    static const RowTable table{"page_leaves", "tallory.page_leaves", kPageLeaves};
     return table;
 }
 

@@ -49,6 +49,10 @@ const RowTable &UncheckedAttemptsTable();
 /// The server's tallory.journal_failures: a machine's word that its journal could not be written.
 const RowTable &JournalFailuresTable();
 
+/// The journal's page_leaves and the server's tallory.page_leaves: a student who left the page
+/// of a class server's game while a question was open.
+const RowTable &PageLeavesTable();
+
 /// The places of a query's columns by name, looked up once for all its rows.
 class RowPlaces
 {

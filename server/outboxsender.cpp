@@ -34,6 +34,8 @@ std::optional<ServerTable> serverTable(const QString &name)
         return ServerTable::Results;
     if (name == outbox::kUncheckedAttempts)
         return ServerTable::UncheckedAttempts;
+    if (name == outbox::kPageLeaves)
+        return ServerTable::PageLeaves;
     if (name == outbox::kJournalFailures)
         return ServerTable::JournalFailures;
     return std::nullopt;

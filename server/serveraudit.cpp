@@ -10,7 +10,7 @@ namespace {
 // The tables of rows the games send; the teacher may add them too, to load a school's old files.
 const char *const kTables[] = {"tallory.results", "tallory.games", "tallory.game_ends", "tallory.answers"};
 // Sent by the game only: the attempts its own file let in while the server was out of reach.
-const char *const kGameOnlyTables[] = {"tallory.unchecked_attempts", "tallory.journal_failures"};
+const char *const kGameOnlyTables[] = {"tallory.unchecked_attempts", "tallory.journal_failures", "tallory.page_leaves"};
 const char *const kFunctions[] = {"tallory.attempt_refusal(text, text, boolean)", "tallory.schema_version()"};
 
 struct Expectation {

@@ -15,16 +15,17 @@ const RowTable &ServerRowTable(ServerTable table)
     case ServerTable::Answers: return AnswersTable();
     case ServerTable::UncheckedAttempts: return UncheckedAttemptsTable();
     case ServerTable::JournalFailures: return JournalFailuresTable();
+    case ServerTable::PageLeaves: return PageLeavesTable();
     }
     return ResultsTable();
 }
 
 const QStringList &ServerColumns(ServerTable table)
 {
-    static const std::array<QStringList, 6> columns = [] {
-        std::array<QStringList, 6> all;
+    static const std::array<QStringList, 7> columns = [] {
+        std::array<QStringList, 7> all;
         for (ServerTable t : {ServerTable::Results, ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers,
-                              ServerTable::UncheckedAttempts, ServerTable::JournalFailures})
+                              ServerTable::UncheckedAttempts, ServerTable::JournalFailures, ServerTable::PageLeaves})
             all[static_cast<size_t>(t)] = ServerRowTable(t).serverColumns();
         return all;
     }();

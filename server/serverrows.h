@@ -17,6 +17,7 @@ enum class ServerTable {
     Answers,  ///< the journal's answers table, column for column
     UncheckedAttempts, ///< a game let in by the machine's own file, the server out of reach
     JournalFailures,   ///< a machine's journal could not be written: id, machine, noted, reason
+    PageLeaves,        ///< a class server's student left the page during a question
 };
 
 /// The table's columns (answerrow.h, tablerow.h).

@@ -21,6 +21,7 @@ QString tableName(ServerTable table)
     case ServerTable::Answers: return QStringLiteral("answers");
     case ServerTable::UncheckedAttempts: return QStringLiteral("unchecked_attempts");
     case ServerTable::JournalFailures: return QStringLiteral("journal_failures");
+    case ServerTable::PageLeaves: return QStringLiteral("page_leaves");
     }
     return QString();
 }

@@ -160,7 +160,7 @@ TEST_F(ServerSchema, TablesHaveEachRowsColumnsAndTypes)
         return name + QLatin1Char(' ') + type + (notNull ? QStringLiteral(" NOT NULL") : QString());
     };
     for (ServerTable t : {ServerTable::Results, ServerTable::Games, ServerTable::GameEnds, ServerTable::Answers,
-                          ServerTable::UncheckedAttempts, ServerTable::JournalFailures}) {
+                          ServerTable::UncheckedAttempts, ServerTable::JournalFailures, ServerTable::PageLeaves}) {
         const RowTable &table = ServerRowTable(t);
         SCOPED_TRACE(table.server);
         QStringList expected;
