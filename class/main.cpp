@@ -161,10 +161,10 @@ int main(int argc, char **argv)
         const Options options = readOptions(app);
         const QString folder = checkedFolder(options.folder);
         const quint16 port = chosenPort(options.port);
+        const QHostAddress shown = chosenAddress(options.address);
         ClassRoom room(ClassRoomOptions{folder, options.lessons, ThisMachineName()});
         if (const QString problem = room.problem(); !problem.isEmpty())
             throw Refusal{problem};
-        const QHostAddress shown = chosenAddress(options.address);
         auto *listener = new ClassListener(&app);
         const QHostAddress listened = options.address.isEmpty() ? QHostAddress(QHostAddress::AnyIPv4) : shown;
         if (!listener->listen(listened, port)) {

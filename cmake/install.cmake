@@ -2,7 +2,9 @@
 #
 #   lib/tallory/      the game, its modules (loaded from beside the executable), the workbench
 #                     and the launcher; "wav" there leads to the installed clips
-#   bin/              tallory and tallory-teacher (the launcher), the teacher's tools
+#   bin/              tallory and tallory-teacher (the launcher), the teacher's tools, the class
+#                     server tallory-class
+#   /lib/systemd/system  the class server's unit, installed disabled
 #   share/tallory/    the clips and the demo lesson that a new data folder is given
 #   share/applications, share/icons/hicolor   menu entries and the emblem as an icon
 #   share/doc/tallory, share/man/man1          the copyright, README, changelog; the manual pages
@@ -27,6 +29,8 @@ install(TARGETS tallory RUNTIME DESTINATION ${TALLORY_INSTALL_LIB})
 install(TARGETS tallory_browser tallory_sound tallory_chart LIBRARY DESTINATION ${TALLORY_INSTALL_LIB})
 install(PROGRAMS ${TALLORY_PACKAGING_DIR}/tallory-launch DESTINATION ${TALLORY_INSTALL_LIB})
 install(TARGETS tallory-bank tallory-results RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The class server needs neither a display nor the launcher: it is started with its folder.
+install(TARGETS tallory-class RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(TALLORY_LAUNCHERS tallory)
 if(TARGET tallory-teacher)
     install(TARGETS tallory-teacher RUNTIME DESTINATION ${TALLORY_INSTALL_LIB})
@@ -54,7 +58,7 @@ install(CODE "
 ")
 
 # The package's documents: the copyright, the README and the changelog in share/doc/tallory,
-# the manual pages of the four commands in section 1, and the reasons for the lintian warnings
+# the manual pages of the five commands in section 1, and the reasons for the lintian warnings
 # the package keeps. Compressed as Debian wants them, by gzip -9n: no name and no time stamp in
 # the header, so two builds of the same text give the same bytes.
 set(TALLORY_MAINTAINER "Tallory developers <author@tallory.example.org>")
@@ -78,7 +82,7 @@ tallory_gzip(${CMAKE_SOURCE_DIR}/packaging/changelog ${TALLORY_PACKAGING_DIR}/do
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${TALLORY_DOC_DIR})
 install(FILES ${TALLORY_PACKAGING_DIR}/doc/README.md.gz ${TALLORY_PACKAGING_DIR}/doc/changelog.gz
         DESTINATION ${TALLORY_DOC_DIR})
-foreach(command IN ITEMS tallory tallory-teacher tallory-bank tallory-results)
+foreach(command IN ITEMS tallory tallory-teacher tallory-bank tallory-results tallory-class)
     tallory_gzip(${CMAKE_SOURCE_DIR}/packaging/man/${command}.1 ${TALLORY_PACKAGING_DIR}/man/${command}.1.gz)
     install(FILES ${TALLORY_PACKAGING_DIR}/man/${command}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
@@ -116,6 +120,15 @@ file(MAKE_DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory)
 install(DIRECTORY ${TALLORY_PACKAGING_DIR}/machine/tallory DESTINATION ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib
     DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
+# The class server as a service of a school's server: its folder is the service's state folder,
+# made by systemd; the unit is installed and left disabled (the package's scripts never enable
+# it), since a school decides itself which machine serves which lessons.
+set(TALLORY_CLASS_BINARY ${CMAKE_INSTALL_FULL_BINDIR}/tallory-class)
+set(TALLORY_CLASS_FOLDER ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib/tallory-class)
+set(TALLORY_DEMO_DIR ${CMAKE_INSTALL_PREFIX}/${TALLORY_INSTALL_SHARE}/demo)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/tallory-class.service.in ${TALLORY_PACKAGING_DIR}/tallory-class.service @ONLY)
+install(FILES ${TALLORY_PACKAGING_DIR}/tallory-class.service DESTINATION /lib/systemd/system)
+
 # The package.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tallory)
@@ -128,8 +141,10 @@ a ladder of 15 multiple-choice questions, with three lifelines, and earns a
 school grade. Each student may sit each lesson once; every graded game leaves a
 record in the results file.
 
-The package holds the game, the teacher's workbench and tools, the clips and a
-demo lesson. The data folder (settings, question banks, results) is
+The package holds the game, the teacher's workbench and tools, the class
+server tallory-class (a lesson played in students' browsers on the room's
+network, with a systemd unit left disabled), the clips and a demo lesson.
+The data folder (settings, question banks, results) is
 ${TALLORY_MACHINE_FOLDER} on the machine, or a share named in
 ${TALLORY_FOLDER_CONF} for a whole lab.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TALLORY_MAINTAINER})

@@ -1,4 +1,4 @@
-// The manual pages of the four commands, as man and lintian read them: roff without a single
+// The manual pages of the five commands, as man and lintian read them: roff without a single
 // warning, a NAME line that whatis understands, and every option the program's own help names.
 
 #include <QFile>
@@ -20,7 +20,8 @@ struct Command
 const Command kCommands[] = {{"tallory", TALLORY_GAME},
                             {"tallory-teacher", TALLORY_TEACHER},
                             {"tallory-bank", TALLORY_BANK},
-                            {"tallory-results", TALLORY_RESULTS}};
+                            {"tallory-results", TALLORY_RESULTS},
+                            {"tallory-class", TALLORY_CLASS}};
 
 QString pagePath(const Command &command)
 {
