@@ -3,11 +3,8 @@
 // keeps an outbox that a sender empties off the window's thread, and every start asks the
 // server's attempt guard.
 
-#include "attemptguard.h"
 #include "journalthread.h"
-#include "serverlink.h"
-
-#include <memory>
+#include "schoollink.h"
 
 struct FormServices;
 
@@ -27,9 +24,8 @@ public:
     /// Hands the attempt guard to the window.
     void serve(FormServices &services);
 
-    ServerLink &link() { return *m_link; }
+    ServerLink &link() { return m_school.link(); }
 
 private:
-    std::unique_ptr<ServerLink> m_link;
-    std::unique_ptr<ServerAttemptGuard> m_guard;
+    SchoolLink m_school;
 };
