@@ -6,9 +6,12 @@
 // memory per student joined (VmRSS before the joins and with everyone in) and its CPU over the
 // run. Then 40 students once more with the school's PostgreSQL server named in the folder.
 //
-// All students come from 127.0.0.1, and the server budgets each address (joins 20/s, everything
-// 400/s), as it must for a room: so the students here keep to a room's pace, joins at most 15 a
-// second and a click every 0.5 to 2.5 s, and the run measures the server at that load.
+// The client is kept light so that what it measures is the server: every student has one
+// keep-alive socket, all of them on this one thread's event loop, and each request is timed from
+// just before its bytes are written to the moment its whole body is read. Every student comes
+// from an address of its own in 127/8, as every pupil's device has its own in a room: the
+// server budgets requests per address, and a whole class on one address would be throttled
+// like a single misbehaving device. The class joins at once, as when the teacher says "begin".
 
 #include "benchcommon.h"
 #include "classprogram.h"
@@ -19,16 +22,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTimer>
 
-#include <deque>
 #include <memory>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -36,8 +36,6 @@ namespace {
 constexpr double kAnswerP99TargetMs = 50;
 constexpr double kMemoryPerStudentTargetKb = 1024;
 constexpr int kPlaySeconds = 30;
-constexpr int kJoinsPerSecond = 15;
-constexpr int kStudentsPerManager = 3; // a manager opens at most 6 connections to a host
 const QString kLesson = QStringLiteral("ДЕМО");
 
 // --- the server process seen from /proc -------------------------------------------------------
@@ -66,6 +64,15 @@ double cpuSeconds(qint64 pid)
            / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
+/// This process's processor time, user and system: the client's own share of the machine.
+double ownCpuSeconds()
+{
+    rusage use{};
+    ::getrusage(RUSAGE_SELF, &use);
+    return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
+           + static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
 // --- the students -----------------------------------------------------------------------------
 
 struct Figures {
@@ -80,43 +87,13 @@ struct Figures {
     QStringList errors;
 };
 
-/// Hands out joins at a room's pace, every student's from one queue.
-class JoinQueue
-{
-public:
-    JoinQueue()
-    {
-        m_timer.setSingleShot(true);
-        m_timer.setInterval(1000 / kJoinsPerSecond);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { next(); });
-    }
-    void push(std::function<void()> join)
-    {
-        m_waiting.push_back(std::move(join));
-        if (!m_timer.isActive())
-            next();
-    }
-
-private:
-    void next()
-    {
-        if (m_waiting.empty())
-            return;
-        auto join = std::move(m_waiting.front());
-        m_waiting.pop_front();
-        m_timer.start();
-        join();
-    }
-    QTimer m_timer;
-    std::deque<std::function<void()>> m_waiting;
-};
-
 class Student
 {
 public:
-    Student(int number, QNetworkAccessManager &nam, const QUrl &base, Figures &figures, JoinQueue &joins)
-        : m_number(number), m_nam(nam), m_base(base), m_figures(figures), m_joins(joins),
-          m_random(static_cast<quint32>(number) * 7919U + 1U)
+    Student(int number, const QUrl &base, Figures &figures)
+        : m_number(number),
+          m_connection(QStringLiteral("127.10.%1.%2").arg(number / 250).arg(number % 250 + 1), base),
+          m_figures(figures), m_random(static_cast<quint32>(number) * 7919U + 1U)
     {
         m_heartbeat.setInterval(5000);
         QObject::connect(&m_heartbeat, &QTimer::timeout, [this] { beat(); });
@@ -125,19 +102,17 @@ public:
     /// Joins a new game; ready is called once the server has answered.
     void join(std::function<void()> ready = {})
     {
-        m_joins.push([this, ready] {
-            const QJsonObject body{{QStringLiteral("lesson"), kLesson},
-                                   {QStringLiteral("name"), classtest::studentName(QStringLiteral("УЧЕНИК"), m_figures.names++)}};
-            send(QStringLiteral("/api/join"), body, QString(), [this, ready](const classtest::Reply &r) {
-                m_token = r.json.value(QStringLiteral("token")).toString();
-                m_view = r.json.value(QStringLiteral("game")).toObject();
-                ++m_figures.games;
-                m_heartbeat.start();
-                if (ready)
-                    ready();
-                else
-                    think();
-            });
+        const QJsonObject body{{QStringLiteral("lesson"), kLesson},
+                               {QStringLiteral("name"), classtest::studentName(QStringLiteral("УЧЕНИК"), m_figures.names++)}};
+        send(QStringLiteral("/api/join"), body, QString(), [this, ready](const classtest::Reply &r) {
+            m_token = r.json.value(QStringLiteral("token")).toString();
+            m_view = r.json.value(QStringLiteral("game")).toObject();
+            ++m_figures.games;
+            m_heartbeat.start();
+            if (ready)
+                ready();
+            else
+                think();
         });
     }
 
@@ -149,6 +124,7 @@ public:
     }
 
     bool idle() const { return m_idle; }
+    int reopened() const { return m_connection.reopened(); }
 
 private:
     void think()
@@ -225,7 +201,7 @@ private:
     void send(const QString &path, const QJsonObject &body, const QString &what,
               const std::function<void(const classtest::Reply &)> &then)
     {
-        QNetworkReply *reply = classtest::postAsync(m_nam, m_base, path, body, [this, path, what, then](const classtest::Reply &r) {
+        m_connection.post(path, body, [this, path, what, then](const classtest::Reply &r) {
             ++m_figures.requests;
             m_figures.requestMs.push_back(r.ms);
             if (what == QLatin1String("answer"))
@@ -242,16 +218,13 @@ private:
             if (then)
                 then(r);
         });
-        QObject::connect(&m_life, &QObject::destroyed, reply, [reply] { QObject::disconnect(reply, nullptr, nullptr, nullptr); reply->abort(); });
     }
 
     int m_number;
-    QNetworkAccessManager &m_nam;
-    QUrl m_base;
+    classtest::Connection m_connection; ///< the page's keep-alive socket, from its own address
     Figures &m_figures;
-    JoinQueue &m_joins;
     QRandomGenerator m_random;
-    QObject m_life; ///< what the student's timers and replies belong to: gone with the student
+    QObject m_life; ///< what the student's timers belong to: gone with the student
     QTimer m_heartbeat;
     QString m_token;
     QJsonObject m_view;
@@ -306,21 +279,13 @@ bool room(const QString &title, const QString &folder, int n)
     bench::require(problem.isEmpty(), "tallory-class did not start:", problem);
     const qint64 pid = program.pid();
     Figures f;
-    JoinQueue joins;
-    std::vector<std::unique_ptr<QNetworkAccessManager>> managers;
     std::vector<std::unique_ptr<Student>> students;
-    for (int i = 0; i < n; ++i) {
-        if (i % kStudentsPerManager == 0) {
-            managers.push_back(std::make_unique<QNetworkAccessManager>());
-            // The room has no proxy; asking the system for one each request costs the client
-            // more than the server's answer.
-            managers.back()->setProxy(QNetworkProxy::NoProxy);
-        }
-        students.push_back(std::make_unique<Student>(i + 1, *managers.back(), program.address(), f, joins));
-    }
+    for (int i = 0; i < n; ++i)
+        students.push_back(std::make_unique<Student>(i + 1, program.address(), f));
 
     const long rssBefore = rssKb(pid);
     const double cpuBefore = cpuSeconds(pid);
+    const double clientCpuBefore = ownCpuSeconds();
     QElapsedTimer wall;
     wall.start();
     int joined = 0;
@@ -338,6 +303,7 @@ bool room(const QString &title, const QString &folder, int n)
                    "the students did not finish their games");
     const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
     const double cpu = cpuSeconds(pid) - cpuBefore;
+    const double clientCpu = ownCpuSeconds() - clientCpuBefore;
     const QString stopped = program.stop();
 
     std::printf("%s: %d students, %d s of play after the joins (%.0f s in all)\n", qPrintable(title), n, kPlaySeconds,
@@ -357,6 +323,14 @@ bool room(const QString &title, const QString &folder, int n)
     std::printf("  %-46s %9.1f KB  target <= %.0f%s\n", "server's memory per student", perStudentKb,
                 kMemoryPerStudentTargetKb, memoryMet ? "" : "   OVER TARGET");
     std::printf("  server's CPU: %.2f s over %.0f s = %.1f %% of one core\n", cpu, seconds, 100.0 * cpu / seconds);
+    int reopened = 0;
+    for (const auto &s : students)
+        reopened += s->reopened();
+    std::printf("  client's CPU (this bench, %d keep-alive sockets on one thread): %.2f s = %.1f %% of one core;"
+                " connections the server closed and the client opened again: %d\n",
+                n, clientCpu, 100.0 * clientCpu / seconds, reopened);
+    std::printf("  (the times are the client's: they include its own scheduling on this machine, %ld cores shared"
+                " by client and server)\n", ::sysconf(_SC_NPROCESSORS_ONLN));
     const bool errorsMet = f.errors.isEmpty() && stopped.isEmpty() && !f.answerMs.empty();
     std::printf("  %-46s %9lld     target 0%s\n", "errors", static_cast<long long>(f.errors.size() + !stopped.isEmpty()),
                 errorsMet ? "" : "   OVER TARGET");
