@@ -16,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <chrono>
 #include <csignal>
 #include <memory>
 
@@ -186,6 +187,39 @@ QNetworkReply *postAsync(QNetworkAccessManager &nam, const QUrl &base, const QSt
     return reply;
 }
 
+qsizetype takeAnswer(const QByteArray &got, Reply &r, bool closed)
+{
+    const qsizetype headEnd = got.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return 0;
+    const QByteArray head = got.left(headEnd + 4);
+    const QList<QByteArray> lines = head.split('\n');
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    qsizetype length = -1;
+    for (const QByteArray &line : lines.mid(1)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        headers.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+        if (headers.last().first == "content-length")
+            length = headers.last().second.toLongLong();
+    }
+    qsizetype end = got.size();
+    if (length >= 0) {
+        end = headEnd + 4 + length;
+        if (got.size() < end)
+            return 0;
+    } else if (!closed) {
+        return 0;
+    }
+    r.head = head;
+    r.headers = headers;
+    r.status = lines.value(0).split(' ').value(1).toInt();
+    r.body = got.mid(headEnd + 4, end - headEnd - 4);
+    r.json = QJsonDocument::fromJson(r.body).object();
+    return end;
+}
+
 Reply rawPost(const QString &from, const QUrl &base, const QString &path, const QJsonObject &body)
 {
     Reply r;
@@ -206,39 +240,155 @@ Reply rawPost(const QString &from, const QUrl &base, const QString &path, const 
                  + "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(json.size())
                  + "\r\nConnection: close\r\n\r\n" + json);
     QByteArray got;
-    qsizetype headEnd = -1;
-    qsizetype length = -1;
+    qsizetype took = 0;
     QDeadlineTimer deadline(30000);
-    while (true) {
-        if (headEnd < 0 && (headEnd = got.indexOf("\r\n\r\n")) >= 0) {
-            r.head = got.left(headEnd + 4);
-            static const QRegularExpression contentLength(QStringLiteral("\r\ncontent-length:\\s*(\\d+)"),
-                                                          QRegularExpression::CaseInsensitiveOption);
-            const auto m = contentLength.match(QString::fromLatin1(r.head));
-            length = m.hasMatch() ? m.captured(1).toLongLong() : -1;
+    while ((took = takeAnswer(got, r)) == 0 && !deadline.hasExpired()) {
+        if (socket.state() != QAbstractSocket::ConnectedState && !socket.bytesAvailable()) {
+            took = takeAnswer(got, r, true);
+            break;
         }
-        if (headEnd >= 0 && length >= 0 && got.size() >= headEnd + 4 + length)
-            break;
-        if (deadline.hasExpired() || (socket.state() != QAbstractSocket::ConnectedState && !socket.bytesAvailable()))
-            break;
         if (socket.bytesAvailable() || socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))))
             got += socket.readAll();
     }
-    if (headEnd < 0) {
+    if (took == 0)
         r.failure = QStringLiteral("no whole answer: ") + QString::fromLatin1(got.left(200));
-        return r;
-    }
-    r.body = got.mid(headEnd + 4);
     r.ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    const QList<QByteArray> lines = r.head.split('\n');
-    r.status = lines.value(0).split(' ').value(1).toInt();
-    for (const QByteArray &line : lines.mid(1)) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0)
-            r.headers.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
-    }
-    r.json = QJsonDocument::fromJson(r.body).object();
     return r;
+}
+
+namespace {
+
+qint64 steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+Connection::Connection(const QString &from, const QUrl &base) : m_from(from), m_base(base) {}
+
+Connection::~Connection()
+{
+    if (m_socket) {
+        QObject::disconnect(m_socket.get(), nullptr, nullptr, nullptr);
+        m_socket->abort();
+    }
+}
+
+void Connection::post(const QString &path, const QJsonObject &body, std::function<void(const Reply &)> done)
+{
+    const QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    m_waiting.push_back({"POST " + path.toUtf8() + " HTTP/1.1\r\nHost: " + m_base.authority().toUtf8()
+                             + "\r\nContent-Type: application/json\r\nContent-Length: "
+                             + QByteArray::number(json.size()) + "\r\n\r\n" + json,
+                         std::move(done)});
+    sendNext();
+}
+
+void Connection::open()
+{
+    m_got.clear();
+    m_socket = std::make_unique<QTcpSocket>();
+    QTcpSocket *s = m_socket.get();
+    QObject::connect(s, &QTcpSocket::connected, s, [this] { sendNext(); });
+    QObject::connect(s, &QTcpSocket::readyRead, s, [this] { read(); });
+    QObject::connect(s, &QTcpSocket::disconnected, s, [this] { dropped(); });
+    QObject::connect(s, &QTcpSocket::errorOccurred, s, [this] { dropped(); });
+    if (!s->bind(QHostAddress(m_from), 0)) {
+        Reply r;
+        r.failure = QStringLiteral("cannot bind to ") + m_from + QStringLiteral(": ") + s->errorString();
+        QObject::disconnect(s, nullptr, nullptr, nullptr);
+        m_socket.reset();
+        finish(r);
+        return;
+    }
+    s->connectToHost(m_base.host(), static_cast<quint16>(m_base.port()));
+}
+
+void Connection::sendNext()
+{
+    if (m_sent || m_waiting.empty())
+        return;
+    if (!m_socket) {
+        open();
+        return;
+    }
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return; // connected() sends it
+    m_sent = true;
+    m_writtenNs = steadyNs();
+    m_socket->write(m_waiting.front().bytes);
+}
+
+void Connection::read()
+{
+    m_got += m_socket->readAll();
+    while (m_sent) {
+        Reply r;
+        const qsizetype took = takeAnswer(m_got, r);
+        if (took == 0)
+            return;
+        r.ms = static_cast<double>(steadyNs() - m_writtenNs) / 1e6;
+        m_got.remove(0, took);
+        const bool closing = std::any_of(r.headers.begin(), r.headers.end(), [](const auto &h) {
+            return h.first == "connection" && h.second.toLower() == "close";
+        });
+        if (closing) {
+            QTcpSocket *old = m_socket.release();
+            QObject::disconnect(old, nullptr, nullptr, nullptr);
+            old->deleteLater();
+        }
+        finish(r);
+        if (closing || !m_socket)
+            return;
+    }
+}
+
+void Connection::dropped()
+{
+    if (!m_socket)
+        return;
+    m_got += m_socket->readAll();
+    const QString why = m_socket->errorString();
+    QTcpSocket *old = m_socket.release();
+    QObject::disconnect(old, nullptr, nullptr, nullptr);
+    old->deleteLater();
+    if (!m_sent) {
+        // Closed while idle, or never connected: the next request opens it again; a request
+        // that was waiting for the connection has failed.
+        if (!m_waiting.empty()) {
+            Reply r;
+            r.failure = QStringLiteral("cannot connect: ") + why;
+            finish(r);
+        }
+        return;
+    }
+    Reply r;
+    if (takeAnswer(m_got, r, true) > 0) {
+        r.ms = static_cast<double>(steadyNs() - m_writtenNs) / 1e6;
+        finish(r);
+        return;
+    }
+    if (m_got.isEmpty() && !m_waiting.front().resent) {
+        m_waiting.front().resent = true;
+        m_sent = false;
+        ++m_reopened;
+        sendNext();
+        return;
+    }
+    r.failure = QStringLiteral("the server closed the connection: ") + why;
+    finish(r);
+}
+
+void Connection::finish(Reply r)
+{
+    Request request = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    m_sent = false;
+    m_got.clear();
+    request.done(r);
+    sendNext();
 }
 
 Reply post(QNetworkAccessManager &nam, const QUrl &base, const QString &path, const QJsonObject &body,

@@ -14,8 +14,11 @@
 #include <QUrl>
 
 class QNetworkReply;
+class QTcpSocket;
 
+#include <deque>
 #include <functional>
+#include <memory>
 
 namespace classtest {
 
@@ -83,6 +86,52 @@ QNetworkReply *postAsync(QNetworkAccessManager &nam, const QUrl &base, const QSt
 /// server on 127.0.0.1), the connection closed after the answer; the reply keeps every byte the
 /// server sent. The server budgets requests by address: a test that sends many uses many.
 Reply rawPost(const QString &from, const QUrl &base, const QString &path, const QJsonObject &body);
+
+/// Takes one whole answer (status line, headers, the Content-Length body) from the front of got
+/// into r: the bytes it took, or 0 while it is not all there. closed says the server has closed
+/// the connection: an answer without a length then ends there; a head that never came is 0.
+qsizetype takeAnswer(const QByteArray &got, Reply &r, bool closed = false);
+
+/// A page's keep-alive connection, as light as the page's own: one socket from the local address
+/// from, requests sent one after the other (a request asked for while one is on its way waits
+/// its turn, as a browser's second request on one connection does), each answer read straight
+/// from the socket on the caller's event loop. A connection the server closed is opened again
+/// for the next request; a request it closed on before any of its answer came is sent once more
+/// (an action's step makes that safe: a repeat is answered as a replay). Reply::ms runs from just
+/// before the request is written to the moment its whole body is read.
+class Connection
+{
+public:
+    Connection(const QString &from, const QUrl &base);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void post(const QString &path, const QJsonObject &body, std::function<void(const Reply &)> done);
+    /// Connections the server closed and this one opened again.
+    int reopened() const { return m_reopened; }
+
+private:
+    struct Request {
+        QByteArray bytes;
+        std::function<void(const Reply &)> done;
+        bool resent = false;
+    };
+    void open();
+    void sendNext();
+    void read();
+    void dropped();
+    void finish(Reply r);
+
+    QString m_from;
+    QUrl m_base;
+    std::unique_ptr<QTcpSocket> m_socket;
+    std::deque<Request> m_waiting;
+    bool m_sent = false; ///< the front request is written and its answer is awaited
+    QByteArray m_got;
+    qint64 m_writtenNs = 0;
+    int m_reopened = 0;
+};
 
 /// The same, waiting for the reply in a local event loop (at most 30 s).
 Reply post(QNetworkAccessManager &nam, const QUrl &base, const QString &path, const QJsonObject &body,

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QJsonArray>
+#include <QNetworkProxy>
 #include <QThread>
 
 namespace {
@@ -27,6 +28,7 @@ protected:
         initSchema();
         owner = connect(service("owner"));
         ASSERT_TRUE(owner);
+        nam.setProxy(QNetworkProxy::NoProxy);
         right = classtest::rightAnswers(QStringLiteral(TALLORY_SOURCE_DIR "/demo/demo-bank.txt"));
         for (int i = 0; i < 2; ++i) {
             folders[i] = tmp.filePath(QStringLiteral("room%1").arg(i + 1));
