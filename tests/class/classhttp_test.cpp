@@ -184,6 +184,7 @@ TEST_F(ClassHttp, OnlyTheGamesClipsAndPicturesAreServed)
     const Case cases[] = {
         {"", 200, "text/html; charset=utf-8"},
         {"web/game.js", 200, "text/javascript; charset=utf-8"},
+        {"web/net.js", 200, "text/javascript; charset=utf-8"},
         {"web/nothing.js", 404, "application/json; charset=utf-8"},
         {"wav/GONG.wav", 200, "audio/wav"},
         {"wav/fon1.WAV", 200, "audio/wav"},
