@@ -1,6 +1,7 @@
 #include "classroom.h"
 
 #include "classgame.h"
+#include "counters.h"
 #include "cp1251.h"
 #include "faq.h"
 #include "files.h"
@@ -47,6 +48,21 @@ constexpr qint64 kGuardQuietMs = 30000;
 constexpr int kGuardWaitMs = 2000;
 /// How long the program's end waits for the outbox to reach the school's server.
 constexpr int kSettleMs = 5000;
+/// The host's counters (question positions, remarks) go to disk at most this often while they
+/// change: one locked rewrite for all the games' moves rather than one per move, each of which
+/// would hold every student's request behind its syncs. A crash loses at most this much of
+/// them, which only repeats a question position or a remark on a later game; a verdict
+/// promises nothing about them.
+constexpr qint64 kCounterFlushMs = 1000;
+/// The journal's log is copied into its file (a checkpoint, one more sync) when the room has
+/// had no request for this long: between games, where it holds nobody up. The desktop does it
+/// at each game's start, but here one student's start is the others' answer time.
+constexpr qint64 kCheckpointQuietMs = 3000;
+/// ...and at least this often while the room never falls quiet, so that the log (which grows
+/// by every answer of the room meanwhile, a few hundred kilobytes a minute at 200 students)
+/// stays small and a reader elsewhere (the workbench) finds the rows in the file itself. One
+/// request in these minutes waits for it.
+constexpr qint64 kCheckpointEveryMs = 5 * 60 * 1000;
 const QString kTwice = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
 
 QJsonObject errorBody(const QString &why)
@@ -61,6 +77,18 @@ QString systemToken()
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(words), sizeof words).toHex());
 }
 
+/// The counters kept in memory while a room lives; rooms in one process share the one store.
+std::shared_ptr<CounterStoreCache> sharedCounters()
+{
+    static std::weak_ptr<CounterStoreCache> current;
+    std::shared_ptr<CounterStoreCache> cache = current.lock();
+    if (!cache) {
+        cache = std::make_shared<CounterStoreCache>();
+        current = cache;
+    }
+    return cache;
+}
+
 } // namespace
 
 struct ClassRoom::Impl {
@@ -70,6 +98,17 @@ struct ClassRoom::Impl {
     QList<QByteArray> openBytes;
     std::function<qint64()> steady;
     std::shared_ptr<JournalStore> store;
+    std::shared_ptr<CounterStoreCache> counters;
+    qint64 countersFlushed = 0;
+    qint64 lastRequest = 0;
+    qint64 lastCheckpoint = 0;
+    bool journalMoved = false; ///< rows written since the last checkpoint
+    /// A request came: the journal may have moved, and the room is not quiet.
+    void requested()
+    {
+        lastRequest = now();
+        journalMoved = true;
+    }
     std::unique_ptr<SchoolLink> school; ///< where tallory.ini names the school's server
     std::vector<std::unique_ptr<ClassGame>> games; ///< in the order they joined
     QHash<QString, ClassGame *> byToken;
@@ -196,6 +235,8 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
         return;
     d->store = std::make_shared<JournalStore>(d->options.folder, d->options.machine,
                                               [] { return QDateTime::currentMSecsSinceEpoch(); });
+    d->counters = sharedCounters();
+    d->countersFlushed = d->lastCheckpoint = d->lastRequest = d->now();
     const QString service = ReadGameSettings(d->options.folder).serverService;
     if (!service.isEmpty()) {
         // The room is started by the teacher or the administrator, never by a student: a service
@@ -230,6 +271,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     if (!d->problem.isEmpty() || d->closed)
         return {503, errorBody(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
     tick();
+    d->requested();
     const QString typedLesson = request.value(QStringLiteral("lesson")).toString();
     const QString typedName = request.value(QStringLiteral("name")).toString();
     // 32 hex digits or nothing: anything else is not a key the page made.
@@ -310,6 +352,7 @@ ClassReply ClassRoom::game(const QJsonObject &request)
     if (!g)
         return {404, errorBody(QStringLiteral("Игра не найдена. Откройте страницу заново."))};
     tick();
+    d->requested();
     const qint64 now = d->now();
     g->lastSeen = now;
     return {200, {{QStringLiteral("game"), g->view(now)}}};
@@ -325,6 +368,7 @@ ClassReply ClassRoom::act(const QJsonObject &request)
     if (!stepValue.isDouble() || !doValue.isString())
         return {400, errorBody(QStringLiteral("Запрос не разобран."))};
     tick();
+    d->requested();
     const qint64 now = d->now();
     ClassAction action{doValue.toString(), 0, {}};
     if (action.kind == u"answer")
@@ -368,6 +412,7 @@ ClassReply ClassRoom::endGame(const QJsonObject &request)
     ClassGame *g = d->findId(request);
     if (!g)
         return {404, errorBody(QStringLiteral("Игра не найдена."))};
+    d->requested();
     if (!g->endByTeacher(d->now()))
         return {409, errorBody(QStringLiteral("Игра уже окончена."))};
     // The student's page learns of the end from its next request; an old one is not replayed.
@@ -399,6 +444,19 @@ void ClassRoom::tick()
     const qint64 now = d->now();
     for (const auto &g : d->games)
         g->tick(now);
+    if (d->closed || !d->problem.isEmpty())
+        return;
+    if (d->counters->changed() && now - d->countersFlushed >= kCounterFlushMs) {
+        // A failure keeps the values changed in memory: the next tick tries again.
+        d->counters->flush();
+        d->countersFlushed = now;
+    }
+    if (d->journalMoved
+        && (now - d->lastRequest >= kCheckpointQuietMs || now - d->lastCheckpoint >= kCheckpointEveryMs)) {
+        d->store->checkpoint();
+        d->journalMoved = false;
+        d->lastCheckpoint = now;
+    }
 }
 
 void ClassRoom::shutdown()
@@ -413,7 +471,12 @@ void ClassRoom::shutdown()
     d->byToken.clear();
     d->byId.clear();
     d->games.clear();
+    if (d->store)
+        d->store->checkpoint();
     d->store.reset();
+    if (d->counters)
+        d->counters->flush();
+    d->counters.reset();
     if (d->school)
         d->school->link().flush(kSettleMs);
     d->school.reset();

@@ -2,9 +2,12 @@
 
 #include "cp1251.h"
 #include "inifile.h"
+#include "lockedfile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
+#include <QMutex>
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
@@ -28,7 +31,7 @@ QString CounterStoreLocation()
         + QStringLiteral("/Quarnel.ini");
 }
 
-Result<std::optional<QByteArray>> RegReadText(QByteArrayView section, QByteArrayView name)
+static Result<std::optional<QByteArray>> readTextDirect(QByteArrayView section, QByteArrayView name)
 {
     auto r = IniRead(CounterStoreLocation(), section, name);
     if (!r.ok())
@@ -37,7 +40,7 @@ Result<std::optional<QByteArray>> RegReadText(QByteArrayView section, QByteArray
     return r;
 }
 
-static Status writeText(QByteArrayView section, QByteArrayView name, const QByteArray &text)
+static Status writeTextDirect(QByteArrayView section, QByteArrayView name, const QByteArray &text)
 {
     const QString path = CounterStoreLocation();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
@@ -63,7 +66,7 @@ QString CounterStoreLocation()
     return QStringLiteral("HKEY_CURRENT_USER\\SoftWare\\Quarnel");
 }
 
-Result<std::optional<QByteArray>> RegReadText(QByteArrayView section, QByteArrayView name)
+static Result<std::optional<QByteArray>> readTextDirect(QByteArrayView section, QByteArrayView name)
 {
     using R = Result<std::optional<QByteArray>>;
     HKEY root = nullptr;
@@ -100,7 +103,7 @@ Result<std::optional<QByteArray>> RegReadText(QByteArrayView section, QByteArray
     return result;
 }
 
-static Status writeText(QByteArrayView section, QByteArrayView name, const QByteArray &text)
+static Status writeTextDirect(QByteArrayView section, QByteArrayView name, const QByteArray &text)
 {
     HKEY root = nullptr;
     HKEY key = nullptr;
@@ -123,6 +126,129 @@ static Status writeText(QByteArrayView section, QByteArrayView name, const QByte
 }
 
 #endif
+
+// The cache: values keyed by section and name as the store compares them (letter case aside).
+struct CounterStoreCache::Data {
+    mutable QMutex lock;
+    std::optional<QByteArray> file; ///< the store as read when the cache was made (not on Windows)
+    QString problem;                ///< why it could not be read; every read then fails as before
+    QMap<std::pair<QByteArray, QByteArray>, std::optional<QByteArray>> known;
+    QMap<std::pair<QByteArray, QByteArray>, std::pair<QByteArray, QByteArray>> changed; ///< key: section, name as written
+};
+
+namespace {
+
+CounterStoreCache::Data *activeCache = nullptr;
+
+std::pair<QByteArray, QByteArray> cacheKey(QByteArrayView section, QByteArrayView name)
+{
+    return {cp1251::upper(section.toByteArray()), cp1251::upper(name.toByteArray())};
+}
+
+} // namespace
+
+CounterStoreCache::CounterStoreCache()
+    : d(std::make_unique<Data>())
+{
+    Q_ASSERT(!activeCache);
+#ifndef Q_OS_WIN
+    const auto read = ReadWholeFile(CounterStoreLocation());
+    if (read.ok())
+        d->file = read.value.value_or(QByteArray());
+    else
+        d->problem = read.error;
+#endif
+    activeCache = d.get();
+}
+
+CounterStoreCache::~CounterStoreCache()
+{
+    flush();
+    activeCache = nullptr;
+}
+
+bool CounterStoreCache::changed() const
+{
+    QMutexLocker locked(&d->lock);
+    return !d->changed.isEmpty();
+}
+
+Status CounterStoreCache::flush()
+{
+    QMutexLocker locked(&d->lock);
+    if (d->changed.isEmpty())
+        return Status::success();
+#ifndef Q_OS_WIN
+    const QString path = CounterStoreLocation();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return Status::failure(QStringLiteral("Failed to create key %1").arg(textOf(kCounterSection)));
+    // Applied to the store as it is now on disk: values this process never wrote stay as they are.
+    const auto changes = d->changed;
+    const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &current)
+                                                 -> Result<std::optional<QByteArray>> {
+        QByteArray text = current.value_or(QByteArray());
+        for (const auto &[section, name] : changes.keys()) {
+            const auto &[writtenSection, writtenName] = changes.value({section, name});
+            const auto out = IniSetValue(text, writtenSection, writtenName,
+                                         *d->known.value({section, name}));
+            if (out.ok())
+                text = out.value;
+        }
+        return Result<std::optional<QByteArray>>::success(std::move(text));
+    });
+    if (!s.ok())
+        return Status::failure(QStringLiteral("Unable to write to %1").arg(path));
+#else
+    for (auto it = d->changed.cbegin(); it != d->changed.cend(); ++it) {
+        const Status s = writeTextDirect(it.value().first, it.value().second, *d->known.value(it.key()));
+        if (!s.ok())
+            return s;
+    }
+#endif
+    d->changed.clear();
+    return Status::success();
+}
+
+Result<std::optional<QByteArray>> RegReadText(QByteArrayView section, QByteArrayView name)
+{
+    CounterStoreCache::Data *cache = activeCache;
+    if (!cache)
+        return readTextDirect(section, name);
+    QMutexLocker locked(&cache->lock);
+    const auto key = cacheKey(section, name);
+    if (const auto found = cache->known.constFind(key); found != cache->known.cend())
+        return Result<std::optional<QByteArray>>::success(*found);
+#ifndef Q_OS_WIN
+    if (!cache->file)
+        return Result<std::optional<QByteArray>>::failure(
+            QStringLiteral("Failed to get data for '%1'").arg(textOf(name)));
+    const std::optional<QByteArray> value = IniFindValue(*cache->file, section, name);
+#else
+    const auto read = readTextDirect(section, name);
+    if (!read.ok())
+        return read;
+    const std::optional<QByteArray> value = read.value;
+#endif
+    cache->known.insert(key, value);
+    return Result<std::optional<QByteArray>>::success(value);
+}
+
+static Status writeText(QByteArrayView section, QByteArrayView name, const QByteArray &text)
+{
+    CounterStoreCache::Data *cache = activeCache;
+    if (!cache)
+        return writeTextDirect(section, name, text);
+#ifndef Q_OS_WIN
+    // Refused here as the store would refuse it, rather than at the flush, where no caller hears.
+    if (!IniSetValue(QByteArray(), section, name, text).ok())
+        return Status::failure(QStringLiteral("Failed to set data for '%1'").arg(textOf(name)));
+#endif
+    QMutexLocker locked(&cache->lock);
+    const auto key = cacheKey(section, name);
+    cache->known.insert(key, text);
+    cache->changed.insert(key, {section.toByteArray(), name.toByteArray()});
+    return Status::success();
+}
 
 Result<int> RegReadInteger(QByteArrayView section, QByteArrayView name, int defaultValue)
 {

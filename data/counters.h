@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <memory>
 #include <optional>
 
 /// The section every value of the program lives in.
@@ -30,3 +31,29 @@ Result<std::optional<QByteArray>> RegReadText(QByteArrayView section, QByteArray
 
 /// Where the store lives on this platform, for messages and tests.
 QString CounterStoreLocation();
+
+/// The store kept in memory while it lives, for a long-running process that is the store's only
+/// writer (the class server's room): reads and writes go to memory, and flush() writes every
+/// value changed since in one locked rewrite, rather than one rewrite (two syncs and a rename)
+/// per value. The store is read once, as the first one is made. One at a time per process;
+/// while none exists every call opens the store, does one thing and closes it, as the desktop
+/// game's calls always do. Destroying it flushes what is left.
+class CounterStoreCache
+{
+public:
+    CounterStoreCache();
+    ~CounterStoreCache();
+    CounterStoreCache(const CounterStoreCache &) = delete;
+    CounterStoreCache &operator=(const CounterStoreCache &) = delete;
+
+    /// Whether a value was written since the last flush.
+    bool changed() const;
+    /// Writes the values changed since the last flush; the rest of the store stays as it is on
+    /// disk. On failure the values stay changed and the next flush tries again.
+    Status flush();
+
+    struct Data;
+
+private:
+    std::unique_ptr<Data> d;
+};

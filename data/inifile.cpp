@@ -303,9 +303,9 @@ QString unreadableWrite(QByteArrayView section, QByteArrayView key, QByteArrayVi
 
 } // namespace
 
-Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayView key, QByteArrayView value)
+Result<QByteArray> IniSetValue(const QByteArray &text, QByteArrayView section, QByteArrayView key,
+                               QByteArrayView value)
 {
-    const QString failure = QStringLiteral("Unable to write to %1").arg(path);
     section = withoutBlanks(section);
     key = withoutBlanks(key);
     // A value is stored as text up to its first NUL.
@@ -314,32 +314,42 @@ Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayVie
         value = value.first(nul);
     const QString refused = unreadableWrite(section, key, value);
     if (!refused.isEmpty())
-        return Status::failure(failure + QStringLiteral(": ") + refused);
+        return Result<QByteArray>::failure(refused);
+    const WritePlace place = locate(text, section, key);
+    QByteArray out;
+    out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+    if (place.keyValueStart >= 0) {
+        out.append(text.constData(), place.keyValueStart);
+        out.append(value);
+        out.append(text.constData() + place.keyValueEnd, text.size() - place.keyValueEnd);
+    } else if (place.sectionFound) {
+        out.append(text.constData(), place.insertAt);
+        if (place.insertNeedsBreak)
+            out.append("\r\n");
+        out.append(key).append('=').append(value).append("\r\n");
+        out.append(text.constData() + place.insertAt, text.size() - place.insertAt);
+    } else {
+        out = text;
+        if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r'))
+            out.append("\r\n");
+        out.append('[').append(section).append("]\r\n");
+        out.append(key).append('=').append(value).append("\r\n");
+    }
+    return Result<QByteArray>::success(std::move(out));
+}
+
+Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayView key, QByteArrayView value)
+{
+    const QString failure = QStringLiteral("Unable to write to %1").arg(path);
+    // Refused before the file is locked: a write that could not be read back changes nothing.
+    const auto probe = IniSetValue(QByteArray(), section, key, value);
+    if (!probe.ok())
+        return Status::failure(failure + QStringLiteral(": ") + probe.error);
 
     const Status s = ReplaceFileLocked(path, [&](const std::optional<QByteArray> &current)
                                                  -> Result<std::optional<QByteArray>> {
-        const QByteArray text = current.value_or(QByteArray());
-        const WritePlace place = locate(text, section, key);
-        QByteArray out;
-        out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
-        if (place.keyValueStart >= 0) {
-            out.append(text.constData(), place.keyValueStart);
-            out.append(value);
-            out.append(text.constData() + place.keyValueEnd, text.size() - place.keyValueEnd);
-        } else if (place.sectionFound) {
-            out.append(text.constData(), place.insertAt);
-            if (place.insertNeedsBreak)
-                out.append("\r\n");
-            out.append(key).append('=').append(value).append("\r\n");
-            out.append(text.constData() + place.insertAt, text.size() - place.insertAt);
-        } else {
-            out = text;
-            if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r'))
-                out.append("\r\n");
-            out.append('[').append(section).append("]\r\n");
-            out.append(key).append('=').append(value).append("\r\n");
-        }
-        return Result<std::optional<QByteArray>>::success(std::move(out));
+        auto out = IniSetValue(current.value_or(QByteArray()), section, key, value);
+        return Result<std::optional<QByteArray>>::success(std::move(out.value));
     });
     if (!s.ok())
         return Status::failure(failure);

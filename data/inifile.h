@@ -32,6 +32,11 @@ int IniReadInteger(const QString &path, QByteArrayView section, QByteArrayView k
 /// Fails with "Unable to write to <path>".
 Status IniWriteString(const QString &path, QByteArrayView section, QByteArrayView key, QByteArrayView value);
 
+/// The INI text with key in section set to value, as IniWriteString writes it; fails with the
+/// reason when the name or the value could not be read back as written.
+Result<QByteArray> IniSetValue(const QByteArray &text, QByteArrayView section, QByteArrayView key,
+                               QByteArrayView value);
+
 /// Removes the section named section with all its lines, up to the next section header; a later
 /// section of the same name, which no read reaches while the first stands, goes as well. Every
 /// other byte stays. Nothing to do when there is no such section. Fails with "Unable to write to <path>".

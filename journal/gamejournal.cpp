@@ -50,6 +50,7 @@ GameJournal::GameJournal(const QString &programFolder, const QString &machine, J
 GameJournal::GameJournal(std::shared_ptr<JournalStore> store, JournalClock clock)
     : m_store(std::move(store))
     , m_clock(std::move(clock))
+    , m_checkpointAtStart(false)
 {
 }
 
@@ -124,7 +125,8 @@ void GameJournal::gameStarted(const StartedGame &game)
         serverRows.append({outbox::kUncheckedAttempts, unchecked});
     if (!m_store->open())
         return unjournaled(id, serverRows);
-    m_store->checkpoint();
+    if (m_checkpointAtStart)
+        m_store->checkpoint();
     auto statements = withOutbox({InsertSql(QStringLiteral("games"), row), row.values()}, outbox::kGames, row);
     if (m_written && !game.unchecked.isEmpty())
         statements << OutboxRow(outbox::kUncheckedAttempts, unchecked);

@@ -30,7 +30,9 @@ public:
     GameJournal(const QString &programFolder, const QString &machine, JournalClock clock = JournalClock::system(),
                 JournalSync sync = JournalSync::Full);
     /// A journal that writes its games into store, which other journals may share: many games
-    /// at once in one machine's file, each with its own rows, through one connection.
+    /// at once in one machine's file, each with its own rows, through one connection. A game's
+    /// start does not checkpoint a shared store: one game's start is the others' answer time,
+    /// so the store's owner checkpoints it when it is quiet (JournalStore::checkpoint).
     GameJournal(std::shared_ptr<JournalStore> store, JournalClock clock = JournalClock::system());
 
     void gameStarted(const StartedGame &game) override;
@@ -89,4 +91,5 @@ private:
     DirectSend m_send;               ///< set where a server is named
     bool m_direct = false;           ///< the game's rows go to m_send: its journal failed
     std::optional<Pending> m_pending;
+    bool m_checkpointAtStart = true; ///< a store of its own: checkpointed as each game starts
 };

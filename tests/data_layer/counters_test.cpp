@@ -1,4 +1,5 @@
 #include "counters.h"
+#include "inifile.h"
 #include "testutil.h"
 
 #include <QFile>
@@ -78,4 +79,53 @@ TEST_F(CounterStoreTest, FailuresCarryTheirMessages)
     QDir().mkpath(CounterStoreLocation());
     EXPECT_EQ(RegWriteInteger(kCounterSection, w(u"Друг"), 1).error, QStringLiteral("Failed to set data for 'Друг'"));
     EXPECT_EQ(RegReadInteger(kCounterSection, w(u"Друг"), 0).error, QStringLiteral("Failed to get data for 'Друг'"));
+}
+
+// The store kept in memory: nothing reaches the file before a flush, and a flush writes every
+// changed value in one rewrite over whatever the file holds by then, leaving the rest alone.
+TEST_F(CounterStoreTest, CacheServesFromMemoryAndFlushesChangedValuesAtOnce)
+{
+    struct Case {
+        const char *what;
+        QByteArray before;       // the file as the cache is made (empty: no file)
+        QByteArray meanwhile;    // written over the file behind the cache's back, before the flush
+        QList<std::pair<QByteArray, int>> writes;
+        QList<std::pair<QByteArray, int>> reads; // what reads through the cache give, default -1
+        QByteArray after;        // the file after the flush
+    };
+    const QList<Case> cases{
+        {"no file yet", {}, {}, {{"1", 5}, {"2", 6}}, {{"1", 5}, {"2", 6}, {"3", -1}},
+         "[OTallory]\r\n1=5\r\n2=6\r\n"},
+        {"the file as it was when the cache was made", "[OTallory]\r\n1=7\r\n4=9\r\n", {}, {{"1", 8}},
+         {{"1", 8}, {"4", 9}}, "[OTallory]\r\n1=8\r\n4=9\r\n"},
+        {"other sections and values left alone, a value changed meanwhile kept",
+         "[Other]\r\nx=1\r\n[OTallory]\r\n1=7\r\n", "[Other]\r\nx=2\r\n[OTallory]\r\n1=7\r\nz=3\r\n",
+         {{"1", 0}, {"2", 1}}, {{"1", 0}, {"2", 1}, {"z", -1}},
+         "[Other]\r\nx=2\r\n[OTallory]\r\n1=0\r\nz=3\r\n2=1\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(CounterStoreLocation());
+        if (!c.before.isEmpty())
+            writeBytes(CounterStoreLocation(), c.before);
+        {
+            CounterStoreCache cache;
+            if (!c.meanwhile.isEmpty())
+                writeBytes(CounterStoreLocation(), c.meanwhile);
+            const QByteArray untouched = c.meanwhile.isEmpty() ? c.before : c.meanwhile;
+            for (const auto &[name, value] : c.writes)
+                ASSERT_TRUE(RegWriteInteger(kCounterSection, name, value).ok());
+            for (const auto &[name, value] : c.reads)
+                EXPECT_EQ(RegReadInteger(kCounterSection, name, -1).value, value) << name.constData();
+            EXPECT_TRUE(cache.changed());
+            EXPECT_EQ(QFile::exists(CounterStoreLocation()) ? readBytes(CounterStoreLocation()) : QByteArray(),
+                      untouched);
+            ASSERT_TRUE(cache.flush().ok());
+            EXPECT_FALSE(cache.changed());
+            EXPECT_EQ(readBytes(CounterStoreLocation()), c.after);
+        }
+        // Without a cache every call reaches the file again.
+        ASSERT_TRUE(RegWriteInteger(kCounterSection, "1", 42).ok());
+        EXPECT_EQ(IniFindValue(readBytes(CounterStoreLocation()), kCounterSection, "1"), QByteArray("42"));
+    }
 }
