@@ -1,6 +1,5 @@
 #include "classsession.h"
 
-#include "classverdict.h"
 #include "cp1251.h"
 
 #include <QJsonArray>
@@ -46,6 +45,26 @@ int phaseLength(const QByteArray &music)
     return music == "fon1" ? 13 : 0;
 }
 
+// The verdict EVENT as the window's Verdict: the host's rows as the server's session chose them,
+// so that the window shows and plays the banners and clips of file mode. level is the level on
+// screen when the answer was given.
+Verdict verdictOf(const QJsonObject &event, int level)
+{
+    Verdict v;
+    v.level = event.value(QStringLiteral("level")).toInt(level);
+    v.teased = event.value(QStringLiteral("teased")).toBool();
+    if (v.teased) {
+        v.tease = stored(event.value(QStringLiteral("tease")));
+        return v;
+    }
+    v.right = event.value(QStringLiteral("right")).toBool();
+    v.correctButton = event.value(QStringLiteral("correct")).toInt();
+    v.remark = event.value(QStringLiteral("remarkRow")).toInt();
+    v.sound = event.value(QStringLiteral("soundRow")).toInt();
+    v.milestone = event.value(QStringLiteral("milestoneLevel")).toInt();
+    return v;
+}
+
 } // namespace
 
 ClassSession::ClassSession(ClassSessionOptions options, QObject *parent)
@@ -69,7 +88,8 @@ ClassSession::~ClassSession() = default;
 
 bool ClassSession::questionOpen() const
 {
-    return m_gone.isEmpty() && m_state.CurrentLevel >= 1 && m_state.CurrentLevel <= kLevels;
+    // A game the server has ended has no question open, whatever the window still shows of it.
+    return m_gone.isEmpty() && !m_end && m_state.CurrentLevel >= 1 && m_state.CurrentLevel <= kLevels;
 }
 
 bool ClassSession::mayStop() const
@@ -83,9 +103,7 @@ Admission ClassSession::admit(const QString &typedLesson, const std::function<QS
     m_settings = ReadGameSettings(m_options.programFolder);
     // Nobody types a name for a lesson the server would not start.
     const ClassAnswer lesson = m_line.call(QStringLiteral("api/lesson"), {{QStringLiteral("lesson"), typedLesson}});
-    // A server without the lesson's own question says nothing of it (a bare 404): the join judges.
-    const bool judgedByJoin = lesson.status == 404 && !lesson.body.contains(QStringLiteral("error"));
-    if (lesson.status != 200 && !judgedByJoin)
+    if (lesson.status != 200)
         return refused(lesson.error(), lesson.status == 409 || lesson.status == 422);
     const QString name = askName();
     const ClassAnswer joined = m_line.call(QStringLiteral("api/join"),
@@ -156,7 +174,7 @@ Verdict ClassSession::click(int button)
         kept.tease = cp1251::encode(refusal).value_or(QByteArray());
         return kept;
     }
-    const Verdict v = VerdictOf(*event, level);
+    const Verdict v = verdictOf(*event, level);
     if (!v.teased) {
         m_state.CorrectButton = v.correctButton;
         m_securedAfter = event->value(QStringLiteral("points")).toInt();
