@@ -216,6 +216,24 @@ TEST_F(ClassSessionTest, TheServersRefusalsAreShownWordForWord)
 {
     // A game in progress under the name, from a browser.
     ASSERT_FALSE(server.join(QStringLiteral("Занятов")).isEmpty());
+    auto s = session();
+    // A game left at its first question (a new game, the window closed): no grade, no record,
+    // and no second attempt.
+    ASSERT_TRUE(admit(*s, QStringLiteral("демо"), QStringLiteral("Ушедший")).allowed());
+    ASSERT_TRUE(s->begin({}).ok());
+    ASSERT_TRUE(s->nextQuestion().error.isEmpty());
+    s->leave();
+    EXPECT_FALSE(s->questionOpen());
+    const Answer room = server.post(QStringLiteral("api/teacher/room"), "{}", teacherKey());
+    const QJsonArray students = room.body.value(QStringLiteral("students")).toArray();
+    const auto left = std::find_if(students.begin(), students.end(), [](const QJsonValue &student) {
+        return student[QStringLiteral("name")].toString() == QStringLiteral("УШЕДШИЙ");
+    });
+    ASSERT_NE(left, students.end()) << room.bytes.constData();
+    EXPECT_EQ((*left)[QStringLiteral("state")].toString(), QStringLiteral("вышел"));
+    EXPECT_EQ((*left)[QStringLiteral("face")].toString(), QStringLiteral("desktop"));
+    EXPECT_EQ((*left)[QStringLiteral("machine")].toString(), QStringLiteral("ПК-7"));
+    EXPECT_FALSE(QFile::exists(ResultsFilePath(server.folder())));
     const struct {
         QString lesson;
         QString name;
@@ -223,10 +241,10 @@ TEST_F(ClassSessionTest, TheServersRefusalsAreShownWordForWord)
         bool nameAsked;
     } cases[] = {
         {QStringLiteral("демо"), QStringLiteral("занятов"), kTwice, true},
+        {QStringLiteral("демо"), QStringLiteral("ушедший"), kTwice, true},
         {QStringLiteral("химия"), QStringLiteral("Новиков"), QStringLiteral("Занятие «ХИМИЯ» не открыто."), false},
         {QStringLiteral("демо"), QStringLiteral("   "), QStringLiteral("Фамилия и инициалы студента обязательны для заполнения!"), true},
     };
-    auto s = session();
     for (const auto &c : cases) {
         bool asked = false;
         const Admission a = admit(*s, c.lesson, c.name, &asked);
@@ -235,6 +253,33 @@ TEST_F(ClassSessionTest, TheServersRefusalsAreShownWordForWord)
         EXPECT_TRUE(s->token().isEmpty());
         EXPECT_FALSE(s->questionOpen());
     }
+}
+
+TEST_F(ClassSessionTest, TheQuestionsPictureIsTheServersAddressForIt)
+{
+    // The demo lesson's bank, replaced by one whose every question has a picture beside it.
+    QByteArray bank;
+    for (int level = 1; level <= kLevels; ++level) {
+        bank += "[" + QByteArray::number(level) + "]\r\n";
+        bank += ScrambleText(cp1251::encode(QStringLiteral("Вопрос %1?|Верно|Нет|Никак|Иначе|картинка.png").arg(level))
+                                 .value_or(QByteArray()))
+                + "\r\n";
+    }
+    const QByteArray png = QByteArrayLiteral("\x89PNG\r\n\x1a\n") + QByteArray(64, 'p');
+    for (const auto &[name, bytes] : {std::pair{QStringLiteral("demo.faq"), bank}, std::pair{QStringLiteral("картинка.png"), png}}) {
+        QFile f(server.folder() + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+    }
+    auto s = session();
+    ASSERT_TRUE(admit(*s, QStringLiteral("демо"), QStringLiteral("Смотрящих")).allowed());
+    ASSERT_TRUE(s->begin({}).ok());
+    const LevelQuestion q = s->nextQuestion();
+    EXPECT_EQ(cp1251::decode(q.question), QStringLiteral("Вопрос 1?"));
+    const QString address = QString::fromLatin1(q.illustration);
+    ASSERT_TRUE(address.startsWith(server.url() + QStringLiteral("api/picture?"))) << qPrintable(address);
+    const Answer picture = server.get(address.mid(server.url().size()));
+    EXPECT_EQ(picture.status, 200);
+    EXPECT_EQ(picture.bytes, png);
 }
 
 TEST_F(ClassSessionTest, AGameEndedByTheTeacherOrMovedElsewhereIsGone)
