@@ -2,25 +2,19 @@
 
 #include "classgame.h"
 #include "classkeep.h"
+#include "classlesson.h"
 #include "classupkeep.h"
 #include "cp1251.h"
-#include "faq.h"
-#include "files.h"
 #include "gamesettings.h"
-#include "gamestart.h"
 #include "illustration.h"
-#include "inifile.h"
 #include "journalfiles.h"
 #include "lessoncodes.h"
-#include "lockedfile.h"
 #include "randomsource.h"
 #include "schoollink.h"
 #include "serverconnection.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QRandomGenerator>
@@ -108,7 +102,6 @@ struct ClassRoom::Impl {
     QString guardProblem;
 
     qint64 now() const { return steady(); }
-    void readLessons();
     ClassGame *findGame(const QJsonObject &request) const
     {
         return byToken.value(request.value(QStringLiteral("token")).toString(), nullptr);
@@ -127,48 +120,6 @@ struct ClassRoom::Impl {
     }
     SchoolGuard schoolGuard();
 };
-
-void ClassRoom::Impl::readLessons()
-{
-    const QString settings = SettingsFilePath(options.folder);
-    if (!QFileInfo::exists(settings)) {
-        problem = QStringLiteral("В папке %1 нет файла tallory.ini.").arg(QDir::toNativeSeparators(options.folder));
-        return;
-    }
-    const auto read = ReadWholeFile(settings);
-    if (!read.ok()) {
-        problem = read.error;
-        return;
-    }
-    const QByteArray text = read.value.value_or(QByteArray());
-    QList<QByteArray> lessons;
-    for (const QByteArray &section : IniSectionNames(text)) {
-        if (IniFindValue(text, section, LessonBankKey()) && !lessons.contains(cp1251::upper(section)))
-            lessons.append(cp1251::upper(section));
-    }
-    if (options.lessons.isEmpty()) {
-        openBytes = lessons;
-    } else {
-        for (const QString &asked : options.lessons) {
-            const auto code = cp1251::encode(asked);
-            if (!code || !lessons.contains(cp1251::upper(*code))) {
-                problem = QStringLiteral("В tallory.ini нет занятия «%1».").arg(asked);
-                return;
-            }
-            if (!openBytes.contains(cp1251::upper(*code)))
-                openBytes.append(cp1251::upper(*code));
-        }
-    }
-    if (openBytes.isEmpty()) {
-        problem = QStringLiteral("В tallory.ini нет ни одного занятия.");
-        return;
-    }
-    for (const QByteArray &code : openBytes)
-        open << cp1251::decode(code);
-    if (!QFileInfo(options.folder).isWritable())
-        problem = QStringLiteral("В папку %1 нельзя записывать: результаты и журнал некуда сохранить.")
-                      .arg(QDir::toNativeSeparators(options.folder));
-}
 
 std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
 {
@@ -218,7 +169,10 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
         timer->start();
         d->steady = [timer] { return timer->elapsed(); };
     }
-    d->readLessons();
+    OpenedLessons opened = OpenLessons(d->options.folder, d->options.lessons);
+    d->problem = opened.problem;
+    d->open = opened.open;
+    d->openBytes = opened.codes;
     if (!d->problem.isEmpty())
         return;
     d->wall = d->options.wallMs ? d->options.wallMs : [] { return QDateTime::currentMSecsSinceEpoch(); };
@@ -285,14 +239,10 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     QString joinKey = request.value(QStringLiteral("join")).toString();
     if (joinKey.size() != 32 || QByteArray::fromHex(joinKey.toLatin1()).size() != 16)
         joinKey.clear();
-    if (typedLesson.trimmed().isEmpty())
-        return {400, errorBody(QStringLiteral("Введите код занятия."))};
-    const auto lessonBytes = cp1251::encode(typedLesson);
-    if (!lessonBytes)
-        return {400, errorBody(DecideGameStart(d->options.folder, typedLesson, [] { return QString(); }).refusal)};
-    const QByteArray lesson = cp1251::upper(*lessonBytes);
-    if (!d->openBytes.contains(lesson))
-        return {404, errorBody(QStringLiteral("Занятие «%1» не открыто.").arg(cp1251::decode(lesson)))};
+    const auto lessonChecked = OpenLessonCode(typedLesson, d->options.folder, d->openBytes);
+    if (const auto *refused = std::get_if<ClassReply>(&lessonChecked))
+        return *refused;
+    const QByteArray lesson = std::get<QByteArray>(lessonChecked);
 
     const qint64 now = d->now();
     // One name, one game: a second join while the first game goes on is refused, or takes the
@@ -364,25 +314,7 @@ ClassReply ClassRoom::lesson(const QJsonObject &request) const
 {
     if (!d->problem.isEmpty() || d->closed)
         return {503, errorBody(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
-    const QString typed = request.value(QStringLiteral("lesson")).toString();
-    if (typed.trimmed().isEmpty())
-        return {400, errorBody(QStringLiteral("Введите код занятия."))};
-    const auto bytes = cp1251::encode(typed);
-    if (!bytes)
-        return {400, errorBody(DecideGameStart(d->options.folder, typed, [] { return QString(); }).refusal)};
-    const QByteArray code = cp1251::upper(*bytes);
-    if (!d->openBytes.contains(code))
-        return {404, errorBody(QStringLiteral("Занятие «%1» не открыто.").arg(cp1251::decode(code)))};
-    // The start's own checks up to the name: the name is asked only once the bank is read, and
-    // the blank one given here stops it there, before anything of the results file is weighed.
-    bool nameAsked = false;
-    const GameStart start = DecideGameStart(d->options.folder, typed, [&] {
-        nameAsked = true;
-        return QString();
-    });
-    if (!nameAsked)
-        return {422, errorBody(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(code), start.refusal))};
-    return {200, {{QStringLiteral("lesson"), cp1251::decode(code)}}};
+    return AskLesson(request.value(QStringLiteral("lesson")).toString(), d->options.folder, d->openBytes);
 }
 
 ClassReply ClassRoom::game(const QJsonObject &request)
