@@ -10,6 +10,7 @@
 #include "gamesettings.h"
 #include "gamestate.h"
 #include "result.h"
+#include "sessionsnapshot.h"
 
 #include <QByteArray>
 #include <QList>
@@ -131,6 +132,12 @@ public:
     Status storeCounters() const;
     /// No game: level 0.
     void close() { m_state.CurrentLevel = 0; }
+
+    /// The game as it stands, to go on with it in another run (see restore).
+    SessionSnapshot snapshot() const;
+    /// Goes on with a game from its snapshot: the settings and the bank read afresh. An error
+    /// when the bank cannot be read: the state is back, but no further question can be drawn.
+    Status restore(const SessionSnapshot &snapshot);
 
 private:
     std::optional<std::array<int, 5>> classVotes() const;
