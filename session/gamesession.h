@@ -7,6 +7,7 @@
 
 #include "faq.h"
 #include "gamerules.h"
+#include "sessionsnapshot.h"
 
 #include <QByteArray>
 #include <QList>
@@ -86,6 +87,12 @@ public:
     Status storeCounters() const override;
     /// No game: level 0.
     void close() override { m_state.CurrentLevel = 0; }
+
+    /// The game as it stands, to go on with it in another run (see restore).
+    SessionSnapshot snapshot() const;
+    /// Goes on with a game from its snapshot: the settings and the bank read afresh. An error
+    /// when the bank cannot be read: the state is back, but no further question can be drawn.
+    Status restore(const SessionSnapshot &snapshot);
 
 private:
     std::optional<std::array<int, 5>> classVotes() const;
