@@ -7,6 +7,7 @@
 #include "lifelinesfixture.h"
 
 #include "announcer.h"
+#include "classsession.h"
 #include "classhttp.h"
 #include "classroom.h"
 #include "gamejournal.h"
@@ -14,6 +15,7 @@
 #include "programservices.h"
 #include "telform.h"
 
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -358,4 +360,41 @@ TEST_F(ClassWindow, AGameTheTeacherEndedIsLeftWithTheReasonAtTheStudentsNextStep
         EXPECT_FALSE(f.Panel3->isVisible()) << step.toStdString();
         EXPECT_FALSE(f.N6->isEnabled()) << step.toStdString();
     }
+}
+
+TEST_F(ClassWindow, AGameTheTeacherEndedWhileTheStudentThinksIsLeftByTheHeartbeat)
+{
+    serve();
+    nameServer(url);
+    // The program's rules, with a heartbeat of 50 ms rather than 5 s.
+    lab = std::make_unique<ProgramServices>(labFolder, QSize(1024, 768));
+    FormServices s = services(watching);
+    s.programFolder = labFolder;
+    s.classRules = [this](const RulesHooks &hooks) -> std::unique_ptr<GameRules> {
+        ClassSessionOptions options;
+        options.server = QUrl(url);
+        options.programFolder = labFolder;
+        options.heartbeatMs = 50;
+        auto rules = std::make_unique<ClassSession>(options);
+        rules->onWaiting = hooks.waiting;
+        rules->onGone = hooks.gone;
+        return rules;
+    };
+    form = std::make_unique<TForm1>(s);
+    TForm1 &f = *form;
+    play(QStringLiteral("new Первый"));
+    play(QStringLiteral("right"));
+    const QString id = room->room().value(QStringLiteral("students")).toArray().first().toObject().value(QStringLiteral("id")).toString();
+    ASSERT_EQ(room->endGame({{QStringLiteral("id"), id}}).status, 200);
+    timeline.events.clear();
+
+    // Nothing is pressed: the window learns of the end from the server between its calls.
+    const QDeadlineTimer deadline(5000);
+    while (f.Game.CurrentLevel != 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(f.Game.CurrentLevel, 0);
+    const QStringList errors = timeline.events.filter(QStringLiteral("error: "));
+    ASSERT_EQ(errors.size(), 1) << timeline.events.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("error: Игру завершил учитель."))) << errors[0].toStdString();
+    EXPECT_FALSE(f.Panel3->isVisible());
 }
