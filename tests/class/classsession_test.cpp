@@ -117,6 +117,7 @@ protected:
 };
 
 struct Script {
+    const char *tag; ///< the test's name
     const char *name;
     int wrongAt;  ///< the level answered wrong; 0 for none
     int stopAt;   ///< the level stopped at; 0 for none
@@ -208,9 +209,10 @@ TEST_P(WholeGame, EveryLifelineVerdictAndGradeComeFromTheServerAndItKeepsTheReco
 }
 
 INSTANTIATE_TEST_SUITE_P(ClassSession, WholeGame,
-                         ::testing::Values(Script{"Победов", 0, 0, GameEnding::Won, 16},
-                                           Script{"Ошибкин", 7, 0, GameEnding::Wrong, 7},
-                                           Script{"Стопов", 0, 6, GameEnding::Stop, 6}));
+                         ::testing::Values(Script{"Won", "Победов", 0, 0, GameEnding::Won, 16},
+                                           Script{"WrongAt7", "Ошибкин", 7, 0, GameEnding::Wrong, 7},
+                                           Script{"StoppedAt6", "Стопов", 0, 6, GameEnding::Stop, 6}),
+                         [](const auto &info) { return std::string(info.param.tag); });
 
 TEST_F(ClassSessionTest, TheServersRefusalsAreShownWordForWord)
 {
@@ -406,7 +408,8 @@ TEST_P(ServerOutage, IsWaitedForAndTheGameGoesOnWithItsTokenAtItsStep)
               ScrambleText(ResultRecord(stored(QStringLiteral("Ждущих")), 4)));
 }
 
-INSTANTIATE_TEST_SUITE_P(ClassSession, ServerOutage, ::testing::Values(Outage::Stopped, Outage::Restarted));
+INSTANTIATE_TEST_SUITE_P(ClassSession, ServerOutage, ::testing::Values(Outage::Stopped, Outage::Restarted),
+                         [](const auto &info) { return std::string(info.param == Outage::Stopped ? "Stopped" : "Restarted"); });
 
 // The browser's leak test, on every byte the desktop's client receives between two verdicts and
 // on what it holds then: nothing of it may follow the right answer's place beyond chance.
