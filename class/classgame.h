@@ -58,6 +58,8 @@ public:
     /// The teacher's line of the game: "нет связи" after silentMs without a request.
     QJsonObject student(qint64 nowMs, qint64 silentMs) const;
     bool inProgress() const { return !m_end.has_value(); }
+    /// Over because the student walked away from it: no grade, no record.
+    bool left() const { return m_end && m_end->value(QStringLiteral("how")).toString() == u"left"; }
     bool inCall() const { return m_call.has_value(); }
     const std::optional<QJsonObject> &end() const { return m_end; }
     /// The illustration's reference of the question on screen, as the bank gives it; empty for none.
@@ -67,6 +69,8 @@ public:
     QString token;
     QString id;       ///< the teacher's handle: opaque, never the token
     QString device;   ///< the address the game was joined or taken over from
+    QString machine;  ///< the lab machine's name a desktop game gave; empty for a browser
+    bool desktop = false; ///< joined from the desktop game rather than a browser
     QString lesson;   ///< upper case, as stored
     QString name;     ///< upper case, as stored
     QList<QByteArray> lessonCodes; ///< every code of the lesson (one bank), Windows-1251
@@ -96,6 +100,7 @@ public:
 
 private:
     ClassReply answer(int button, qint64 nowMs);
+    ClassReply leaveNow(qint64 nowMs);
     ClassReply refuse(const QString &why, qint64 nowMs) const;
     /// The next question of the level on the session; false when the bank has none (ended then).
     bool showQuestion();

@@ -151,6 +151,9 @@ void ClassHttp::addStudentRoutes()
     m_server.route("/api/join", Method::Post, [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &device) { return m_room.join(body, device); });
     });
+    m_server.route("/api/lesson", Method::Post, [this](const QHttpServerRequest &request) {
+        return api(request, [this](const QJsonObject &body, const QString &) { return m_room.lesson(body); });
+    });
     m_server.route("/api/game", Method::Post, [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.game(body); });
     });

@@ -89,6 +89,13 @@ std::shared_ptr<CounterStoreCache> sharedCounters()
     return cache;
 }
 
+/// Where a join comes from: the desktop game on a lab machine names itself, a browser does not.
+void setFace(ClassGame &game, const QJsonObject &request)
+{
+    game.desktop = request.value(QStringLiteral("face")).toString() == u"desktop";
+    game.machine = request.value(QStringLiteral("machine")).toString().trimmed();
+}
+
 } // namespace
 
 struct ClassRoom::Impl {
@@ -294,7 +301,12 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     if (const auto nameBytes = cp1251::encode(typedName)) {
         const QByteArray name = cp1251::upper(*nameBytes);
         for (const auto &g : d->games) {
-            if (!g->inProgress() || g->nameBytes != name || !g->lessonCodes.contains(lesson))
+            if (g->nameBytes != name || !g->lessonCodes.contains(lesson))
+                continue;
+            // A game walked away from leaves no record to refuse by: the room remembers it.
+            if (g->left())
+                return {403, errorBody(kTwice)};
+            if (!g->inProgress())
                 continue;
             if (!joinKey.isEmpty() && joinKey == g->joinKey && g->device == device && !g->moveAllowed)
                 return {200, {{QStringLiteral("token"), g->token}, {QStringLiteral("game"), g->view(now)}}};
@@ -304,6 +316,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
             g->token = d->newToken();
             d->byToken.insert(g->token, g.get());
             g->device = device;
+            setFace(*g, request);
             g->moveAllowed = false;
             g->hidden = false;
             g->lastSeen = now;
@@ -334,6 +347,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     if (!game->lessonCodes.contains(lesson))
         game->lessonCodes.append(lesson);
     game->device = device;
+    setFace(*game, request);
     game->joinKey = joinKey;
     game->token = d->newToken();
     game->id = QStringLiteral("g%1").arg(++d->nextId);
@@ -344,6 +358,31 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     d->byId.insert(g->id, g);
     d->games.push_back(std::move(game));
     return {200, {{QStringLiteral("token"), g->token}, {QStringLiteral("game"), g->view(now)}}};
+}
+
+ClassReply ClassRoom::lesson(const QJsonObject &request) const
+{
+    if (!d->problem.isEmpty() || d->closed)
+        return {503, errorBody(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
+    const QString typed = request.value(QStringLiteral("lesson")).toString();
+    if (typed.trimmed().isEmpty())
+        return {400, errorBody(QStringLiteral("Введите код занятия."))};
+    const auto bytes = cp1251::encode(typed);
+    if (!bytes)
+        return {400, errorBody(DecideGameStart(d->options.folder, typed, [] { return QString(); }).refusal)};
+    const QByteArray code = cp1251::upper(*bytes);
+    if (!d->openBytes.contains(code))
+        return {404, errorBody(QStringLiteral("Занятие «%1» не открыто.").arg(cp1251::decode(code)))};
+    // The start's own checks up to the name: the name is asked only once the bank is read, and
+    // the blank one given here stops it there, before anything of the results file is weighed.
+    bool nameAsked = false;
+    const GameStart start = DecideGameStart(d->options.folder, typed, [&] {
+        nameAsked = true;
+        return QString();
+    });
+    if (!nameAsked)
+        return {422, errorBody(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(code), start.refusal))};
+    return {200, {{QStringLiteral("lesson"), cp1251::decode(code)}}};
 }
 
 ClassReply ClassRoom::game(const QJsonObject &request)

@@ -53,8 +53,12 @@ public:
     QStringList openLessons() const;
 
     /// {"lesson", "name"} from device (the client's address): a new game, the game the teacher
-    /// allowed to move, or a refusal.
+    /// allowed to move, or a refusal. "machine" names the lab machine a desktop game joins
+    /// from, "face": "desktop" says it is one (a browser otherwise).
     ClassReply join(const QJsonObject &request, const QString &device);
+    /// {"lesson"}: whether a join with that lesson could go on to ask the name; the code as
+    /// stored, or the refusal a join would give for the lesson alone. Writes nothing.
+    ClassReply lesson(const QJsonObject &request) const;
     /// {"token"}: the game as it stands (a reload; also the page's heartbeat).
     ClassReply game(const QJsonObject &request);
     /// {"token", "step", "do", ...}: one action of the student.

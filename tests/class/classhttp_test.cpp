@@ -74,6 +74,16 @@ TEST_F(ClassHttp, JoinAnswerVerdictAndAReplayAnsweredAlikeAndWrittenOnce)
     EXPECT_EQ(fileBytes(server.folder() + QStringLiteral("tallory.rez")), results);
 }
 
+TEST_F(ClassHttp, TheLessonIsAskedBeforeTheName)
+{
+    const Answer open = server.post(QStringLiteral("api/lesson"), QJsonObject{{QStringLiteral("lesson"), QStringLiteral("демо")}});
+    EXPECT_EQ(open.status, 200) << open.bytes.constData();
+    EXPECT_EQ(open.body, (QJsonObject{{QStringLiteral("lesson"), QStringLiteral("ДЕМО")}}));
+    const Answer closed = server.post(QStringLiteral("api/lesson"), QJsonObject{{QStringLiteral("lesson"), QStringLiteral("нет")}});
+    EXPECT_EQ(closed.status, 404);
+    EXPECT_EQ(error(closed), QStringLiteral("Занятие «НЕТ» не открыто."));
+}
+
 TEST_F(ClassHttp, BadRequestsAreRefusedInRussianAndWriteNothing)
 {
     const QString token = server.join(QStringLiteral("петров"));
