@@ -347,9 +347,12 @@ TEST_F(AttachTest, TheTeacherWatchesTheServiceByItsKeyFileAndLeavesItRunning)
     const QString ivanov = QStringLiteral("ИВАНОВ И.И."), petrov = QStringLiteral("ПЕТРОВ П.П.");
     const Answer first = join(QStringLiteral("иванов и.и."));
     ASSERT_EQ(first.status, 200);
-    ASSERT_EQ(join(QStringLiteral("петров п.п.")).status, 200);
+    // Petrov sits at a lab machine: the desktop game names it.
+    ASSERT_EQ(post(QStringLiteral("/api/join"), {{"lesson", QStringLiteral("ДЕМО")}, {"name", QStringLiteral("петров п.п.")},
+                                                 {"face", "desktop"}, {"machine", QStringLiteral("ПК-07")}}).status, 200);
     ASSERT_TRUE(waitUntil([&] { return rowOf(ivanov) >= 0 && rowOf(petrov) >= 0; }));
     EXPECT_EQ(shownDevice(ivanov), QStringLiteral("127.0.0.1 (браузер)"));
+    EXPECT_EQ(shownDevice(petrov), QStringLiteral("ПК-07 (программа)"));
 
     prompts.chooseAnswer = 1;
     select(petrov);
