@@ -53,6 +53,14 @@ public:
     /// The program stops: a game in progress is left as the desktop leaves it on quit.
     void leave();
 
+    /// The game as a clean stop keeps it for the next run (see classkeep.h).
+    QJsonObject kept() const;
+    /// Goes on with a game an earlier run kept, at nowMs on this run's clock: the same token,
+    /// step, question, answers' order and lifelines; its rows go on in the same journal game; a
+    /// call that was going on is over, its lifeline spent. What could not be read back (empty
+    /// when all was); the game is still whole enough to be left then.
+    QString restore(const QJsonObject &kept, qint64 nowMs);
+
     /// The page's view of the game as it stands.
     QJsonObject view(qint64 nowMs) const;
     /// The teacher's line of the game: "нет связи" after silentMs without a request.
