@@ -89,7 +89,9 @@ ClassroomTab::ClassroomTab(const QString &folder, TeacherPrompts *prompts, QWidg
         m_model->update(room.value(QStringLiteral("students")).toArray());
     });
     connect(m_client, &RoomClient::roomProblem, this, [this](const QString &why) {
-        if (m_process->isRunning() && !m_process->address().isEmpty())
+        if (!m_attached.isEmpty())
+            say(why.isEmpty() ? m_attachedText : why, !why.isEmpty());
+        else if (m_process->isRunning() && !m_process->address().isEmpty())
             say(why.isEmpty() ? kListening : why, !why.isEmpty());
     });
     connect(m_client, &RoomClient::actionRefused, this, [this](const QString &why) {
@@ -118,6 +120,11 @@ QWidget *ClassroomTab::buildLessons()
     m_stop = new QPushButton(QStringLiteral("Остановить"), box);
     connect(m_start, &QPushButton::clicked, this, &ClassroomTab::start);
     connect(m_stop, &QPushButton::clicked, this, &ClassroomTab::stop);
+    // The school's service, or a room another teacher's workbench opened: watched, not run.
+    m_attach = new QPushButton(QStringLiteral("Подключиться к серверу класса…"), box);
+    m_detach = new QPushButton(QStringLiteral("Отключиться"), box);
+    connect(m_attach, &QPushButton::clicked, this, &ClassroomTab::attach);
+    connect(m_detach, &QPushButton::clicked, this, &ClassroomTab::detach);
     m_status = new QLabel(box);
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -125,9 +132,14 @@ QWidget *ClassroomTab::buildLessons()
     buttons->addWidget(m_start);
     buttons->addWidget(m_stop);
     buttons->addStretch();
+    auto *server = new QHBoxLayout;
+    server->addWidget(m_attach);
+    server->addWidget(m_detach);
+    server->addStretch();
     auto *layout = new QVBoxLayout(box);
     layout->addWidget(m_lessons, 1);
     layout->addLayout(buttons);
+    layout->addLayout(server);
     layout->addWidget(m_status);
     return box;
 }
@@ -193,7 +205,7 @@ void ClassroomTab::setProgram(const QString &program)
 
 QString ClassroomTab::address() const
 {
-    return m_process->address();
+    return m_attached.isEmpty() ? m_process->address() : m_attachedAddress;
 }
 
 bool ClassroomTab::eventFilter(QObject *watched, QEvent *event)
@@ -265,7 +277,7 @@ void ClassroomTab::stop()
     updateButtons();
 }
 
-void ClassroomTab::listening(const QString &address)
+void ClassroomTab::showAddress(const QString &address)
 {
     m_address->setText(address);
     fitAddress();
@@ -273,6 +285,19 @@ void ClassroomTab::listening(const QString &address)
     const QImage code = QrImage(address, 1);
     m_qr->setPixmap(QPixmap::fromImage(QrImage(address, qMax(1, kQrSide / qMax(1, code.width())))));
     m_qr->setAccessibleDescription(address);
+}
+
+void ClassroomTab::clearAddress()
+{
+    m_address->setFont(font());
+    m_address->setText(kNoAddress);
+    m_qr->clear();
+    m_qr->setAccessibleDescription({});
+}
+
+void ClassroomTab::listening(const QString &address)
+{
+    showAddress(address);
     say(kListening);
     m_client->watch(QUrl(address), m_process->key());
     updateButtons();
@@ -281,12 +306,9 @@ void ClassroomTab::listening(const QString &address)
 void ClassroomTab::ended(const QString &problem)
 {
     m_client->stopWatching();
-    m_address->setFont(font());
-    m_address->setText(kNoAddress);
-    m_qr->clear();
+    clearAddress();
     if (m_model->rowCount() > 0)
         m_roomBox->setTitle(kClosedTitle);
-    m_qr->setAccessibleDescription({});
     if (problem.isEmpty())
         say(QStringLiteral("Класс закрыт."));
     else
@@ -325,6 +347,9 @@ void ClassroomTab::allowMove()
 
 bool ClassroomTab::closeRoom()
 {
+    // A server the tab did not start goes on serving its students without the workbench.
+    if (!m_attached.isEmpty())
+        detach();
     if (!m_process->isRunning())
         return true;
     if (const int playing = m_model->playing(); playing > 0) {
@@ -345,11 +370,14 @@ bool ClassroomTab::closeRoom()
 void ClassroomTab::updateButtons()
 {
     const bool running = m_process->isRunning();
-    m_start->setEnabled(!running && m_lessons->count() > 0);
+    const bool watched = !m_attached.isEmpty();
+    m_start->setEnabled(!running && !watched && !m_probing && m_lessons->count() > 0);
     m_stop->setEnabled(running);
-    m_lessons->setEnabled(!running);
+    m_attach->setEnabled(!running && !watched && !m_probing);
+    m_detach->setEnabled(watched);
+    m_lessons->setEnabled(!running && !watched);
     const int row = selectedRow();
-    const bool open = running && row >= 0 && !m_model->student(row).finished();
+    const bool open = (running || watched) && row >= 0 && !m_model->student(row).finished();
     m_end->setEnabled(open);
     m_allow->setEnabled(open && !m_model->student(row).moveAllowed);
 }

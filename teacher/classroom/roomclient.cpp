@@ -50,11 +50,11 @@ void RoomClient::stopWatching()
     m_base.clear();
 }
 
-QNetworkReply *RoomClient::post(const QString &path, const QJsonObject &body)
+QNetworkReply *RoomClient::post(const QUrl &base, const QByteArray &key, const QString &path, const QJsonObject &body)
 {
-    QNetworkRequest request(m_base.resolved(QUrl(path)));
+    QNetworkRequest request(base.resolved(QUrl(path)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    request.setRawHeader(QByteArrayLiteral("X-Tallory-Key"), m_key);
+    request.setRawHeader(QByteArrayLiteral("X-Tallory-Key"), key);
     request.setTransferTimeout(kTimeoutMs);
     QNetworkReply *reply = m_network->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
@@ -65,7 +65,7 @@ void RoomClient::poll()
 {
     if (m_polling || m_base.isEmpty())
         return;
-    QNetworkReply *reply = post(QStringLiteral("api/teacher/room"), {});
+    QNetworkReply *reply = post(m_base, m_key, QStringLiteral("api/teacher/room"), {});
     m_polling = reply;
     const int generation = m_generation;
     connect(reply, &QNetworkReply::finished, this, [this, reply, generation] {
@@ -86,7 +86,7 @@ void RoomClient::act(const QString &path, const QString &id)
 {
     if (m_base.isEmpty())
         return;
-    QNetworkReply *reply = post(path, QJsonObject{{QStringLiteral("id"), id}});
+    QNetworkReply *reply = post(m_base, m_key, path, QJsonObject{{QStringLiteral("id"), id}});
     const int generation = m_generation;
     connect(reply, &QNetworkReply::finished, this, [this, reply, generation] {
         if (generation != m_generation)
@@ -95,6 +95,29 @@ void RoomClient::act(const QString &path, const QString &id)
             emit actionRefused(ReplyProblem(reply, reply->readAll()));
         // The teacher sees the change at once, not a second later.
         poll();
+    });
+}
+
+void RoomClient::probe(const QUrl &base, const QByteArray &key,
+                       std::function<void(const QString &problem, const QJsonObject &room)> done)
+{
+    QNetworkReply *reply = post(base, key, QStringLiteral("api/teacher/room"), {});
+    const QString where = base.toString();
+    connect(reply, &QNetworkReply::finished, this, [reply, where, done = std::move(done)] {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QByteArray body = reply->readAll();
+        const QJsonObject room = QJsonDocument::fromJson(body).object();
+        if (status == 0) {
+            done(QStringLiteral("Сервер класса %1 не отвечает: %2. Проверьте адрес и что сервер запущен.")
+                     .arg(where, reply->errorString()), {});
+        } else if (status == 403) {
+            done(QStringLiteral("Сервер класса %1 не принял ключ учителя: ключ неверный. Ключ службы лежит в "
+                                "файле, который она пишет при запуске, и меняется с каждым её запуском.").arg(where), {});
+        } else if (status != 200 || !room.value(QStringLiteral("students")).isArray()) {
+            done(QStringLiteral("По адресу %1 отвечает не сервер класса (ответ %2).").arg(where).arg(status), {});
+        } else {
+            done({}, room);
+        }
     });
 }
 

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QUrl>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
@@ -24,6 +26,11 @@ public:
     /// Stops asking; answers still on their way are dropped.
     void stopWatching();
 
+    /// Asks the room at base once with key, whether watching or not: done gets the room, or
+    /// why not in Russian, naming the address.
+    void probe(const QUrl &base, const QByteArray &key,
+               std::function<void(const QString &problem, const QJsonObject &room)> done);
+
     /// Ends the student's game as the desktop's stop does.
     void endGame(const QString &id);
     /// Lets the next join with the student's lesson and name take the game over.
@@ -38,7 +45,7 @@ signals:
     void actionRefused(const QString &why);
 
 private:
-    QNetworkReply *post(const QString &path, const QJsonObject &body);
+    QNetworkReply *post(const QUrl &base, const QByteArray &key, const QString &path, const QJsonObject &body);
     void poll();
     void act(const QString &path, const QString &id);
 

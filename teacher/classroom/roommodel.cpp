@@ -31,6 +31,14 @@ QString RoomStudent::stateText() const
     return QStringLiteral("%1: %2 (%3)").arg(state).arg(*grade).arg(gradeText);
 }
 
+QString RoomStudent::deviceText() const
+{
+    if (!desktop)
+        return QStringLiteral("%1 (браузер)").arg(device);
+    // A desktop game that did not name its machine is still told apart from a browser.
+    return QStringLiteral("%1 (программа)").arg(machine.isEmpty() ? device : machine);
+}
+
 RoomStudent RoomStudentFromJson(const QJsonObject &json)
 {
     RoomStudent s;
@@ -38,6 +46,8 @@ RoomStudent RoomStudentFromJson(const QJsonObject &json)
     s.lesson = json.value(QStringLiteral("lesson")).toString();
     s.name = json.value(QStringLiteral("name")).toString();
     s.device = json.value(QStringLiteral("device")).toString();
+    s.desktop = json.value(QStringLiteral("face")).toString() == QStringLiteral("desktop");
+    s.machine = json.value(QStringLiteral("machine")).toString();
     s.level = json.value(QStringLiteral("level")).toInt();
     s.points = json.value(QStringLiteral("points")).toInt();
     const QJsonObject lifelines = json.value(QStringLiteral("lifelines")).toObject();
@@ -123,7 +133,7 @@ QVariant RoomModel::cell(const RoomStudent &s, int column) const
     case Lesson:
         return s.lesson;
     case Device:
-        return s.device;
+        return s.deviceText();
     case Level:
         return s.level;
     case Points:

@@ -13,7 +13,9 @@ struct RoomStudent {
     QString id; ///< the server's name of the game; the same for the game's whole life
     QString lesson;
     QString name;
-    QString device;
+    QString device;  ///< the address the student's requests come from
+    bool desktop = false; ///< the desktop game on a lab machine; else a browser
+    QString machine; ///< the lab machine's name, as the desktop game gives it
     int level = 0;
     int points = 0;
     QStringList lifelinesUsed; ///< the lifelines spent, in the desktop's order
@@ -26,6 +28,8 @@ struct RoomStudent {
     bool finished() const;
     /// The state as the table shows it: a finished game with its grade.
     QString stateText() const;
+    /// Where the student plays: the lab machine's name for the desktop game, the address for a browser.
+    QString deviceText() const;
 };
 
 /// One student of the teacher API's room.

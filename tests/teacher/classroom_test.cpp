@@ -91,7 +91,7 @@ protected:
 
     Answer post(const QString &path, const QJsonObject &body)
     {
-        QNetworkRequest request(QUrl(tab->address()).resolved(QUrl(path)));
+        QNetworkRequest request(QUrl(target.isEmpty() ? tab->address() : target).resolved(QUrl(path)));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
         std::unique_ptr<QNetworkReply> reply(network.post(request, QJsonDocument(body).toJson()));
         EXPECT_TRUE(waitUntil([&reply] { return reply->isFinished(); }));
@@ -131,6 +131,7 @@ protected:
         QObject::disconnect(c);
     }
 
+    QString target; ///< where students join; the tab's room when empty
     QTemporaryDir dir;
     QString folder = dir.path() + QLatin1Char('/');
     FakePrompts prompts;
@@ -251,6 +252,139 @@ TEST_F(ClassroomTest, ARefusalToStartShowsTheProgramsOwnWords)
     EXPECT_TRUE(tab->address().isEmpty());
 }
 
+// A class server the workbench did not start, as the school's service runs it: its own folder,
+// its key written to a file.
+class AttachTest : public ClassroomTest
+{
+protected:
+    void SetUp() override
+    {
+        ClassroomTest::SetUp();
+        for (const QString &name : {QStringLiteral("tallory.ini"), QStringLiteral("demo.faq")})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(TALLORY_BIN_DIR "/") + name, server.filePath(name)));
+        keyFile = keys.filePath(QStringLiteral("teacher.key"));
+        service.start(kClass, {QStringLiteral("--folder"), server.path(), QStringLiteral("--teacher-key-file"), keyFile,
+                               QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--address"),
+                               QStringLiteral("127.0.0.1")});
+        ASSERT_TRUE(waitUntil([this] { return service.canReadLine() || service.state() == QProcess::NotRunning; }));
+        const QString line = QString::fromUtf8(service.readLine()).trimmed();
+        ASSERT_TRUE(line.startsWith(QStringLiteral("Адрес для учеников: "))) << line.toStdString();
+        serverAddress = line.section(QLatin1Char(' '), -1);
+        target = serverAddress;
+    }
+    void TearDown() override
+    {
+        service.terminate();
+        service.waitForFinished(30000);
+        ClassroomTest::TearDown();
+    }
+
+    /// «Подключиться к серверу класса…» with the address and the key (or its file) typed in.
+    void attach(const QString &address, const QString &key)
+    {
+        prompts.texts = {address, key};
+        const qsizetype shown = prompts.errors.size();
+        click(QStringLiteral("Подключиться к серверу класса…"));
+        ASSERT_TRUE(waitUntil([&] { return !tab->attachedServer().isEmpty() || prompts.errors.size() > shown; }));
+    }
+    QByteArray key() const
+    {
+        QFile file(keyFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    }
+    QString shownDevice(const QString &name) const
+    {
+        return tab->model()->index(rowOf(name), RoomModel::Device).data().toString();
+    }
+
+    QTemporaryDir serverDir, keys;
+    QDir server{serverDir.path()};
+    QString keyFile, serverAddress;
+    QProcess service;
+};
+
+// A wrong key, a silent address or an unreadable key file is said by name, and the tab stays as
+// it was: no room watched, «Начать» still there.
+TEST_F(AttachTest, AWrongKeyOrASilentAddressIsSaidAndChangesNothing)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString silent = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
+    QByteArray wrong = key();
+    wrong[0] = wrong[0] == '0' ? '1' : '0';
+    const QString missing = keys.filePath(QStringLiteral("none/teacher.key"));
+    const QString before = status();
+    struct Case {
+        QString address, key, said;
+    };
+    const Case cases[] = {
+        {silent, keyFile, QStringLiteral("Сервер класса %1 не отвечает").arg(silent)},
+        {serverAddress, QString::fromLatin1(wrong), QStringLiteral("Сервер класса %1 не принял ключ учителя").arg(serverAddress)},
+        {serverAddress, missing, QStringLiteral("Файл ключа учителя «%1» не прочитан").arg(missing)},
+        {QStringLiteral("ftp://127.0.0.1/"), keyFile, QStringLiteral("«ftp://127.0.0.1/» — не адрес сервера класса")},
+    };
+    for (const Case &c : cases) {
+        attach(c.address, c.key);
+        ASSERT_FALSE(prompts.errors.isEmpty()) << c.said.toStdString();
+        EXPECT_TRUE(prompts.errors.constLast().startsWith(c.said)) << prompts.errors.constLast().toStdString();
+        EXPECT_TRUE(tab->attachedServer().isEmpty());
+        EXPECT_TRUE(tab->address().isEmpty());
+        EXPECT_TRUE(button(QStringLiteral("Начать"))->isEnabled());
+        EXPECT_TRUE(button(QStringLiteral("Подключиться к серверу класса…"))->isEnabled());
+        EXPECT_EQ(status(), before);
+        EXPECT_EQ(tab->model()->rowCount(), 0);
+    }
+}
+
+TEST_F(AttachTest, TheTeacherWatchesTheServiceByItsKeyFileAndLeavesItRunning)
+{
+    attach(serverAddress, keyFile);
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(tab->address(), serverAddress);
+    EXPECT_FALSE(button(QStringLiteral("Начать"))->isEnabled());
+
+    const QString ivanov = QStringLiteral("ИВАНОВ И.И."), petrov = QStringLiteral("ПЕТРОВ П.П.");
+    const Answer first = join(QStringLiteral("иванов и.и."));
+    ASSERT_EQ(first.status, 200);
+    // Petrov sits at a lab machine: the desktop game names it.
+    ASSERT_EQ(post(QStringLiteral("/api/join"), {{"lesson", QStringLiteral("ДЕМО")}, {"name", QStringLiteral("петров п.п.")},
+                                                 {"face", "desktop"}, {"machine", QStringLiteral("ПК-07")}}).status, 200);
+    ASSERT_TRUE(waitUntil([&] { return rowOf(ivanov) >= 0 && rowOf(petrov) >= 0; }));
+    EXPECT_EQ(shownDevice(ivanov), QStringLiteral("127.0.0.1 (браузер)"));
+    EXPECT_EQ(shownDevice(petrov), QStringLiteral("ПК-07 (программа)"));
+
+    prompts.chooseAnswer = 1;
+    select(petrov);
+    click(QStringLiteral("Завершить игру"));
+    ASSERT_TRUE(waitUntil([&] { return shownState(petrov).startsWith(QStringLiteral("закончил: ")); }));
+    // The record is the server's, in its own folder.
+    EXPECT_TRUE(AttemptRecorded(ResultsFilePath(server.path() + QLatin1Char('/')), cp1251::text(u"ДЕМО"),
+                                cp1251::text(u"ПЕТРОВ П.П.")).value);
+    EXPECT_FALSE(QFile::exists(ResultsFilePath(folder)));
+    select(ivanov);
+    click(QStringLiteral("Разрешить продолжить на другом устройстве"));
+    ASSERT_TRUE(waitUntil([&] { return tab->model()->student(rowOf(ivanov)).moveAllowed; }));
+
+    click(QStringLiteral("Отключиться"));
+    EXPECT_TRUE(tab->attachedServer().isEmpty());
+    EXPECT_TRUE(tab->address().isEmpty());
+    EXPECT_TRUE(button(QStringLiteral("Начать"))->isEnabled());
+    // The service goes on: Ivanov carries on from his new device.
+    ASSERT_EQ(join(QStringLiteral("иванов и.и.")).status, 200);
+    EXPECT_EQ(service.state(), QProcess::Running);
+
+    // The key typed as the administrator read it out; closing the workbench asks nothing and
+    // leaves the service running.
+    attach(serverAddress, QString::fromLatin1(key()));
+    ASSERT_FALSE(tab->attachedServer().isEmpty()) << prompts.errors.join('\n').toStdString();
+    const qsizetype asked = prompts.asked.size();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(prompts.asked.size(), asked);
+    EXPECT_EQ(service.state(), QProcess::Running);
+    EXPECT_EQ(join(QStringLiteral("сидоров с.с.")).status, 200);
+}
+
 // What the teacher reads in a row, from what the server reports.
 TEST(RoomModel, ShowsEachStudentAsTheServerReportsIt)
 {
@@ -267,6 +401,10 @@ TEST(RoomModel, ShowsEachStudentAsTheServerReportsIt)
         {R"({"lifelines":{"fifty":false,"audience":false,"friend":false}})", RoomModel::Lifelines, QStringLiteral("—")},
         {R"({"name":"ИВАНОВ","moveAllowed":true})", RoomModel::Name, QStringLiteral("ИВАНОВ (может перейти на другое устройство)")},
         {R"({"leaves":3})", RoomModel::Leaves, QStringLiteral("3")},
+        {R"({"device":"10.0.0.23","face":"browser","machine":null})", RoomModel::Device, QStringLiteral("10.0.0.23 (браузер)")},
+        {R"({"device":"10.0.0.23"})", RoomModel::Device, QStringLiteral("10.0.0.23 (браузер)")},
+        {R"({"device":"10.0.0.31","face":"desktop","machine":"ПК-07"})", RoomModel::Device, QStringLiteral("ПК-07 (программа)")},
+        {R"({"device":"10.0.0.31","face":"desktop","machine":null})", RoomModel::Device, QStringLiteral("10.0.0.31 (программа)")},
     };
     for (const Case &c : cases) {
         RoomModel model;
