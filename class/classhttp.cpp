@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrlQuery>
 
 namespace {
@@ -115,6 +116,7 @@ bool ClassHttp::allowed(const QHttpServerRequest &request)
 
 QHttpServerResponse ClassHttp::api(const QHttpServerRequest &request, const Call &call)
 {
+    joinBatch();
     const QString device = request.remoteAddress().toString();
     if (!allowed(request))
         return error(429, ClassText::tooMany());
@@ -146,15 +148,66 @@ QHttpServerResponse ClassHttp::teacher(const QHttpServerRequest &request, const 
     return api(request, call);
 }
 
+// Group commit. Every request is decided at once, on this one thread, in the order it came;
+// the journal's rows of the requests decided before the event loop next turns go into one open
+// transaction, and their answers wait in order for its commit: one sync for all the requests
+// that came together, where a sync each had every request queue behind all the others' syncs.
+// The answers of one round are sent together after the sync; while the sync runs, the next
+// round's requests gather in their sockets. Qt HttpServer 6.4 lets a route take the responder
+// and keep it past the route's return (it holds the request's socket); a socket the client has
+// closed meanwhile is deleted by the server on the event loop, so each is checked through a
+// QPointer just before its answer is written, which happens without the loop turning between.
+// The answers of one connection leave in the order its requests came, as long as the client
+// waits for each answer before its next request, as browsers do (they never pipeline).
+void ClassHttp::joinBatch()
+{
+    if (m_batchOpen)
+        return;
+    m_batchOpen = true;
+    m_room.beginBatch();
+    QMetaObject::invokeMethod(this, &ClassHttp::commitBatch, Qt::QueuedConnection);
+}
+
+void ClassHttp::commitBatch()
+{
+    if (!m_batchOpen)
+        return;
+    m_batchOpen = false;
+    // A failed commit is the journal's failure, noted and handled as after any failed write:
+    // the answers go all the same, as decided (the records in tallory.rez were written first).
+    m_room.commitBatch();
+    std::vector<Held> held = std::exchange(m_held, {});
+    for (Held &h : held) {
+        if (h.socket)
+            h.response.write(std::move(*h.responder));
+    }
+}
+
+void ClassHttp::addApiRoute(const char *path, Route route)
+{
+    m_server.route(path, Method::Post, [this, route](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
+        QHttpServerResponse response = route(request);
+        // The server's afterRequest does not see an answer written through a responder.
+        response.setHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store"));
+        response.setHeader(QByteArrayLiteral("X-Content-Type-Options"), QByteArrayLiteral("nosniff"));
+        if (!m_batchOpen) {
+            response.write(std::move(responder));
+            return;
+        }
+        QTcpSocket *socket = responder.socket();
+        m_held.push_back({socket, std::make_unique<QHttpServerResponder>(std::move(responder)), std::move(response)});
+    });
+}
+
 void ClassHttp::addStudentRoutes()
 {
-    m_server.route("/api/join", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/join", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &device) { return m_room.join(body, device); });
     });
-    m_server.route("/api/game", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/game", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.game(body); });
     });
-    m_server.route("/api/act", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/act", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.act(body); });
     });
     m_server.route("/api/picture", Method::Get, [this](const QHttpServerRequest &request) { return picture(request); });
@@ -162,17 +215,17 @@ void ClassHttp::addStudentRoutes()
 
 void ClassHttp::addTeacherRoutes()
 {
-    m_server.route("/api/teacher/room", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/teacher/room", [this](const QHttpServerRequest &request) {
         return teacher(request, [this](const QJsonObject &, const QString &) {
             QJsonObject room = m_room.room();
             room.insert(QStringLiteral("address"), m_options.address);
             return ClassReply{200, room};
         });
     });
-    m_server.route("/api/teacher/end", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/teacher/end", [this](const QHttpServerRequest &request) {
         return teacher(request, [this](const QJsonObject &body, const QString &) { return m_room.endGame(body); });
     });
-    m_server.route("/api/teacher/allow", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/teacher/allow", [this](const QHttpServerRequest &request) {
         return teacher(request, [this](const QJsonObject &body, const QString &) { return m_room.allowMove(body); });
     });
 }

@@ -439,6 +439,24 @@ QString ClassRoom::picture(const QString &token, int step) const
     return IllustrationLocation(g->illustration(), d->options.folder);
 }
 
+void ClassRoom::beginBatch()
+{
+    if (d->store && !d->closed)
+        d->store->beginBatch();
+}
+
+bool ClassRoom::commitBatch()
+{
+    if (!d->store)
+        return true;
+    const bool written = d->store->commitBatch();
+    // The sender was poked as each row was taken, when the rows could not yet be read: once
+    // more now that they can.
+    if (d->school)
+        d->school->link().poke();
+    return written;
+}
+
 void ClassRoom::tick()
 {
     const qint64 now = d->now();
@@ -451,7 +469,7 @@ void ClassRoom::tick()
         d->counters->flush();
         d->countersFlushed = now;
     }
-    if (d->journalMoved
+    if (d->journalMoved && !d->store->inBatch()
         && (now - d->lastRequest >= kCheckpointQuietMs || now - d->lastCheckpoint >= kCheckpointEveryMs)) {
         d->store->checkpoint();
         d->journalMoved = false;
@@ -466,6 +484,7 @@ void ClassRoom::shutdown()
     d->closed = true;
     for (const auto &g : d->games)
         g->leave();
+    commitBatch();
     // Every game's rows are written by now (the room writes as it goes): the journals let go of
     // the file, and what the outbox holds goes to the school's server while it answers.
     d->byToken.clear();
