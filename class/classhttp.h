@@ -19,6 +19,7 @@
 #include <vector>
 
 class ClassRoom;
+class LockHold;
 class QTcpServer;
 class QTcpSocket;
 struct ClassReply;
@@ -79,4 +80,6 @@ private:
     };
     bool m_batchOpen = false;
     std::vector<Held> m_held;
+    /// The lock files the batch's requests took (tallory.rez's above all), kept until its commit.
+    std::unique_ptr<LockHold> m_locks;
 };
