@@ -16,12 +16,19 @@
 namespace {
 
 // "--folder PATH": an installed game keeps its data in a folder of the school's choosing.
+// "--class URL": the lessons are played from the class server at URL, as tallory.ini's
+// "[класс] Адрес=" asks.
 void describeCommandLine(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral("Таллори! — игра-экзамен."));
     parser.addHelpOption();
     parser.addVersionOption();
     AddFolderOption(parser);
+    parser.addOption(QCommandLineOption(QStringLiteral("class"),
+                                        QStringLiteral("Играть занятия с сервера класса по этому адресу "
+                                                       "(например, http://10.0.0.5:8080/): вопросники и "
+                                                       "результаты остаются на сервере."),
+                                        QStringLiteral("URL")));
     parser.addOption(QCommandLineOption(QStringLiteral("large"),
                                         QStringLiteral("Крупный шрифт: тексты и кнопки игры крупнее, насколько позволяет экран.")));
 }
@@ -58,7 +65,9 @@ int main(int argc, char **argv)
 
     KeepRecordsOnlyFor(folder.value);
 
-    ProgramServices services(folder.value, QGuiApplication::primaryScreen()->size());
+    const QString classOption = QStringLiteral("class");
+    ProgramServices services(folder.value, QGuiApplication::primaryScreen()->size(), QString(), SystemServiceFile(),
+                             parser.isSet(classOption) ? std::optional<QString>(parser.value(classOption)) : std::nullopt);
     FormServices formServices = services.services();
     formServices.largePrint = parser.isSet(QStringLiteral("large"));
     formServices.folderNamed = parser.isSet(QStringLiteral("folder"));

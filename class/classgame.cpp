@@ -114,6 +114,8 @@ ClassReply ClassGame::act(const ClassAction &action, qint64 nowMs)
     }
     if (!inProgress())
         return refuse(QStringLiteral("Игра окончена."), nowMs);
+    if (kind == u"leave")
+        return leaveNow(nowMs);
     if (m_call) {
         if (kind == u"dial") {
             if (m_call->answered)
@@ -203,6 +205,12 @@ ClassReply ClassGame::answer(int button, qint64 nowMs)
         return ok(view(nowMs), event);
     }
     event.insert(QStringLiteral("tease"), QString());
+    // The rows of the host's words and jingles, as the desktop window picks its banners and
+    // clips by them.
+    event.insert(QStringLiteral("level"), v.level);
+    event.insert(QStringLiteral("remarkRow"), v.remark);
+    event.insert(QStringLiteral("soundRow"), v.sound);
+    event.insert(QStringLiteral("milestoneLevel"), v.milestone);
     event.insert(QStringLiteral("right"), v.right);
     event.insert(QStringLiteral("button"), button);
     event.insert(QStringLiteral("correct"), v.correctButton);
@@ -307,6 +315,26 @@ bool ClassGame::endByTeacher(qint64 nowMs)
     return true;
 }
 
+// The student walked away from the question on screen (a new game, the window closed): as the
+// desktop leaves a game, the question is journalled shown and unanswered, no grade, no record.
+ClassReply ClassGame::leaveNow(qint64 nowMs)
+{
+    m_call.reset();
+    ++step;
+    const int current = m_session->state().CurrentLevel;
+    m_session->leave();
+    m_end = QJsonObject{{QStringLiteral("how"), QStringLiteral("left")},
+                        {QStringLiteral("grade"), QJsonValue()},
+                        {QStringLiteral("gradeText"), QJsonValue()},
+                        {QStringLiteral("levels"), std::max(0, current - 1)},
+                        {QStringLiteral("points"), m_points},
+                        {QStringLiteral("message"), QStringLiteral("Игра оставлена. Оценка не поставлена.")},
+                        {QStringLiteral("banner"), QString()},
+                        {QStringLiteral("clips"), QJsonArray()}};
+    closeSession();
+    return ok(view(nowMs), {{QStringLiteral("kind"), QStringLiteral("leave")}});
+}
+
 void ClassGame::leave()
 {
     if (!inProgress())
@@ -320,7 +348,7 @@ QJsonObject ClassGame::student(qint64 nowMs, qint64 silentMs) const
 {
     QString state;
     if (!inProgress())
-        state = QStringLiteral("закончил");
+        state = left() ? QStringLiteral("вышел") : QStringLiteral("закончил");
     else if (nowMs - lastSeen > silentMs)
         state = QStringLiteral("нет связи");
     else if (hidden)
@@ -332,6 +360,8 @@ QJsonObject ClassGame::student(qint64 nowMs, qint64 silentMs) const
             {QStringLiteral("lesson"), lesson},
             {QStringLiteral("name"), name},
             {QStringLiteral("device"), device},
+            {QStringLiteral("face"), desktop ? QStringLiteral("desktop") : QStringLiteral("browser")},
+            {QStringLiteral("machine"), machine.isEmpty() ? QJsonValue() : QJsonValue(machine)},
             {QStringLiteral("level"), m_level},
             {QStringLiteral("points"), m_points},
             {QStringLiteral("lifelines"), QJsonObject{{QStringLiteral("fifty"), used[0]},

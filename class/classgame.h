@@ -53,11 +53,21 @@ public:
     /// The program stops: a game in progress is left as the desktop leaves it on quit.
     void leave();
 
+    /// The game as a clean stop keeps it for the next run (see classkeep.h).
+    QJsonObject kept() const;
+    /// Goes on with a game an earlier run kept, at nowMs on this run's clock: the same token,
+    /// step, question, answers' order and lifelines; its rows go on in the same journal game; a
+    /// call that was going on is over, its lifeline spent. What could not be read back (empty
+    /// when all was); the game is still whole enough to be left then.
+    QString restore(const QJsonObject &kept, qint64 nowMs);
+
     /// The page's view of the game as it stands.
     QJsonObject view(qint64 nowMs) const;
     /// The teacher's line of the game: "нет связи" after silentMs without a request.
     QJsonObject student(qint64 nowMs, qint64 silentMs) const;
     bool inProgress() const { return !m_end.has_value(); }
+    /// Over because the student walked away from it: no grade, no record.
+    bool left() const { return m_end && m_end->value(QStringLiteral("how")).toString() == u"left"; }
     bool inCall() const { return m_call.has_value(); }
     const std::optional<QJsonObject> &end() const { return m_end; }
     /// The illustration's reference of the question on screen, as the bank gives it; empty for none.
@@ -67,6 +77,8 @@ public:
     QString token;
     QString id;       ///< the teacher's handle: opaque, never the token
     QString device;   ///< the address the game was joined or taken over from
+    QString machine;  ///< the lab machine's name a desktop game gave; empty for a browser
+    bool desktop = false; ///< joined from the desktop game rather than a browser
     QString lesson;   ///< upper case, as stored
     QString name;     ///< upper case, as stored
     QList<QByteArray> lessonCodes; ///< every code of the lesson (one bank), Windows-1251
@@ -96,6 +108,7 @@ public:
 
 private:
     ClassReply answer(int button, qint64 nowMs);
+    ClassReply leaveNow(qint64 nowMs);
     ClassReply refuse(const QString &why, qint64 nowMs) const;
     /// The next question of the level on the session; false when the bank has none (ended then).
     bool showQuestion();

@@ -211,6 +211,9 @@ void ClassHttp::addStudentRoutes()
     addApiRoute("/api/join", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &device) { return m_room.join(body, device); });
     });
+    addApiRoute("/api/lesson", [this](const QHttpServerRequest &request) {
+        return api(request, [this](const QJsonObject &body, const QString &) { return m_room.lesson(body); });
+    });
     addApiRoute("/api/game", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.game(body); });
     });

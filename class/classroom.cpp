@@ -1,29 +1,25 @@
 #include "classroom.h"
 
 #include "classgame.h"
-#include "counters.h"
+#include "classkeep.h"
+#include "classlesson.h"
+#include "classupkeep.h"
 #include "cp1251.h"
-#include "faq.h"
-#include "files.h"
 #include "gamesettings.h"
-#include "gamestart.h"
 #include "illustration.h"
-#include "inifile.h"
 #include "journalfiles.h"
 #include "lessoncodes.h"
-#include "lockedfile.h"
 #include "randomsource.h"
 #include "schoollink.h"
 #include "serverconnection.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QRandomGenerator>
 
+#include <cstdio>
 #include <vector>
 
 // The journal: every game of the room writes its own rows (GameJournal, the desktop's recorder)
@@ -47,21 +43,6 @@ constexpr qint64 kGuardQuietMs = 30000;
 constexpr int kGuardWaitMs = 2000;
 /// How long the program's end waits for the outbox to reach the school's server.
 constexpr int kSettleMs = 5000;
-/// The host's counters (question positions, remarks) go to disk at most this often while they
-/// change: one locked rewrite for all the games' moves rather than one per move, each of which
-/// would hold every student's request behind its syncs. A crash loses at most this much of
-/// them, which only repeats a question position or a remark on a later game; a verdict
-/// promises nothing about them.
-constexpr qint64 kCounterFlushMs = 1000;
-/// The journal's log is copied into its file (a checkpoint, one more sync) when the room has
-/// had no request for this long: between games, where it holds nobody up. The desktop does it
-/// at each game's start, but here one student's start is the others' answer time.
-constexpr qint64 kCheckpointQuietMs = 3000;
-/// ...and at least this often while the room never falls quiet, so that the log (which grows
-/// by every answer of the room meanwhile, a few hundred kilobytes a minute at 200 students)
-/// stays small and a reader elsewhere (the workbench) finds the rows in the file itself. One
-/// request in these minutes waits for it.
-constexpr qint64 kCheckpointEveryMs = 5 * 60 * 1000;
 const QString kTwice = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
 
 QJsonObject errorBody(const QString &why)
@@ -76,16 +57,11 @@ QString systemToken()
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(words), sizeof words).toHex());
 }
 
-/// The counters kept in memory while a room lives; rooms in one process share the one store.
-std::shared_ptr<CounterStoreCache> sharedCounters()
+/// Where a join comes from: the desktop game on a lab machine names itself, a browser does not.
+void setFace(ClassGame &game, const QJsonObject &request)
 {
-    static std::weak_ptr<CounterStoreCache> current;
-    std::shared_ptr<CounterStoreCache> cache = current.lock();
-    if (!cache) {
-        cache = std::make_shared<CounterStoreCache>();
-        current = cache;
-    }
-    return cache;
+    game.desktop = request.value(QStringLiteral("face")).toString() == u"desktop";
+    game.machine = request.value(QStringLiteral("machine")).toString().trimmed();
 }
 
 } // namespace
@@ -96,18 +72,24 @@ struct ClassRoom::Impl {
     QStringList open;
     QList<QByteArray> openBytes;
     std::function<qint64()> steady;
+    std::function<qint64()> wall;
     std::shared_ptr<JournalStore> store;
-    std::shared_ptr<CounterStoreCache> counters;
-    qint64 countersFlushed = 0;
-    qint64 lastRequest = 0;
-    qint64 lastCheckpoint = 0;
-    bool journalMoved = false; ///< rows written since the last checkpoint
+    std::unique_ptr<ClassUpkeep> upkeep;
+    std::unique_ptr<ClassKeep> keep;
     /// A request came: the journal may have moved, and the room is not quiet.
     void requested()
     {
-        lastRequest = now();
-        journalMoved = true;
+        if (upkeep)
+            upkeep->requested(now());
     }
+    void report(const QString &what) const
+    {
+        if (options.report)
+            return options.report(what);
+        std::fputs(qPrintable(QStringLiteral("tallory-class: %1\n").arg(what)), stderr);
+        std::fflush(stderr);
+    }
+    void restoreKept();
     std::unique_ptr<SchoolLink> school; ///< where tallory.ini names the school's server
     std::vector<std::unique_ptr<ClassGame>> games; ///< in the order they joined
     QHash<QString, ClassGame *> byToken;
@@ -119,7 +101,6 @@ struct ClassRoom::Impl {
     QString guardProblem;
 
     qint64 now() const { return steady(); }
-    void readLessons();
     ClassGame *findGame(const QJsonObject &request) const
     {
         return byToken.value(request.value(QStringLiteral("token")).toString(), nullptr);
@@ -139,54 +120,12 @@ struct ClassRoom::Impl {
     SchoolGuard schoolGuard();
 };
 
-void ClassRoom::Impl::readLessons()
-{
-    const QString settings = SettingsFilePath(options.folder);
-    if (!QFileInfo::exists(settings)) {
-        problem = QStringLiteral("В папке %1 нет файла tallory.ini.").arg(QDir::toNativeSeparators(options.folder));
-        return;
-    }
-    const auto read = ReadWholeFile(settings);
-    if (!read.ok()) {
-        problem = read.error;
-        return;
-    }
-    const QByteArray text = read.value.value_or(QByteArray());
-    QList<QByteArray> lessons;
-    for (const QByteArray &section : IniSectionNames(text)) {
-        if (IniFindValue(text, section, LessonBankKey()) && !lessons.contains(cp1251::upper(section)))
-            lessons.append(cp1251::upper(section));
-    }
-    if (options.lessons.isEmpty()) {
-        openBytes = lessons;
-    } else {
-        for (const QString &asked : options.lessons) {
-            const auto code = cp1251::encode(asked);
-            if (!code || !lessons.contains(cp1251::upper(*code))) {
-                problem = QStringLiteral("В tallory.ini нет занятия «%1».").arg(asked);
-                return;
-            }
-            if (!openBytes.contains(cp1251::upper(*code)))
-                openBytes.append(cp1251::upper(*code));
-        }
-    }
-    if (openBytes.isEmpty()) {
-        problem = QStringLiteral("В tallory.ini нет ни одного занятия.");
-        return;
-    }
-    for (const QByteArray &code : openBytes)
-        open << cp1251::decode(code);
-    if (!QFileInfo(options.folder).isWritable())
-        problem = QStringLiteral("В папку %1 нельзя записывать: результаты и журнал некуда сохранить.")
-                      .arg(QDir::toNativeSeparators(options.folder));
-}
-
 std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
 {
     std::unique_ptr<RandomSource> random = options.newRandom
                                                ? options.newRandom()
                                                : std::make_unique<SeededRandom>(QRandomGenerator::system()->generate());
-    JournalClock clock{[] { return QDateTime::currentMSecsSinceEpoch(); }, steady};
+    JournalClock clock{wall, steady};
     auto journal = std::make_unique<GameJournal>(store, clock);
     if (school)
         school->serve(*journal);
@@ -229,13 +168,15 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
         timer->start();
         d->steady = [timer] { return timer->elapsed(); };
     }
-    d->readLessons();
+    OpenedLessons opened = OpenLessons(d->options.folder, d->options.lessons);
+    d->problem = opened.problem;
+    d->open = opened.open;
+    d->openBytes = opened.codes;
     if (!d->problem.isEmpty())
         return;
-    d->store = std::make_shared<JournalStore>(d->options.folder, d->options.machine,
-                                              [] { return QDateTime::currentMSecsSinceEpoch(); });
-    d->counters = sharedCounters();
-    d->countersFlushed = d->lastCheckpoint = d->lastRequest = d->now();
+    d->wall = d->options.wallMs ? d->options.wallMs : [] { return QDateTime::currentMSecsSinceEpoch(); };
+    d->store = std::make_shared<JournalStore>(d->options.folder, d->options.machine, d->wall);
+    d->upkeep = std::make_unique<ClassUpkeep>(d->store, d->now());
     const QString service = ReadGameSettings(d->options.folder).serverService;
     if (!service.isEmpty()) {
         // The room is started by the teacher or the administrator, never by a student: a service
@@ -247,6 +188,26 @@ ClassRoom::ClassRoom(ClassRoomOptions options)
         // What an earlier run left in the outbox goes at once.
         d->school = std::make_unique<SchoolLink>(service, JournalFilePath(d->options.folder, d->options.machine),
                                                  kGuardWaitMs, serviceFile);
+    }
+    d->restoreKept();
+}
+
+// The games the last clean stop kept go on, under their tokens and ids, before any request.
+void ClassRoom::Impl::restoreKept()
+{
+    keep = std::make_unique<ClassKeep>(options.folder, options.machine, [this](const QString &what) { report(what); });
+    const auto kept = keep->take();
+    if (!kept)
+        return;
+    auto restored = RestoreGames(*kept, wall(), now(), [this] { return newGame(); },
+                                 [this](const QString &what) { report(what); });
+    for (auto &g : restored) {
+        if (g->token.isEmpty() || byToken.contains(g->token) || byId.contains(g->id))
+            continue;
+        byToken.insert(g->token, g.get());
+        byId.insert(g->id, g.get());
+        nextId = std::max<quint64>(nextId, g->id.mid(1).toULongLong());
+        games.push_back(std::move(g));
     }
 }
 
@@ -277,14 +238,10 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     QString joinKey = request.value(QStringLiteral("join")).toString();
     if (joinKey.size() != 32 || QByteArray::fromHex(joinKey.toLatin1()).size() != 16)
         joinKey.clear();
-    if (typedLesson.trimmed().isEmpty())
-        return {400, errorBody(QStringLiteral("Введите код занятия."))};
-    const auto lessonBytes = cp1251::encode(typedLesson);
-    if (!lessonBytes)
-        return {400, errorBody(DecideGameStart(d->options.folder, typedLesson, [] { return QString(); }).refusal)};
-    const QByteArray lesson = cp1251::upper(*lessonBytes);
-    if (!d->openBytes.contains(lesson))
-        return {404, errorBody(QStringLiteral("Занятие «%1» не открыто.").arg(cp1251::decode(lesson)))};
+    const auto lessonChecked = OpenLessonCode(typedLesson, d->options.folder, d->openBytes);
+    if (const auto *refused = std::get_if<ClassReply>(&lessonChecked))
+        return *refused;
+    const QByteArray lesson = std::get<QByteArray>(lessonChecked);
 
     const qint64 now = d->now();
     // One name, one game: a second join while the first game goes on is refused, or takes the
@@ -293,7 +250,12 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     if (const auto nameBytes = cp1251::encode(typedName)) {
         const QByteArray name = cp1251::upper(*nameBytes);
         for (const auto &g : d->games) {
-            if (!g->inProgress() || g->nameBytes != name || !g->lessonCodes.contains(lesson))
+            if (g->nameBytes != name || !g->lessonCodes.contains(lesson))
+                continue;
+            // A game walked away from leaves no record to refuse by: the room remembers it.
+            if (g->left())
+                return {403, errorBody(kTwice)};
+            if (!g->inProgress())
                 continue;
             if (!joinKey.isEmpty() && joinKey == g->joinKey && g->device == device && !g->moveAllowed)
                 return {200, {{QStringLiteral("token"), g->token}, {QStringLiteral("game"), g->view(now)}}};
@@ -303,6 +265,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
             g->token = d->newToken();
             d->byToken.insert(g->token, g.get());
             g->device = device;
+            setFace(*g, request);
             g->moveAllowed = false;
             g->hidden = false;
             g->lastSeen = now;
@@ -333,6 +296,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     if (!game->lessonCodes.contains(lesson))
         game->lessonCodes.append(lesson);
     game->device = device;
+    setFace(*game, request);
     game->joinKey = joinKey;
     game->token = d->newToken();
     game->id = QStringLiteral("g%1").arg(++d->nextId);
@@ -343,6 +307,13 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     d->byId.insert(g->id, g);
     d->games.push_back(std::move(game));
     return {200, {{QStringLiteral("token"), g->token}, {QStringLiteral("game"), g->view(now)}}};
+}
+
+ClassReply ClassRoom::lesson(const QJsonObject &request) const
+{
+    if (!d->problem.isEmpty() || d->closed)
+        return {503, errorBody(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
+    return AskLesson(request.value(QStringLiteral("lesson")).toString(), d->options.folder, d->openBytes);
 }
 
 ClassReply ClassRoom::game(const QJsonObject &request)
@@ -463,17 +434,7 @@ void ClassRoom::tick()
         g->tick(now);
     if (d->closed || !d->problem.isEmpty())
         return;
-    if (d->counters->changed() && now - d->countersFlushed >= kCounterFlushMs) {
-        // A failure keeps the values changed in memory: the next tick tries again.
-        d->counters->flush();
-        d->countersFlushed = now;
-    }
-    if (d->journalMoved && !d->store->inBatch()
-        && (now - d->lastRequest >= kCheckpointQuietMs || now - d->lastCheckpoint >= kCheckpointEveryMs)) {
-        d->store->checkpoint();
-        d->journalMoved = false;
-        d->lastCheckpoint = now;
-    }
+    d->upkeep->tick(now);
 }
 
 void ClassRoom::shutdown()
@@ -481,20 +442,24 @@ void ClassRoom::shutdown()
     if (d->closed)
         return;
     d->closed = true;
-    for (const auto &g : d->games)
-        g->leave();
+    // The games are kept for the next run on this folder; where they cannot be, each game in
+    // progress is left as the desktop leaves it on quit.
+    const bool kept = d->keep && d->keep->put(KeepGames(d->games, d->wall()));
+    for (const auto &g : d->games) {
+        if (!kept)
+            g->leave();
+    }
+    // What the games wrote meanwhile is in the open batch, if any: written before the store goes.
     commitBatch();
     // Every game's rows are written by now (the room writes as it goes): the journals let go of
     // the file, and what the outbox holds goes to the school's server while it answers.
     d->byToken.clear();
     d->byId.clear();
     d->games.clear();
-    if (d->store)
-        d->store->checkpoint();
+    if (d->upkeep)
+        d->upkeep->finish();
+    d->upkeep.reset();
     d->store.reset();
-    if (d->counters)
-        d->counters->flush();
-    d->counters.reset();
     if (d->school)
         d->school->link().flush(kSettleMs);
     d->school.reset();

@@ -36,6 +36,12 @@ struct ClassRoomOptions {
     /// The libpq service file that describes the school's server named in tallory.ini; when
     /// empty, the one PGSERVICEFILE names, else the system's.
     QString serviceFile = {};
+    /// The wall clock in ms since the epoch (the journal's times, how old kept games are); the
+    /// computer's when empty.
+    std::function<qint64()> wallMs = {};
+    /// Where the room says what went wrong outside any request (kept games it could not take
+    /// back or keep), in Russian; stderr when empty.
+    std::function<void(const QString &)> report = {};
 };
 
 class ClassRoom
@@ -53,8 +59,12 @@ public:
     QStringList openLessons() const;
 
     /// {"lesson", "name"} from device (the client's address): a new game, the game the teacher
-    /// allowed to move, or a refusal.
+    /// allowed to move, or a refusal. "machine" names the lab machine a desktop game joins
+    /// from, "face": "desktop" says it is one (a browser otherwise).
     ClassReply join(const QJsonObject &request, const QString &device);
+    /// {"lesson"}: whether a join with that lesson could go on to ask the name; the code as
+    /// stored, or the refusal a join would give for the lesson alone. Writes nothing.
+    ClassReply lesson(const QJsonObject &request) const;
     /// {"token"}: the game as it stands (a reload; also the page's heartbeat).
     ClassReply game(const QJsonObject &request);
     /// {"token", "step", "do", ...}: one action of the student.
@@ -85,8 +95,9 @@ public:
     /// Lets the room's clocks act (a call whose time is out is hung up); the HTTP layer calls it
     /// once a second and before every request.
     void tick();
-    /// The program stops: every game in progress is left as the desktop leaves it, the journal
-    /// and the outbox settle.
+    /// The program stops cleanly: every game is kept for the next room on the folder (see
+    /// classkeep.h), or, where it cannot be, left as the desktop leaves it; the journal and the
+    /// outbox settle.
     void shutdown();
 
 private:

@@ -1,7 +1,7 @@
 // tallory-class: the lesson served on the room's network. Students open the printed address
 // in a browser and play; the teacher watches the room through the teacher's API. It starts only
 // when it can serve (the folder, its lessons, an address, the port), and stops on Ctrl+C or
-// SIGTERM with every game left as the desktop game leaves it on quit.
+// SIGTERM with every game kept for its next start on the folder (see classkeep.h).
 
 #include "classaddress.h"
 #include "classhttp.h"
@@ -178,7 +178,7 @@ int main(int argc, char **argv)
         ClassHttp http(room, ClassHttpOptions{folder, key, url});
         http.serve(listener);
         catchStopSignals(&app, [&] {
-            // No new requests, then every game left as the desktop leaves it on quit.
+            // No new requests, then every game kept for the next start.
             listener->close();
             room.shutdown();
             app.quit();

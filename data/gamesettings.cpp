@@ -23,5 +23,7 @@ GameSettings ReadGameSettings(const QString &programFolder, QSize screen)
     s.hallIsClass = cp1251::equalsNoCase(value(u"настройки", u"Зал"), cp1251::text(u"класс"));
     s.largePrint = value(u"настройки", u"Крупно").trimmed() == "1";
     s.serverService = cp1251::decode(value(u"сервер", u"Служба")).trimmed();
+    if (const auto address = IniFindValue(*file.value, cp1251::text(u"класс"), cp1251::text(u"Адрес")))
+        s.classServer = cp1251::decode(*address).trimmed();
     return s;
 }

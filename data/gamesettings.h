@@ -1,13 +1,16 @@
 #pragma once
 // What the program folder's settings file (tallory.ini) says of the game itself, read in one go:
-// the host's picture, the attempt rule, the hall, large print, the layout of the screen size
-// and the school's server. Everything else in the file names lessons and their banks.
+// the host's picture, the attempt rule, the hall, large print, the layout of the screen size,
+// the school's server and the class server. Everything else in the file names lessons and their
+// banks.
 
 #include "layoutprofile.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 struct GameSettings {
     /// "[настройки] Ведущий": the host's picture in FOTO/; empty for the built-in one.
@@ -22,6 +25,9 @@ struct GameSettings {
     LayoutProfile layout;
     /// "[сервер] Служба": the libpq service of the school's server; empty when none is named.
     QString serverService;
+    /// "[класс] Адрес": the class server whose lessons this machine plays (class mode); none when
+    /// the key is absent. Present but blank is a mistake of the settings, said when a game starts.
+    std::optional<QString> classServer;
 };
 
 /// Reads the settings of programFolder (ending in "/"); a file that is missing or cannot be read

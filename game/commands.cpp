@@ -94,12 +94,12 @@ void TForm1::closeEvent(QCloseEvent *event)
 // with strict attempts the lesson itself: a game is never left without the student's word.
 bool TForm1::leaveGame()
 {
-    if (!m_session.questionOpen())
+    if (!m_rules->questionOpen())
         return true;
     if (!m_services.dialogs->confirmLeave(QStringLiteral("Прервать игру? Оценка не будет записана."),
                                           QStringLiteral("Прервать"), QStringLiteral("Продолжить игру")))
         return false;
-    m_session.leave();
+    m_rules->leave();
     return true;
 }
 
@@ -142,7 +142,9 @@ void TForm1::MMZwukClick()
     const bool on = !SoundSwitch();
     m_clips.setSoundSwitch(on);
     MMZwuk->setChecked(on);
-    const Status stored = RegWriteBool(kCounterSection, cp1251::text(u"Звук вкл."), on);
+    // In class mode the lab machine keeps nothing of a student's: the switch holds for this run.
+    const Status stored = classMode() ? Status::success()
+                                      : RegWriteBool(kCounterSection, cp1251::text(u"Звук вкл."), on);
     if (!stored.ok())
         failure(stored.error);
     setSoundHint();

@@ -192,7 +192,8 @@ void TForm1::FormCreate()
     // Loose clips next to the program move into its sound folder. Only in the program's own
     // folder: a folder of data named with --folder (a lab share, the machine's folder) is the
     // teachers', and a student's game must neither make folders there nor throw their files away.
-    if (!m_services.folderNamed)
+    // Nor in class mode: the lab machine's folder is the school's, and the game writes nothing there.
+    if (!m_services.folderNamed && !classMode())
         MoveLooseWaves(m_services.programFolder);
     // Hints are yellow balloons.
     if (!m_hints)

@@ -8,14 +8,24 @@
 #include <QSize>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class Banners;
+class GameRules;
 class Dialogs;
 class GameRecorder;
 class Pacer;
 class RandomSource;
 class SoundBackend;
 class QWidget;
+
+/// What rules that run elsewhere tell the window between its calls.
+struct RulesHooks {
+    /// The server does not answer: the line to show and say; empty once it answers again.
+    std::function<void(const QString &text)> waiting;
+    /// The game on screen ended or was lost on the server (see GameRules::gone).
+    std::function<void()> gone;
+};
 
 struct FormServices {
     Pacer *pacer = nullptr;
@@ -45,4 +55,10 @@ struct FormServices {
     /// The folder was named with --folder: the school's folder of data (the machine's, a lab
     /// share), not the program's own, so the start-up housekeeping leaves it alone.
     bool folderNamed = false;
+    /// Class mode: makes the rules of the class server the settings or the command line name,
+    /// with what the window is to be told. None: the rules run here, on the program folder.
+    std::function<std::unique_ptr<GameRules>(const RulesHooks &hooks)> classRules = {};
+    /// A class server is named but cannot be asked (its address is blank or not understood):
+    /// what F2 says. No game starts then, and the program folder's own lessons are not a way round.
+    QString classProblem = {};
 };

@@ -35,6 +35,11 @@ void TForm1::NewGame()
 {
     if (m_busy || !leaveGame())
         return;
+    // A class server is named but cannot be asked: said at once, and no lesson is asked for.
+    if (!m_services.classProblem.isEmpty()) {
+        m_services.dialogs->showError(m_services.classProblem);
+        return;
+    }
     hideAudience();
     CloseGame(false);
     Timer2->stop();
@@ -54,7 +59,7 @@ void TForm1::NewGame()
             return SchoolWord{*asked.verdict == AttemptVerdict::Allowed, {}};
         };
     }
-    const Admission admission = m_session.admit(lesson, askName, school);
+    const Admission admission = m_rules->admit(lesson, askName, school);
     if (admission.fileFailure)
         failure(admission.refusal);
     else if (!admission.allowed())
@@ -65,6 +70,7 @@ void TForm1::NewGame()
 
 void TForm1::beginGame(const QString &unchecked)
 {
+    const Sequence sequence(*this);
     ResImage(QStringLiteral("game"), QString());
     // In a game the keys belong to the answers: the toolbar is out of Tab's way again, and
     // Space on a toolbar button cannot end the game.
@@ -74,11 +80,14 @@ void TForm1::beginGame(const QString &unchecked)
     if (focusWidget() == SL7)
         Client->setFocus(Qt::OtherFocusReason);
     RestLadder();
-    const Status started = m_session.begin(unchecked);
+    const Status started = m_rules->begin(unchecked);
     if (!started.ok()) {
         failure(started.error);
         return;
     }
+    m_gameShown = true;
+    if (gone())
+        return;
     // The name's box has just closed over the window, and the gong holds the thread: the whole
     // window is painted now, or the box would stay on the screen until the gong ends.
     repaint();
@@ -92,7 +101,10 @@ void TForm1::beginGame(const QString &unchecked)
 
 void TForm1::finishGame(GameEnding how)
 {
-    const Status recorded = m_session.finishGame(how);
+    const Status recorded = m_rules->finishGame(how);
+    // Ended on the server meanwhile: no grade is shown here; the game is left as it was.
+    if (gone())
+        return;
     CloseGame(how != GameEnding::NoQuestion, recorded);
 }
 
@@ -101,10 +113,11 @@ void TForm1::CloseGame(bool finished, const Status &recorded)
     // An illustration and the audience's poll belong to their question: they go with the game.
     collapseIllustration();
     hideAudience();
+    m_gameShown = false;
     ResImage(QStringLiteral("ways"), QString());
     GameEnable(false);
     repaint();
-    const Status stored = m_session.storeCounters();
+    const Status stored = m_rules->storeCounters();
     if (!stored.ok())
         failure(stored.error);
     if (!finished)
@@ -127,8 +140,9 @@ void TForm1::CloseGame(bool finished, const Status &recorded)
 
 void TForm1::N6Click()
 {
-    if (m_busy || !m_session.mayStop())
+    if (m_busy || !m_rules->mayStop())
         return;
+    const Sequence sequence(*this);
     m_busy = true;
     Wave("final", ClipPlay::ToEnd);
     finishGame(GameEnding::Stop);
@@ -138,7 +152,7 @@ void TForm1::N6Click()
 void TForm1::endWithoutQuestion(const QString &message)
 {
     // No grade and no record: the session writes no result for a broken game.
-    m_session.finishGame(GameEnding::NoQuestion);
+    m_rules->finishGame(GameEnding::NoQuestion);
     m_services.dialogs->showError(message);
     // No grade and no record: the student may sit the lesson once the bank is mended.
     CloseGame(false);
@@ -155,7 +169,7 @@ void TForm1::EnterIdle()
     Client->setFocusPolicy(Qt::StrongFocus);
     SL7->setFocusPolicy(Qt::TabFocus); // and Tab goes on to the command that starts a game
     Timer2->setInterval(kIdleExitMs);
-    m_session.close();
+    m_rules->close();
     Timer2->start();
     m_tickHeld = false;
 }

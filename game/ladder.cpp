@@ -103,7 +103,7 @@ void TForm1::GameEnable(bool on)
 // command, which would do nothing, does not look as if it could be pressed.
 void TForm1::enableStop()
 {
-    const bool canStop = m_session.mayStop();
+    const bool canStop = m_rules->mayStop();
     N6->setEnabled(canStop);
     SL4->setEnabled(canStop);
 }

@@ -26,16 +26,19 @@ constexpr int kAudiencePanelTop = 56;
 
 bool TForm1::questionOnScreen() const
 {
-    return !m_busy && m_session.questionOpen();
+    return !m_busy && m_rules->questionOpen();
 }
 
 void TForm1::N50501Click()
 {
     if (!questionOnScreen() || !N50501->isEnabled())
         return;
+    const Sequence sequence(*this);
     hideAudience();
     Wave("50x50");
-    const std::array<int, 2> blanks = m_session.fiftyFifty();
+    const std::array<int, 2> blanks = m_rules->fiftyFifty();
+    if (gone())
+        return;
     for (const int k : blanks) {
         FaqBtn[static_cast<size_t>(k)]->setCaption(QString());
         // Blank on the screen; a reader still names the place, and hears it cannot be pressed.
@@ -51,6 +54,7 @@ void TForm1::N4Click()
 {
     if (!questionOnScreen() || !N4->isEnabled())
         return;
+    const Sequence sequence(*this);
     Game.PhaseTicks = 0;
     Game.PhaseLength = kAudienceTicks;
     Panel2->setGeometry(QRect(QPoint((m_services.screen.width() - kAudiencePanel.width()) / 2, kAudiencePanelTop),
@@ -60,7 +64,9 @@ void TForm1::N4Click()
     std::array<QString, 5> captions;
     for (size_t tag = 1; tag <= 4; ++tag)
         captions[tag] = FaqBtn[tag]->Caption();
-    const std::array<int, 5> votes = m_session.askAudience();
+    const std::array<int, 5> votes = m_rules->askAudience();
+    if (gone())
+        return;
     N4->setEnabled(false);
     SL3->setEnabled(false);
     MarkLifelineUsed(N4, SL3, true);
@@ -79,15 +85,27 @@ void TForm1::N5Click()
 {
     if (!questionOnScreen() || !N5->isEnabled())
         return;
+    const Sequence sequence(*this);
     hideAudience();
     ResImage(QStringLiteral("ways"), QString());
     Wave("btnclick");
-    const Result<FriendCall> call = m_session.phoneFriend();
+    const Result<FriendCall> call = m_rules->phoneFriend();
+    if (gone())
+        return;
     if (!call.ok())
         return failure(call.error);
     TTelform *window = Telform();
-    window->PrepareCall(call.value.friendIndex, QString::fromLatin1(call.value.number), cp1251::decode(call.value.reply),
-                        m_services.screen);
+    // The friend answers the number dialled through the rules: in class mode the reply comes
+    // from the server only then.
+    const auto dial = [this](const QString &digits) -> std::optional<QString> {
+        const std::optional<QByteArray> reply = m_rules->dial(digits.toLatin1());
+        if (gone()) {
+            m_telform->close();
+            return std::nullopt;
+        }
+        return reply ? std::optional<QString>(cp1251::decode(*reply)) : std::nullopt;
+    };
+    window->PrepareCall(call.value.friendIndex, QString::fromLatin1(call.value.number), dial, m_services.screen);
     m_services.dialogs->showModal(*window);
     releaseAnswerFocus(); // the Enter that hangs up may come twice
     N5->setEnabled(false);

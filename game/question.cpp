@@ -37,7 +37,9 @@ constexpr int kIllustrationHeight = 240;
 void TForm1::SetGame(int level)
 {
     Memo1->clear();
-    const LevelQuestion q = m_session.nextQuestion();
+    const LevelQuestion q = m_rules->nextQuestion();
+    if (gone())
+        return;
     if (!q.error.isEmpty()) {
         endWithoutQuestion(q.error);
         return;
@@ -135,11 +137,12 @@ void TForm1::banner(const QByteArray &text, const QColor &background, const QCol
 void TForm1::FaqBtn1Click(int tag)
 {
     // One evaluation at a time: a click that arrives while one runs is not judged.
-    if (m_busy || m_droppingAnswers || !m_session.questionOpen())
+    if (m_busy || m_droppingAnswers || !m_rules->questionOpen())
         return;
     // Fifty-fifty took this answer away: its key, a click or Enter on its place choose nothing.
     if (FaqBtn[static_cast<size_t>(tag)]->Caption().isEmpty())
         return;
+    const Sequence sequence(*this);
     m_busy = true;
     m_tickHeld = false;
     if (Panel2->isVisible()) {
@@ -147,9 +150,11 @@ void TForm1::FaqBtn1Click(int tag)
         hideAudience();
     }
     Wave("btnclick");
-    ResImage(QStringLiteral("vedok"), cp1251::decode(m_session.settings().host));
-    const Verdict verdict = m_session.click(tag);
-    if (verdict.teased) {
+    ResImage(QStringLiteral("vedok"), cp1251::decode(m_rules->settings().host));
+    const Verdict verdict = m_rules->click(tag);
+    if (gone()) {
+        // Nothing was judged: the game is left once the sequence ends.
+    } else if (verdict.teased) {
         banner(verdict.tease, kBlue, kYellow);
         Wave("pause", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();
@@ -265,9 +270,12 @@ void TForm1::correctAnswer(const Verdict &verdict)
     }
     Wave("change", ClipPlay::ToEnd);
     m_services.banners->closeBanner();
-    m_session.secure();
+    m_rules->secure();
     enableStop();
-    if (m_session.moveUp()) {
+    const bool won = m_rules->moveUp();
+    if (gone())
+        return;
+    if (won) {
         banner(cp1251::encode(LoadStr(StringId::WinMessage)).value_or(QByteArray()), kMaroon, Qt::white);
         Wave("MILLION", ClipPlay::ToEndOrPause);
         m_services.banners->closeBanner();

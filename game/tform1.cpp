@@ -71,7 +71,7 @@ void paintSolid(QWidget *w, const QColor &background, const QColor &text = Qt::w
 TForm1::TForm1(const FormServices &services, QWidget *parent)
     : QMainWindow(parent, Qt::FramelessWindowHint)
     , m_services(services)
-    , m_session(services.programFolder, *services.random, services.recorder ? *services.recorder : m_noRecorder)
+    , m_rules(makeRules())
     , m_clips(*services.sound, *services.pacer, services.programFolder)
 {
     setWindowTitle(QStringLiteral("Таллори!"));
@@ -88,8 +88,10 @@ TTelform *TForm1::Telform()
 {
     // Its keypad, display, fonts and timer would cost every start-up, and most games never
     // call a friend.
-    if (!m_telform)
+    if (!m_telform) {
         m_telform = new TTelform(m_clips, *m_services.pacer, this);
+        m_telform->onHangUp = [this] { m_rules->hangUp(); };
+    }
     return m_telform;
 }
 
@@ -138,6 +140,12 @@ void TForm1::buildControls()
     // The panel is 50 px wide, or as wide as its caption needs in the font at hand.
     minimise->setFixedWidth(std::max(50, minimise->fontMetrics().horizontalAdvance(minimise->text()) + 8));
     StatusBar1->addWidget(minimise);
+    // In class mode: said while the class's server does not answer, and gone when it does.
+    WaitingLine = new QLabel(StatusBar1);
+    WaitingLine->setObjectName(QStringLiteral("WaitingLine"));
+    WaitingLine->setFont(small);
+    WaitingLine->hide();
+    StatusBar1->addWidget(WaitingLine, 1);
     StatusBar1->installEventFilter(this);
     minimise->installEventFilter(this);
 

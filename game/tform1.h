@@ -8,6 +8,7 @@
 #include "faq.h"
 #include "formservices.h"
 #include "gamerecorder.h"
+#include "gamerules.h"
 #include "gamesession.h"
 #include "gamesettings.h"
 #include "gamestate.h"
@@ -17,6 +18,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -41,11 +43,17 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 
-    // Made before every other member: Game and FaqStr below refer into the session, which is
+    // Made before every other member: Game and FaqStr below refer into the rules, which are
     // made on the services and the recorder.
     FormServices m_services;
     NoGameRecorder m_noRecorder;
-    GameSession m_session; ///< the rules: the window asks it wherever something is decided
+    /// The rules when they run here, on the program folder; none in class mode. Set as the
+    /// rules below are made.
+    GameSession *m_local = nullptr;
+    std::vector<QByteArrayView> m_noLines; ///< the level's lines where the bank is not read here
+    /// The rules: the window asks them wherever something is decided. A session on the program
+    /// folder's own files, or in class mode the class server's.
+    std::unique_ptr<GameRules> m_rules;
 
 public:
     /// Builds the window and runs its start-up.
@@ -89,12 +97,17 @@ public:
     QAction *N19 = nullptr;                ///< menu: a letter to the author, opened in the mail program
     QTimer *Timer2 = nullptr;              ///< one-second ticks in a game, the five idle minutes between games
 
-    /// The session's game state, as the window shows it.
-    GameState &Game = m_session.state();
-    /// The raw question lines of the level asked last.
-    std::vector<QByteArrayView> &FaqStr = m_session.levelLines();
+    /// The rules' game state, as the window shows it.
+    GameState &Game = m_rules->state();
+    /// The raw question lines of the level asked last; none in class mode.
+    std::vector<QByteArrayView> &FaqStr = m_local ? m_local->levelLines() : m_noLines;
     /// The game's rules, for a face that is not this window to share.
-    GameSession &session() { return m_session; }
+    GameRules &rules() { return *m_rules; }
+    /// Whether the rules are the class server's (or a class server is named and cannot be used):
+    /// the program folder is then only read, and never for a bank.
+    bool classMode() const { return m_services.classRules || !m_services.classProblem.isEmpty(); }
+    /// The line that says the class server does not answer; hidden while it does.
+    QLabel *WaitingLine = nullptr;
     /// The address the illustration pane was sent to last, empty before the first.
     QString IllustrationAddress;
 
@@ -206,6 +219,30 @@ private:
     /// Reports a failure of a platform service in the application's error box.
     void failure(const QString &message);
 
+    // Class mode: the rules made, the server's silence said, a game ended elsewhere left.
+    std::unique_ptr<GameRules> makeRules();
+    void showWaiting(const QString &text);
+    /// The server says the game on screen is gone: left now, or when the sequence running ends.
+    void rulesGone();
+    /// Leaves the game on screen when the rules say it is gone: the game hidden, the reason
+    /// shown, the idle screen. True when it was left.
+    bool leaveIfGone();
+    /// Whether the rules have just said the game is gone (the sequence running stops short).
+    bool gone() const { return !m_rules->gone().isEmpty(); }
+    /// A sequence of the game (a start, an answer, a lifeline) runs while one lives; a game
+    /// gone meanwhile is left when the outermost ends.
+    class Sequence
+    {
+    public:
+        explicit Sequence(TForm1 &form) : m_form(form) { ++m_form.m_sequences; }
+        ~Sequence();
+        Sequence(const Sequence &) = delete;
+        Sequence &operator=(const Sequence &) = delete;
+
+    private:
+        TForm1 &m_form;
+    };
+
     Clips m_clips;
     TTelform *m_telform = nullptr;
     HelpWindow *m_help = nullptr;
@@ -218,4 +255,6 @@ private:
     bool m_busy = false;
     bool m_droppingAnswers = false; ///< answers held during the last sequence are being dropped
     bool m_tickHeld = false;        ///< Timer2 fell due during an answer sequence and was not restarted
+    int m_sequences = 0;            ///< sequences running (see Sequence)
+    bool m_gameShown = false;       ///< a game is on screen, from its start until it is closed
 };

@@ -64,6 +64,25 @@ public:
     /// The file written to.
     QString path() const { return m_store->path(); }
 
+    /// Where a game's rows stand: its id, and the question on screen with what was used on it,
+    /// not yet written. Another journal on the same file goes on from it (goOn).
+    struct Place {
+        QString gameId; ///< empty: no game being written
+        QString lesson, student;
+        bool direct = false; ///< the game's rows go straight to the school's server
+        std::optional<ShownQuestion> shown;
+        qint64 shownMs = 0;    ///< on the wall clock
+        qint64 shownAgoMs = 0; ///< how long the question had been on screen
+        std::array<int, 2> fiftyBlanked{};
+        std::optional<std::array<int, 5>> votes;
+        QString friendReply;
+        QString tease;
+    };
+    Place place() const;
+    /// Goes on writing a game started elsewhere (another run of the program): its next answer
+    /// and its end are rows of that game, and the question on screen keeps its lifelines.
+    void goOn(const Place &place);
+
 private:
     using Rows = QList<std::pair<QString, TableRow>>;
     /// Where a game's rows go once its journal failed: the school's server, straight from

@@ -134,9 +134,10 @@ TTelform::~TTelform()
     qApp->removeEventFilter(this);
 }
 
-void TTelform::PrepareCall(int friendIndex, const QString &dialNumber, const QString &reply, QSize screen)
+void TTelform::PrepareCall(int friendIndex, const QString &dialNumber, Dialler dial, QSize screen)
 {
-    FriendReply = reply;
+    m_dial = std::move(dial);
+    FriendReply.clear();
     const QPixmap photo = BuiltinPicture(QStringLiteral("dr%1").arg(friendIndex));
     Image1->setPixmap(photo);
     Image1->resize(photo.size());
@@ -197,6 +198,8 @@ void TTelform::TimeBtnClick()
 {
     m_clips.play("ringoff");
     close();
+    if (onHangUp)
+        onHangUp();
 }
 
 void TTelform::AlphaPanel1ValueChange()
@@ -235,8 +238,13 @@ bool TTelform::FormKeyPress(QChar key)
 void TTelform::Okey()
 {
     // The number to dial is the end of the prompt.
-    if (LCD991->Value() != m_labelText.right(kDialledDigits))
+    if (LCD991->Value() != m_labelText.right(kDialledDigits) || !m_dial)
         return;
+    // The rules answer the number: the friend's words may come from the class's server.
+    const std::optional<QString> reply = m_dial(LCD991->Value());
+    if (!reply)
+        return;
+    FriendReply = *reply;
     m_clips.play("ringon");
     AlphaPanel1->hide();
     Image1->show();

@@ -11,6 +11,9 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class Announcer;
 class Clips;
 class Pacer;
@@ -43,12 +46,18 @@ public:
 
     /// Seconds left before the window closes itself.
     int CallCountdown = 0;
-    /// What the friend says once the right number is dialled; lines broken by carriage returns.
+    /// What the friend said once the right number was dialled; lines broken by carriage returns.
     QString FriendReply;
 
+    /// Rings the digits dialled through: what the friend says, or nothing when no one answers.
+    using Dialler = std::function<std::optional<QString>(const QString &digits)>;
+    /// Told when the student hangs up before the call's time is out.
+    std::function<void()> onHangUp;
+
     /// Makes the window ready for a call: the friend's photo, the number to dial, the keypad
-    /// and an empty display, centred on a screen of the given size.
-    void PrepareCall(int friendIndex, const QString &dialNumber, const QString &reply, QSize screen);
+    /// and an empty display, centred on a screen of the given size. The number dialled in full
+    /// rings through dial, which has the friend's reply.
+    void PrepareCall(int friendIndex, const QString &dialNumber, Dialler dial, QSize screen);
 
     void FormActivate();
     void Timer1Timer();
@@ -72,6 +81,7 @@ private:
     void tellSecondsLeft();
 
     Clips &m_clips;
+    Dialler m_dial;
     /// The text of Label1 as the program set it, carriage returns included.
     QString m_labelText;
     Announcer *m_announcer = nullptr; ///< what a screen reader is told: the number, the countdown, the reply

@@ -17,12 +17,53 @@
 #include <functional>
 #include <optional>
 
-struct Admission;
-struct LevelQuestion;
-struct Verdict;
-struct FriendCall;
-struct SchoolWord;
+/// The school's server's word on an attempt: allowed or refused, or nothing when it could not
+/// be asked in time (problem says why; the machine's own records then decide alone).
+struct SchoolWord {
+    std::optional<bool> allowed;
+    QString problem;
+};
+/// Asks the school's server for a lesson and a name (decoded, upper case) and whether games left
+/// unfinished count; returns within its own bound.
 using SchoolGuard = std::function<SchoolWord(const QString &lesson, const QString &name, bool countUnfinished)>;
+
+/// Whether a student may start, and why not.
+struct Admission {
+    QString refusal;          ///< what the student is told; empty when the game may start
+    bool fileFailure = false; ///< the refusal is a file that could not be read, not the input
+    QString unchecked;        ///< why the school's server did not check the attempt; empty when it did
+    bool allowed() const { return refusal.isEmpty(); }
+};
+
+/// The question of a level as it is to be shown.
+struct LevelQuestion {
+    QString error;                      ///< the bank has no question for the level: the game ends
+    QByteArray question;                ///< the question's text
+    std::array<QByteArray, 5> captions; ///< [1..4]: the bank's answer on button A..D
+    QByteArray illustration;            ///< the line's illustration field; empty for none
+};
+
+/// What a click on an answer came to.
+struct Verdict {
+    bool teased = false;  ///< the host teased instead of judging: the same question stays
+    QByteArray tease;     ///< the host's words then
+    bool right = false;   ///< judged: whether the click was the right answer
+    int level = 0;        ///< the level answered
+    int correctButton = 0;
+    int remark = 0;       ///< the row of the host's remark: CorrectPhrases on a right answer
+    int sound = 0;        ///< the row of the jingle (CorrectSounds) or of WrongPhrases
+    /// The grade a right answer at 5 or 10 has just earned ("удовлетворительно", "хорошо"): the
+    /// host says so instead of the remark. 0 elsewhere.
+    int milestone = 0;
+};
+
+/// A call to a friend: who answers, the number to dial and what the friend says.
+struct FriendCall {
+    int friendIndex = 0;
+    QByteArray number;
+    QByteArray reply;
+};
+
 
 class GameRules
 {

@@ -115,6 +115,7 @@ LevelQuestion GameSession::nextQuestion()
         q.captions[static_cast<size_t>(p)] = m_state.AnswerTexts[static_cast<size_t>(order[p - 1] - '0')];
     m_state.CorrectButton = static_cast<int>(order.indexOf('1')) + 1;
     m_blanked = {};
+    m_call.reset();
     // The music of the level's third of the ladder, restarted every phase of its own length.
     m_state.PhaseTicks = 0;
     if (level <= 5) {
@@ -231,7 +232,20 @@ Result<FriendCall> GameSession::phoneFriend()
     c.reply = FriendReply(call.friendIndex, call.phraseIndex, right, correctCaption, m_state.AnswerTexts);
     c.number = DialNumber(call.friendIndex, call.phraseIndex, right, m_state.CurrentLevel, m_state.SecuredPoints);
     m_recorder.friendCalled(c.reply);
+    m_call = c;
     return R::success(c);
+}
+
+std::optional<QByteArray> GameSession::dial(const QByteArray &digits)
+{
+    if (!m_call || digits != m_call->number)
+        return std::nullopt;
+    return m_call->reply;
+}
+
+void GameSession::hangUp()
+{
+    m_call.reset();
 }
 
 Status GameSession::finishGame(GameEnding how)

@@ -6,10 +6,8 @@
 // its own and shows nothing. It tells its recorder (the journal) each step, as it decides it.
 
 #include "faq.h"
-#include "gamerecorder.h"
-#include "gamesettings.h"
-#include "gamestate.h"
-#include "result.h"
+#include "gamerules.h"
+#include "sessionsnapshot.h"
 
 #include <QByteArray>
 #include <QList>
@@ -21,116 +19,80 @@
 
 class RandomSource;
 
-/// The school's server's word on an attempt: allowed or refused, or nothing when it could not
-/// be asked in time (problem says why; the machine's own records then decide alone).
-struct SchoolWord {
-    std::optional<bool> allowed;
-    QString problem;
-};
-/// Asks the school's server for a lesson and a name (decoded, upper case) and whether games left
-/// unfinished count; returns within its own bound.
-using SchoolGuard = std::function<SchoolWord(const QString &lesson, const QString &name, bool countUnfinished)>;
-
-/// Whether a student may start, and why not.
-struct Admission {
-    QString refusal;          ///< what the student is told; empty when the game may start
-    bool fileFailure = false; ///< the refusal is a file that could not be read, not the input
-    QString unchecked;        ///< why the school's server did not check the attempt; empty when it did
-    bool allowed() const { return refusal.isEmpty(); }
-};
-
-/// The question of a level as it is to be shown.
-struct LevelQuestion {
-    QString error;                      ///< the bank has no question for the level: the game ends
-    QByteArray question;                ///< the question's text
-    std::array<QByteArray, 5> captions; ///< [1..4]: the bank's answer on button A..D
-    QByteArray illustration;            ///< the line's illustration field; empty for none
-};
-
-/// What a click on an answer came to.
-struct Verdict {
-    bool teased = false;  ///< the host teased instead of judging: the same question stays
-    QByteArray tease;     ///< the host's words then
-    bool right = false;   ///< judged: whether the click was the right answer
-    int level = 0;        ///< the level answered
-    int correctButton = 0;
-    int remark = 0;       ///< the row of the host's remark: CorrectPhrases on a right answer
-    int sound = 0;        ///< the row of the jingle (CorrectSounds) or of WrongPhrases
-    /// The grade a right answer at 5 or 10 has just earned ("удовлетворительно", "хорошо"): the
-    /// host says so instead of the remark. 0 elsewhere.
-    int milestone = 0;
-};
-
-/// A call to a friend: who answers, the number to dial and what the friend says.
-struct FriendCall {
-    int friendIndex = 0;
-    QByteArray number;
-    QByteArray reply;
-};
-
-class GameSession
+class GameSession final : public GameRules
 {
 public:
     /// A session on programFolder (ending in "/"), drawing from random, telling recorder.
     GameSession(QString programFolder, RandomSource &random, GameRecorder &recorder);
 
-    GameState &state() { return m_state; }
-    const GameState &state() const { return m_state; }
+    GameState &state() override { return m_state; }
+    const GameState &state() const override { return m_state; }
     /// The settings as the last start read them.
-    const GameSettings &settings() const { return m_settings; }
+    const GameSettings &settings() const override { return m_settings; }
     /// The raw question lines of the level asked last.
     std::vector<QByteArrayView> &levelLines() { return m_levelLines; }
     /// The question on screen as the bank holds it and as its answers are shuffled.
     const ShownQuestion &shown() const { return m_shown; }
 
     /// Whether a question is on screen, waiting for its answer.
-    bool questionOpen() const { return m_state.CurrentLevel >= 1 && m_state.CurrentLevel <= kLevels; }
+    bool questionOpen() const override { return m_state.CurrentLevel >= 1 && m_state.CurrentLevel <= kLevels; }
     /// Whether a stop now keeps a grade: a question is open and points are secured.
-    bool mayStop() const { return questionOpen() && m_state.SecuredPoints > 0; }
+    bool mayStop() const override { return questionOpen() && m_state.SecuredPoints > 0; }
 
     /// Whether the student may start: the settings read afresh; the lesson code typed (empty
     /// when cancelled), the name from askName, the results file (see DecideGameStart); then, with
     /// strict attempts, a game left unfinished in this machine's journal; then the school's
     /// server, when one is named. Every code of the lesson counts. What the start read (the
     /// code, the bank, the name) is kept even when it refuses, until the next start.
-    Admission admit(const QString &typedLesson, const std::function<QString()> &askName, const SchoolGuard &school);
+    Admission admit(const QString &typedLesson, const std::function<QString()> &askName,
+                    const SchoolGuard &school) override;
     /// Starts the admitted game at level 1 with the host's counters from the store, and tells
     /// the recorder. An error when the store cannot be read; the game does not start then.
-    Status begin(const QString &unchecked);
+    Status begin(const QString &unchecked) override;
 
     /// The next question of the level on screen: drawn from the bank, its answers shuffled, the
     /// right button and the music tier set, and the recorder told. An error when the bank has
     /// no question for the level.
-    LevelQuestion nextQuestion();
+    LevelQuestion nextQuestion() override;
 
     /// A click on button 1..4: the host's counters move on, then either the tease (from level 6
     /// on, at the third remark) or the verdict. A right answer is not yet counted: see secure.
-    Verdict click(int button);
+    Verdict click(int button) override;
     /// After a right answer has been shown: the level's points are secured.
-    void secure();
+    void secure() override;
     /// Then the game moves up a level. True when that was the last level: the game is won.
-    bool moveUp();
+    bool moveUp() override;
 
     /// Fifty-fifty: the two wrong answers' buttons to blank.
-    std::array<int, 2> fiftyFifty();
+    std::array<int, 2> fiftyFifty() override;
     /// The audience's votes per button [1..4]: the class's answers when the settings make the
     /// hall the class and enough were given, else the poll.
-    std::array<int, 5> askAudience();
+    std::array<int, 5> askAudience() override;
     /// Phone a friend: the store's counters move on and are kept. An error when the store
     /// cannot be read or written: no call then, and the lifeline is not spent.
-    Result<FriendCall> phoneFriend();
+    Result<FriendCall> phoneFriend() override;
+    /// The friend's reply once digits are the number of the call in progress.
+    std::optional<QByteArray> dial(const QByteArray &digits) override;
+    /// The call is over: nothing more is dialled.
+    void hangUp() override;
 
     /// The one way a graded or broken game ends: the record first (tallory.rez for a wrong
     /// answer, a stop or a win), and only once it is written the journal's end with the result
     /// the school's server gets. A record that cannot be written leaves the game unfinished in
     /// the journal and sends no result; the error says why.
-    Status finishGame(GameEnding how);
+    Status finishGame(GameEnding how) override;
     /// The student left the question on screen (a new game, the program's end).
-    void leave();
+    void leave() override;
     /// The host's counters kept for the next game.
-    Status storeCounters() const;
+    Status storeCounters() const override;
     /// No game: level 0.
-    void close() { m_state.CurrentLevel = 0; }
+    void close() override { m_state.CurrentLevel = 0; }
+
+    /// The game as it stands, to go on with it in another run (see restore).
+    SessionSnapshot snapshot() const;
+    /// Goes on with a game from its snapshot: the settings and the bank read afresh. An error
+    /// when the bank cannot be read: the state is back, but no further question can be drawn.
+    Status restore(const SessionSnapshot &snapshot);
 
 private:
     std::optional<std::array<int, 5>> classVotes() const;
@@ -146,5 +108,6 @@ private:
     QList<QByteArray> m_lessonCodes;
     std::vector<QByteArrayView> m_levelLines;
     ShownQuestion m_shown;
+    std::optional<FriendCall> m_call; ///< the call in progress, until it is over
     std::array<bool, 5> m_blanked{}; ///< the buttons fifty-fifty blanked on the question on screen
 };

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 class ClassFixture : public ::testing::Test
 {
@@ -58,6 +59,9 @@ protected:
         o.steadyMs = [this] { return now; };
         o.newRandom = [seed]() -> std::unique_ptr<RandomSource> { return std::make_unique<SeededRandom>(seed); };
         o.newToken = [this] { return QStringLiteral("%1").arg(++tokens, 32, 10, QLatin1Char('0')); };
+        if (wall)
+            o.wallMs = [this] { return *wall; };
+        o.report = [this](const QString &what) { reports << what; };
         room = std::make_unique<ClassRoom>(o);
         return *room;
     }
@@ -125,6 +129,8 @@ protected:
     QTemporaryDir program;
     QString folder;
     qint64 now = 1000;
+    std::optional<qint64> wall; ///< the wall clock, when a test moves it by hand
+    QStringList reports;        ///< what the room said outside any request
     int tokens = 0;
     std::unique_ptr<ClassRoom> room;
 };

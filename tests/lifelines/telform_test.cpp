@@ -67,7 +67,10 @@ protected:
     /// Prepares a call to the number with the reply, shows the window and dials the digits.
     void call(const QString &number, const QString &reply, const QString &dialled = QString())
     {
-        window.PrepareCall(4, number, reply, QSize(1024, 768));
+        const auto dial = [number, reply](const QString &digits) {
+            return digits == number ? std::optional<QString>(reply) : std::nullopt;
+        };
+        window.PrepareCall(4, number, dial, QSize(1024, 768));
         window.show();
         QTest::keyClicks(&window, dialled);
     }

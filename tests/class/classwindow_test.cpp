@@ -1,0 +1,353 @@
+// The desktop window as a face of the class server: the same seeded script played with the keys
+// in file mode and against a real class server (the room and its HTTP layer on 127.0.0.1 and a
+// free port, in this process) leaves the same tallory.rez and journal rows, the lab's folder
+// untouched; a server stopped and started mid-game is waited for and the game goes on; a class
+// server named by a blank or bad address starts nothing and never plays the folder's own lessons.
+
+#include "lifelinesfixture.h"
+
+#include "announcer.h"
+#include "classhttp.h"
+#include "classroom.h"
+#include "gamejournal.h"
+#include "journalfiles.h"
+#include "programservices.h"
+#include "telform.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTcpServer>
+#include <QTest>
+
+namespace {
+
+/// The room's chance for every game, drawn from one generator as the window's is.
+class SharedRandom final : public RandomSource
+{
+public:
+    explicit SharedRandom(RandomSource &inner) : m_inner(inner) {}
+    int below(int n) override { return m_inner.below(n); }
+
+private:
+    RandomSource &m_inner;
+};
+
+// Every lifeline and a stop at level 5; then past the teasing levels to a wrong answer; then the
+// same student again, refused.
+const QStringList kScript = {
+    QStringLiteral("new Первый"), QStringLiteral("fifty"), QStringLiteral("right"), QStringLiteral("audience"),
+    QStringLiteral("right"), QStringLiteral("friend"), QStringLiteral("right"), QStringLiteral("right"),
+    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("stop"),
+    QStringLiteral("new Второй"), QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"),
+    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"),
+    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("wrong"),
+    QStringLiteral("new Второй")};
+
+/// A journal's games and answers as comparable text: no ids, machines or times.
+QStringList journalRows(const QString &folder, const QString &machine)
+{
+    QStringList lines;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("classwindow"));
+        db.setDatabaseName(JournalFilePath(folder, machine));
+        EXPECT_TRUE(db.open()) << machine.toStdString();
+        for (const char *sql :
+             {"SELECT lesson, student, bank_file, bank_sha256, ending, levels_passed, grade FROM games ORDER BY student",
+              "SELECT g.student, a.level, a.bank_index, a.question_sha256, a.question, a.answer_a, a.answer_b, a.answer_c, "
+              "a.answer_d, a.right_button, a.clicked_button, a.chosen, a.fifty_blanked, a.votes_a, a.votes_b, a.votes_c, "
+              "a.votes_d, a.friend_reply, a.tease FROM answers a JOIN games g ON g.id = a.game ORDER BY g.student, a.level"}) {
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(QString::fromLatin1(sql)));
+            while (q.next()) {
+                QStringList values;
+                for (int c = 0; c < q.record().count(); ++c)
+                    values << (q.value(c).isNull() ? QStringLiteral("NULL") : q.value(c).toString());
+                lines << values.join(QLatin1Char('|')).replace(QDir(folder).absolutePath(), QStringLiteral("<folder>"));
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("classwindow"));
+    return lines;
+}
+
+/// Every file under folder with its bytes: what a face wrote there shows as a difference.
+QMap<QString, QByteArray> filesUnder(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, testutil::readBytes(path));
+    }
+    return files;
+}
+
+} // namespace
+
+class ClassWindow : public LifelinesFixture
+{
+protected:
+    void SetUp() override
+    {
+        LifelinesFixture::SetUp();
+        dialogs.onModal = [](QDialog &d) {
+            TTelform &call = lifelines::callWindow(d);
+            QTest::keyClicks(&call, call.Label1->text().right(7));
+            QTest::keyClick(&call, Qt::Key_Return);
+        };
+        // The room's folder: the fixture's settings and bank; the lab's: its clips and a
+        // tallory.ini naming the class server, nothing more.
+        roomFolder = roomDir.path() + QLatin1Char('/');
+        labFolder = labDir.path() + QLatin1Char('/');
+        for (const char *name : {"tallory.ini", "lesson.faq"})
+            testutil::writeBytes(roomFolder + QLatin1String(name), testutil::readBytes(folder + QLatin1String(name)));
+        for (const QString &clip : kClips) {
+            testutil::writeBytes(roomFolder + QStringLiteral("wav/") + clip + QStringLiteral(".wav"), "RIFF");
+            testutil::writeBytes(labFolder + QStringLiteral("wav/") + clip + QStringLiteral(".wav"), "RIFF");
+        }
+    }
+    void TearDown() override
+    {
+        form.reset();
+        lab.reset();
+        stopServing();
+        journal.reset();
+        LifelinesFixture::TearDown();
+    }
+
+    /// The room and its HTTP layer on 127.0.0.1: on a free port the first time, on the same one
+    /// after a stop, as the program started again.
+    void serve()
+    {
+        ClassRoomOptions options;
+        options.folder = roomFolder;
+        options.machine = QStringLiteral("ПК-2");
+        options.steadyMs = [] { return qint64(1000); };
+        options.newRandom = [this] { return std::make_unique<SharedRandom>(roomRandom); };
+        room = std::make_unique<ClassRoom>(options);
+        ASSERT_EQ(room->problem(), QString());
+        auto *listening = new QTcpServer;
+        ASSERT_TRUE(listening->listen(QHostAddress::LocalHost, port)) << listening->errorString().toStdString();
+        port = listening->serverPort();
+        url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+        // The students' budgets count by a clock that moves a second a request: a window plays
+        // faster than any student, and its requests are not what is tested here.
+        http = std::make_unique<ClassHttp>(*room, ClassHttpOptions{roomFolder, {}, url, [this] { return clockMs += 1000; }});
+        http->serve(listening);
+    }
+    /// The program's clean stop: no more listening, the games left as its stop leaves them.
+    void stopServing()
+    {
+        http.reset();
+        if (room)
+            room->shutdown();
+        room.reset();
+    }
+
+    /// A lab machine's window: its rules as the program makes them for labFolder (and the
+    /// command line's --class), every other service the fixture's fake.
+    TForm1 &startLab(const std::optional<QString> &classOption = std::nullopt)
+    {
+        lab = std::make_unique<ProgramServices>(labFolder, QSize(1024, 768), QString(), SystemServiceFile(), classOption);
+        const FormServices made = lab->services();
+        FormServices s = services(watching);
+        s.programFolder = labFolder;
+        s.recorder = made.recorder;
+        s.askSchool = made.askSchool;
+        s.classRules = made.classRules;
+        s.classProblem = made.classProblem;
+        form = std::make_unique<TForm1>(s);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        return *form;
+    }
+    void nameServer(const QString &address)
+    {
+        testutil::writeBytes(labFolder + QStringLiteral("tallory.ini"),
+                             *cp1251::encode(QStringLiteral("[класс]\r\nАдрес=") + address + QStringLiteral("\r\n")));
+    }
+
+    /// One step of the script, as a student plays it with the keys.
+    void play(const QString &step)
+    {
+        if (step.startsWith(QLatin1String("new "))) {
+            newGame(QStringLiteral("тест"), step.mid(4));
+        } else if (step == QLatin1String("fifty")) {
+            QTest::keyClick(form.get(), Qt::Key_F5);
+        } else if (step == QLatin1String("audience")) {
+            QTest::keyClick(form.get(), Qt::Key_F3);
+        } else if (step == QLatin1String("friend")) {
+            QTest::keyClick(form.get(), Qt::Key_F4);
+            // The window manager hands the keyboard back to the game as the call window goes.
+            QApplication::setActiveWindow(form.get());
+        } else if (step == QLatin1String("stop")) {
+            QTest::keyClick(form.get(), Qt::Key_F6);
+        } else {
+            // A tease keeps the question: the same answer again until it is judged.
+            const int level = form->Game.CurrentLevel;
+            for (int clicks = 0; clicks < 5 && form->Game.CurrentLevel == level; ++clicks) {
+                const int tag = step == QLatin1String("right") ? rightButton() : wrongButton();
+                ASSERT_GT(tag, 0) << "no right answer shown at level " << level;
+                QTest::keyClick(form.get(), static_cast<char>('0' + tag));
+            }
+        }
+    }
+
+    QTemporaryDir roomDir;
+    QTemporaryDir labDir;
+    QTemporaryDir roomHome;
+    QString roomFolder;
+    QString labFolder;
+    SeededRandom roomRandom{12345};
+    std::unique_ptr<ClassRoom> room;
+    std::unique_ptr<ClassHttp> http;
+    quint16 port = 0;
+    QString url;
+    qint64 clockMs = 0;
+    std::unique_ptr<ProgramServices> lab;
+    std::unique_ptr<GameJournal> journal;
+};
+
+TEST_F(ClassWindow, AWholeGameOnTheClassServerRecordsWhatFileModeRecordsAndWritesNothingInTheLab)
+{
+    // File mode, with the fixture's bank and a journal of its own.
+    journal = std::make_unique<GameJournal>(folder, QStringLiteral("ПК-1"), JournalClock::system(), JournalSync::Normal);
+    FormServices local = services(watching);
+    local.recorder = journal.get();
+    form = std::make_unique<TForm1>(local);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    for (const QString &step : kScript)
+        play(step);
+    form.reset();
+    journal.reset();
+    const QStringList fileTimeline = timeline.events;
+    timeline.events.clear();
+
+    // The same script on a lab machine, from a fresh counters store for the server.
+    qputenv("XDG_CONFIG_HOME", roomHome.filePath(QStringLiteral("cfg")).toUtf8());
+    serve();
+    nameServer(url);
+    const QMap<QString, QByteArray> labBefore = filesUnder(labFolder);
+    startLab();
+    for (const QString &step : kScript)
+        play(step);
+    form.reset();
+    stopServing();
+
+    EXPECT_EQ(filesUnder(labFolder), labBefore) << "the lab machine wrote in its folder";
+    ASSERT_FALSE(testutil::readBytes(ResultsFilePath(folder)).isEmpty());
+    EXPECT_EQ(testutil::readBytes(ResultsFilePath(roomFolder)), testutil::readBytes(ResultsFilePath(folder)));
+    const QStringList desktop = journalRows(folder, QStringLiteral("ПК-1"));
+    const QStringList served = journalRows(roomFolder, QStringLiteral("ПК-2"));
+    ASSERT_GT(desktop.size(), 15);
+    for (qsizetype i = 0; i < std::max(desktop.size(), served.size()); ++i)
+        ASSERT_EQ(served.value(i, QStringLiteral("<none>")).toStdString(), desktop.value(i, QStringLiteral("<none>")).toStdString())
+            << "first difference at row " << i + 1;
+    // The window showed and played the same: banners, clips, pauses, boxes.
+    EXPECT_EQ(timeline.events, fileTimeline);
+}
+
+TEST_F(ClassWindow, AServerStoppedAndStartedMidGameIsWaitedForAndTheGameGoesOn)
+{
+    serve();
+    nameServer(url);
+    TForm1 &f = startLab();
+    QStringList waited;
+    QObject::connect(f.findChild<Announcer *>(), &Announcer::announced, [&](const QString &text) {
+        if (!text.startsWith(QStringLiteral("Нет связи")))
+            return;
+        waited << text << (f.WaitingLine->isVisible() ? f.WaitingLine->text() : QStringLiteral("<no line>"));
+        // The program is started again while the window waits.
+        if (!room)
+            serve();
+    });
+    play(QStringLiteral("new Первый"));
+    play(QStringLiteral("right"));
+    play(QStringLiteral("right"));
+    ASSERT_EQ(f.Game.CurrentLevel, 3);
+
+    stopServing();
+    play(QStringLiteral("right"));
+
+    const QString line = QStringLiteral("Нет связи с сервером класса, ждём…");
+    EXPECT_EQ(waited, (QStringList{line, line}));
+    EXPECT_FALSE(f.WaitingLine->isVisible());
+    EXPECT_EQ(f.Game.CurrentLevel, 4);
+    play(QStringLiteral("right"));
+    play(QStringLiteral("stop"));
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("Оценка: ") + cp1251::decode(GradeWord(5)));
+    EXPECT_FALSE(QFileInfo::exists(ResultsFilePath(labFolder)));
+    EXPECT_FALSE(testutil::readBytes(ResultsFilePath(roomFolder)).isEmpty());
+}
+
+TEST_F(ClassWindow, AClassServerThatCannotBeAskedStartsNothingAndNeverPlaysTheFoldersOwnLessons)
+{
+    struct Case {
+        const char16_t *settings;
+        std::optional<QString> option;
+        const char16_t *said;
+    };
+    const Case cases[] = {
+        {u"[класс]\r\nАдрес=\r\n", std::nullopt, u"адрес пуст (tallory.ini, [класс] Адрес=)"},
+        {u"[класс]\r\nАдрес=ftp://10.0.0.5/\r\n", std::nullopt, u"«ftp://10.0.0.5/» (tallory.ini, [класс] Адрес=) не понят"},
+        {u"", QStringLiteral("http://"), u"«http://» (--class) не понят"},
+        {u"", QString(), u"адрес пуст (--class)"},
+    };
+    for (const Case &c : cases) {
+        // The lab's folder has a lesson and its bank: what a fallback would play.
+        testutil::writeBytes(labFolder + QStringLiteral("tallory.ini"),
+                             *cp1251::encode(QStringLiteral("[ТЕСТ]\r\nВопросник=lesson.faq\r\n") + QString::fromUtf16(c.settings)));
+        testutil::writeBytes(labFolder + QStringLiteral("lesson.faq"), testutil::readBytes(folder + QStringLiteral("lesson.faq")));
+        const QMap<QString, QByteArray> before = filesUnder(labFolder);
+        timeline.events.clear();
+        TForm1 &f = startLab(c.option);
+        dialogs.answer(QStringLiteral("тест"));
+        dialogs.answer(QStringLiteral("Первый"));
+        QTest::keyClick(&f, Qt::Key_F2);
+        const QStringList errors = timeline.events.filter(QStringLiteral("error: "));
+        ASSERT_EQ(errors.size(), 1) << timeline.events.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(errors[0].contains(QString::fromUtf16(c.said))) << errors[0].toStdString();
+        EXPECT_TRUE(timeline.events.filter(QStringLiteral("input ")).isEmpty()) << "a lesson was asked for";
+        EXPECT_EQ(f.Game.CurrentLevel, 0);
+        form.reset();
+        lab.reset();
+        EXPECT_EQ(filesUnder(labFolder), before) << "the lab machine wrote in its folder";
+    }
+}
+
+TEST_F(ClassWindow, AGameTheTeacherEndedIsLeftWithTheReasonAtTheStudentsNextStep)
+{
+    serve();
+    nameServer(url);
+    TForm1 &f = startLab();
+    const QStringList steps = {QStringLiteral("right"), QStringLiteral("fifty"), QStringLiteral("audience"),
+                               QStringLiteral("friend"), QStringLiteral("stop")};
+    for (const QString &step : steps) {
+        const QString name = QStringLiteral("Ученик ") + step;
+        play(QStringLiteral("new ") + name);
+        play(QStringLiteral("right"));
+        ASSERT_EQ(f.Game.CurrentLevel, 2) << step.toStdString();
+        const QJsonArray students = room->room().value(QStringLiteral("students")).toArray();
+        QString id;
+        for (const QJsonValue &s : students)
+            if (s.toObject().value(QStringLiteral("name")).toString() == name.toUpper())
+                id = s.toObject().value(QStringLiteral("id")).toString();
+        ASSERT_EQ(room->endGame({{QStringLiteral("id"), id}}).status, 200);
+        timeline.events.clear();
+
+        play(step);
+
+        // Nothing is judged, blanked, polled, called or graded after the end: the reason, the idle screen.
+        const QStringList shown = timeline.events.filter(QRegularExpression(QStringLiteral("^(banner|chart|modal|error)")));
+        ASSERT_EQ(shown.size(), 1) << step.toStdString() << ": " << timeline.events.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(shown[0].startsWith(QStringLiteral("error: Игру завершил учитель."))) << shown[0].toStdString();
+        EXPECT_EQ(f.Game.CurrentLevel, 0) << step.toStdString();
+        EXPECT_FALSE(f.Panel3->isVisible()) << step.toStdString();
+        EXPECT_FALSE(f.N6->isEnabled()) << step.toStdString();
+    }
+}
