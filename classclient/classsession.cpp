@@ -272,10 +272,9 @@ Status ClassSession::finishGame(GameEnding how)
 
 void ClassSession::leave()
 {
-    if (!m_end && m_gone.isEmpty() && !m_token.isEmpty()) {
-        hangUp();
+    // A call in progress ends with the game on the server.
+    if (!m_end && m_gone.isEmpty() && !m_token.isEmpty())
         act(QStringLiteral("leave"));
-    }
     close();
 }
 

@@ -117,6 +117,7 @@ protected:
 };
 
 struct Script {
+    const char *tag; ///< the test's name
     const char *name;
     int wrongAt;  ///< the level answered wrong; 0 for none
     int stopAt;   ///< the level stopped at; 0 for none
@@ -208,9 +209,10 @@ TEST_P(WholeGame, EveryLifelineVerdictAndGradeComeFromTheServerAndItKeepsTheReco
 }
 
 INSTANTIATE_TEST_SUITE_P(ClassSession, WholeGame,
-                         ::testing::Values(Script{"Победов", 0, 0, GameEnding::Won, 16},
-                                           Script{"Ошибкин", 7, 0, GameEnding::Wrong, 7},
-                                           Script{"Стопов", 0, 6, GameEnding::Stop, 6}));
+                         ::testing::Values(Script{"Won", "Победов", 0, 0, GameEnding::Won, 16},
+                                           Script{"WrongAt7", "Ошибкин", 7, 0, GameEnding::Wrong, 7},
+                                           Script{"StoppedAt6", "Стопов", 0, 6, GameEnding::Stop, 6}),
+                         [](const auto &info) { return std::string(info.param.tag); });
 
 TEST_F(ClassSessionTest, TheServersRefusalsAreShownWordForWord)
 {
@@ -334,33 +336,63 @@ TEST_F(ClassSessionTest, AGameEndedByTheTeacherOrMovedElsewhereIsGone)
     }
 }
 
-TEST_F(ClassSessionTest, AServerThatStopsAnsweringIsWaitedForAndTheGameGoesOnAtItsStep)
+/// How the server stops answering for a while: SIGSTOP (requests wait unanswered until their
+/// time is out) or a clean stop and start on the same folder and port (connections refused).
+enum class Outage { Stopped, Restarted };
+
+class ServerOutage : public ClassSessionTest, public ::testing::WithParamInterface<Outage>
 {
-    auto s = session(300);
+protected:
+    void interrupt()
+    {
+        if (GetParam() == Outage::Stopped) {
+            ASSERT_EQ(::kill(static_cast<pid_t>(server.process().processId()), SIGSTOP), 0);
+            return;
+        }
+        server.process().terminate();
+        ASSERT_TRUE(server.process().waitForFinished(10000));
+        ASSERT_EQ(server.process().exitCode(), 0);
+    }
+    void resume()
+    {
+        if (GetParam() == Outage::Stopped) {
+            ASSERT_EQ(::kill(static_cast<pid_t>(server.process().processId()), SIGCONT), 0);
+            return;
+        }
+        const QString url = server.url();
+        ASSERT_TRUE(server.start({QStringLiteral("--port"), QString::number(QUrl(url).port())})) << qPrintable(server.errors());
+        ASSERT_EQ(server.url(), url);
+    }
+};
+
+TEST_P(ServerOutage, IsWaitedForAndTheGameGoesOnWithItsTokenAtItsStep)
+{
+    // A stopped server's requests are given up after this, and sent again; long enough for a
+    // busy machine's server that does answer.
+    auto s = session(GetParam() == Outage::Stopped ? 1500 : 5000);
     QStringList said;
-    const qint64 pid = server.process().processId();
     s->onWaiting = [&](const QString &text) {
         said << text;
         // The server comes back once the window has said it waits.
         if (!text.isEmpty())
-            ::kill(static_cast<pid_t>(pid), SIGCONT);
+            resume();
     };
-    // Stopped once the name is typed: the join goes again, and gets back the game its first
-    // sending began rather than the refusal of a second game under the name.
+    // Gone once the name is typed: the join goes again; a join whose first sending did reach the
+    // server gets back the game it began, not the refusal of a second game under the name.
     const Admission joined = s->admit(QStringLiteral("демо"), [&] {
-        ::kill(static_cast<pid_t>(pid), SIGSTOP);
+        interrupt();
         return QStringLiteral("Ждущих");
     }, {});
     ASSERT_TRUE(joined.allowed()) << qPrintable(joined.refusal);
     ASSERT_TRUE(s->begin({}).ok());
+    const QString token = s->token();
     for (int level = 1; level <= 3; ++level) {
         const LevelQuestion q = s->nextQuestion();
         const int r = rightButton(q);
         ASSERT_GT(r, 0);
         const int step = s->step();
-        if (level == 2) {
-            ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGSTOP), 0);
-        }
+        if (level == 2)
+            interrupt();
         const Verdict v = judged(*s, r);
         ASSERT_TRUE(v.right) << "level " << level;
         EXPECT_EQ(v.level, level);
@@ -369,6 +401,7 @@ TEST_F(ClassSessionTest, AServerThatStopsAnsweringIsWaitedForAndTheGameGoesOnAtI
         ASSERT_FALSE(s->moveUp());
     }
     EXPECT_EQ(said, QStringList({kWaiting, QString(), kWaiting, QString()}));
+    EXPECT_EQ(s->token(), token);
     ASSERT_TRUE(s->nextQuestion().error.isEmpty());
     ASSERT_TRUE(s->mayStop());
     ASSERT_TRUE(s->finishGame(GameEnding::Stop).ok());
@@ -376,6 +409,9 @@ TEST_F(ClassSessionTest, AServerThatStopsAnsweringIsWaitedForAndTheGameGoesOnAtI
                             checks(stored(QStringLiteral("Ждущих"))), {}),
               ScrambleText(ResultRecord(stored(QStringLiteral("Ждущих")), 4)));
 }
+
+INSTANTIATE_TEST_SUITE_P(ClassSession, ServerOutage, ::testing::Values(Outage::Stopped, Outage::Restarted),
+                         [](const auto &info) { return std::string(info.param == Outage::Stopped ? "Stopped" : "Restarted"); });
 
 // The browser's leak test, on every byte the desktop's client receives between two verdicts and
 // on what it holds then: nothing of it may follow the right answer's place beyond chance.
