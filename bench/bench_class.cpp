@@ -6,23 +6,18 @@
 // memory per student joined (VmRSS before the joins and with everyone in) and its CPU over the
 // run. Then 40 students once more with the school's PostgreSQL server named in the folder.
 //
-// The client is kept light so that what it measures is the server: every student has one
-// keep-alive socket, all of them on this one thread's event loop, and each request is timed from
-// just before its bytes are written to the moment its whole body is read. Every student comes
-// from an address of its own in 127/8, as every pupil's device has its own in a room: the
-// server budgets requests per address, and a whole class on one address would be throttled
-// like a single misbehaving device. The class joins at once, as when the teacher says "begin".
+// The client is kept light so that what it measures is the server (see classstudents.h). The
+// class joins at once, as when the teacher says "begin".
 
 #include "benchcommon.h"
 #include "classprogram.h"
+#include "classstudents.h"
 #include "pgcluster.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QJsonArray>
-#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -33,10 +28,12 @@
 
 namespace {
 
+using benchclass::Figures;
+using benchclass::Student;
+
 constexpr double kAnswerP99TargetMs = 50;
 constexpr double kMemoryPerStudentTargetKb = 1024;
 constexpr int kPlaySeconds = 30;
-const QString kLesson = QStringLiteral("ДЕМО");
 
 // --- the server process seen from /proc -------------------------------------------------------
 
@@ -72,165 +69,6 @@ double ownCpuSeconds()
     return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
            + static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
 }
-
-// --- the students -----------------------------------------------------------------------------
-
-struct Figures {
-    std::vector<double> answerMs;
-    std::vector<double> requestMs;
-    std::vector<double> heartbeatMs; ///< requests that change nothing and write nothing
-    long requests = 0;
-    long games = 0;
-    long finished = 0;
-    long lifelines = 0;
-    int names = 0; ///< names handed out: each join takes the next
-    QStringList errors;
-};
-
-class Student
-{
-public:
-    Student(int number, const QUrl &base, Figures &figures)
-        : m_number(number),
-          m_connection(QStringLiteral("127.10.%1.%2").arg(number / 250).arg(number % 250 + 1), base),
-          m_figures(figures), m_random(static_cast<quint32>(number) * 7919U + 1U)
-    {
-        m_heartbeat.setInterval(5000);
-        QObject::connect(&m_heartbeat, &QTimer::timeout, [this] { beat(); });
-    }
-
-    /// Joins a new game; ready is called once the server has answered.
-    void join(std::function<void()> ready = {})
-    {
-        const QJsonObject body{{QStringLiteral("lesson"), kLesson},
-                               {QStringLiteral("name"), classtest::studentName(QStringLiteral("УЧЕНИК"), m_figures.names++)}};
-        send(QStringLiteral("/api/join"), body, QString(), [this, ready](const classtest::Reply &r) {
-            m_token = r.json.value(QStringLiteral("token")).toString();
-            m_view = r.json.value(QStringLiteral("game")).toObject();
-            ++m_figures.games;
-            m_heartbeat.start();
-            if (ready)
-                ready();
-            else
-                think();
-        });
-    }
-
-    /// Plays until the deadline: the game joined, then new ones.
-    void play(qint64 deadline)
-    {
-        m_deadline = deadline;
-        think();
-    }
-
-    bool idle() const { return m_idle; }
-    int reopened() const { return m_connection.reopened(); }
-
-private:
-    void think()
-    {
-        QTimer::singleShot(500 + m_random.bounded(2000), &m_life, [this] { act(); });
-    }
-
-    static bool used(const QJsonObject &view, const QString &lifeline)
-    {
-        return view.value(QStringLiteral("lifelines")).toObject().value(lifeline).toBool();
-    }
-
-    void act()
-    {
-        const QString state = m_view.value(QStringLiteral("state")).toString();
-        if (state == QLatin1String("finished") || m_token.isEmpty()) {
-            ++m_figures.finished;
-            m_heartbeat.stop();
-            if (QDateTime::currentMSecsSinceEpoch() >= m_deadline) {
-                m_idle = true;
-                return;
-            }
-            join();
-            return;
-        }
-        if (state == QLatin1String("call")) {
-            const QJsonObject call = m_view.value(QStringLiteral("call")).toObject();
-            if (call.value(QStringLiteral("reply")).isNull())
-                step(QStringLiteral("dial"), {{QStringLiteral("digits"), call.value(QStringLiteral("number"))}});
-            else
-                step(QStringLiteral("hangup"));
-            return;
-        }
-        QStringList unused;
-        for (const QString &l : {QStringLiteral("fifty"), QStringLiteral("audience"), QStringLiteral("friend")})
-            if (!used(m_view, l))
-                unused << l;
-        const quint32 roll = m_random.bounded(100U);
-        if (!unused.isEmpty() && roll < 25) {
-            ++m_figures.lifelines;
-            step(unused[m_random.bounded(static_cast<int>(unused.size()))]);
-            return;
-        }
-        if (m_view.value(QStringLiteral("mayStop")).toBool() && roll < 30) {
-            step(QStringLiteral("stop"));
-            return;
-        }
-        QList<int> buttons{1, 2, 3, 4};
-        for (const QJsonValue &b : m_view.value(QStringLiteral("question")).toObject().value(QStringLiteral("blank")).toArray())
-            buttons.removeAll(b.toInt());
-        step(QStringLiteral("answer"), {{QStringLiteral("button"), buttons[m_random.bounded(static_cast<int>(buttons.size()))]}});
-    }
-
-    void step(const QString &what, const QJsonObject &more = {})
-    {
-        QJsonObject body = more;
-        body.insert(QStringLiteral("token"), m_token);
-        body.insert(QStringLiteral("step"), m_view.value(QStringLiteral("step")));
-        body.insert(QStringLiteral("do"), what);
-        send(QStringLiteral("/api/act"), body, what, [this](const classtest::Reply &r) {
-            m_view = r.json.value(QStringLiteral("game")).toObject();
-            think();
-        });
-    }
-
-    void beat()
-    {
-        if (m_token.isEmpty())
-            return;
-        // The heartbeat's view is not taken: an action may be on its way with the step it knew.
-        send(QStringLiteral("/api/game"), {{QStringLiteral("token"), m_token}}, QString(), {});
-    }
-
-    void send(const QString &path, const QJsonObject &body, const QString &what,
-              const std::function<void(const classtest::Reply &)> &then)
-    {
-        m_connection.post(path, body, [this, path, what, then](const classtest::Reply &r) {
-            ++m_figures.requests;
-            m_figures.requestMs.push_back(r.ms);
-            if (what == QLatin1String("answer"))
-                m_figures.answerMs.push_back(r.ms);
-            if (path == QLatin1String("/api/game"))
-                m_figures.heartbeatMs.push_back(r.ms);
-            if (r.status != 200) {
-                m_figures.errors << QStringLiteral("%1 %2 → %3 %4%5").arg(path, what).arg(r.status)
-                                        .arg(QString::fromUtf8(r.body.left(200)), r.failure);
-                m_heartbeat.stop();
-                m_idle = true; // a student whose page broke stops: the error is counted once
-                return;
-            }
-            if (then)
-                then(r);
-        });
-    }
-
-    int m_number;
-    classtest::Connection m_connection; ///< the page's keep-alive socket, from its own address
-    Figures &m_figures;
-    QRandomGenerator m_random;
-    QObject m_life; ///< what the student's timers belong to: gone with the student
-    QTimer m_heartbeat;
-    QString m_token;
-    QJsonObject m_view;
-    qint64 m_deadline = 0;
-    bool m_idle = false;
-};
 
 double percentile(std::vector<double> v, double p)
 {

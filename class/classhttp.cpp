@@ -5,6 +5,7 @@
 #include "classreplies.h"
 #include "classroom.h"
 #include "illustration.h"
+#include "lockedfile.h"
 
 #include <QElapsedTimer>
 #include <QHttpServerRequest>
@@ -12,12 +13,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrlQuery>
 
 namespace {
 
 using Method = QHttpServerRequest::Method;
-using Status = QHttpServerResponse::StatusCode;
+using HttpStatus = QHttpServerResponse::StatusCode;
 
 std::function<qint64()> steadyClock(std::function<qint64()> given)
 {
@@ -31,7 +33,7 @@ std::function<qint64()> steadyClock(std::function<qint64()> given)
 QHttpServerResponse json(const QJsonObject &body, int status)
 {
     return QHttpServerResponse(QByteArrayLiteral("application/json; charset=utf-8"),
-                               QJsonDocument(body).toJson(QJsonDocument::Compact), Status(status));
+                               QJsonDocument(body).toJson(QJsonDocument::Compact), HttpStatus(status));
 }
 
 QHttpServerResponse error(int status, const QString &message)
@@ -115,6 +117,7 @@ bool ClassHttp::allowed(const QHttpServerRequest &request)
 
 QHttpServerResponse ClassHttp::api(const QHttpServerRequest &request, const Call &call)
 {
+    joinBatch();
     const QString device = request.remoteAddress().toString();
     if (!allowed(request))
         return error(429, ClassText::tooMany());
@@ -146,18 +149,75 @@ QHttpServerResponse ClassHttp::teacher(const QHttpServerRequest &request, const 
     return api(request, call);
 }
 
+// Group commit. Every request is decided at once, on this one thread, in the order it came;
+// the journal's rows of the requests decided before the event loop next turns go into one open
+// transaction, and their answers wait in order for its commit: one sync for all the requests
+// that came together, where a sync each had every request queue behind all the others' syncs.
+// The answers of one round are sent together after the sync; while the sync runs, the next
+// round's requests gather in their sockets. Qt HttpServer 6.4 lets a route take the responder
+// and keep it past the route's return (it holds the request's socket); a socket the client has
+// closed meanwhile is deleted by the server on the event loop, so each is checked through a
+// QPointer just before its answer is written, which happens without the loop turning between.
+// The answers of one connection leave in the order its requests came, as long as the client
+// waits for each answer before its next request, as browsers do (they never pipeline).
+void ClassHttp::joinBatch()
+{
+    if (m_batchOpen)
+        return;
+    m_batchOpen = true;
+    // Each graded end rewrites tallory.rez under its lock file, and each join checks that it
+    // could: the batch takes the lock once and lets it go at its commit, rather than a lock
+    // file made (and synced) for every request. The records themselves are each written and
+    // synced as their end is decided, before its answer is held.
+    m_locks = std::make_unique<LockHold>();
+    m_room.beginBatch();
+    QMetaObject::invokeMethod(this, &ClassHttp::commitBatch, Qt::QueuedConnection);
+}
+
+void ClassHttp::commitBatch()
+{
+    if (!m_batchOpen)
+        return;
+    m_batchOpen = false;
+    // A failed commit is the journal's failure, noted and handled as after any failed write:
+    // the answers go all the same, as decided (the records in tallory.rez were written first).
+    m_room.commitBatch();
+    m_locks.reset();
+    std::vector<Held> held = std::exchange(m_held, {});
+    for (Held &h : held) {
+        if (h.socket)
+            h.response.write(std::move(*h.responder));
+    }
+}
+
+void ClassHttp::addApiRoute(const char *path, Route route)
+{
+    m_server.route(path, Method::Post, [this, route](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
+        QHttpServerResponse response = route(request);
+        // The server's afterRequest does not see an answer written through a responder.
+        response.setHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store"));
+        response.setHeader(QByteArrayLiteral("X-Content-Type-Options"), QByteArrayLiteral("nosniff"));
+        if (!m_batchOpen) {
+            response.write(std::move(responder));
+            return;
+        }
+        QTcpSocket *socket = responder.socket();
+        m_held.push_back({socket, std::make_unique<QHttpServerResponder>(std::move(responder)), std::move(response)});
+    });
+}
+
 void ClassHttp::addStudentRoutes()
 {
-    m_server.route("/api/join", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/join", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &device) { return m_room.join(body, device); });
     });
-    m_server.route("/api/lesson", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/lesson", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.lesson(body); });
     });
-    m_server.route("/api/game", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/game", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.game(body); });
     });
-    m_server.route("/api/act", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/act", [this](const QHttpServerRequest &request) {
         return api(request, [this](const QJsonObject &body, const QString &) { return m_room.act(body); });
     });
     m_server.route("/api/picture", Method::Get, [this](const QHttpServerRequest &request) { return picture(request); });
@@ -165,17 +225,17 @@ void ClassHttp::addStudentRoutes()
 
 void ClassHttp::addTeacherRoutes()
 {
-    m_server.route("/api/teacher/room", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/teacher/room", [this](const QHttpServerRequest &request) {
         return teacher(request, [this](const QJsonObject &, const QString &) {
             QJsonObject room = m_room.room();
             room.insert(QStringLiteral("address"), m_options.address);
             return ClassReply{200, room};
         });
     });
-    m_server.route("/api/teacher/end", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/teacher/end", [this](const QHttpServerRequest &request) {
         return teacher(request, [this](const QJsonObject &body, const QString &) { return m_room.endGame(body); });
     });
-    m_server.route("/api/teacher/allow", Method::Post, [this](const QHttpServerRequest &request) {
+    addApiRoute("/api/teacher/allow", [this](const QHttpServerRequest &request) {
         return teacher(request, [this](const QJsonObject &body, const QString &) { return m_room.allowMove(body); });
     });
 }
@@ -215,7 +275,7 @@ QHttpServerResponse ClassHttp::picture(const QHttpServerRequest &request)
     // A picture on the web is the page's to fetch from there, as the desktop game's browser
     // would: the server fetches nothing for a student.
     if (IsWebIllustration(location)) {
-        QHttpServerResponse moved(Status::SeeOther);
+        QHttpServerResponse moved(HttpStatus::SeeOther);
         moved.setHeader(QByteArrayLiteral("Location"), QUrl(location).toEncoded());
         return moved;
     }

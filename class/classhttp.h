@@ -7,14 +7,21 @@
 #include "ratelimit.h"
 
 #include <QHttpServer>
+#include <QHttpServerResponder>
+#include <QHttpServerResponse>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class ClassRoom;
+class LockHold;
 class QTcpServer;
+class QTcpSocket;
 struct ClassReply;
 
 struct ClassHttpOptions {
@@ -37,6 +44,15 @@ public:
 
 private:
     using Call = std::function<ClassReply(const QJsonObject &request, const QString &device)>;
+    using Route = std::function<QHttpServerResponse(const QHttpServerRequest &request)>;
+
+    /// Adds an API route whose answers wait for the batch their request was decided in.
+    void addApiRoute(const char *path, Route route);
+    /// Opens the batch the request now decided joins, and has it committed once the requests
+    /// that came together are decided.
+    void joinBatch();
+    /// Writes the batch's rows, then sends the answers that waited for them, in order.
+    void commitBatch();
 
     void addStudentRoutes();
     void addTeacherRoutes();
@@ -55,4 +71,15 @@ private:
     RateLimit m_perClient;
     RateLimit m_overall;
     QTimer m_clock;
+
+    /// An answer decided in the open batch, waiting for its rows to reach the disk.
+    struct Held {
+        QPointer<QTcpSocket> socket; ///< gone when the client closed the connection meanwhile
+        std::unique_ptr<QHttpServerResponder> responder;
+        QHttpServerResponse response;
+    };
+    bool m_batchOpen = false;
+    std::vector<Held> m_held;
+    /// The lock files the batch's requests took (tallory.rez's above all), kept until its commit.
+    std::unique_ptr<LockHold> m_locks;
 };

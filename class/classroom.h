@@ -81,6 +81,17 @@ public:
     /// at step; empty when there is none, or the game has moved on.
     QString picture(const QString &token, int step) const;
 
+    /// Requests that came together are decided one after another as they come, and their
+    /// journal rows go into one open transaction: the answers to them are held until
+    /// commitBatch has written the rows (one sync for them all), then sent. Nothing of a
+    /// verdict goes out before its answer's row is on the disk; a graded end's tallory.rez
+    /// record is written as the end is decided, before that.
+    void beginBatch();
+    /// Writes the batch's rows. False when they could not be written: the journal's failure is
+    /// noted and the games' rows go to the school's server as after any failed write, and the
+    /// games go on (the journal never costs a student a game).
+    bool commitBatch();
+
     /// Lets the room's clocks act (a call whose time is out is hung up); the HTTP layer calls it
     /// once a second and before every request.
     void tick();

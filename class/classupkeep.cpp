@@ -59,7 +59,8 @@ void ClassUpkeep::tick(qint64 nowMs)
         m_counters->flush();
         m_countersFlushed = nowMs;
     }
-    if (m_journalMoved
+    // Inside a batch's open transaction the log cannot be copied: a later tick does it.
+    if (m_journalMoved && !m_store->inBatch()
         && (nowMs - m_lastRequest >= kCheckpointQuietMs || nowMs - m_lastCheckpoint >= kCheckpointEveryMs)) {
         m_store->checkpoint();
         m_journalMoved = false;

@@ -136,13 +136,19 @@ QString ResultsWriteProblem(const QString &named)
         if (!file.open(QIODevice::ReadWrite)) // opened, not truncated: nothing changes
             return QStringLiteral("нет права записи в файл «%1»").arg(native(resultsPath));
     }
-    QLockFile lock(resultsPath + QStringLiteral(".lock"));
-    if (!lock.tryLock(0)) {
-        const bool closed = lock.error() == QLockFile::PermissionError || lock.error() == QLockFile::UnknownError;
-        if (closed && !info.exists())
-            return QStringLiteral("нет права записи в папку «%1»").arg(native(info.absolutePath()));
+    // A lock this thread keeps (see LockHold) shows the folder open already; one taken here is
+    // kept by such a hold for the record's write that follows.
+    const QString lockPath = resultsPath + QStringLiteral(".lock");
+    if (!LockHeld(lockPath)) {
+        auto lock = std::make_unique<QLockFile>(lockPath);
+        if (!lock->tryLock(0)) {
+            const bool closed = lock->error() == QLockFile::PermissionError || lock->error() == QLockFile::UnknownError;
+            if (closed && !info.exists())
+                return QStringLiteral("нет права записи в папку «%1»").arg(native(info.absolutePath()));
+        } else {
+            KeepLock(lock);
+        }
     }
-    lock.unlock();
     return RecordRoomProblem(resultsPath);
 }
 

@@ -44,12 +44,14 @@ JournalClock JournalClock::system()
 GameJournal::GameJournal(const QString &programFolder, const QString &machine, JournalClock clock, JournalSync sync)
     : m_store(std::make_shared<JournalStore>(programFolder, machine, clock.wallMs, sync))
     , m_clock(std::move(clock))
+    , m_failover(std::make_shared<Failover>(Failover{{}, m_store->machine(), m_clock.wallMs}))
 {
 }
 
 GameJournal::GameJournal(std::shared_ptr<JournalStore> store, JournalClock clock)
     : m_store(std::move(store))
     , m_clock(std::move(clock))
+    , m_failover(std::make_shared<Failover>(Failover{{}, m_store->machine(), m_clock.wallMs}))
     , m_checkpointAtStart(false)
 {
 }
@@ -72,24 +74,45 @@ QList<JournalStatement> GameJournal::withOutbox(const JournalStatement &row, con
 void GameJournal::sendUnjournaled(DirectSend send)
 {
     m_send = std::move(send);
+    m_failover->send = m_send;
 }
 
-void GameJournal::unjournaled(const QString &id, const QList<std::pair<QString, TableRow>> &rows)
+void GameJournal::Failover::take(const QString &why, const Rows &rows)
+{
+    if (!send)
+        return;
+    if (!direct) {
+        direct = true;
+        send(outbox::kJournalFailures, {{"id", QUuid::createUuid().toString(QUuid::WithoutBraces)},
+                                        {"machine", machine},
+                                        {"noted", JournalTime(wallMs())},
+                                        {"reason", why.isEmpty() ? QStringLiteral("журнал не записан") : why}});
+    }
+    for (const auto &[table, row] : rows)
+        send(table, row);
+}
+
+void GameJournal::unjournaled(const QString &id, const Rows &rows)
 {
     if (!m_send)
         return;
-    if (!m_direct) {
-        m_direct = true;
+    if (!direct())
         m_gameId = id;
-        const QString why = m_store->lastProblem().isEmpty() ? QStringLiteral("журнал не записан")
-                                                            : m_store->lastProblem();
-        m_send(outbox::kJournalFailures, {{"id", QUuid::createUuid().toString(QUuid::WithoutBraces)},
-                                          {"machine", m_store->machine()},
-                                          {"noted", JournalTime(m_clock.wallMs())},
-                                          {"reason", why}});
-    }
-    for (const auto &[table, row] : rows)
-        m_send(table, row);
+    m_failover->take(m_store->lastProblem(), rows);
+}
+
+JournalStore::Lost GameJournal::lostAs(const QString &id, const Rows &rows)
+{
+    return [failover = m_failover, self = std::weak_ptr<GameJournal *>(m_self), id, rows](const QString &why) {
+        failover->take(why, rows);
+        // A journal still writing this game writes no more of it where the rows cannot go
+        // elsewhere: a game's rows with a gap would read as a different game.
+        const std::shared_ptr<GameJournal *> journal = self.lock();
+        if (journal && (*journal)->m_gameId == id && !failover->direct) {
+            (*journal)->m_gameId.clear();
+            (*journal)->m_pending.reset();
+        }
+    };
 }
 
 void GameJournal::sent()
@@ -101,7 +124,7 @@ void GameJournal::sent()
 void GameJournal::gameStarted(const StartedGame &game)
 {
     m_gameId.clear();
-    m_direct = false;
+    m_failover = std::make_shared<Failover>(Failover{m_send, m_store->machine(), m_clock.wallMs});
     m_pending.reset();
     if (!game.unchecked.isEmpty())
         noteUnchecked(game);
@@ -130,7 +153,7 @@ void GameJournal::gameStarted(const StartedGame &game)
     auto statements = withOutbox({InsertSql(QStringLiteral("games"), row), row.values()}, outbox::kGames, row);
     if (m_written && !game.unchecked.isEmpty())
         statements << OutboxRow(outbox::kUncheckedAttempts, unchecked);
-    if (m_store->runAll(statements, QStringLiteral("начало игры")))
+    if (m_store->runAll(statements, QStringLiteral("начало игры"), true, lostAs(id, serverRows)))
         m_gameId = id;
     else
         unjournaled(id, serverRows);
@@ -180,7 +203,7 @@ void GameJournal::answered(int button)
 {
     if (!m_pending || m_gameId.isEmpty())
         return;
-    if (!writeAnswer(*m_pending, button) && !m_direct)
+    if (!writeAnswer(*m_pending, button) && !direct())
         m_gameId.clear();
     m_pending.reset();
 }
@@ -214,12 +237,13 @@ TableRow GameJournal::answerRow(const Pending &q, int button) const
 bool GameJournal::writeAnswer(const Pending &q, int button)
 {
     const TableRow row = answerRow(q, button);
-    if (m_direct) {
+    if (direct()) {
         unjournaled(m_gameId, {{outbox::kAnswers, row}});
         return false;
     }
     const JournalStatement insert{InsertSql(QStringLiteral("answers"), row), row.values()};
-    const bool written = m_store->runAll(withOutbox(insert, outbox::kAnswers, row), QStringLiteral("ответ"));
+    const bool written = m_store->runAll(withOutbox(insert, outbox::kAnswers, row), QStringLiteral("ответ"), true,
+                                         lostAs(m_gameId, {{outbox::kAnswers, row}}));
     if (!written)
         unjournaled(m_gameId, {{outbox::kAnswers, row}});
     sent();
@@ -240,7 +264,7 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
     if (m_gameId.isEmpty())
         return;
     // The question the student stopped on is kept with its lifelines, unanswered.
-    if (how == GameEnding::Stop && m_pending && !writeAnswer(*m_pending, 0) && !m_direct)
+    if (how == GameEnding::Stop && m_pending && !writeAnswer(*m_pending, 0) && !direct())
         return m_gameId.clear();
     m_pending.reset();
     const bool graded = how != GameEnding::NoQuestion;
@@ -269,10 +293,9 @@ void GameJournal::gameEnded(GameEnding how, int currentLevel)
     // The end comes in the same click as the last answer, which has just been synced: it is
     // not synced again. The grade is safe in tallory.rez; should a power cut take this row,
     // the game shows as unfinished, which refuses nobody that tallory.rez would let play.
-    if (m_direct || !m_store->runAll(statements, QStringLiteral("конец игры"), false))
+    if (direct() || !m_store->runAll(statements, QStringLiteral("конец игры"), false, lostAs(m_gameId, serverRows)))
         unjournaled(m_gameId, serverRows);
     m_gameId.clear();
-    m_direct = false;
     sent();
 }
 
@@ -284,11 +307,12 @@ void GameJournal::pageLeft(int seq)
                        {"seq", seq},
                        {"level", m_pending->shown.level},
                        {"left_at", JournalTime(m_clock.wallMs())}};
-    if (m_direct)
+    if (direct())
         return unjournaled(m_gameId, {{outbox::kPageLeaves, row}});
     // Not synced: nothing waits on it, and the next answer's sync takes it to the disk.
     const JournalStatement insert{InsertSql(QStringLiteral("page_leaves"), row), row.values()};
-    if (!m_store->runAll(withOutbox(insert, outbox::kPageLeaves, row), QStringLiteral("уход со страницы"), false))
+    if (!m_store->runAll(withOutbox(insert, outbox::kPageLeaves, row), QStringLiteral("уход со страницы"), false,
+                         lostAs(m_gameId, {{outbox::kPageLeaves, row}})))
         unjournaled(m_gameId, {{outbox::kPageLeaves, row}});
     sent();
 }

@@ -34,6 +34,8 @@ public:
     /// start does not checkpoint a shared store: one game's start is the others' answer time,
     /// so the store's owner checkpoints it when it is quiet (JournalStore::checkpoint).
     GameJournal(std::shared_ptr<JournalStore> store, JournalClock clock = JournalClock::system());
+    GameJournal(const GameJournal &) = delete;
+    GameJournal &operator=(const GameJournal &) = delete;
 
     void gameStarted(const StartedGame &game) override;
     void questionShown(const ShownQuestion &question) override;
@@ -82,6 +84,17 @@ public:
     void goOn(const Place &place);
 
 private:
+    using Rows = QList<std::pair<QString, TableRow>>;
+    /// Where a game's rows go once its journal failed: the school's server, straight from
+    /// memory. Shared with the rows a store holds in a batch, which may be lost after the
+    /// game (and this journal) is gone.
+    struct Failover {
+        DirectSend send;
+        QString machine;
+        std::function<qint64()> wallMs;
+        bool direct = false; ///< the game's rows go to send: its journal failed
+        void take(const QString &why, const Rows &rows);
+    };
     struct Pending {
         ShownQuestion shown;
         qint64 shownMs = 0; ///< on the wall clock
@@ -94,8 +107,11 @@ private:
     bool writeAnswer(const Pending &q, int button);
     TableRow answerRow(const Pending &q, int button) const;
     /// The journal failed at step: this game's rows go straight to the server from now on.
-    void unjournaled(const QString &id, const QList<std::pair<QString, TableRow>> &rows);
-    bool direct() const { return m_direct; }
+    void unjournaled(const QString &id, const Rows &rows);
+    bool direct() const { return m_failover->direct; }
+    /// What becomes of rows written into a store's batch should the batch not reach the disk:
+    /// the same as of rows whose write failed at once.
+    JournalStore::Lost lostAs(const QString &id, const Rows &rows);
     /// The statement, and its outbox copy when one is kept.
     QList<JournalStatement> withOutbox(const JournalStatement &row, const QString &table,
                                        const TableRow &serverRow) const;
@@ -108,7 +124,9 @@ private:
     QString m_lesson, m_student; ///< of the game being written, as the journal holds them
     std::function<void()> m_written; ///< set while an outbox is kept
     DirectSend m_send;               ///< set where a server is named
-    bool m_direct = false;           ///< the game's rows go to m_send: its journal failed
+    std::shared_ptr<Failover> m_failover; ///< of the game being written
+    /// What the rows lost from a batch look at to learn whether this journal is still there.
+    std::shared_ptr<GameJournal *> m_self = std::make_shared<GameJournal *>(this);
     std::optional<Pending> m_pending;
     bool m_checkpointAtStart = true; ///< a store of its own: checkpointed as each game starts
 };

@@ -42,6 +42,8 @@ JournalStore::JournalStore(QString programFolder, QString machine, std::function
 
 JournalStore::~JournalStore()
 {
+    // Rows taken into a batch are written, not dropped with the store.
+    commitBatch();
     close();
 }
 
@@ -212,6 +214,9 @@ bool JournalStore::setAside()
 
 void JournalStore::checkpoint()
 {
+    // Inside an open transaction the log cannot be copied; the next quiet moment does it.
+    if (m_inTransaction)
+        return;
     if (!m_open || !roomForRecord(QStringLiteral("перенос записей в файл"), kJournalWriteRoom))
         return;
     QSqlQuery q(m_db);
@@ -246,10 +251,12 @@ bool JournalStore::runUnsynced(const QString &sql, const QVariantList &values, c
     return runAll({{sql, values}}, what, false);
 }
 
-bool JournalStore::runAll(const QList<JournalStatement> &statements, const QString &what, bool synced)
+bool JournalStore::runAll(const QList<JournalStatement> &statements, const QString &what, bool synced, Lost lost)
 {
     if (!m_open || !roomForRecord(what, kJournalWriteRoom))
         return false;
+    if (m_batching)
+        return batched(statements, what, std::move(lost));
     const bool relax = !synced && m_sync == JournalSync::Full;
     QSqlQuery pragma(m_db);
     if (relax)
@@ -278,6 +285,45 @@ bool JournalStore::transaction(const QList<JournalStatement> &statements, const 
         fail(what, DescribeSqlError(m_db.lastError()));
         return false;
     }
+    return true;
+}
+
+// The rows join the batch's transaction, opened by the first of them. A failure of any row
+// takes the whole transaction with it (SQLite may roll it all back on an I/O error or a full
+// disk), so the rows taken before are reported lost as the store closes; the caller handles
+// this one's, as after any write that failed.
+bool JournalStore::batched(const QList<JournalStatement> &statements, const QString &what, Lost lost)
+{
+    if (!m_inTransaction) {
+        if (!m_db.transaction()) {
+            fail(what, DescribeSqlError(m_db.lastError()));
+            return false;
+        }
+        m_inTransaction = true;
+    }
+    for (const JournalStatement &s : statements) {
+        QSqlQuery q(m_db);
+        if (!execute(q, s.sql, s.values, what))
+            return false;
+    }
+    if (lost)
+        m_lost.append(std::move(lost));
+    return true;
+}
+
+bool JournalStore::commitBatch()
+{
+    m_batching = false;
+    if (!m_inTransaction)
+        return true;
+    m_inTransaction = false;
+    if (!m_db.commit()) {
+        // Closing the connection rolls back whatever the failed commit left, and tells the rows.
+        m_inTransaction = true;
+        fail(QStringLiteral("запись ответов"), DescribeSqlError(m_db.lastError()));
+        return false;
+    }
+    m_lost.clear();
     return true;
 }
 
@@ -320,20 +366,27 @@ void JournalStore::note(const QString &what)
 
 void JournalStore::fail(const QString &what, const QString &why)
 {
-    close();
     m_problem = QStringLiteral("журнал «%1» не записан (%2): %3").arg(QFileInfo(path()).fileName(), what, why);
+    const QList<Lost> lost = close();
     note(m_problem + QStringLiteral("; игра и tallory.rez записываются как обычно"));
+    for (const Lost &l : lost)
+        l(m_problem);
 }
 
-void JournalStore::close()
+QList<JournalStore::Lost> JournalStore::close()
 {
     m_open = false;
+    // A transaction still open is rolled back as the connection closes: its rows are lost.
+    QList<Lost> lost = m_inTransaction ? std::exchange(m_lost, {}) : QList<Lost>();
+    m_inTransaction = false;
+    m_lost.clear();
     if (m_connection.isEmpty())
-        return;
+        return lost;
     // The last connection to close removes the log and its index, in the records' folder.
     const RecordGroupScope records;
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
     m_connection.clear();
+    return lost;
 }

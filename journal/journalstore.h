@@ -25,6 +25,9 @@ struct JournalStatement {
 class JournalStore
 {
 public:
+    /// Told, with the store's problem, when rows it took into a batch never reached the disk.
+    using Lost = std::function<void(const QString &why)>;
+
     /// programFolder ends in "/"; nowMs gives the wall clock in ms since the epoch.
     JournalStore(QString programFolder, QString machine, std::function<qint64()> nowMs,
                  JournalSync sync = JournalSync::Full);
@@ -60,8 +63,19 @@ public:
     /// A crash of the program loses nothing; a power cut a moment later may lose this row.
     bool runUnsynced(const QString &sql, const QVariantList &values, const QString &what);
     /// Runs the statements as one transaction: all of them are written, or none. synced false
-    /// is runUnsynced's promise.
-    bool runAll(const QList<JournalStatement> &statements, const QString &what, bool synced = true);
+    /// is runUnsynced's promise. In a batch the rows wait for commitBatch, and lost is called
+    /// should they not be written after all.
+    bool runAll(const QList<JournalStatement> &statements, const QString &what, bool synced = true,
+                Lost lost = {});
+
+    /// From now on the rows of every runAll go into one open transaction, until commitBatch
+    /// writes them all with one sync: many games' rows that came together cost the disk one
+    /// sync, where a sync each would have every request wait for all the others' syncs.
+    void beginBatch() { m_batching = true; }
+    /// Commits the batch. False when its rows could not be written: then every lost given with
+    /// them has been called and the store is closed, as after any write that failed.
+    bool commitBatch();
+    bool inBatch() const { return m_batching; }
     /// Whether the query finds a row; nothing when it fails (noted, and the store closes).
     std::optional<bool> anyRow(const QString &sql, const QVariantList &values, const QString &what);
 
@@ -78,8 +92,10 @@ private:
     /// noted as the failure of what, and the store closes.
     bool roomForRecord(const QString &what, qint64 write);
     bool transaction(const QList<JournalStatement> &statements, const QString &what);
+    bool batched(const QList<JournalStatement> &statements, const QString &what, Lost lost);
     void fail(const QString &what, const QString &why);
-    void close();
+    /// Closes the connection; what rows of an open batch it loses.
+    QList<Lost> close();
 
     QString m_folder;
     QString m_machine;
@@ -90,4 +106,7 @@ private:
     bool m_open = false;
     bool m_outbox = false;
     QString m_problem;
+    bool m_batching = false;
+    bool m_inTransaction = false; ///< the batch's transaction is open
+    QList<Lost> m_lost;           ///< of the rows in the open transaction
 };

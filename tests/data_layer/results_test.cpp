@@ -1,5 +1,6 @@
 #include "faq.h"
 #include "inifile.h"
+#include "lockedfile.h"
 #include "permissions.h"
 #include "results.h"
 #include "testutil.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -57,6 +59,27 @@ TEST_F(ResultsFileTest, RecordIsStoredScrambledUnderLessonAndChecksum)
     ASSERT_TRUE(WriteResult(rez, w(u"АЛГЕБРА-1"), w(u"ТЕСТОВ Т.Т."), 8).ok());
     const QByteArray expected = w(u"[АЛГЕБРА-1]\r\n1770=") + ScrambleText(w(u"ТЕСТОВ Т.Т.|7|Удовлетворительно")) + "\r\n";
     EXPECT_EQ(readBytes(rez), expected);
+}
+
+// Many records in a short while (a class server's requests that came together) take the lock
+// file once: it stays taken, keeping every other writer out, until the hold goes.
+TEST_F(ResultsFileTest, RecordsUnderAHoldTakeTheLockOnceAndKeepOthersOutUntilItGoes)
+{
+    const auto othersMayLock = [this] {
+        QLockFile other(rez + QStringLiteral(".lock"));
+        return other.tryLock(0);
+    };
+    {
+        LockHold hold;
+        EXPECT_EQ(ResultsWriteProblem(rez), QString());
+        EXPECT_FALSE(othersMayLock()) << "the lock taken by the check was let go";
+        ASSERT_TRUE(WriteResult(rez, w(u"ДЕМО"), w(u"АБ"), 3).ok());
+        ASSERT_TRUE(WriteResult(rez, w(u"ДЕМО"), w(u"АБВ"), 9).ok());
+        EXPECT_FALSE(othersMayLock());
+    }
+    EXPECT_TRUE(othersMayLock());
+    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБ")).value);
+    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБВ")).value);
 }
 
 TEST_F(ResultsFileTest, GuardRefusesTheSameChecksumInTheSameLessonOnly)

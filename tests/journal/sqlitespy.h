@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 
 #include <array>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -69,6 +70,10 @@ public:
     Spy(const Spy &) = delete;
     Spy &operator=(const Spy &) = delete;
 
+    /// Asked before every sync, with the kind of file: an SQLite error code fails the sync
+    /// with it, as a failing disk would; 0 lets it go ahead. Set it before the syncs it watches.
+    std::function<int(Kind)> beforeSync;
+
     /// What was done since the last call.
     Tally take()
     {
@@ -117,6 +122,10 @@ private:
     }
     static int sync(sqlite3_file *f, int flags)
     {
+        if (const auto &before = spy(f)->spy->beforeSync) {
+            if (const int failed = before(spy(f)->kind))
+                return failed;
+        }
         QElapsedTimer t;
         t.start();
         const int rc = real(f)->pMethods->xSync(real(f), flags);

@@ -1,0 +1,79 @@
+// A shared journal's batch: many games' rows written with one sync. When that sync fails, every
+// game's rows in it go where a failed write sends them (straight to the school's server, after
+// one note of the failure per game), even the rows of a game whose journal is already gone
+// (the class room lets a finished game's journal go in the same request that ended it).
+
+#include "cp1251.h"
+#include "gamejournal.h"
+#include "journalfiles.h"
+#include "outbox.h"
+#include "sqlitespy.h"
+#include "testutil.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+int answerRows(const QString &folder)
+{
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("batch-test"));
+        db.setDatabaseName(JournalFilePath(folder, QStringLiteral("КЛАСС")));
+        QSqlQuery q(db);
+        if (db.open() && q.exec(QStringLiteral("SELECT count(*) FROM answers")) && q.next())
+            rows = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("batch-test"));
+    return rows;
+}
+
+} // namespace
+
+TEST(JournalBatch, AFailedSyncSendsEveryGamesRowsOnceNotedEvenOfAJournalGone)
+{
+    sqlitespy::Spy spy;
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    testutil::writeBytes(folder + QStringLiteral("bank.faq"), "[1]\r\n");
+    auto store = std::make_shared<JournalStore>(folder, QStringLiteral("КЛАСС"), [] { return qint64(1000); });
+    const ShownQuestion shown{1, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"};
+    std::map<QString, QStringList> sent; // per student: the tables of the rows sent straight
+    std::map<QString, std::unique_ptr<GameJournal>> journals;
+    for (const QString &who : {QStringLiteral("ГОТОВ"), QStringLiteral("ИГРАЕТ")}) {
+        auto &journal = journals[who];
+        journal = std::make_unique<GameJournal>(store);
+        journal->sendUnjournaled([&sent, who](const QString &table, const TableRow &) { sent[who] << table; });
+        journal->gameStarted({"ТЕСТ", *cp1251::encode(who), folder + QStringLiteral("bank.faq")});
+        journal->questionShown(shown);
+    }
+    ASSERT_EQ(answerRows(folder), 0);
+
+    // The batch's one sync fails; the syncs of closing after it go ahead.
+    bool failed = false;
+    spy.beforeSync = [&failed](sqlitespy::Kind kind) {
+        return kind == sqlitespy::Log && !std::exchange(failed, true) ? SQLITE_IOERR_FSYNC : 0;
+    };
+    store->beginBatch();
+    journals[QStringLiteral("ГОТОВ")]->answered(2); // wrong: the game ends, and its journal goes
+    journals[QStringLiteral("ГОТОВ")]->gameEnded(GameEnding::Wrong, 1);
+    journals.erase(QStringLiteral("ГОТОВ"));
+    journals[QStringLiteral("ИГРАЕТ")]->answered(1);
+    EXPECT_TRUE(sent.empty()) << "rows were sent before the batch was written";
+    EXPECT_FALSE(store->commitBatch());
+    spy.beforeSync = {};
+
+    const QStringList ended{outbox::kJournalFailures, outbox::kAnswers, outbox::kGameEnds, outbox::kResults};
+    EXPECT_EQ(sent[QStringLiteral("ГОТОВ")], ended);
+    EXPECT_EQ(sent[QStringLiteral("ИГРАЕТ")], (QStringList{outbox::kJournalFailures, outbox::kAnswers}));
+    EXPECT_TRUE(store->lastProblem().contains(QStringLiteral("запись ответов"))) << store->lastProblem().toStdString();
+    journals.clear();
+    store.reset();
+    EXPECT_EQ(answerRows(folder), 0);
+}
