@@ -101,6 +101,10 @@ Admission ClassSession::admit(const QString &typedLesson, const std::function<QS
 {
     close();
     m_settings = ReadGameSettings(m_options.programFolder);
+    // No code typed (the box cancelled or left blank): the words the game says of it in file
+    // mode, without asking the server.
+    if (typedLesson.trimmed().isEmpty())
+        return refused(QStringLiteral("Код занятия не содержит вопросов!"), false);
     // Nobody types a name for a lesson the server would not start.
     const ClassAnswer lesson = m_line.call(QStringLiteral("api/lesson"), {{QStringLiteral("lesson"), typedLesson}});
     if (lesson.status != 200)

@@ -245,6 +245,7 @@ TEST_F(ClassSessionTest, TheServersRefusalsAreShownWordForWord)
         {QStringLiteral("демо"), QStringLiteral("занятов"), kTwice, true},
         {QStringLiteral("демо"), QStringLiteral("ушедший"), kTwice, true},
         {QStringLiteral("химия"), QStringLiteral("Новиков"), QStringLiteral("Занятие «ХИМИЯ» не открыто."), false},
+        {QStringLiteral("  "), QStringLiteral("Новиков"), QStringLiteral("Код занятия не содержит вопросов!"), false},
         {QStringLiteral("демо"), QStringLiteral("   "), QStringLiteral("Фамилия и инициалы студента обязательны для заполнения!"), true},
     };
     for (const auto &c : cases) {
