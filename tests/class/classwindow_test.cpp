@@ -5,6 +5,7 @@
 // server named by a blank or bad address starts nothing and never plays the folder's own lessons.
 
 #include "lifelinesfixture.h"
+#include "samegamescript.h"
 
 #include "announcer.h"
 #include "classsession.h"
@@ -27,54 +28,9 @@
 
 namespace {
 
-/// The room's chance for every game, drawn from one generator as the window's is.
-class SharedRandom final : public RandomSource
-{
-public:
-    explicit SharedRandom(RandomSource &inner) : m_inner(inner) {}
-    int below(int n) override { return m_inner.below(n); }
-
-private:
-    RandomSource &m_inner;
-};
-
-// Every lifeline and a stop at level 5; then past the teasing levels to a wrong answer; then the
-// same student again, refused.
-const QStringList kScript = {
-    QStringLiteral("new Первый"), QStringLiteral("fifty"), QStringLiteral("right"), QStringLiteral("audience"),
-    QStringLiteral("right"), QStringLiteral("friend"), QStringLiteral("right"), QStringLiteral("right"),
-    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("stop"),
-    QStringLiteral("new Второй"), QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"),
-    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("right"),
-    QStringLiteral("right"), QStringLiteral("right"), QStringLiteral("wrong"),
-    QStringLiteral("new Второй")};
-
-/// A journal's games and answers as comparable text: no ids, machines or times.
-QStringList journalRows(const QString &folder, const QString &machine)
-{
-    QStringList lines;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("classwindow"));
-        db.setDatabaseName(JournalFilePath(folder, machine));
-        EXPECT_TRUE(db.open()) << machine.toStdString();
-        for (const char *sql :
-             {"SELECT lesson, student, bank_file, bank_sha256, ending, levels_passed, grade FROM games ORDER BY student",
-              "SELECT g.student, a.level, a.bank_index, a.question_sha256, a.question, a.answer_a, a.answer_b, a.answer_c, "
-              "a.answer_d, a.right_button, a.clicked_button, a.chosen, a.fifty_blanked, a.votes_a, a.votes_b, a.votes_c, "
-              "a.votes_d, a.friend_reply, a.tease FROM answers a JOIN games g ON g.id = a.game ORDER BY g.student, a.level"}) {
-            QSqlQuery q(db);
-            EXPECT_TRUE(q.exec(QString::fromLatin1(sql)));
-            while (q.next()) {
-                QStringList values;
-                for (int c = 0; c < q.record().count(); ++c)
-                    values << (q.value(c).isNull() ? QStringLiteral("NULL") : q.value(c).toString());
-                lines << values.join(QLatin1Char('|')).replace(QDir(folder).absolutePath(), QStringLiteral("<folder>"));
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("classwindow"));
-    return lines;
-}
+using samegame::journalRows;
+using samegame::kScript;
+using samegame::SharedRandom;
 
 /// Every file under folder with its bytes: what a face wrote there shows as a difference.
 QMap<QString, QByteArray> filesUnder(const QString &folder)
