@@ -1,7 +1,6 @@
 #include "classroom.h"
+#include "classroomimpl.h"
 
-#include "classgame.h"
-#include "classkeep.h"
 #include "classlesson.h"
 #include "classupkeep.h"
 #include "cp1251.h"
@@ -37,18 +36,12 @@
 
 namespace {
 
-constexpr qint64 kSilentMs = 15000;
 constexpr qint64 kGuardQuietMs = 30000;
 /// A student's wait at a join for the school's word, as at the desktop's start.
 constexpr int kGuardWaitMs = 2000;
 /// How long the program's end waits for the outbox to reach the school's server.
 constexpr int kSettleMs = 5000;
 const QString kTwice = QStringLiteral("Нельзя дважды отвечать на вопросы теста!");
-
-QJsonObject errorBody(const QString &why)
-{
-    return {{QStringLiteral("error"), why}};
-}
 
 QString systemToken()
 {
@@ -66,59 +59,14 @@ void setFace(ClassGame &game, const QJsonObject &request)
 
 } // namespace
 
-struct ClassRoom::Impl {
-    ClassRoomOptions options;
-    QString problem;
-    QStringList open;
-    QList<QByteArray> openBytes;
-    std::function<qint64()> steady;
-    std::function<qint64()> wall;
-    std::shared_ptr<JournalStore> store;
-    std::unique_ptr<ClassUpkeep> upkeep;
-    std::unique_ptr<ClassKeep> keep;
-    /// A request came: the journal may have moved, and the room is not quiet.
-    void requested()
-    {
-        if (upkeep)
-            upkeep->requested(now());
-    }
-    void report(const QString &what) const
-    {
-        if (options.report)
-            return options.report(what);
-        std::fputs(qPrintable(QStringLiteral("tallory-class: %1\n").arg(what)), stderr);
-        std::fflush(stderr);
-    }
-    void restoreKept();
-    std::unique_ptr<SchoolLink> school; ///< where tallory.ini names the school's server
-    std::vector<std::unique_ptr<ClassGame>> games; ///< in the order they joined
-    QHash<QString, ClassGame *> byToken;
-    QHash<QString, ClassGame *> byId;
-    quint64 nextId = 0;
-    bool closed = false;
-    /// Until when the school's server is not asked again, after it gave no word, and why.
-    qint64 guardQuietUntil = 0;
-    QString guardProblem;
+QString ClassRoom::Impl::newToken() const
+{
+    QString token = options.newToken ? options.newToken() : systemToken();
+    while (byToken.contains(token))
+        token = systemToken();
+    return token;
+}
 
-    qint64 now() const { return steady(); }
-    ClassGame *findGame(const QJsonObject &request) const
-    {
-        return byToken.value(request.value(QStringLiteral("token")).toString(), nullptr);
-    }
-    ClassGame *findId(const QJsonObject &request) const
-    {
-        return byId.value(request.value(QStringLiteral("id")).toString(), nullptr);
-    }
-    std::unique_ptr<ClassGame> newGame();
-    QString newToken() const
-    {
-        QString token = options.newToken ? options.newToken() : systemToken();
-        while (byToken.contains(token))
-            token = systemToken();
-        return token;
-    }
-    SchoolGuard schoolGuard();
-};
 
 std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
 {
@@ -229,7 +177,7 @@ QStringList ClassRoom::openLessons() const
 ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
 {
     if (!d->problem.isEmpty() || d->closed)
-        return {503, errorBody(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
+        return {503, RoomError(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
     tick();
     d->requested();
     const QString typedLesson = request.value(QStringLiteral("lesson")).toString();
@@ -254,13 +202,13 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
                 continue;
             // A game walked away from leaves no record to refuse by: the room remembers it.
             if (g->left())
-                return {403, errorBody(kTwice)};
+                return {403, RoomError(kTwice)};
             if (!g->inProgress())
                 continue;
             if (!joinKey.isEmpty() && joinKey == g->joinKey && g->device == device && !g->moveAllowed)
                 return {200, {{QStringLiteral("token"), g->token}, {QStringLiteral("game"), g->view(now)}}};
             if (!g->moveAllowed)
-                return {403, errorBody(kTwice)};
+                return {403, RoomError(kTwice)};
             d->byToken.remove(g->token);
             g->token = d->newToken();
             d->byToken.insert(g->token, g.get());
@@ -283,10 +231,10 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     }, d->schoolGuard());
     if (!admission.allowed()) {
         if (!nameAsked) // the lesson's bank is missing or cannot be read
-            return {422, errorBody(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(lesson), admission.refusal))};
+            return {422, RoomError(QStringLiteral("Занятие «%1»: %2").arg(cp1251::decode(lesson), admission.refusal))};
         if (admission.refusal == kTwice)
-            return {403, errorBody(admission.refusal)};
-        return {admission.fileFailure ? 409 : 400, errorBody(admission.refusal)};
+            return {403, RoomError(admission.refusal)};
+        return {admission.fileFailure ? 409 : 400, RoomError(admission.refusal)};
     }
     const GameState &state = game->session().state();
     game->lesson = cp1251::decode(state.LessonCode);
@@ -312,7 +260,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
 ClassReply ClassRoom::lesson(const QJsonObject &request) const
 {
     if (!d->problem.isEmpty() || d->closed)
-        return {503, errorBody(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
+        return {503, RoomError(d->closed ? QStringLiteral("Занятие закрыто.") : d->problem)};
     return AskLesson(request.value(QStringLiteral("lesson")).toString(), d->options.folder, d->openBytes);
 }
 
@@ -320,7 +268,7 @@ ClassReply ClassRoom::game(const QJsonObject &request)
 {
     ClassGame *g = d->findGame(request);
     if (!g)
-        return {404, errorBody(QStringLiteral("Игра не найдена. Откройте страницу заново."))};
+        return {404, RoomError(QStringLiteral("Игра не найдена. Откройте страницу заново."))};
     tick();
     d->requested();
     const qint64 now = d->now();
@@ -332,11 +280,11 @@ ClassReply ClassRoom::act(const QJsonObject &request)
 {
     ClassGame *g = d->findGame(request);
     if (!g)
-        return {404, errorBody(QStringLiteral("Игра не найдена. Откройте страницу заново."))};
+        return {404, RoomError(QStringLiteral("Игра не найдена. Откройте страницу заново."))};
     const QJsonValue stepValue = request.value(QStringLiteral("step"));
     const QJsonValue doValue = request.value(QStringLiteral("do"));
     if (!stepValue.isDouble() || !doValue.isString())
-        return {400, errorBody(QStringLiteral("Запрос не разобран."))};
+        return {400, RoomError(QStringLiteral("Запрос не разобран."))};
     tick();
     d->requested();
     const qint64 now = d->now();
@@ -363,50 +311,6 @@ ClassReply ClassRoom::act(const QJsonObject &request)
         g->lastReply = reply;
     }
     return reply;
-}
-
-QJsonObject ClassRoom::room() const
-{
-    const qint64 now = d->now();
-    QJsonArray students;
-    for (const auto &g : d->games)
-        students.append(g->student(now, kSilentMs));
-    QJsonArray lessons;
-    for (const QString &l : d->open)
-        lessons.append(l);
-    return {{QStringLiteral("lessons"), lessons}, {QStringLiteral("students"), students}};
-}
-
-ClassReply ClassRoom::endGame(const QJsonObject &request)
-{
-    ClassGame *g = d->findId(request);
-    if (!g)
-        return {404, errorBody(QStringLiteral("Игра не найдена."))};
-    d->requested();
-    if (!g->endByTeacher(d->now()))
-        return {409, errorBody(QStringLiteral("Игра уже окончена."))};
-    // The student's page learns of the end from its next request; an old one is not replayed.
-    g->lastAction.reset();
-    return {200, {{QStringLiteral("ended"), true}}};
-}
-
-ClassReply ClassRoom::allowMove(const QJsonObject &request)
-{
-    ClassGame *g = d->findId(request);
-    if (!g)
-        return {404, errorBody(QStringLiteral("Игра не найдена."))};
-    if (!g->inProgress())
-        return {409, errorBody(QStringLiteral("Игра уже окончена."))};
-    g->moveAllowed = true;
-    return {200, {{QStringLiteral("allowed"), true}}};
-}
-
-QString ClassRoom::picture(const QString &token, int step) const
-{
-    const ClassGame *g = d->byToken.value(token, nullptr);
-    if (!g || g->step != step || g->illustration().isEmpty())
-        return {};
-    return IllustrationLocation(g->illustration(), d->options.folder);
 }
 
 void ClassRoom::beginBatch()
