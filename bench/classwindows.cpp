@@ -51,7 +51,8 @@ void Windows::start()
         w.process->setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(w.process.get(), &QProcess::readyReadStandardOutput, [&w] {
             w.out += w.process->readAllStandardOutput();
-            w.ready = w.ready || w.out.startsWith("ready\n");
+            // Qt's own remarks on stderr may come first.
+            w.ready = w.ready || w.out.startsWith("ready\n") || w.out.contains("\nready\n");
         });
         QObject::connect(w.process.get(), &QProcess::errorOccurred, [&w](QProcess::ProcessError) { w.failed = true; });
         QObject::connect(w.process.get(), &QProcess::finished, [&w](int code, QProcess::ExitStatus status) {
@@ -70,9 +71,28 @@ bool Windows::ready() const
 
 void Windows::go(qint64 deadline)
 {
-    for (Window &w : m_windows)
+    for (Window &w : m_windows) {
         if (w.ready && !w.failed)
             w.process->write("go " + QByteArray::number(deadline) + '\n');
+        else
+            stop(w, "did not show itself in time");
+    }
+}
+
+void Windows::stop(Window &w, const char *why)
+{
+    if (w.process->state() == QProcess::NotRunning)
+        return;
+    w.out += QByteArray("class_window_probe: ") + why + '\n';
+    w.failed = true;
+    w.process->kill();
+    w.process->waitForFinished(5000);
+}
+
+void Windows::stopAll()
+{
+    for (Window &w : m_windows)
+        stop(w, "still running after the play");
 }
 
 bool Windows::done() const

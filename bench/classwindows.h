@@ -29,6 +29,8 @@ public:
     void go(qint64 deadline);
     /// Every window has ended.
     bool done() const;
+    /// Ends the windows still running, each counted as failed.
+    void stopAll();
 
     /// Prints the windows' line and what went wrong; whether the target was met without errors.
     bool print(double targetMs) const;
@@ -40,6 +42,8 @@ private:
         bool ready = false;
         bool failed = false; ///< did not start, or ended without its figures
     };
+
+    void stop(Window &w, const char *why);
 
     QUrl m_server;
     QString m_lab;
