@@ -5,6 +5,8 @@
 // pauses are the page's and not in the protocol), the errors (any answer but 200), the server's
 // memory per student joined (VmRSS before the joins and with everyone in) and its CPU over the
 // run. Then 40 students once more with the school's PostgreSQL server named in the folder.
+// The room of 200 has 30 lab machines as well: the game's own window in class mode, a process
+// each (classwindows.h), playing alongside the browsers, their answers timed apart.
 //
 // The client is kept light so that what it measures is the server (see classstudents.h). The
 // class joins at once, as when the teacher says "begin".
@@ -12,6 +14,7 @@
 #include "benchcommon.h"
 #include "classprogram.h"
 #include "classstudents.h"
+#include "classwindows.h"
 #include "pgcluster.h"
 
 #include <QDateTime>
@@ -34,6 +37,7 @@ using benchclass::Student;
 constexpr double kAnswerP99TargetMs = 50;
 constexpr double kMemoryPerStudentTargetKb = 1024;
 constexpr int kPlaySeconds = 30;
+constexpr int kWindows = 30;
 
 // --- the server process seen from /proc -------------------------------------------------------
 
@@ -110,7 +114,7 @@ void printDisk(const QString &folder)
                 percentile(ms, 0.5), percentile(ms, 0.99), loadavg.constData(), ::sysconf(_SC_NPROCESSORS_ONLN));
 }
 
-bool room(const QString &title, const QString &folder, int n)
+bool room(const QString &title, const QString &folder, int n, QTemporaryDir *windowsHome = nullptr)
 {
     classtest::ClassProgram program;
     const QString problem = program.start(QStringLiteral(TALLORY_CLASS_PROGRAM), folder);
@@ -120,6 +124,16 @@ bool room(const QString &title, const QString &folder, int n)
     std::vector<std::unique_ptr<Student>> students;
     for (int i = 0; i < n; ++i)
         students.push_back(std::make_unique<Student>(i + 1, program.address(), f));
+    // The lab machines start before the class joins, and play once it has.
+    std::unique_ptr<benchclass::Windows> windows;
+    if (windowsHome) {
+        windows = std::make_unique<benchclass::Windows>(kWindows, program.address(), *windowsHome);
+        QElapsedTimer starting;
+        starting.start();
+        windows->start();
+        waitFor([&] { return windows->ready(); }, 120000);
+        std::printf("%d desktop windows started in %.1f s\n", kWindows, static_cast<double>(starting.elapsed()) / 1000.0);
+    }
 
     const long rssBefore = rssKb(pid);
     const double cpuBefore = cpuSeconds(pid);
@@ -135,10 +149,17 @@ bool room(const QString &title, const QString &folder, int n)
     const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + kPlaySeconds * 1000;
     for (auto &s : students)
         s->play(deadline);
+    if (windows)
+        windows->go(deadline);
     bench::require(waitFor([&] {
                        return std::all_of(students.begin(), students.end(), [](const auto &s) { return s->idle(); });
                    }, (kPlaySeconds + 120) * 1000),
                    "the students did not finish their games");
+    if (windows) {
+        // A window's last game may outlast the browsers' a little; one that hangs is ended and counted.
+        waitFor([&] { return windows->done(); }, 60000);
+        windows->stopAll();
+    }
     const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
     const double cpu = cpuSeconds(pid) - cpuBefore;
     const double clientCpu = ownCpuSeconds() - clientCpuBefore;
@@ -176,7 +197,8 @@ bool room(const QString &title, const QString &folder, int n)
         std::printf("    %s\n", qPrintable(e));
     if (!stopped.isEmpty())
         std::printf("    stopping the server: %s\n", qPrintable(stopped));
-    return met && memoryMet && errorsMet;
+    const bool windowsMet = !windows || windows->print(kAnswerP99TargetMs);
+    return met && memoryMet && errorsMet && windowsMet;
 }
 
 int run(QTemporaryDir &tmp)
@@ -194,7 +216,7 @@ int run(QTemporaryDir &tmp)
     if (wanted("40"))
         met = room(QStringLiteral("A class"), folder(QStringLiteral("room40")), 40) && met;
     if (wanted("200"))
-        met = room(QStringLiteral("A large class"), folder(QStringLiteral("room200")), 200) && met;
+        met = room(QStringLiteral("A large class"), folder(QStringLiteral("room200")), 200, &tmp) && met;
     if (!wanted("school"))
         return met ? 0 : 1;
 
@@ -228,7 +250,7 @@ int run(QTemporaryDir &tmp)
         throw;
     }
     cluster.TearDown();
-    std::printf("The bench runs no window: it needs no display, and runs the same with or without Xvfb.\n");
+    std::printf("The windows are offscreen: the bench needs no display, and runs the same with or without Xvfb.\n");
     return met ? 0 : 1;
 }
 
