@@ -18,6 +18,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 constexpr int kAudienceTicks = 10;
 const QSize kAudiencePanel(242, 186);
@@ -38,6 +41,10 @@ void TForm1::N50501Click()
     Wave("50x50");
     const std::array<int, 2> blanks = m_rules->fiftyFifty();
     if (gone())
+        return;
+    // Rules on a class server may refuse (the server thinks a call is still on): nothing was
+    // taken away there, so nothing is here, and the lifeline stays to be used.
+    if (std::any_of(blanks.begin(), blanks.end(), [](int k) { return k < 1 || k > 4; }))
         return;
     for (const int k : blanks) {
         FaqBtn[static_cast<size_t>(k)]->setCaption(QString());
@@ -67,6 +74,11 @@ void TForm1::N4Click()
     const std::array<int, 5> votes = m_rules->askAudience();
     if (gone())
         return;
+    // No vote at all is a poll the class server refused: no chart, and the lifeline stays.
+    if (std::accumulate(votes.begin() + 1, votes.end(), 0) == 0) {
+        hideAudience();
+        return;
+    }
     N4->setEnabled(false);
     SL3->setEnabled(false);
     MarkLifelineUsed(N4, SL3, true);

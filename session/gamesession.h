@@ -19,7 +19,7 @@
 
 class RandomSource;
 
-class GameSession final : public GameRules
+class GameSession : public GameRules
 {
 public:
     /// A session on programFolder (ending in "/"), drawing from random, telling recorder.

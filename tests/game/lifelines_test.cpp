@@ -391,3 +391,37 @@ TEST_F(Lifelines, AWholeGameWithAllThreeLifelines)
     for (QToolButton *item : {f.SL1, f.SL2, f.SL3})
         EXPECT_FALSE(item->isEnabled());
 }
+
+namespace {
+/// Rules that refuse fifty-fifty and the poll, as a class server does while it thinks a call
+/// is still on.
+class RefusingRules final : public GameSession
+{
+public:
+    using GameSession::GameSession;
+    std::array<int, 2> fiftyFifty() override { return {0, 0}; }
+    std::array<int, 5> askAudience() override { return {}; }
+};
+} // namespace
+
+TEST_F(Lifelines, ALifelineTheRulesRefuseTakesNothingAwayAndStaysToBeUsed)
+{
+    NoGameRecorder recorder;
+    FormServices s = services(watching);
+    RandomSource *random = s.random;
+    s.classRules = [this, random, &recorder](const RulesHooks &) {
+        return std::make_unique<RefusingRules>(folder, *random, recorder);
+    };
+    form = std::make_unique<TForm1>(s);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    newGame(QStringLiteral("ТЕСТ"), QStringLiteral("Отказов"));
+    const QStringList before = captions();
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    QTest::keyClick(form.get(), Qt::Key_F3);
+    EXPECT_EQ(captions(), before);
+    EXPECT_TRUE(form->N50501->isEnabled());
+    EXPECT_TRUE(form->N4->isEnabled());
+    EXPECT_FALSE(form->Panel2->isVisible());
+    EXPECT_EQ(form->Game.CurrentLevel, 1);
+}
