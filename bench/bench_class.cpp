@@ -41,17 +41,6 @@ constexpr int kWindows = 30;
 
 // --- the server process seen from /proc -------------------------------------------------------
 
-long rssKb(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 double cpuSeconds(qint64 pid)
 {
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -135,7 +124,7 @@ bool room(const QString &title, const QString &folder, int n, QTemporaryDir *win
         std::printf("%d desktop windows started in %.1f s\n", kWindows, static_cast<double>(starting.elapsed()) / 1000.0);
     }
 
-    const long rssBefore = rssKb(pid);
+    const long rssBefore = bench::rssKb(pid);
     const double cpuBefore = cpuSeconds(pid);
     const double clientCpuBefore = ownCpuSeconds();
     QElapsedTimer wall;
@@ -144,7 +133,7 @@ bool room(const QString &title, const QString &folder, int n, QTemporaryDir *win
     for (auto &s : students)
         s->join([&joined] { ++joined; });
     bench::require(waitFor([&] { return joined + f.errors.size() >= n; }, 120000), "the students did not all join");
-    const long rssJoined = rssKb(pid);
+    const long rssJoined = bench::rssKb(pid);
 
     const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + kPlaySeconds * 1000;
     for (auto &s : students)

@@ -27,6 +27,18 @@
 
 namespace bench {
 
+/// The resident memory of process pid in KB (VmRSS), -1 when it cannot be read.
+inline long rssKb(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
 inline constexpr int kRuns = 7;
 
 /// Points the per-user configuration folder at dir. Must run before QCoreApplication exists,

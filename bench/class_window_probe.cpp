@@ -22,11 +22,12 @@
 
 #include "clickrecorder.h"
 
+#include "benchcommon.h"
 #include "classprogram.h"
 #include "classsession.h"
-#include "dialogs.h"
 #include "gradbtn.h"
 #include "programservices.h"
+#include "scripteddialogs.h"
 #include "telform.h"
 #include "tform1.h"
 
@@ -54,35 +55,14 @@ namespace {
 /// The lesson the room's students join.
 const QString kLesson = QStringLiteral("ДЕМО");
 
-long ownRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 /// The boxes a student answers: the lesson code and the name from a queue; a call to a friend
 /// dialled with the keys and hung up with Enter; every error box noted, as nobody reads it.
-class LabDialogs final : public Dialogs
+class LabDialogs final : public ScriptedDialogs
 {
 public:
-    std::deque<QString> answers;
     QStringList errors;
 
-    bool inputText(const QString &, const QString &, QString &value) override
-    {
-        if (answers.empty())
-            return false;
-        value = answers.front();
-        answers.pop_front();
-        return true;
-    }
     void showError(const QString &message) override { errors << QStringLiteral("box: ") + message.simplified(); }
-    bool confirmLeave(const QString &, const QString &, const QString &) override { return false; }
     void showModal(QDialog &d) override
     {
         // The only modal window of a game is the call: the number the prompt ends with, then
@@ -98,7 +78,6 @@ public:
             call->close();
         }
     }
-    void showAbout(const QString &, const QString &) override {}
 };
 
 class Player
@@ -315,7 +294,7 @@ int main(int argc, char **argv)
     const int exited = QApplication::exec();
     if (exited == 2)
         return fail(QStringLiteral("no \"go DEADLINE\" came on stdin"));
-    const long rss = ownRssKb();
+    const long rss = bench::rssKb(QCoreApplication::applicationPid());
 
     for (double ms : playing.answerMs)
         std::printf("answer %.3f\n", ms);

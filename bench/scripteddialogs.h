@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <deque>
 
-class ScriptedDialogs final : public Dialogs
+class ScriptedDialogs : public Dialogs
 {
 public:
     std::deque<QString> answers;
