@@ -93,6 +93,8 @@ public:
     bool hidden = false;
     int leaves = 0;
     qint64 lastSeen = 0;
+    /// The last journal batch this game wrote rows in (see ClassRoom::waitsFor); 0: none.
+    quint64 logTicket = 0;
 
     struct Call {
         int friendIndex = 0;

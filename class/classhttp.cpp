@@ -5,7 +5,6 @@
 #include "classreplies.h"
 #include "classroom.h"
 #include "illustration.h"
-#include "lockedfile.h"
 
 #include <QElapsedTimer>
 #include <QHttpServerRequest>
@@ -15,6 +14,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -79,7 +81,9 @@ ClassHttp::ClassHttp(ClassRoom &room, ClassHttpOptions options, QObject *parent)
     , m_perGame({20, 40}, steadyClock(m_options.steadyMs))
     , m_perClient({20, 60}, steadyClock(m_options.steadyMs))
     , m_overall({400, 800}, steadyClock(m_options.steadyMs))
+    , m_writer(m_options.writeRecords, m_options.syncLog)
 {
+    connect(&m_writer, &ClassWriter::written, this, &ClassHttp::written);
     addStudentRoutes();
     addTeacherRoutes();
     addFileRoutes();
@@ -110,6 +114,12 @@ void ClassHttp::serve(QTcpServer *listening)
     m_server.bind(listening);
 }
 
+void ClassHttp::finish()
+{
+    for (const ClassWritten &outcome : m_writer.finish())
+        m_room.written(outcome);
+}
+
 bool ClassHttp::allowed(const QHttpServerRequest &request)
 {
     return m_overall.take(request.remoteAddress().toString());
@@ -135,6 +145,7 @@ QHttpServerResponse ClassHttp::api(const QHttpServerRequest &request, const Call
         return error(429, ClassText::tooMany());
     m_room.tick();
     const ClassReply reply = call(body, device);
+    m_waitsFor = m_room.waitsFor(body, reply);
     return json(reply.body, reply.status);
 }
 
@@ -151,25 +162,27 @@ QHttpServerResponse ClassHttp::teacher(const QHttpServerRequest &request, const 
 
 // Group commit. Every request is decided at once, on this one thread, in the order it came;
 // the journal's rows of the requests decided before the event loop next turns go into one open
-// transaction, and their answers wait in order for its commit: one sync for all the requests
-// that came together, where a sync each had every request queue behind all the others' syncs.
-// The answers of one round are sent together after the sync; while the sync runs, the next
-// round's requests gather in their sockets. Qt HttpServer 6.4 lets a route take the responder
-// and keep it past the route's return (it holds the request's socket); a socket the client has
-// closed meanwhile is deleted by the server on the event loop, so each is checked through a
-// QPointer just before its answer is written, which happens without the loop turning between.
-// The answers of one connection leave in the order its requests came, as long as the client
-// waits for each answer before its next request, as browsers do (they never pipeline).
+// transaction, which is then committed into the journal's log without waiting for the disk,
+// and their graded games' records are kept. What must then reach the disk (the records, all
+// in one rewrite of tallory.rez, then the log synced) is written on a thread of its own
+// (ClassWriter). The answers that tell of rows or a record wait for the round that writes
+// them; the others (a heartbeat of a game whose rows are on the disk already, a refusal) go at
+// once. While a round runs, the room decides the next requests and writes their batch; the
+// next round takes every batch written meanwhile: one rewrite and one sync for all the
+// requests that came while the disk was busy, where a sync each had every request queue behind
+// all the others', and syncs on this thread had every request, the heartbeats too, wait for
+// the disk in its socket.
+// Qt HttpServer 6.4 lets a route take the responder and keep it past the route's return (it
+// holds the request's socket); a socket the client has closed meanwhile is deleted by the
+// server on the event loop, so each is checked through a QPointer just before its answer is
+// written, which happens without the loop turning between. A client waits for each answer
+// before its next request, as browsers do (they never pipeline): one connection never has two
+// answers held.
 void ClassHttp::joinBatch()
 {
     if (m_batchOpen)
         return;
     m_batchOpen = true;
-    // Each graded end rewrites tallory.rez under its lock file, and each join checks that it
-    // could: the batch takes the lock once and lets it go at its commit, rather than a lock
-    // file made (and synced) for every request. The records themselves are each written and
-    // synced as their end is decided, before its answer is held.
-    m_locks = std::make_unique<LockHold>();
     m_room.beginBatch();
     QMetaObject::invokeMethod(this, &ClassHttp::commitBatch, Qt::QueuedConnection);
 }
@@ -180,11 +193,30 @@ void ClassHttp::commitBatch()
         return;
     m_batchOpen = false;
     // A failed commit is the journal's failure, noted and handled as after any failed write:
-    // the answers go all the same, as decided (the records in tallory.rez were written first).
-    m_room.commitBatch();
-    m_locks.reset();
-    std::vector<Held> held = std::exchange(m_held, {});
-    for (Held &h : held) {
+    // the answers go all the same, as decided.
+    const ClassWrites writes = m_room.commitBatch();
+    if (writes.ticket)
+        m_writer.write(writes);
+    sendReady();
+}
+
+void ClassHttp::written(const ClassWritten &outcome)
+{
+    // Records or a log that could not be written are noted by the room; the answers go all the
+    // same, as decided (the journal never costs a student a game).
+    m_room.written(outcome);
+    sendReady();
+}
+
+void ClassHttp::sendReady()
+{
+    std::vector<Held> ready;
+    auto waiting = std::stable_partition(m_held.begin(), m_held.end(), [this](const Held &h) {
+        return m_room.onDisk(h.waitsFor);
+    });
+    std::move(m_held.begin(), waiting, std::back_inserter(ready));
+    m_held.erase(m_held.begin(), waiting);
+    for (Held &h : ready) {
         if (h.socket)
             h.response.write(std::move(*h.responder));
     }
@@ -193,16 +225,18 @@ void ClassHttp::commitBatch()
 void ClassHttp::addApiRoute(const char *path, Route route)
 {
     m_server.route(path, Method::Post, [this, route](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
+        m_waitsFor = 0;
         QHttpServerResponse response = route(request);
         // The server's afterRequest does not see an answer written through a responder.
         response.setHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store"));
         response.setHeader(QByteArrayLiteral("X-Content-Type-Options"), QByteArrayLiteral("nosniff"));
-        if (!m_batchOpen) {
+        if (m_waitsFor == 0 || m_room.onDisk(m_waitsFor)) {
             response.write(std::move(responder));
             return;
         }
         QTcpSocket *socket = responder.socket();
-        m_held.push_back({socket, std::make_unique<QHttpServerResponder>(std::move(responder)), std::move(response)});
+        m_held.push_back({socket, std::make_unique<QHttpServerResponder>(std::move(responder)), std::move(response),
+                          m_waitsFor});
     });
 }
 

@@ -4,6 +4,7 @@
 // meets first (its size, its JSON, the client's budget). Requests are plain POSTs with a JSON
 // object; the answer is the room's, as JSON, never cached. Everything runs on one thread.
 
+#include "classwriter.h"
 #include "ratelimit.h"
 
 #include <QHttpServer>
@@ -19,7 +20,6 @@
 #include <vector>
 
 class ClassRoom;
-class LockHold;
 class QTcpServer;
 class QTcpSocket;
 struct ClassReply;
@@ -30,6 +30,10 @@ struct ClassHttpOptions {
     QString address;     ///< the address students open, for the teacher's view of the room
     /// A steady clock in ms for the clients' budgets; the computer's when empty.
     std::function<qint64()> steadyMs = {};
+    /// How the records and the journal's log are brought to the disk (on a thread of their
+    /// own); the program's when empty. Tests hold them, as a busy disk would.
+    ClassWriter::Records writeRecords = {};
+    ClassWriter::Sync syncLog = {};
 };
 
 class ClassHttp : public QObject
@@ -41,6 +45,9 @@ public:
 
     /// Serves the requests that come to listening (already listening; the server takes it).
     void serve(QTcpServer *listening);
+    /// The program's end: the writes handed over are finished and the room told how they went;
+    /// the answers still waiting are not sent.
+    void finish();
 
 private:
     using Call = std::function<ClassReply(const QJsonObject &request, const QString &device)>;
@@ -51,8 +58,13 @@ private:
     /// Opens the batch the request now decided joins, and has it committed once the requests
     /// that came together are decided.
     void joinBatch();
-    /// Writes the batch's rows, then sends the answers that waited for them, in order.
+    /// Writes the batch's rows into the journal's log and hands over what must reach the disk.
     void commitBatch();
+    /// A round of writes is over: the answers that waited for it go, in the order they were
+    /// decided.
+    void written(const ClassWritten &outcome);
+    /// Sends the held answers whose rows are on the disk, in order, and keeps the others.
+    void sendReady();
 
     void addStudentRoutes();
     void addTeacherRoutes();
@@ -72,14 +84,15 @@ private:
     RateLimit m_overall;
     QTimer m_clock;
 
-    /// An answer decided in the open batch, waiting for its rows to reach the disk.
+    /// An answer decided, waiting for the rows it tells of to reach the disk.
     struct Held {
         QPointer<QTcpSocket> socket; ///< gone when the client closed the connection meanwhile
         std::unique_ptr<QHttpServerResponder> responder;
         QHttpServerResponse response;
+        quint64 waitsFor = 0; ///< the journal batch whose sync it waits for
     };
     bool m_batchOpen = false;
     std::vector<Held> m_held;
-    /// The lock files the batch's requests took (tallory.rez's above all), kept until its commit.
-    std::unique_ptr<LockHold> m_locks;
+    quint64 m_waitsFor = 0; ///< of the API request just decided
+    ClassWriter m_writer;
 };

@@ -9,6 +9,7 @@
 #include "journalfiles.h"
 #include "lessoncodes.h"
 #include "randomsource.h"
+#include "results.h"
 #include "schoollink.h"
 #include "serverconnection.h"
 
@@ -18,6 +19,7 @@
 #include <QJsonArray>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -25,12 +27,14 @@
 // into one shared JournalStore, one connection to journal/<machine>.sqlite, on the room's thread.
 // A verdict may go out only once its answer is on the disk. The HTTP layer opens a batch
 // (beginBatch) for the requests that come together: each is decided at once, its rows go into
-// the batch's one transaction, and the answers wait for commitBatch, one sync for them all.
-// Synced one by one, 200 students' requests each queued behind all the others' syncs (p99
-// 196 ms on the 2-core machine the class runs on, where a sync takes 1 to 20 ms as other
-// programs use the disk). The syncs still run on the room's thread (the batch's commit, and
-// each graded end's tallory.rez, written as the end is decided): the requests that come
-// meanwhile wait in their sockets and make the next batch.
+// the batch's one transaction and its graded end's record is kept; commitBatch writes the rows
+// into the log without waiting for the disk and hands over the records and the log, which the
+// HTTP layer has written and synced off this thread (ClassWriter), one round for every batch
+// that came while the last round ran. The replies that tell of those rows wait for the round.
+// Synced one by one on this thread, 200 students' requests each queued behind all the others'
+// syncs (p99 196 ms on the 2-core machine the class runs on, where a sync takes 1 to 20 ms as
+// other programs use the disk); with the syncs batched but still on this thread, a busy disk
+// held every request, a heartbeat too, while it synced (p99 40-100 ms).
 // One store rather than one per game: a connection and its page cache per student would cost
 // more memory than the student's whole game.
 
@@ -77,7 +81,32 @@ std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
     auto journal = std::make_unique<GameJournal>(store, clock);
     if (school)
         school->serve(*journal);
-    return std::make_unique<ClassGame>(options.folder, std::move(random), std::move(journal));
+    auto game = std::make_unique<ClassGame>(options.folder, std::move(random), std::move(journal));
+    game->session().setRecordWriter([this](const QString &results, QByteArrayView lesson, QByteArrayView name,
+                                           int level) { return takeRecord(results, lesson, name, level); });
+    return game;
+}
+
+Status ClassRoom::Impl::takeRecord(const QString &results, QByteArrayView lesson, QByteArrayView name, int level)
+{
+    if (!batchOpen)
+        return WriteResult(results, lesson, name, level);
+    // What the write would refuse is refused now, in its words: the game then ends as after a
+    // record that could not be written. What fails only as the file is written (the disk, the
+    // lock) is noted for the teacher and written again later (see written).
+    const Status check = ResultWriteCheck(results, lesson, name, level);
+    if (!check.ok())
+        return check;
+    records.append({{lesson.toByteArray(), name.toByteArray(), level}, 0});
+    ++recordsTaken;
+    return Status::success();
+}
+
+bool ClassRoom::Impl::recordKept(const ClassGame &g) const
+{
+    return std::any_of(records.begin(), records.end(), [&g](const KeptRecord &r) {
+        return r.entry.name == g.nameBytes && g.lessonCodes.contains(r.entry.lessonCode);
+    });
 }
 
 // The school's word as the desktop game takes it: nothing when the server could not be asked.
@@ -201,7 +230,7 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
             if (g->nameBytes != name || !g->lessonCodes.contains(lesson))
                 continue;
             // A game walked away from leaves no record to refuse by: the room remembers it.
-            if (g->left())
+            if (g->left() || d->recordKept(*g))
                 return {403, RoomError(kTwice)};
             if (!g->inProgress())
                 continue;
@@ -248,7 +277,10 @@ ClassReply ClassRoom::join(const QJsonObject &request, const QString &device)
     game->joinKey = joinKey;
     game->token = d->newToken();
     game->id = QStringLiteral("g%1").arg(++d->nextId);
-    if (const auto failed = game->begin(admission.unchecked, now))
+    const quint64 rowsBefore = d->rows();
+    const auto failed = game->begin(admission.unchecked, now);
+    d->wrote(*game, rowsBefore);
+    if (failed)
         return *failed;
     ClassGame *g = game.get();
     d->byToken.insert(g->token, g);
@@ -305,7 +337,9 @@ ClassReply ClassRoom::act(const QJsonObject &request)
                       {QStringLiteral("game"), g->view(now)}}};
     }
     const int before = g->step;
+    const quint64 rowsBefore = d->rows();
     ClassReply reply = g->act(action, now);
+    d->wrote(*g, rowsBefore);
     if (g->step != before) {
         g->lastAction = action;
         g->lastReply = reply;
@@ -315,27 +349,93 @@ ClassReply ClassRoom::act(const QJsonObject &request)
 
 void ClassRoom::beginBatch()
 {
-    if (d->store && !d->closed)
-        d->store->beginBatch();
+    if (!d->store || d->closed)
+        return;
+    d->batchOpen = true;
+    d->rowsAtBegin = d->store->rowsTaken();
+    d->store->beginBatch(++d->ticket);
 }
 
-bool ClassRoom::commitBatch()
+ClassWrites ClassRoom::commitBatch()
 {
-    if (!d->store)
-        return true;
-    const bool written = d->store->commitBatch();
+    if (!d->store || !std::exchange(d->batchOpen, false))
+        return {};
+    const bool rows = d->store->rowsTaken() != d->rowsAtBegin;
+    const bool committed = d->store->commitBatch();
     // The sender was poked as each row was taken, when the rows could not yet be read: once
     // more now that they can.
     if (d->school)
         d->school->link().poke();
-    return written;
+    ClassWrites writes{d->ticket, ResultsFilePath(d->options.folder), {}, {}};
+    // Records that could not be written earlier go again with this batch's.
+    for (Impl::KeptRecord &r : d->records) {
+        if (r.handedIn == 0) {
+            r.handedIn = d->ticket;
+            writes.records.append(r.entry);
+        }
+    }
+    if (rows && committed && d->store->unsynced())
+        writes.log = d->store->logPath();
+    if (writes.records.isEmpty() && writes.log.isEmpty())
+        return {};
+    d->inFlight.append(d->ticket);
+    return writes;
+}
+
+void ClassRoom::written(const ClassWritten &outcome)
+{
+    d->inFlight.removeIf([&outcome](quint64 t) { return t <= outcome.ticket; });
+    if (d->store)
+        d->store->logSynced(outcome.ticket, outcome.logProblem);
+    QStringList waiting;
+    for (auto r = d->records.begin(); r != d->records.end();) {
+        if (r->handedIn == 0 || r->handedIn > outcome.ticket) {
+            ++r;
+        } else if (outcome.recordsProblem.isEmpty()) {
+            r = d->records.erase(r);
+        } else {
+            r->handedIn = 0;
+            waiting << QStringLiteral("%1 (%2)").arg(cp1251::decode(r->entry.name), cp1251::decode(r->entry.lessonCode));
+            ++r;
+        }
+    }
+    if (waiting.isEmpty())
+        return;
+    // The games are over and their grades shown; the records are kept and written again with
+    // the next batch, and the teacher learns which wait.
+    const QString note = QStringLiteral("%1 Записи ждут и будут записаны снова: %2.")
+                             .arg(outcome.recordsProblem, waiting.join(QStringLiteral(", ")));
+    d->report(note);
+    if (d->store)
+        d->store->note(note);
+}
+
+bool ClassRoom::onDisk(quint64 ticket) const
+{
+    if (d->batchOpen && ticket == d->ticket)
+        return false;
+    return !d->inFlight.contains(ticket);
+}
+
+quint64 ClassRoom::waitsFor(const QJsonObject &request, const ClassReply &reply) const
+{
+    if (!d->store)
+        return 0;
+    const QString token = reply.body.value(QStringLiteral("token")).toString();
+    const ClassGame *g = !token.isEmpty() ? d->byToken.value(token, nullptr) : d->findGame(request);
+    if (!g)
+        g = d->findId(request);
+    return g && g->logTicket && !onDisk(g->logTicket) ? g->logTicket : 0;
 }
 
 void ClassRoom::tick()
 {
     const qint64 now = d->now();
-    for (const auto &g : d->games)
+    for (const auto &g : d->games) {
+        const quint64 rowsBefore = d->rows();
         g->tick(now);
+        d->wrote(*g, rowsBefore);
+    }
     if (d->closed || !d->problem.isEmpty())
         return;
     d->upkeep->tick(now);
@@ -353,8 +453,23 @@ void ClassRoom::shutdown()
         if (!kept)
             g->leave();
     }
-    // What the games wrote meanwhile is in the open batch, if any: written before the store goes.
+    // What the games wrote meanwhile is in the open batch, if any: written before the store
+    // goes, and every record not yet told written is written now (writing one twice changes
+    // nothing); the journal's last checkpoint below syncs the log.
     commitBatch();
+    QList<RecordToWrite> records;
+    for (const Impl::KeptRecord &r : std::exchange(d->records, {}))
+        records.append(r.entry);
+    if (const Status written = WriteResults(ResultsFilePath(d->options.folder), records); !written.ok()) {
+        QStringList names;
+        for (const RecordToWrite &r : records)
+            names << QStringLiteral("%1 (%2)").arg(cp1251::decode(r.name), cp1251::decode(r.lessonCode));
+        const QString note = QStringLiteral("%1 Не записаны: %2.").arg(written.error, names.join(QStringLiteral(", ")));
+        d->report(note);
+        if (d->store)
+            d->store->note(note);
+    }
+    d->inFlight.clear();
     // Every game's rows are written by now (the room writes as it goes): the journals let go of
     // the file, and what the outbox holds goes to the school's server while it answers.
     d->byToken.clear();

@@ -6,6 +6,8 @@
 // class only keeps many of them apart, holds the clocks the server owns and says what a face
 // may see.
 
+#include "classwrites.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -81,16 +83,32 @@ public:
     /// at step; empty when there is none, or the game has moved on.
     QString picture(const QString &token, int step) const;
 
-    /// Requests that came together are decided one after another as they come, and their
-    /// journal rows go into one open transaction: the answers to them are held until
-    /// commitBatch has written the rows (one sync for them all), then sent. Nothing of a
-    /// verdict goes out before its answer's row is on the disk; a graded end's tallory.rez
-    /// record is written as the end is decided, before that.
+    /// Requests that came together are decided one after another as they come, in a batch:
+    /// their journal rows go into one open transaction, and a graded end's record is checked as
+    /// the write will check it and kept. commitBatch writes the rows into the journal's log
+    /// without waiting for the disk and hands over what must then reach the disk: the records
+    /// kept, to be written into tallory.rez together, then the log synced. The HTTP layer has
+    /// that done off the room's thread (ClassWriter), so that the room decides the next
+    /// requests meanwhile, and tells the room how it went (written). A reply that tells of a
+    /// game's rows or record waits until they are on the disk (waitsFor): nothing of a verdict
+    /// goes out before its answer's row and its game's record are written. Outside a batch
+    /// every row and record is written and synced at once, as the desktop writes them.
     void beginBatch();
-    /// Writes the batch's rows. False when they could not be written: the journal's failure is
-    /// noted and the games' rows go to the school's server as after any failed write, and the
-    /// games go on (the journal never costs a student a game).
-    bool commitBatch();
+    /// Writes the batch's rows into the log. Rows that could not be written are the journal's
+    /// failure: noted, the games' rows sent to the school's server as after any failed write,
+    /// the games going on (the journal never costs a student a game). What is to be written and
+    /// synced; ticket 0 when nothing is.
+    ClassWrites commitBatch();
+    /// A round of writes handed over by commitBatch is over. Records that could not be written
+    /// are noted for the teacher and kept, to be written with the next batch's (or at the
+    /// program's end); a log that could not be synced is the journal's failure.
+    void written(const ClassWritten &outcome);
+    /// Whether batch ticket has nothing left to wait for: its rows and records are on the
+    /// disk, or were lost and handled as lost, or it wrote none.
+    bool onDisk(quint64 ticket) const;
+    /// The batch whose rows or record the reply to request tells of (the game it names, or the
+    /// game a join made), while they are not on the disk yet; 0 when the reply may go at once.
+    quint64 waitsFor(const QJsonObject &request, const ClassReply &reply) const;
 
     /// Lets the room's clocks act (a call whose time is out is hung up); the HTTP layer calls it
     /// once a second and before every request.

@@ -47,6 +47,34 @@ struct ClassRoom::Impl {
         std::fflush(stderr);
     }
     void restoreKept();
+    /// The batches are numbered: the open one's, or the last one's.
+    quint64 ticket = 0;
+    bool batchOpen = false;
+    quint64 rowsAtBegin = 0;
+    /// Batches handed over to be written and not yet told written, oldest first.
+    QList<quint64> inFlight;
+    /// A graded game's record kept to be written, handed over with batch handedIn (0: not yet).
+    struct KeptRecord {
+        RecordToWrite entry;
+        quint64 handedIn = 0;
+    };
+    QList<KeptRecord> records;
+    quint64 recordsTaken = 0;
+    /// A game's record (GameSession's record writer): in a batch, checked and kept to be
+    /// written with it; outside one, written at once.
+    Status takeRecord(const QString &results, QByteArrayView lesson, QByteArrayView name, int level);
+    /// Whether g's record waits to be written: a second attempt is refused meanwhile, as the
+    /// record will refuse it.
+    bool recordKept(const ClassGame &g) const;
+    /// Rows and records taken so far: whether a step wrote anything.
+    quint64 rows() const { return (store ? store->rowsTaken() : 0) + recordsTaken; }
+    /// What g wrote since rows() was rowsBefore reaches the disk with the open batch: the
+    /// replies that tell of g wait for it.
+    void wrote(ClassGame &g, quint64 rowsBefore) const
+    {
+        if (batchOpen && rows() != rowsBefore)
+            g.logTicket = ticket;
+    }
     std::unique_ptr<SchoolLink> school; ///< where tallory.ini names the school's server
     std::vector<std::unique_ptr<ClassGame>> games; ///< in the order they joined
     QHash<QString, ClassGame *> byToken;

@@ -30,7 +30,10 @@ ClassReply ClassRoom::endGame(const QJsonObject &request)
     if (!g)
         return {404, RoomError(QStringLiteral("Игра не найдена."))};
     d->requested();
-    if (!g->endByTeacher(d->now()))
+    const quint64 rowsBefore = d->rows();
+    const bool ended = g->endByTeacher(d->now());
+    d->wrote(*g, rowsBefore);
+    if (!ended)
         return {409, RoomError(QStringLiteral("Игра уже окончена."))};
     // The student's page learns of the end from its next request; an old one is not replayed.
     g->lastAction.reset();

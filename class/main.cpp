@@ -180,6 +180,7 @@ int main(int argc, char **argv)
         catchStopSignals(&app, [&] {
             // No new requests, then every game kept for the next start.
             listener->close();
+            http.finish();
             room.shutdown();
             app.quit();
         });

@@ -232,65 +232,23 @@ QString LinkedFilePath(const QString &path)
     return path;
 }
 
-namespace {
-// The locks kept by the hold living on this thread, by the lock file's canonical path (the
-// same file reached by two spellings is one lock: taking it twice would wait for ourselves).
-thread_local std::vector<std::unique_ptr<QLockFile>> *t_held = nullptr;
-
-QString heldKey(const QString &lockPath)
-{
-    const QString canonical = QFileInfo(lockPath).canonicalFilePath();
-    return canonical.isEmpty() ? QFileInfo(lockPath).absoluteFilePath() : canonical;
-}
-} // namespace
-
-LockHold::LockHold()
-{
-    if (!t_held)
-        t_held = new std::vector<std::unique_ptr<QLockFile>>;
-}
-
-LockHold::~LockHold()
-{
-    delete std::exchange(t_held, nullptr);
-}
-
-bool LockHeld(const QString &lockPath)
-{
-    if (!t_held)
-        return false;
-    const QString key = heldKey(lockPath);
-    return std::any_of(t_held->begin(), t_held->end(),
-                       [&key](const auto &held) { return heldKey(held->fileName()) == key; });
-}
-
-void KeepLock(std::unique_ptr<QLockFile> &lock)
-{
-    if (t_held)
-        t_held->push_back(std::move(lock));
-}
-
 Status ReplaceFileLocked(const QString &named, const FileChange &change)
 {
     const QString path = LinkedFilePath(named);
     const QString lockPath = path + QStringLiteral(".lock");
-    std::unique_ptr<QLockFile> lock;
-    if (!LockHeld(lockPath)) {
-        lock = std::make_unique<QLockFile>(lockPath);
-        errno = 0;
-        if (!lock->tryLock(kLockWaitMs)) {
-            // No lock file can be made: the folder is closed to us. An existing file may still be
-            // open for writing, and then it is changed in place.
-            if (lock->error() == QLockFile::PermissionError && QFileInfo(path).isFile())
-                return replaceInPlace(path, change);
-            if (lock->error() == QLockFile::LockFailedError)
-                return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
-            // A lock file that cannot be made on a full disk or in a closed folder says why.
-            const int code = lock->error() == QLockFile::PermissionError ? EACCES : errno;
-            return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2")
-                                       .arg(path, fileErrorCause(QFileDevice::UnspecifiedError, code)));
-        }
-        KeepLock(lock);
+    QLockFile lock(lockPath);
+    errno = 0;
+    if (!lock.tryLock(kLockWaitMs)) {
+        // No lock file can be made: the folder is closed to us. An existing file may still be
+        // open for writing, and then it is changed in place.
+        if (lock.error() == QLockFile::PermissionError && QFileInfo(path).isFile())
+            return replaceInPlace(path, change);
+        if (lock.error() == QLockFile::LockFailedError)
+            return Status::failure(QStringLiteral("Файл «%1» занят другой программой").arg(path));
+        // A lock file that cannot be made on a full disk or in a closed folder says why.
+        const int code = lock.error() == QLockFile::PermissionError ? EACCES : errno;
+        return Status::failure(QStringLiteral("Не удаётся записать файл «%1»: %2")
+                                   .arg(path, fileErrorCause(QFileDevice::UnspecifiedError, code)));
     }
 
     const auto current = ReadWholeFile(path);

@@ -37,27 +37,5 @@ void OpenLikeFolder(const QString &path);
 /// may write its folder (its group, or all), so that the next user's copy can change it too.
 Status ReplaceFileLocked(const QString &path, const FileChange &change);
 
-class QLockFile;
-
-/// While one lives on this thread, a lock file taken for a file (by ReplaceFileLocked, or by
-/// TakeLockBeside) is kept once taken, and let go when the hold goes: many changes to one file
-/// in a short while take its lock once. Taking a lock file syncs it to the disk, which on a busy
-/// disk costs more than the change itself; the class server's requests that come together each
-/// record a game. Every other program is kept out all the same while the lock is held.
-class LockHold
-{
-public:
-    LockHold();
-    ~LockHold();
-    LockHold(const LockHold &) = delete;
-    LockHold &operator=(const LockHold &) = delete;
-};
-
-/// Whether this thread's hold already keeps the lock file lockPath.
-bool LockHeld(const QString &lockPath);
-/// Moves lock (taken) into this thread's hold, when there is one; else leaves it with the
-/// caller, to be let go as the caller's pointer goes.
-void KeepLock(std::unique_ptr<QLockFile> &lock);
-
 /// Reads a whole file: nothing when it does not exist, an error when it exists but cannot be read.
 Result<std::optional<QByteArray>> ReadWholeFile(const QString &path);

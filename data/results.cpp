@@ -7,10 +7,14 @@
 #include "recordgroup.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStorageInfo>
+
+#include <chrono>
+#include <mutex>
 
 #ifdef Q_OS_UNIX
 #include <sys/statvfs.h>
@@ -118,6 +122,34 @@ QString RecordRoomProblem(const QString &named, qint64 extra)
         .arg((needed + 1023) / 1024);
 }
 
+namespace {
+// A folder found open to the lock file is taken to stay so for a while: a class server's
+// joins, dozens at a lesson's start and all before the first record makes the file, try it
+// once rather than each making (and syncing) a lock file while every other student waits.
+constexpr qint64 kLockOpenMs = 10000;
+std::mutex g_lockOpenMutex;
+QHash<QString, qint64> g_lockOpenSince;
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool lockOpenLately(const QString &lockPath)
+{
+    const std::lock_guard hold(g_lockOpenMutex);
+    const auto found = g_lockOpenSince.constFind(lockPath);
+    return found != g_lockOpenSince.cend() && steadyMs() - *found < kLockOpenMs;
+}
+
+void markLockOpen(const QString &lockPath)
+{
+    const std::lock_guard hold(g_lockOpenMutex);
+    g_lockOpenSince.insert(lockPath, steadyMs());
+}
+} // namespace
+
 QString ResultsWriteProblem(const QString &named)
 {
     const RecordGroupScope records;
@@ -130,36 +162,46 @@ QString ResultsWriteProblem(const QString &named)
         return QStringLiteral("«%1» — не файл").arg(native(resultsPath));
     // The write needs the file itself open for writing (a new copy takes its permissions and
     // replaces it only where it may be written; a closed folder has it rewritten in place) and,
-    // when the folder is open, the lock file beside it. Both are tried as the write will try them.
+    // where there is no file yet, a lock file beside it. Both are tried as the write will try them.
     if (info.exists()) {
         QFile file(resultsPath);
         if (!file.open(QIODevice::ReadWrite)) // opened, not truncated: nothing changes
             return QStringLiteral("нет права записи в файл «%1»").arg(native(resultsPath));
-    }
-    // A lock this thread keeps (see LockHold) shows the folder open already; one taken here is
-    // kept by such a hold for the record's write that follows.
-    const QString lockPath = resultsPath + QStringLiteral(".lock");
-    if (!LockHeld(lockPath)) {
-        auto lock = std::make_unique<QLockFile>(lockPath);
-        if (!lock->tryLock(0)) {
-            const bool closed = lock->error() == QLockFile::PermissionError || lock->error() == QLockFile::UnknownError;
-            if (closed && !info.exists())
-                return QStringLiteral("нет права записи в папку «%1»").arg(native(info.absolutePath()));
-        } else {
-            KeepLock(lock);
-        }
+    } else if (!lockOpenLately(resultsPath + QStringLiteral(".lock"))) {
+        QLockFile lock(resultsPath + QStringLiteral(".lock"));
+        const bool closed = !lock.tryLock(0)
+                            && (lock.error() == QLockFile::PermissionError || lock.error() == QLockFile::UnknownError);
+        if (closed)
+            return QStringLiteral("нет права записи в папку «%1»").arg(native(info.absolutePath()));
+        markLockOpen(resultsPath + QStringLiteral(".lock"));
     }
     return RecordRoomProblem(resultsPath);
 }
 
+namespace {
+Status recordFailed(const QString &named, QString why)
+{
+    if (why.endsWith(QLatin1Char('.')))
+        why.chop(1);
+    return Status::failure(QStringLiteral("Результат игры не записан в «%1»: %2. Обратитесь к учителю.")
+                               .arg(native(named), why));
+}
+} // namespace
+
+Status ResultWriteCheck(const QString &named, QByteArrayView lessonCode, QByteArrayView name, int currentLevel)
+{
+    if (const QString problem = RecordProblem(name); !problem.isEmpty())
+        return recordFailed(named, problem);
+    const auto probe = IniSetValue(QByteArray(), lessonCode, checks(name), ScrambleText(ResultRecord(name, currentLevel)));
+    if (!probe.ok())
+        return recordFailed(named, probe.error);
+    const QString why = ResultsWriteProblem(named);
+    return why.isEmpty() ? Status::success() : recordFailed(named, why);
+}
+
 Status WriteResult(const QString &named, QByteArrayView lessonCode, QByteArrayView name, int currentLevel)
 {
-    const auto failed = [&](QString why) {
-        if (why.endsWith(QLatin1Char('.')))
-            why.chop(1);
-        return Status::failure(QStringLiteral("Результат игры не записан в «%1»: %2. Обратитесь к учителю.")
-                                   .arg(native(named), why));
-    };
+    const auto failed = [&](QString why) { return recordFailed(named, std::move(why)); };
     const QString problem = RecordProblem(name);
     if (!problem.isEmpty())
         return failed(problem);
@@ -174,4 +216,43 @@ Status WriteResult(const QString &named, QByteArrayView lessonCode, QByteArrayVi
     // The file system's own words come in the system's language: the cause is found again here.
     const QString why = ResultsWriteProblem(named);
     return failed(why.isEmpty() ? QStringLiteral("файл не удалось заменить новым") : why);
+}
+
+Status WriteResults(const QString &named, const QList<RecordToWrite> &entries)
+{
+    const auto failed = [&](QString why) {
+        if (why.endsWith(QLatin1Char('.')))
+            why.chop(1);
+        return Status::failure(QStringLiteral("Результаты игр не записаны в «%1»: %2.").arg(native(named), why));
+    };
+    if (entries.isEmpty())
+        return Status::success();
+    for (const RecordToWrite &e : entries) {
+        if (const QString problem = RecordProblem(e.name); !problem.isEmpty())
+            return failed(problem);
+    }
+    const RecordGroupScope records;
+    const auto target = resultsTarget(named);
+    if (!target.ok())
+        return failed(target.error);
+    QString refused;
+    const Status written = ReplaceFileLocked(target.value, [&](const std::optional<QByteArray> &current)
+                                                               -> Result<std::optional<QByteArray>> {
+        QByteArray text = current.value_or(QByteArray());
+        for (const RecordToWrite &e : entries) {
+            auto changed = IniSetValue(text, e.lessonCode, checks(e.name), ScrambleText(ResultRecord(e.name, e.currentLevel)));
+            if (!changed.ok()) {
+                refused = changed.error;
+                return Result<std::optional<QByteArray>>::failure(changed.error);
+            }
+            text = std::move(changed.value);
+        }
+        return Result<std::optional<QByteArray>>::success(std::move(text));
+    });
+    if (written.ok())
+        return written;
+    if (!refused.isEmpty())
+        return failed(refused);
+    const QString why = ResultsWriteProblem(named);
+    return failed(why.isEmpty() ? written.error : why);
 }

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 /// The decimal text of the sum of the byte codes of name (upper-cased by the caller).
@@ -43,3 +44,19 @@ QString RecordRoomProblem(const QString &resultsPath, qint64 extra = 0);
 /// The file is reached only through a link TrustedWriteTarget allows. Fails with a message for
 /// the student in Russian that says why.
 Status WriteResult(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel);
+
+/// Why WriteResult would fail now, in its words, without writing anything: what the write checks
+/// before it touches the file (the name, the link, the file and its lock, the room on the disk).
+Status ResultWriteCheck(const QString &resultsPath, QByteArrayView lessonCode, QByteArrayView name, int currentLevel);
+
+/// A graded game's record, for WriteResults.
+struct RecordToWrite {
+    QByteArray lessonCode;
+    QByteArray name;
+    int currentLevel = 0;
+};
+
+/// Writes the records of several graded games in one replacement of the file under its lock
+/// (one read, one sync): all of them, or none. As WriteResult otherwise; a failure names the
+/// file and the cause.
+Status WriteResults(const QString &resultsPath, const QList<RecordToWrite> &entries);

@@ -71,11 +71,29 @@ public:
     /// From now on the rows of every runAll go into one open transaction, until commitBatch
     /// writes them all with one sync: many games' rows that came together cost the disk one
     /// sync, where a sync each would have every request wait for all the others' syncs.
-    void beginBatch() { m_batching = true; }
+    /// A batch given a ticket (its number, growing) is committed without waiting for the disk:
+    /// the rows are in the log, and the caller has the log synced (SyncLog, on any thread)
+    /// before it tells anyone they are written, then says so (logSynced). Meanwhile the next
+    /// batch may be written.
+    void beginBatch(quint64 syncLaterTicket = 0);
     /// Commits the batch. False when its rows could not be written: then every lost given with
     /// them has been called and the store is closed, as after any write that failed.
     bool commitBatch();
     bool inBatch() const { return m_batching; }
+    /// Rows taken so far (a count that only grows): whether a step wrote anything.
+    quint64 rowsTaken() const { return m_rowsTaken; }
+    /// Whether a batch committed without waiting for the disk has rows not yet known to be there.
+    bool unsynced() const { return !m_unsynced.isEmpty(); }
+    /// The log the batches' rows are written to, which SyncLog takes.
+    QString logPath() const;
+    /// A sync of the log that began after the commit of batch ticket is over: problem is empty
+    /// when it reached the disk. A sync that failed is the failure of the rows it was to keep,
+    /// handled as a commit that failed (their lost called, noted, the store closed).
+    void logSynced(quint64 ticket, const QString &problem);
+    /// Waits until the file at logPath is on the disk; what went wrong, in Russian, or empty.
+    /// A log that is not there has nothing to sync (the last connection to close copies it into
+    /// the journal first). Safe on any thread.
+    static QString SyncLog(const QString &logPath);
     /// Whether the query finds a row; nothing when it fails (noted, and the store closes).
     std::optional<bool> anyRow(const QString &sql, const QVariantList &values, const QString &what);
 
@@ -107,6 +125,15 @@ private:
     bool m_outbox = false;
     QString m_problem;
     bool m_batching = false;
+    quint64 m_ticket = 0;         ///< of the open batch committed without waiting for the disk
+    bool m_relaxed = false;       ///< its transaction runs with synchronous = NORMAL
     bool m_inTransaction = false; ///< the batch's transaction is open
     QList<Lost> m_lost;           ///< of the rows in the open transaction
+    quint64 m_rowsTaken = 0;
+    /// The batches committed and not yet synced, oldest first, with the lost of their rows.
+    struct Unsynced {
+        quint64 ticket;
+        QList<Lost> lost;
+    };
+    QList<Unsynced> m_unsynced;
 };

@@ -251,8 +251,9 @@ void GameSession::hangUp()
 Status GameSession::finishGame(GameEnding how)
 {
     if (how != GameEnding::NoQuestion) {
-        const Status written = WriteResult(ResultsFilePath(m_folder), m_state.LessonCode, m_state.PlayerName,
-                                           m_state.CurrentLevel);
+        const RecordWriter &write = m_writeRecord ? m_writeRecord : RecordWriter(&WriteResult);
+        const Status written = write(ResultsFilePath(m_folder), m_state.LessonCode, m_state.PlayerName,
+                                     m_state.CurrentLevel);
         if (!written.ok()) {
             // The grade is nowhere: the school's server gets none either, and the journal keeps
             // the game as unfinished, with the question it stopped on.

@@ -76,6 +76,14 @@ public:
     /// The call is over: nothing more is dialled.
     void hangUp() override;
 
+    /// Writes a graded game's record into the results file (WriteResult's arguments and
+    /// promise): where another writer takes the records (the class server writes its games'
+    /// records together, off its requests' thread).
+    using RecordWriter = std::function<Status(const QString &resultsPath, QByteArrayView lessonCode,
+                                              QByteArrayView name, int currentLevel)>;
+    /// The records go to writer from now on; WriteResult writes them when it is empty.
+    void setRecordWriter(RecordWriter writer) { m_writeRecord = std::move(writer); }
+
     /// The one way a graded or broken game ends: the record first (tallory.rez for a wrong
     /// answer, a stop or a win), and only once it is written the journal's end with the result
     /// the school's server gets. A record that cannot be written leaves the game unfinished in
@@ -100,6 +108,7 @@ private:
     QString m_folder;
     RandomSource &m_random;
     GameRecorder &m_recorder;
+    RecordWriter m_writeRecord;
     GameSettings m_settings;
     GameState m_state;
     FaqText m_bank;

@@ -1,14 +1,17 @@
-// Answers that come together wait for one sync of the journal and then go out together: no
-// verdict leaves before its answer's row is on the disk, and a sync that fails leaves neither
-// answer's row in the journal (the journal's failure is noted, the games go on). The room and
-// its HTTP layer run in this process on a port of their own; the clients are plain sockets,
-// looked at from below while SQLite syncs (a spy on its files).
+// Answers that come together wait for one round of writes (their games' records into
+// tallory.rez, then the journal's log synced), made off the room's thread: no verdict leaves
+// before its answer's row and its game's record are on the disk, while the room goes on
+// answering what waits for nothing. A round that fails is noted for the teacher and the games
+// go on; a record that could not be written is written again and guards its name meanwhile.
+// The room and its HTTP layer run in this process on a port of their own; the clients are
+// plain sockets, looked at from below; the disk is held by the test, as a busy disk holds it.
 
 #include "classfixture.h"
 #include "classhttp.h"
 #include "classlistener.h"
 #include "classprogram.h"
-#include "sqlitespy.h"
+#include "journalstore.h"
+#include "results.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,9 +19,44 @@
 #include <QFile>
 #include <QTcpSocket>
 
+#include <condition_variable>
+#include <mutex>
+
 #include <sys/socket.h>
 
 namespace {
+
+/// The disk as the writer's thread sees it: held shut by the test, each step told in order.
+struct HeldDisk {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;
+    QStringList steps; ///< "records N" and "sync", in the order they were made
+    bool failRecords = false, failSync = false; ///< the next of each fails
+    int waiting = 0;   ///< writes waiting for the disk to be let go
+
+    /// Waits while the disk is held and notes the step; true when it is to fail.
+    bool pass(const QString &step, bool HeldDisk::*fail)
+    {
+        std::unique_lock lock(mutex);
+        ++waiting;
+        changed.wait(lock, [this] { return !held; });
+        --waiting;
+        steps << step;
+        return std::exchange(this->*fail, false);
+    }
+    void hold(bool on)
+    {
+        const std::lock_guard lock(mutex);
+        held = on;
+        changed.notify_all();
+    }
+    QStringList taken()
+    {
+        const std::lock_guard lock(mutex);
+        return std::exchange(steps, {});
+    }
+};
 
 class ClassBatch : public ClassFixture
 {
@@ -30,14 +68,37 @@ protected:
         listener = new ClassListener;
         ASSERT_TRUE(listener->listen(QHostAddress::LocalHost, 0));
         port = listener->serverPort();
-        http = std::make_unique<ClassHttp>(*room, ClassHttpOptions{folder, {}, {}});
+        ClassHttpOptions options{folder, {}, {}};
+        options.writeRecords = [this](const QString &results, const QList<RecordToWrite> &records) {
+            if (disk.pass(QStringLiteral("records %1").arg(records.size()), &HeldDisk::failRecords))
+                return Status::failure(QStringLiteral("Результаты игр не записаны: диск недоступен."));
+            return WriteResults(results, records);
+        };
+        options.syncLog = [this](const QString &log) {
+            if (disk.pass(QStringLiteral("sync"), &HeldDisk::failSync))
+                return QStringLiteral("журнал не записывается на диск: ошибка ввода-вывода");
+            return JournalStore::SyncLog(log);
+        };
+        http = std::make_unique<ClassHttp>(*room, options);
         http->serve(listener);
     }
     void TearDown() override
     {
-        spy.beforeSync = {};
+        disk.hold(false);
         http.reset();
         ClassFixture::TearDown();
+    }
+    /// Runs the event loop until a write waits at the held disk.
+    void untilWaitingAtTheDisk()
+    {
+        const QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            const std::lock_guard lock(disk.mutex);
+            if (disk.waiting > 0)
+                return;
+        }
+        ADD_FAILURE() << "nothing came to the disk";
     }
 
     /// A student's keep-alive connection.
@@ -111,7 +172,7 @@ protected:
         return events;
     }
 
-    sqlitespy::Spy spy; // made before the room's journal opens, so that its connection goes through it
+    HeldDisk disk;
     std::unique_ptr<ClassHttp> http;
     ClassListener *listener = nullptr; ///< the HTTP server's; its children are the served connections
     quint16 port = 0;
@@ -120,7 +181,65 @@ protected:
 
 } // namespace
 
-TEST_F(ClassBatch, AnswersThatComeTogetherAreSentAfterOneSyncAndAFailedSyncRecordsNeither)
+
+TEST_F(ClassBatch, AnswersThatComeTogetherWaitForOneRoundWhileTheRoomAnswersWhatWaitsForNothing)
+{
+    auto first = connectStudent();
+    auto second = connectStudent();
+    auto third = connectStudent();
+    const std::vector<QTcpSocket *> sockets{first.get(), second.get(), third.get()};
+    QList<QJsonObject> games;
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        send(*sockets[i], QStringLiteral("/api/join"), {{"lesson", "тест"}, {"name", QStringLiteral("ученик %1").arg(QChar(char16_t(u'А' + i)))}});
+        const QJsonObject joined = answers({sockets[i]}).value(0);
+        tokensOf.push_back(joined.value("token").toString());
+        games << joined.value("game").toObject();
+    }
+    disk.taken();
+
+    // The disk is busy: two answers that come together are decided and wait for it...
+    disk.hold(true);
+    QList<QJsonObject> two = games.mid(0, 2);
+    for (size_t i = 0; i < 2; ++i)
+        send(*sockets[i], QStringLiteral("/api/act"),
+             {{"token", tokensOf[i]}, {"step", two[qsizetype(i)].value("step")}, {"do", "answer"}, {"button", rightButton(two[qsizetype(i)])}});
+    untilWaitingAtTheDisk();
+    for (int turn = 0; turn < 20; ++turn)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_FALSE(anyAnswered({first.get(), second.get()})) << "a verdict went out before its row was on the disk";
+
+    // ...while the room answers at once what tells of nothing unwritten: the third student's
+    // heartbeat, and a lesson code asked alone.
+    send(*third, QStringLiteral("/api/game"), {{"token", tokensOf[2]}});
+    EXPECT_EQ(answers({third.get()}).value(0).value("game").toObject().value("step"), games[2].value("step"));
+    send(*third, QStringLiteral("/api/lesson"), {{"lesson", "тест"}});
+    EXPECT_FALSE(answers({third.get()}).value(0).isEmpty());
+    EXPECT_FALSE(anyAnswered({first.get(), second.get()}));
+
+    disk.hold(false);
+    const QList<QJsonObject> verdicts = answers({first.get(), second.get()});
+    for (const QJsonObject &v : verdicts)
+        EXPECT_TRUE(v.value("event").toObject().value("right").toBool());
+    EXPECT_EQ(disk.taken(), QStringList{QStringLiteral("sync")}) << "the two answers' rows took a round each";
+    EXPECT_EQ(journalRows(QStringLiteral("SELECT count(*) FROM answers")), QStringList{QStringLiteral("2")});
+
+    // A wrong answer ends the game: its record is written first, then the log synced, and only
+    // then the verdict goes, with the grade the record holds.
+    disk.hold(true);
+    const QJsonObject game = verdicts[0].value("game").toObject();
+    send(*first, QStringLiteral("/api/act"),
+         {{"token", tokensOf[0]}, {"step", game.value("step")}, {"do", "answer"}, {"button", rightButton(game) % 4 + 1}});
+    untilWaitingAtTheDisk();
+    EXPECT_TRUE(record(QStringLiteral("УЧЕНИК А")).isEmpty());
+    EXPECT_FALSE(anyAnswered({first.get()}));
+    disk.hold(false);
+    const QJsonObject ended = answers({first.get()}).value(0);
+    EXPECT_EQ(ended.value("game").toObject().value("state").toString(), QStringLiteral("finished"));
+    EXPECT_EQ(disk.taken(), (QStringList{QStringLiteral("records 1"), QStringLiteral("sync")}));
+    EXPECT_EQ(record(QStringLiteral("УЧЕНИК А")), QStringLiteral("УЧЕНИК А|1|Неудовлетворительно"));
+}
+
+TEST_F(ClassBatch, ARoundThatFailsIsNotedAndItsRecordIsWrittenAgainGuardingItsNameMeanwhile)
 {
     auto first = connectStudent();
     auto second = connectStudent();
@@ -132,37 +251,48 @@ TEST_F(ClassBatch, AnswersThatComeTogetherAreSentAfterOneSyncAndAFailedSyncRecor
         tokensOf.push_back(joined.value("token").toString());
         games << joined.value("game").toObject();
     }
-
-    // Each sync of the log: was any answer out by then?
-    int logSyncs = 0;
-    bool answeredBeforeSync = false;
-    bool failNext = false;
-    spy.beforeSync = [&](sqlitespy::Kind kind) {
-        if (kind != sqlitespy::Log)
-            return 0;
-        ++logSyncs;
-        answeredBeforeSync = answeredBeforeSync || anyAnswered(sockets);
-        return std::exchange(failNext, false) ? SQLITE_IOERR_FSYNC : 0;
+    const auto noted = [this] {
+        QFile note(ProblemNotePath(folder, QStringLiteral("КЛАСС")));
+        return note.open(QIODevice::ReadOnly) ? QString::fromUtf8(note.readAll()) : QString();
     };
-    const QList<QJsonObject> verdicts = answerTogether(sockets, games);
-    for (const QJsonObject &v : verdicts) {
-        EXPECT_EQ(v.value("kind").toString(), QStringLiteral("verdict"));
-        EXPECT_TRUE(v.value("right").toBool());
-    }
-    EXPECT_EQ(logSyncs, 1) << "the two answers' rows took a sync each";
-    EXPECT_FALSE(answeredBeforeSync) << "a verdict went out before its row was on the disk";
-    EXPECT_EQ(journalRows(QStringLiteral("SELECT count(*) FROM answers")), QStringList{QStringLiteral("2")});
 
-    // The next two answers' sync fails: neither row is in the journal, the teacher finds why
-    // beside it, and both students still get their verdicts and play on.
-    failNext = true;
-    const QList<QJsonObject> after = answerTogether(sockets, games);
-    for (const QJsonObject &v : after)
-        EXPECT_TRUE(v.value("right").toBool());
-    EXPECT_EQ(journalRows(QStringLiteral("SELECT count(*) FROM answers")), QStringList{QStringLiteral("2")});
-    QFile note(ProblemNotePath(folder, QStringLiteral("КЛАСС")));
-    ASSERT_TRUE(note.open(QIODevice::ReadOnly)) << "no note beside the journal";
-    EXPECT_TRUE(QString::fromUtf8(note.readAll()).contains(QStringLiteral("не записан (запись ответов)")));
-    for (const QJsonObject &game : games)
-        EXPECT_EQ(game.value("level").toInt(), 3);
+    // The first student's wrong answer ends the game, and its record cannot be written: the
+    // grade is shown all the same, and the teacher finds the record waiting, named.
+    disk.failRecords = true;
+    send(*first, QStringLiteral("/api/act"),
+         {{"token", tokensOf[0]}, {"step", games[0].value("step")}, {"do", "answer"}, {"button", rightButton(games[0]) % 4 + 1}});
+    EXPECT_EQ(answers({first.get()}).value(0).value("game").toObject().value("state").toString(), QStringLiteral("finished"));
+    EXPECT_TRUE(record(QStringLiteral("УЧЕНИК А")).isEmpty());
+    EXPECT_TRUE(noted().contains(QStringLiteral("ждут и будут записаны снова: УЧЕНИК А (ТЕСТ)"))) << noted().toStdString();
+
+    // Meanwhile the name cannot start the lesson again, though tallory.rez does not hold it yet.
+    auto again = connectStudent();
+    send(*again, QStringLiteral("/api/join"), {{"lesson", "тест"}, {"name", "ученик а"}});
+    QByteArray got;
+    classtest::Reply refused;
+    const QDeadlineTimer deadline(10000);
+    while (classtest::takeAnswer(got, refused) <= 0 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        got += again->readAll();
+    }
+    EXPECT_EQ(refused.status, 403);
+    EXPECT_EQ(refused.json.value("error").toString(), QStringLiteral("Нельзя дважды отвечать на вопросы теста!"));
+
+    // The record goes again with the next batch: by the time a later join is answered (its
+    // round comes after), it is in tallory.rez.
+    auto third = connectStudent();
+    send(*third, QStringLiteral("/api/join"), {{"lesson", "тест"}, {"name", "ученик в"}});
+    answers({third.get()});
+    EXPECT_EQ(record(QStringLiteral("УЧЕНИК А")), QStringLiteral("УЧЕНИК А|0|Неудовлетворительно"));
+
+    // A sync of the log that fails is the journal's failure, noted; the student plays on.
+    disk.failSync = true;
+    QJsonObject game = games[1];
+    for (int level = 2; level <= 3; ++level) {
+        send(*second, QStringLiteral("/api/act"),
+             {{"token", tokensOf[1]}, {"step", game.value("step")}, {"do", "answer"}, {"button", rightButton(game)}});
+        game = answers({second.get()}).value(0).value("game").toObject();
+        EXPECT_EQ(game.value("level").toInt(), level);
+    }
+    EXPECT_TRUE(noted().contains(QStringLiteral("не записан (запись ответов)"))) << noted().toStdString();
 }

@@ -61,25 +61,30 @@ TEST_F(ResultsFileTest, RecordIsStoredScrambledUnderLessonAndChecksum)
     EXPECT_EQ(readBytes(rez), expected);
 }
 
-// Many records in a short while (a class server's requests that came together) take the lock
-// file once: it stays taken, keeping every other writer out, until the hold goes.
-TEST_F(ResultsFileTest, RecordsUnderAHoldTakeTheLockOnceAndKeepOthersOutUntilItGoes)
+// A class server writes the records of the games that ended together in one replacement of the
+// file: every one of them lands beside what was there, or, where the file cannot be replaced,
+// none does and the file stays as it was.
+TEST_F(ResultsFileTest, RecordsWrittenTogetherAllLandBesideTheOldOnesOrNoneDoes)
 {
-    const auto othersMayLock = [this] {
-        QLockFile other(rez + QStringLiteral(".lock"));
-        return other.tryLock(0);
-    };
-    {
-        LockHold hold;
-        EXPECT_EQ(ResultsWriteProblem(rez), QString());
-        EXPECT_FALSE(othersMayLock()) << "the lock taken by the check was let go";
-        ASSERT_TRUE(WriteResult(rez, w(u"ДЕМО"), w(u"АБ"), 3).ok());
-        ASSERT_TRUE(WriteResult(rez, w(u"ДЕМО"), w(u"АБВ"), 9).ok());
-        EXPECT_FALSE(othersMayLock());
-    }
-    EXPECT_TRUE(othersMayLock());
-    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБ")).value);
-    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"АБВ")).value);
+    ASSERT_TRUE(WriteResult(rez, w(u"ДЕМО"), w(u"СТАРЫЙ"), 4).ok());
+    const QList<RecordToWrite> records{{w(u"ДЕМО"), w(u"АБ"), 3}, {w(u"ФИЗИКА"), w(u"АБ"), 16}, {w(u"ДЕМО"), w(u"АБВ"), 9}};
+    ASSERT_TRUE(WriteResults(rez, records).ok());
+    for (const RecordToWrite &r : records)
+        EXPECT_TRUE(AttemptRecorded(rez, r.lessonCode, r.name).value) << r.name.toStdString();
+    EXPECT_TRUE(AttemptRecorded(rez, w(u"ДЕМО"), w(u"СТАРЫЙ")).value);
+
+    // Written again, as after a round whose outcome was not heard: the file is the same.
+    const QByteArray once = readBytes(rez);
+    ASSERT_TRUE(WriteResults(rez, records).ok());
+    EXPECT_EQ(readBytes(rez), once);
+
+    // A folder where the file should be: refused, named, and nothing written anywhere.
+    const QString blocked = dir.path() + QStringLiteral("/blocked.rez");
+    QDir().mkpath(blocked);
+    const Status refused = WriteResults(blocked, records);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error.contains(QStringLiteral("blocked.rez"))) << refused.error.toStdString();
+    EXPECT_TRUE(QDir(blocked).isEmpty());
 }
 
 TEST_F(ResultsFileTest, GuardRefusesTheSameChecksumInTheSameLessonOnly)

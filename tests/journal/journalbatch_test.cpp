@@ -77,3 +77,46 @@ TEST(JournalBatch, AFailedSyncSendsEveryGamesRowsOnceNotedEvenOfAJournalGone)
     store.reset();
     EXPECT_EQ(answerRows(folder), 0);
 }
+
+// A batch committed without waiting for the disk (the class server syncs the log on a thread of
+// its own): its rows count as written only once the later sync says so. A sync that fails is
+// the batch's failure as a failed commit is: every game's rows go straight to the school's
+// server once, noted; a sync that succeeds, or one told twice, sends nothing.
+TEST(JournalBatch, ABatchSyncedLaterWhoseSyncFailsSendsItsRowsOnceNoted)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    testutil::writeBytes(folder + QStringLiteral("bank.faq"), "[1]\r\n");
+    auto store = std::make_shared<JournalStore>(folder, QStringLiteral("КЛАСС"), [] { return qint64(1000); });
+    const ShownQuestion shown{1, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"};
+    std::map<QString, QStringList> sent;
+    std::map<QString, std::unique_ptr<GameJournal>> journals;
+    for (const QString &who : {QStringLiteral("ПЕРВЫЙ"), QStringLiteral("ВТОРОЙ")}) {
+        auto &journal = journals[who];
+        journal = std::make_unique<GameJournal>(store);
+        journal->sendUnjournaled([&sent, who](const QString &table, const TableRow &) { sent[who] << table; });
+        journal->gameStarted({"ТЕСТ", *cp1251::encode(who), folder + QStringLiteral("bank.faq")});
+        journal->questionShown(shown);
+    }
+
+    store->beginBatch(1);
+    journals[QStringLiteral("ПЕРВЫЙ")]->answered(1);
+    ASSERT_TRUE(store->commitBatch());
+    EXPECT_TRUE(store->unsynced());
+    EXPECT_EQ(answerRows(folder), 1) << "the batch's row is not in the log";
+    store->logSynced(1, {});
+    EXPECT_FALSE(store->unsynced());
+
+    store->beginBatch(2);
+    journals[QStringLiteral("ПЕРВЫЙ")]->questionShown({2, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"});
+    journals[QStringLiteral("ПЕРВЫЙ")]->answered(2);
+    journals[QStringLiteral("ВТОРОЙ")]->answered(1);
+    ASSERT_TRUE(store->commitBatch());
+    EXPECT_TRUE(sent.empty()) << "rows were sent before their sync was told: " << store->lastProblem().toStdString();
+    store->logSynced(2, QStringLiteral("ошибка ввода-вывода"));
+    store->logSynced(2, QStringLiteral("ошибка ввода-вывода"));
+    const QStringList answer{outbox::kJournalFailures, outbox::kAnswers};
+    EXPECT_EQ(sent[QStringLiteral("ПЕРВЫЙ")], answer);
+    EXPECT_EQ(sent[QStringLiteral("ВТОРОЙ")], answer);
+    EXPECT_TRUE(store->lastProblem().contains(QStringLiteral("запись ответов"))) << store->lastProblem().toStdString();
+}
