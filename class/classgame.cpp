@@ -301,8 +301,22 @@ void ClassGame::closeSession()
     // What is left of a finished game is its view: the bank's copy and the rest go now, so that
     // a room keeps little more than a line per student who has finished.
     m_session.reset();
-    m_journal.reset();
+    // A game whose end waits for its record keeps its journal until the record is written.
+    if (!endHeld)
+        m_journal.reset();
     m_random.reset();
+}
+
+void ClassGame::endRecorded(bool written, GameEnding how, int currentLevel)
+{
+    if (!std::exchange(endHeld, false) || !m_journal)
+        return;
+    if (written)
+        m_journal->gameEnded(how, currentLevel);
+    else
+        m_journal->gameLeft();
+    if (!m_session)
+        m_journal.reset();
 }
 
 bool ClassGame::endByTeacher(qint64 nowMs)

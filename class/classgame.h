@@ -52,6 +52,10 @@ public:
     bool tick(qint64 nowMs);
     /// The program stops: a game in progress is left as the desktop leaves it on quit.
     void leave();
+    /// The record the room kept is written (or never can be): the game's end goes into its
+    /// journal as the desktop's would follow its record (gameEnded, or gameLeft), and what is
+    /// left of the finished game goes.
+    void endRecorded(bool written, GameEnding how, int currentLevel);
 
     /// The game as a clean stop keeps it for the next run (see classkeep.h).
     QJsonObject kept() const;
@@ -95,6 +99,8 @@ public:
     qint64 lastSeen = 0;
     /// The last journal batch this game wrote rows in (see ClassRoom::waitsFor); 0: none.
     quint64 logTicket = 0;
+    /// The game's record is kept by the room to be written later: its end waits for it.
+    bool endHeld = false;
 
     struct Call {
         int friendIndex = 0;

@@ -203,7 +203,9 @@ void ClassHttp::commitBatch()
 void ClassHttp::written(const ClassWritten &outcome)
 {
     // Records or a log that could not be written are noted by the room; the answers go all the
-    // same, as decided (the journal never costs a student a game).
+    // same, as decided (the journal never costs a student a game). The ends of the games whose
+    // records are now written go into the journal in a batch of their own.
+    joinBatch();
     m_room.written(outcome);
     sendReady();
 }

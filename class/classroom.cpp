@@ -82,24 +82,30 @@ std::unique_ptr<ClassGame> ClassRoom::Impl::newGame()
     if (school)
         school->serve(*journal);
     auto game = std::make_unique<ClassGame>(options.folder, std::move(random), std::move(journal));
-    game->session().setRecordWriter([this](const QString &results, QByteArrayView lesson, QByteArrayView name,
-                                           int level) { return takeRecord(results, lesson, name, level); });
+    ClassGame *g = game.get();
+    game->session().setRecordWriter([this, g](const QString &results, QByteArrayView lesson, QByteArrayView name,
+                                              int level, GameEnding how) {
+        return takeRecord(*g, results, lesson, name, level, how);
+    });
     return game;
 }
 
-Status ClassRoom::Impl::takeRecord(const QString &results, QByteArrayView lesson, QByteArrayView name, int level)
+GameSession::RecordWritten ClassRoom::Impl::takeRecord(ClassGame &g, const QString &results, QByteArrayView lesson,
+                                                       QByteArrayView name, int level, GameEnding how)
 {
     if (!batchOpen)
-        return WriteResult(results, lesson, name, level);
+        return {WriteResult(results, lesson, name, level)};
     // What the write would refuse is refused now, in its words: the game then ends as after a
     // record that could not be written. What fails only as the file is written (the disk, the
-    // lock) is noted for the teacher and written again later (see written).
+    // lock) is noted for the teacher and written again later (see written); the game's end
+    // goes into the journal (and to the school's server) once its record is written.
     const Status check = ResultWriteCheck(results, lesson, name, level);
     if (!check.ok())
-        return check;
-    records.append({{lesson.toByteArray(), name.toByteArray(), level}, 0});
+        return {check};
+    records.append({{lesson.toByteArray(), name.toByteArray(), level}, &g, how, 0});
+    g.endHeld = true;
     ++recordsTaken;
-    return Status::success();
+    return {Status::success(), true};
 }
 
 bool ClassRoom::Impl::recordKept(const ClassGame &g) const
@@ -392,6 +398,7 @@ void ClassRoom::written(const ClassWritten &outcome)
         if (r->handedIn == 0 || r->handedIn > outcome.ticket) {
             ++r;
         } else if (outcome.recordsProblem.isEmpty()) {
+            r->game->endRecorded(true, r->how, r->entry.currentLevel);
             r = d->records.erase(r);
         } else {
             r->handedIn = 0;
@@ -457,10 +464,15 @@ void ClassRoom::shutdown()
     // goes, and every record not yet told written is written now (writing one twice changes
     // nothing); the journal's last checkpoint below syncs the log.
     commitBatch();
+    const QList<Impl::KeptRecord> waiting = std::exchange(d->records, {});
     QList<RecordToWrite> records;
-    for (const Impl::KeptRecord &r : std::exchange(d->records, {}))
+    for (const Impl::KeptRecord &r : waiting)
         records.append(r.entry);
-    if (const Status written = WriteResults(ResultsFilePath(d->options.folder), records); !written.ok()) {
+    const Status written = WriteResults(ResultsFilePath(d->options.folder), records);
+    // Each game's end goes into the journal as the record's fate says, as the desktop's would.
+    for (const Impl::KeptRecord &r : waiting)
+        r.game->endRecorded(written.ok(), r.how, r.entry.currentLevel);
+    if (!written.ok()) {
         QStringList names;
         for (const RecordToWrite &r : records)
             names << QStringLiteral("%1 (%2)").arg(cp1251::decode(r.name), cp1251::decode(r.lessonCode));

@@ -53,16 +53,20 @@ struct ClassRoom::Impl {
     quint64 rowsAtBegin = 0;
     /// Batches handed over to be written and not yet told written, oldest first.
     QList<quint64> inFlight;
-    /// A graded game's record kept to be written, handed over with batch handedIn (0: not yet).
+    /// A graded game's record kept to be written, handed over with batch handedIn (0: not yet);
+    /// its game's end goes into the journal once the record is written.
     struct KeptRecord {
         RecordToWrite entry;
+        ClassGame *game = nullptr;
+        GameEnding how = GameEnding::Wrong;
         quint64 handedIn = 0;
     };
     QList<KeptRecord> records;
     quint64 recordsTaken = 0;
-    /// A game's record (GameSession's record writer): in a batch, checked and kept to be
-    /// written with it; outside one, written at once.
-    Status takeRecord(const QString &results, QByteArrayView lesson, QByteArrayView name, int level);
+    /// g's record (its session's record writer): in a batch, checked and kept to be written
+    /// with it; outside one, written at once.
+    GameSession::RecordWritten takeRecord(ClassGame &g, const QString &results, QByteArrayView lesson,
+                                          QByteArrayView name, int level, GameEnding how);
     /// Whether g's record waits to be written: a second attempt is refused meanwhile, as the
     /// record will refuse it.
     bool recordKept(const ClassGame &g) const;

@@ -251,15 +251,18 @@ void GameSession::hangUp()
 Status GameSession::finishGame(GameEnding how)
 {
     if (how != GameEnding::NoQuestion) {
-        const RecordWriter &write = m_writeRecord ? m_writeRecord : RecordWriter(&WriteResult);
-        const Status written = write(ResultsFilePath(m_folder), m_state.LessonCode, m_state.PlayerName,
-                                     m_state.CurrentLevel);
-        if (!written.ok()) {
+        const QString results = ResultsFilePath(m_folder);
+        const RecordWritten written =
+            m_writeRecord ? m_writeRecord(results, m_state.LessonCode, m_state.PlayerName, m_state.CurrentLevel, how)
+                          : RecordWritten{WriteResult(results, m_state.LessonCode, m_state.PlayerName, m_state.CurrentLevel)};
+        if (!written.status.ok()) {
             // The grade is nowhere: the school's server gets none either, and the journal keeps
             // the game as unfinished, with the question it stopped on.
             m_recorder.gameLeft();
-            return written;
+            return written.status;
         }
+        if (written.later)
+            return Status::success();
     }
     m_recorder.gameEnded(how, m_state.CurrentLevel);
     return Status::success();

@@ -76,11 +76,18 @@ public:
     /// The call is over: nothing more is dialled.
     void hangUp() override;
 
-    /// Writes a graded game's record into the results file (WriteResult's arguments and
-    /// promise): where another writer takes the records (the class server writes its games'
-    /// records together, off its requests' thread).
-    using RecordWriter = std::function<Status(const QString &resultsPath, QByteArrayView lessonCode,
-                                              QByteArrayView name, int currentLevel)>;
+    /// What a record writer did with a graded game's record: written, or refused with why
+    /// (WriteResult's words), or kept to be written later (later). A writer that keeps it tells
+    /// the recorder the game's end itself once the record's fate is known: gameEnded once it is
+    /// written, gameLeft if it never can be, as finishGame would have.
+    struct RecordWritten {
+        Status status;
+        bool later = false;
+    };
+    /// Writes a graded game's record into the results file: where another writer takes the
+    /// records (the class server writes its games' records together, off its requests' thread).
+    using RecordWriter = std::function<RecordWritten(const QString &resultsPath, QByteArrayView lessonCode,
+                                                     QByteArrayView name, int currentLevel, GameEnding how)>;
     /// The records go to writer from now on; WriteResult writes them when it is empty.
     void setRecordWriter(RecordWriter writer) { m_writeRecord = std::move(writer); }
 

@@ -235,8 +235,13 @@ TEST_F(ClassBatch, AnswersThatComeTogetherWaitForOneRoundWhileTheRoomAnswersWhat
     disk.hold(false);
     const QJsonObject ended = answers({first.get()}).value(0);
     EXPECT_EQ(ended.value("game").toObject().value("state").toString(), QStringLiteral("finished"));
-    EXPECT_EQ(disk.taken(), (QStringList{QStringLiteral("records 1"), QStringLiteral("sync")}));
+    EXPECT_EQ(disk.taken().mid(0, 2), (QStringList{QStringLiteral("records 1"), QStringLiteral("sync")}));
     EXPECT_EQ(record(QStringLiteral("УЧЕНИК А")), QStringLiteral("УЧЕНИК А|1|Неудовлетворительно"));
+    // The game's end follows its record into the journal, as the desktop writes them.
+    send(*third, QStringLiteral("/api/game"), {{"token", tokensOf[2]}});
+    answers({third.get()});
+    EXPECT_EQ(journalRows(QStringLiteral("SELECT ending, grade FROM games WHERE student = 'УЧЕНИК А'")),
+              QStringList{QStringLiteral("wrong|Неудовлетворительно")});
 }
 
 TEST_F(ClassBatch, ARoundThatFailsIsNotedAndItsRecordIsWrittenAgainGuardingItsNameMeanwhile)
@@ -264,6 +269,8 @@ TEST_F(ClassBatch, ARoundThatFailsIsNotedAndItsRecordIsWrittenAgainGuardingItsNa
     EXPECT_EQ(answers({first.get()}).value(0).value("game").toObject().value("state").toString(), QStringLiteral("finished"));
     EXPECT_TRUE(record(QStringLiteral("УЧЕНИК А")).isEmpty());
     EXPECT_TRUE(noted().contains(QStringLiteral("ждут и будут записаны снова: УЧЕНИК А (ТЕСТ)"))) << noted().toStdString();
+    const QString ending = QStringLiteral("SELECT ending FROM games WHERE student = 'УЧЕНИК А'");
+    EXPECT_EQ(journalRows(ending), QStringList{QStringLiteral("-")}) << "the journal ended a game its record does not hold";
 
     // Meanwhile the name cannot start the lesson again, though tallory.rez does not hold it yet.
     auto again = connectStudent();
@@ -284,6 +291,7 @@ TEST_F(ClassBatch, ARoundThatFailsIsNotedAndItsRecordIsWrittenAgainGuardingItsNa
     send(*third, QStringLiteral("/api/join"), {{"lesson", "тест"}, {"name", "ученик в"}});
     answers({third.get()});
     EXPECT_EQ(record(QStringLiteral("УЧЕНИК А")), QStringLiteral("УЧЕНИК А|0|Неудовлетворительно"));
+    EXPECT_EQ(journalRows(ending), QStringList{QStringLiteral("wrong")});
 
     // A sync of the log that fails is the journal's failure, noted; the student plays on.
     disk.failSync = true;
