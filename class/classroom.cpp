@@ -108,6 +108,17 @@ GameSession::RecordWritten ClassRoom::Impl::takeRecord(ClassGame &g, const QStri
     return {Status::success(), true};
 }
 
+void ClassRoom::Impl::noteRecords(const QString &what, const QList<RecordToWrite> &which) const
+{
+    QStringList names;
+    for (const RecordToWrite &r : which)
+        names << QStringLiteral("%1 (%2)").arg(cp1251::decode(r.name), cp1251::decode(r.lessonCode));
+    const QString note = what + QStringLiteral(": ") + names.join(QStringLiteral(", ")) + QLatin1Char('.');
+    report(note);
+    if (store)
+        store->note(note);
+}
+
 bool ClassRoom::Impl::recordKept(const ClassGame &g) const
 {
     return std::any_of(records.begin(), records.end(), [&g](const KeptRecord &r) {
@@ -393,7 +404,7 @@ void ClassRoom::written(const ClassWritten &outcome)
     d->inFlight.removeIf([&outcome](quint64 t) { return t <= outcome.ticket; });
     if (d->store)
         d->store->logSynced(outcome.ticket, outcome.logProblem);
-    QStringList waiting;
+    QList<RecordToWrite> waiting;
     for (auto r = d->records.begin(); r != d->records.end();) {
         if (r->handedIn == 0 || r->handedIn > outcome.ticket) {
             ++r;
@@ -402,7 +413,7 @@ void ClassRoom::written(const ClassWritten &outcome)
             r = d->records.erase(r);
         } else {
             r->handedIn = 0;
-            waiting << QStringLiteral("%1 (%2)").arg(cp1251::decode(r->entry.name), cp1251::decode(r->entry.lessonCode));
+            waiting << r->entry;
             ++r;
         }
     }
@@ -410,11 +421,7 @@ void ClassRoom::written(const ClassWritten &outcome)
         return;
     // The games are over and their grades shown; the records are kept and written again with
     // the next batch, and the teacher learns which wait.
-    const QString note = QStringLiteral("%1 Записи ждут и будут записаны снова: %2.")
-                             .arg(outcome.recordsProblem, waiting.join(QStringLiteral(", ")));
-    d->report(note);
-    if (d->store)
-        d->store->note(note);
+    d->noteRecords(outcome.recordsProblem + QStringLiteral(" Записи ждут и будут записаны снова"), waiting);
 }
 
 bool ClassRoom::onDisk(quint64 ticket) const
@@ -472,15 +479,8 @@ void ClassRoom::shutdown()
     // Each game's end goes into the journal as the record's fate says, as the desktop's would.
     for (const Impl::KeptRecord &r : waiting)
         r.game->endRecorded(written.ok(), r.how, r.entry.currentLevel);
-    if (!written.ok()) {
-        QStringList names;
-        for (const RecordToWrite &r : records)
-            names << QStringLiteral("%1 (%2)").arg(cp1251::decode(r.name), cp1251::decode(r.lessonCode));
-        const QString note = QStringLiteral("%1 Не записаны: %2.").arg(written.error, names.join(QStringLiteral(", ")));
-        d->report(note);
-        if (d->store)
-            d->store->note(note);
-    }
+    if (!written.ok())
+        d->noteRecords(written.error + QStringLiteral(" Не записаны"), records);
     d->inFlight.clear();
     // Every game's rows are written by now (the room writes as it goes): the journals let go of
     // the file, and what the outbox holds goes to the school's server while it answers.

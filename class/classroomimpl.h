@@ -67,6 +67,9 @@ struct ClassRoom::Impl {
     /// with it; outside one, written at once.
     GameSession::RecordWritten takeRecord(ClassGame &g, const QString &results, QByteArrayView lesson,
                                           QByteArrayView name, int level, GameEnding how);
+    /// Tells the teacher (beside the journal) and the administrator (stderr) of records not
+    /// written: what, then the students and their lessons.
+    void noteRecords(const QString &what, const QList<RecordToWrite> &which) const;
     /// Whether g's record waits to be written: a second attempt is refused meanwhile, as the
     /// record will refuse it.
     bool recordKept(const ClassGame &g) const;

@@ -179,12 +179,18 @@ QString ResultsWriteProblem(const QString &named)
 }
 
 namespace {
-Status recordFailed(const QString &named, QString why)
+/// A cause as a clause inside a sentence: without its own full stop.
+QString clause(QString why)
 {
     if (why.endsWith(QLatin1Char('.')))
         why.chop(1);
+    return why;
+}
+
+Status recordFailed(const QString &named, const QString &why)
+{
     return Status::failure(QStringLiteral("Результат игры не записан в «%1»: %2. Обратитесь к учителю.")
-                               .arg(native(named), why));
+                               .arg(native(named), clause(why)));
 }
 } // namespace
 
@@ -201,7 +207,7 @@ Status ResultWriteCheck(const QString &named, QByteArrayView lessonCode, QByteAr
 
 Status WriteResult(const QString &named, QByteArrayView lessonCode, QByteArrayView name, int currentLevel)
 {
-    const auto failed = [&](QString why) { return recordFailed(named, std::move(why)); };
+    const auto failed = [&](const QString &why) { return recordFailed(named, why); };
     const QString problem = RecordProblem(name);
     if (!problem.isEmpty())
         return failed(problem);
@@ -220,10 +226,8 @@ Status WriteResult(const QString &named, QByteArrayView lessonCode, QByteArrayVi
 
 Status WriteResults(const QString &named, const QList<RecordToWrite> &entries)
 {
-    const auto failed = [&](QString why) {
-        if (why.endsWith(QLatin1Char('.')))
-            why.chop(1);
-        return Status::failure(QStringLiteral("Результаты игр не записаны в «%1»: %2.").arg(native(named), why));
+    const auto failed = [&](const QString &why) {
+        return Status::failure(QStringLiteral("Результаты игр не записаны в «%1»: %2.").arg(native(named), clause(why)));
     };
     if (entries.isEmpty())
         return Status::success();

@@ -15,7 +15,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
