@@ -88,6 +88,19 @@ protected:
         http.reset();
         ClassFixture::TearDown();
     }
+    /// "Ученик А", "Ученик Б", ... join one after another, each on its socket: their games.
+    QList<QJsonObject> joinAll(const std::vector<QTcpSocket *> &sockets)
+    {
+        QList<QJsonObject> games;
+        for (size_t i = 0; i < sockets.size(); ++i) {
+            send(*sockets[i], QStringLiteral("/api/join"),
+                 {{"lesson", "тест"}, {"name", QStringLiteral("ученик %1").arg(QChar(char16_t(u'А' + i)))}});
+            const QJsonObject joined = answers({sockets[i]}).value(0);
+            tokensOf.push_back(joined.value("token").toString());
+            games << joined.value("game").toObject();
+        }
+        return games;
+    }
     /// Runs the event loop until a write waits at the held disk.
     void untilWaitingAtTheDisk()
     {
@@ -188,13 +201,7 @@ TEST_F(ClassBatch, AnswersThatComeTogetherWaitForOneRoundWhileTheRoomAnswersWhat
     auto second = connectStudent();
     auto third = connectStudent();
     const std::vector<QTcpSocket *> sockets{first.get(), second.get(), third.get()};
-    QList<QJsonObject> games;
-    for (size_t i = 0; i < sockets.size(); ++i) {
-        send(*sockets[i], QStringLiteral("/api/join"), {{"lesson", "тест"}, {"name", QStringLiteral("ученик %1").arg(QChar(char16_t(u'А' + i)))}});
-        const QJsonObject joined = answers({sockets[i]}).value(0);
-        tokensOf.push_back(joined.value("token").toString());
-        games << joined.value("game").toObject();
-    }
+    QList<QJsonObject> games = joinAll(sockets);
     disk.taken();
 
     // The disk is busy: two answers that come together are decided and wait for it...
@@ -249,13 +256,7 @@ TEST_F(ClassBatch, ARoundThatFailsIsNotedAndItsRecordIsWrittenAgainGuardingItsNa
     auto first = connectStudent();
     auto second = connectStudent();
     const std::vector<QTcpSocket *> sockets{first.get(), second.get()};
-    QList<QJsonObject> games;
-    for (size_t i = 0; i < sockets.size(); ++i) {
-        send(*sockets[i], QStringLiteral("/api/join"), {{"lesson", "тест"}, {"name", QStringLiteral("ученик %1").arg(QChar(char16_t(u'А' + i)))}});
-        const QJsonObject joined = answers({sockets[i]}).value(0);
-        tokensOf.push_back(joined.value("token").toString());
-        games << joined.value("game").toObject();
-    }
+    QList<QJsonObject> games = joinAll(sockets);
     const auto noted = [this] {
         QFile note(ProblemNotePath(folder, QStringLiteral("КЛАСС")));
         return note.open(QIODevice::ReadOnly) ? QString::fromUtf8(note.readAll()) : QString();

@@ -34,25 +34,37 @@ int answerRows(const QString &folder)
     return rows;
 }
 
+/// Games of two students on one shared store, each with its first question on screen and what
+/// its journal sends straight to the school's server noted per student.
+struct TwoGames {
+    QTemporaryDir dir;
+    QString folder = dir.path() + QLatin1Char('/');
+    std::shared_ptr<JournalStore> store;
+    std::map<QString, QStringList> sent; // per student: the tables of the rows sent straight
+    std::map<QString, std::unique_ptr<GameJournal>> journals;
+
+    explicit TwoGames(const QStringList &students)
+    {
+        testutil::writeBytes(folder + QStringLiteral("bank.faq"), "[1]\r\n");
+        store = std::make_shared<JournalStore>(folder, QStringLiteral("КЛАСС"), [] { return qint64(1000); });
+        for (const QString &who : students) {
+            auto &journal = journals[who];
+            journal = std::make_unique<GameJournal>(store);
+            journal->sendUnjournaled([this, who](const QString &table, const TableRow &) { sent[who] << table; });
+            journal->gameStarted({"ТЕСТ", *cp1251::encode(who), folder + QStringLiteral("bank.faq")});
+            journal->questionShown(question(1));
+        }
+    }
+    static ShownQuestion question(int level) { return {level, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"}; }
+};
+
 } // namespace
 
 TEST(JournalBatch, AFailedSyncSendsEveryGamesRowsOnceNotedEvenOfAJournalGone)
 {
     sqlitespy::Spy spy;
-    QTemporaryDir dir;
-    const QString folder = dir.path() + QLatin1Char('/');
-    testutil::writeBytes(folder + QStringLiteral("bank.faq"), "[1]\r\n");
-    auto store = std::make_shared<JournalStore>(folder, QStringLiteral("КЛАСС"), [] { return qint64(1000); });
-    const ShownQuestion shown{1, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"};
-    std::map<QString, QStringList> sent; // per student: the tables of the rows sent straight
-    std::map<QString, std::unique_ptr<GameJournal>> journals;
-    for (const QString &who : {QStringLiteral("ГОТОВ"), QStringLiteral("ИГРАЕТ")}) {
-        auto &journal = journals[who];
-        journal = std::make_unique<GameJournal>(store);
-        journal->sendUnjournaled([&sent, who](const QString &table, const TableRow &) { sent[who] << table; });
-        journal->gameStarted({"ТЕСТ", *cp1251::encode(who), folder + QStringLiteral("bank.faq")});
-        journal->questionShown(shown);
-    }
+    TwoGames two({QStringLiteral("ГОТОВ"), QStringLiteral("ИГРАЕТ")});
+    auto &[dir, folder, store, sent, journals] = two;
     ASSERT_EQ(answerRows(folder), 0);
 
     // The batch's one sync fails; the syncs of closing after it go ahead.
@@ -84,20 +96,8 @@ TEST(JournalBatch, AFailedSyncSendsEveryGamesRowsOnceNotedEvenOfAJournalGone)
 // server once, noted; a sync that succeeds, or one told twice, sends nothing.
 TEST(JournalBatch, ABatchSyncedLaterWhoseSyncFailsSendsItsRowsOnceNoted)
 {
-    QTemporaryDir dir;
-    const QString folder = dir.path() + QLatin1Char('/');
-    testutil::writeBytes(folder + QStringLiteral("bank.faq"), "[1]\r\n");
-    auto store = std::make_shared<JournalStore>(folder, QStringLiteral("КЛАСС"), [] { return qint64(1000); });
-    const ShownQuestion shown{1, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"};
-    std::map<QString, QStringList> sent;
-    std::map<QString, std::unique_ptr<GameJournal>> journals;
-    for (const QString &who : {QStringLiteral("ПЕРВЫЙ"), QStringLiteral("ВТОРОЙ")}) {
-        auto &journal = journals[who];
-        journal = std::make_unique<GameJournal>(store);
-        journal->sendUnjournaled([&sent, who](const QString &table, const TableRow &) { sent[who] << table; });
-        journal->gameStarted({"ТЕСТ", *cp1251::encode(who), folder + QStringLiteral("bank.faq")});
-        journal->questionShown(shown);
-    }
+    TwoGames two({QStringLiteral("ПЕРВЫЙ"), QStringLiteral("ВТОРОЙ")});
+    auto &[dir, folder, store, sent, journals] = two;
 
     store->beginBatch(1);
     journals[QStringLiteral("ПЕРВЫЙ")]->answered(1);
@@ -108,7 +108,7 @@ TEST(JournalBatch, ABatchSyncedLaterWhoseSyncFailsSendsItsRowsOnceNoted)
     EXPECT_FALSE(store->unsynced());
 
     store->beginBatch(2);
-    journals[QStringLiteral("ПЕРВЫЙ")]->questionShown({2, 0, "Q|A|B|C|D", "Q", {QByteArray(), "A", "B", "C", "D"}, "1234"});
+    journals[QStringLiteral("ПЕРВЫЙ")]->questionShown(TwoGames::question(2));
     journals[QStringLiteral("ПЕРВЫЙ")]->answered(2);
     journals[QStringLiteral("ВТОРОЙ")]->answered(1);
     ASSERT_TRUE(store->commitBatch());
