@@ -81,7 +81,7 @@ ClassHttp::ClassHttp(ClassRoom &room, ClassHttpOptions options, QObject *parent)
     , m_perGame({20, 40}, steadyClock(m_options.steadyMs))
     , m_perClient({20, 60}, steadyClock(m_options.steadyMs))
     , m_overall({400, 800}, steadyClock(m_options.steadyMs))
-    , m_writer(m_options.writeRecords, m_options.syncLog)
+    , m_writer(m_options.writeRecords, m_options.syncLog, m_options.checkpointMs)
 {
     connect(&m_writer, &ClassWriter::written, this, &ClassHttp::written);
     addStudentRoutes();

@@ -34,6 +34,8 @@ struct ClassHttpOptions {
     /// own); the program's when empty. Tests hold them, as a busy disk would.
     ClassWriter::Records writeRecords = {};
     ClassWriter::Sync syncLog = {};
+    /// How often at most the journal's log is copied into its file (see ClassWriter).
+    int checkpointMs = 1000;
 };
 
 class ClassHttp : public QObject

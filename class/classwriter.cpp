@@ -2,12 +2,22 @@
 
 #include "journalstore.h"
 
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
 #include <algorithm>
 
-ClassWriter::ClassWriter(Records records, Sync sync, QObject *parent)
+namespace {
+/// A log this long (about 4 MB) is copied after every round until it starts again.
+constexpr qint64 kLongLogFrames = 1000;
+} // namespace
+
+ClassWriter::ClassWriter(Records records, Sync sync, int checkpointMs, QObject *parent)
     : QObject(parent)
     , m_records(records ? std::move(records) : Records(&WriteResults))
     , m_sync(sync ? std::move(sync) : Sync(&JournalStore::SyncLog))
+    , m_checkpointMs(checkpointMs)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -72,7 +82,40 @@ void ClassWriter::run()
         m_untold.append(outcome);
         // Told on the owner's thread; a writer gone by then tells nobody.
         QMetaObject::invokeMethod(this, &ClassWriter::tell, Qt::QueuedConnection);
+        // The answers of this round are on their way; the next round waits for the copy. A log
+        // grown long is copied after every round until a copy catches up with the room's writes
+        // and the log starts again; until then, at most once in checkpointMs.
+        const bool due = !m_sinceCheckpoint.isValid() || m_sinceCheckpoint.elapsed() >= m_checkpointMs
+                         || m_logFrames >= kLongLogFrames;
+        if (!writes.log.isEmpty() && due) {
+            lock.unlock();
+            checkpoint(writes.log);
+            m_sinceCheckpoint.start();
+            lock.lock();
+        }
     }
+}
+
+void ClassWriter::checkpoint(const QString &log)
+{
+    const QString journal = log.chopped(4); // "<journal>-wal"
+    // A journal set aside or planted as a link meanwhile is not opened (nor made) here.
+    const QFileInfo file(journal);
+    if (!log.endsWith(QLatin1String("-wal")) || !file.isFile() || file.isSymLink())
+        return;
+    const QString name = QStringLiteral("tallory-class-writer-%1").arg(reinterpret_cast<quintptr>(this));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(journal);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        // A copy that fails or finds the room writing leaves the log as it was: the next tries again.
+        QSqlQuery q(db);
+        if (db.open() && q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")) && q.next())
+            m_logFrames = q.value(1).toLongLong();
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 void ClassWriter::tell()

@@ -9,6 +9,7 @@
 
 #include "classwrites.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -29,7 +30,9 @@ public:
     /// when empty).
     using Sync = std::function<QString(const QString &path)>;
 
-    explicit ClassWriter(Records records = {}, Sync sync = {}, QObject *parent = nullptr);
+    /// At most every checkpointMs, after a round, the log is copied into the journal's file (see
+    /// checkpoint); 0: after every round.
+    explicit ClassWriter(Records records = {}, Sync sync = {}, int checkpointMs = 1000, QObject *parent = nullptr);
     /// As finish, the outcome told to nobody.
     ~ClassWriter() override;
     ClassWriter(const ClassWriter &) = delete;
@@ -50,9 +53,18 @@ private:
     ClassWritten round(const ClassWrites &writes) const;
     /// Tells the rounds made since the last time.
     void tell();
+    /// Copies what the log holds into the journal's file, through a connection of this thread's
+    /// own that waits for nobody (a passive checkpoint): once all of it is copied, the room's
+    /// next write starts the log again from its beginning. Without it the log grows by every
+    /// batch (a few pages each) until the room falls quiet, megabytes a second in a busy room,
+    /// and the checkpoint that finally copies it holds the room's thread for as long.
+    void checkpoint(const QString &log);
 
     Records m_records;
     Sync m_sync;
+    int m_checkpointMs;
+    QElapsedTimer m_sinceCheckpoint; ///< on the writer's thread
+    qint64 m_logFrames = 0;          ///< the log's length at the last copy, in pages
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<ClassWrites> m_asked;
