@@ -15,10 +15,9 @@ constexpr qint64 kCounterFlushMs = 1000;
 /// had no request for this long: between games, where it holds nobody up. The desktop does it
 /// at each game's start, but here one student's start is the others' answer time.
 constexpr qint64 kCheckpointQuietMs = 3000;
-/// ...and at least this often while the room never falls quiet, so that the log (which grows
-/// by every answer of the room meanwhile, a few hundred kilobytes a minute at 200 students)
-/// stays small and a reader elsewhere (the workbench) finds the rows in the file itself. One
-/// request in these minutes waits for it.
+/// ...and at least this often while the room never falls quiet. Served over HTTP, the room's
+/// log is copied as it goes on the writer's thread (ClassWriter), and this one finds little
+/// left; a room used without it would otherwise keep its log growing.
 constexpr qint64 kCheckpointEveryMs = 5 * 60 * 1000;
 
 /// The counters kept in memory while a room lives; rooms in one process share the one store.
