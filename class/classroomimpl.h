@@ -70,6 +70,8 @@ struct ClassRoom::Impl {
     /// Tells the teacher (beside the journal) and the administrator (stderr) of records not
     /// written: what, then the students and their lessons.
     void noteRecords(const QString &what, const QList<RecordToWrite> &which) const;
+    /// The program's end: the records kept are written at once, and their games' ends follow.
+    void writeKeptRecords();
     /// Whether g's record waits to be written: a second attempt is refused meanwhile, as the
     /// record will refuse it.
     bool recordKept(const ClassGame &g) const;
