@@ -131,32 +131,6 @@ protected:
                              *cp1251::encode(QStringLiteral("[класс]\r\nАдрес=") + address + QStringLiteral("\r\n")));
     }
 
-    /// One step of the script, as a student plays it with the keys.
-    void play(const QString &step)
-    {
-        if (step.startsWith(QLatin1String("new "))) {
-            newGame(QStringLiteral("тест"), step.mid(4));
-        } else if (step == QLatin1String("fifty")) {
-            QTest::keyClick(form.get(), Qt::Key_F5);
-        } else if (step == QLatin1String("audience")) {
-            QTest::keyClick(form.get(), Qt::Key_F3);
-        } else if (step == QLatin1String("friend")) {
-            QTest::keyClick(form.get(), Qt::Key_F4);
-            // The window manager hands the keyboard back to the game as the call window goes.
-            QApplication::setActiveWindow(form.get());
-        } else if (step == QLatin1String("stop")) {
-            QTest::keyClick(form.get(), Qt::Key_F6);
-        } else {
-            // A tease keeps the question: the same answer again until it is judged.
-            const int level = form->Game.CurrentLevel;
-            for (int clicks = 0; clicks < 5 && form->Game.CurrentLevel == level; ++clicks) {
-                const int tag = step == QLatin1String("right") ? rightButton() : wrongButton();
-                ASSERT_GT(tag, 0) << "no right answer shown at level " << level;
-                QTest::keyClick(form.get(), static_cast<char>('0' + tag));
-            }
-        }
-    }
-
     QTemporaryDir roomDir;
     QTemporaryDir labDir;
     QTemporaryDir roomHome;
@@ -182,7 +156,7 @@ TEST_F(ClassWindow, AWholeGameOnTheClassServerRecordsWhatFileModeRecordsAndWrite
     form->show();
     QApplication::setActiveWindow(form.get());
     for (const QString &step : kScript)
-        play(step);
+        playByKeys(step);
     form.reset();
     journal.reset();
     const QStringList fileTimeline = timeline.events;
@@ -195,7 +169,7 @@ TEST_F(ClassWindow, AWholeGameOnTheClassServerRecordsWhatFileModeRecordsAndWrite
     const QMap<QString, QByteArray> labBefore = filesUnder(labFolder);
     startLab();
     for (const QString &step : kScript)
-        play(step);
+        playByKeys(step);
     form.reset();
     stopServing();
 
@@ -226,9 +200,9 @@ TEST_F(ClassWindow, AServerStoppedAndStartedMidGameIsWaitedForAndTheGameGoesOn)
         if (!room)
             serve();
     });
-    play(QStringLiteral("new Первый"));
-    play(QStringLiteral("right"));
-    play(QStringLiteral("right"));
+    playByKeys(QStringLiteral("new Первый"));
+    playByKeys(QStringLiteral("right"));
+    playByKeys(QStringLiteral("right"));
     ASSERT_EQ(f.Game.CurrentLevel, 3);
 
     stopServing();
@@ -238,14 +212,14 @@ TEST_F(ClassWindow, AServerStoppedAndStartedMidGameIsWaitedForAndTheGameGoesOn)
         if (!room)
             serve();
     });
-    play(QStringLiteral("right"));
+    playByKeys(QStringLiteral("right"));
 
     const QString line = QStringLiteral("Нет связи с сервером класса, ждём…");
     EXPECT_EQ(waited, (QStringList{line, line}));
     EXPECT_FALSE(f.WaitingLine->isVisible());
     EXPECT_EQ(f.Game.CurrentLevel, 4);
-    play(QStringLiteral("right"));
-    play(QStringLiteral("stop"));
+    playByKeys(QStringLiteral("right"));
+    playByKeys(QStringLiteral("stop"));
     EXPECT_EQ(f.Label1->text(), QStringLiteral("Оценка: ") + cp1251::decode(GradeWord(5)));
     EXPECT_FALSE(QFileInfo::exists(ResultsFilePath(labFolder)));
     EXPECT_FALSE(testutil::readBytes(ResultsFilePath(roomFolder)).isEmpty());
@@ -295,8 +269,8 @@ TEST_F(ClassWindow, AGameTheTeacherEndedIsLeftWithTheReasonAtTheStudentsNextStep
                                QStringLiteral("friend"), QStringLiteral("stop")};
     for (const QString &step : steps) {
         const QString name = QStringLiteral("Ученик ") + step;
-        play(QStringLiteral("new ") + name);
-        play(QStringLiteral("right"));
+        playByKeys(QStringLiteral("new ") + name);
+        playByKeys(QStringLiteral("right"));
         ASSERT_EQ(f.Game.CurrentLevel, 2) << step.toStdString();
         const QJsonArray students = room->room().value(QStringLiteral("students")).toArray();
         QString id;
@@ -306,7 +280,7 @@ TEST_F(ClassWindow, AGameTheTeacherEndedIsLeftWithTheReasonAtTheStudentsNextStep
         ASSERT_EQ(room->endGame({{QStringLiteral("id"), id}}).status, 200);
         timeline.events.clear();
 
-        play(step);
+        playByKeys(step);
 
         // Nothing is judged, blanked, polled, called or graded after the end: the reason, the idle screen.
         const QStringList shown = timeline.events.filter(QRegularExpression(QStringLiteral("^(banner|chart|modal|error)")));
@@ -338,8 +312,8 @@ TEST_F(ClassWindow, AGameTheTeacherEndedWhileTheStudentThinksIsLeftByTheHeartbea
     };
     form = std::make_unique<TForm1>(s);
     TForm1 &f = *form;
-    play(QStringLiteral("new Первый"));
-    play(QStringLiteral("right"));
+    playByKeys(QStringLiteral("new Первый"));
+    playByKeys(QStringLiteral("right"));
     const QString id = room->room().value(QStringLiteral("students")).toArray().first().toObject().value(QStringLiteral("id")).toString();
     ASSERT_EQ(room->endGame({{QStringLiteral("id"), id}}).status, 200);
     timeline.events.clear();

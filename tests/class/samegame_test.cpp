@@ -49,26 +49,8 @@ protected:
     /// The script in the window, as a student plays it with the keys.
     void playDesktop()
     {
-        for (const QString &step : kScript) {
-            if (step.startsWith(QLatin1String("new "))) {
-                newGame(QStringLiteral("тест"), step.mid(4));
-            } else if (step == QLatin1String("fifty")) {
-                QTest::keyClick(form.get(), Qt::Key_F5);
-            } else if (step == QLatin1String("audience")) {
-                QTest::keyClick(form.get(), Qt::Key_F3);
-            } else if (step == QLatin1String("friend")) {
-                QTest::keyClick(form.get(), Qt::Key_F4);
-            } else if (step == QLatin1String("stop")) {
-                QTest::keyClick(form.get(), Qt::Key_F6);
-            } else {
-                // A tease keeps the question: the same answer again until it is judged.
-                const int level = form->Game.CurrentLevel;
-                for (int clicks = 0; clicks < 5 && form->Game.CurrentLevel == level; ++clicks) {
-                    const int tag = step == QLatin1String("right") ? rightButton() : wrongButton();
-                    QTest::keyClick(form.get(), static_cast<char>('0' + tag));
-                }
-            }
-        }
+        for (const QString &step : kScript)
+            playByKeys(step);
     }
 
     /// The same script through the room, as the page sends it.

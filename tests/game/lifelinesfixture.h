@@ -7,6 +7,7 @@
 #include "telform.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
 
@@ -54,6 +55,32 @@ protected:
         for (int tag = 1; tag <= 4; ++tag)
             c << form->FaqBtn[static_cast<size_t>(tag)]->Caption();
         return c;
+    }
+    /// One step of a scripted game, as a student plays it with the keys: "new <name>" (lesson
+    /// "тест"), "fifty", "audience", "friend", "stop", or "right" / "wrong", pressed again
+    /// while the host teases and keeps the question.
+    void playByKeys(const QString &step)
+    {
+        if (step.startsWith(QLatin1String("new "))) {
+            newGame(QStringLiteral("тест"), step.mid(4));
+        } else if (step == QLatin1String("fifty")) {
+            QTest::keyClick(form.get(), Qt::Key_F5);
+        } else if (step == QLatin1String("audience")) {
+            QTest::keyClick(form.get(), Qt::Key_F3);
+        } else if (step == QLatin1String("friend")) {
+            QTest::keyClick(form.get(), Qt::Key_F4);
+            // The window manager hands the keyboard back to the game as the call window goes.
+            QApplication::setActiveWindow(form.get());
+        } else if (step == QLatin1String("stop")) {
+            QTest::keyClick(form.get(), Qt::Key_F6);
+        } else {
+            const int level = form->Game.CurrentLevel;
+            for (int clicks = 0; clicks < 5 && form->Game.CurrentLevel == level; ++clicks) {
+                const int tag = step == QLatin1String("right") ? rightButton() : wrongButton();
+                ASSERT_GT(tag, 0) << "no right answer shown at level " << level;
+                QTest::keyClick(form.get(), static_cast<char>('0' + tag));
+            }
+        }
     }
     /// The number the first call of a fresh store asks for: friend 1 and phrase 1, then the
     /// correct button, the level and the points secured, cut to six digits and ended by a 9.
